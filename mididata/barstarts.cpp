@@ -1,0 +1,26 @@
+#include "mididata/barstarts.h"
+
+#include <algorithm>
+
+void BarStarts::appendRun(int64_t start, int64_t length, int64_t count) {
+    if (count <= 0) return;
+    runs_.push_back({start, count == 1 ? 0 : length, count, this->count()});
+}
+
+int64_t BarStarts::at(int64_t index) const {
+    auto it = std::upper_bound(runs_.begin(), runs_.end(), index,
+                               [](int64_t i, const Run& r) { return i < r.firstIndex; });
+    if (it == runs_.begin()) return 0;
+    --it;
+    return it->start + (index - it->firstIndex) * it->length;
+}
+
+int64_t BarStarts::lastAtOrBefore(int64_t time) const {
+    auto it = std::upper_bound(runs_.begin(), runs_.end(), time,
+                               [](int64_t t, const Run& r) { return t < r.start; });
+    if (it == runs_.begin()) return -1;
+    --it;
+    if (it->length == 0) return it->firstIndex;
+    const int64_t within = std::min((time - it->start) / it->length, it->count - 1);
+    return it->firstIndex + within;
+}

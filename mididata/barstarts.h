@@ -1,0 +1,27 @@
+#pragma once
+// The start times of the bars of a song, from 0 up to and including the first
+// bar start after the song's end. Stored as runs of equal bars (one per meter),
+// so a song of two billion ticks in bars of one tick costs a handful of entries.
+#include <cstdint>
+#include <vector>
+
+class BarStarts {
+public:
+    void clear() { runs_.clear(); }
+    // Appends `count` bars of `length` ticks starting at `start`.
+    void appendRun(int64_t start, int64_t length, int64_t count);
+    int64_t count() const { return runs_.empty() ? 0 : runs_.back().firstIndex + runs_.back().count; }
+    bool empty() const { return runs_.empty(); }
+    int64_t at(int64_t index) const;
+    // Index of the last bar start at or before time, -1 when there is none.
+    int64_t lastAtOrBefore(int64_t time) const;
+
+private:
+    struct Run {
+        int64_t start;
+        int64_t length;  // 0 for a run of one bar
+        int64_t count;
+        int64_t firstIndex;
+    };
+    std::vector<Run> runs_;
+};

@@ -1,0 +1,45 @@
+#include "mididata/notefolder.h"
+
+#include <algorithm>
+
+NoteFolder::NoteFolder() : keys_(16 * 256) {}
+
+void NoteFolder::reset() {
+    for (uint16_t k : usedKeys_) {
+        keys_[k].notes.clear();
+        keys_[k].head = 0;
+    }
+    usedKeys_.clear();
+    for (auto& list : allOffs_) list.clear();
+}
+
+void NoteFolder::noteOn(NoteOnEvent* on, int64_t seq) {
+    const uint16_t k = uint16_t((on->status & 0x0F) * 256 + on->key);
+    KeyQueue& q = keys_[k];
+    if (q.notes.empty() && q.head == 0) usedKeys_.push_back(k);
+    // Drop the ended prefix now and then so a long track does not keep every note.
+    if (q.head >= 64 && q.head * 2 >= q.notes.size()) {
+        q.notes.erase(q.notes.begin(), q.notes.begin() + std::ptrdiff_t(q.head));
+        q.head = 0;
+    }
+    q.notes.push_back({on, seq});
+}
+
+bool NoteFolder::noteOff(int channel, int key, int32_t time) {
+    KeyQueue& q = keys_[size_t(channel & 0x0F) * 256 + size_t(key & 0xFF)];
+    if (q.head >= q.notes.size()) return false;
+    NoteOnEvent* on = q.notes[q.head++].on;
+    on->duration = time - on->time;
+    return true;
+}
+
+void NoteFolder::allOff(int channel, int64_t seq, int32_t time) {
+    allOffs_[size_t(channel & 0x0F)].push_back({seq, time});
+}
+
+const NoteFolder::AllOff* NoteFolder::firstAllOffAfter(int channel, int64_t seq) const {
+    const auto& list = allOffs_[size_t(channel & 0x0F)];
+    auto it = std::upper_bound(list.begin(), list.end(), seq,
+                               [](int64_t s, const AllOff& a) { return s < a.seq; });
+    return it == list.end() ? nullptr : &*it;
+}

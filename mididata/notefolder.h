@@ -1,0 +1,68 @@
+#pragma once
+// Pairs sounding notes with the note-offs that end them, in one pass over a
+// track in list order, and gives every note its duration.
+//
+// Each note takes the first note-off of its channel and key that follows it and
+// that no earlier note took; queues per channel and key make that linear, however
+// many notes overlap on one key. A note that no note-off ends lasts until the
+// next All Sound Off or All Notes Off on its channel, else until one tick before
+// the next note of the same key (at least one tick), else until the track ends.
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include "mididata/event.h"
+
+class NoteFolder {
+public:
+    NoteFolder();
+    // Forgets everything, keeping the allocated queues for the next track.
+    void reset();
+    // A sounding note at stream position seq (positions only need to increase).
+    void noteOn(NoteOnEvent* on, int64_t seq);
+    // A note-off; true when it ended a waiting note (whose duration is now set).
+    bool noteOff(int channel, int key, int32_t time);
+    // A control change that silences the channel (All Sound Off, All Notes Off).
+    void allOff(int channel, int64_t seq, int32_t time);
+    // Durations for the notes that no note-off ended; calls unended(note) for each.
+    template <class F>
+    void finish(int32_t endTime, F&& unended);
+
+private:
+    struct Waiting {
+        NoteOnEvent* on;
+        int64_t seq;
+    };
+    struct KeyQueue {
+        std::vector<Waiting> notes;  // every note of the key seen; [head, end) still waits
+        size_t head = 0;
+    };
+    struct AllOff {
+        int64_t seq;
+        int32_t time;
+    };
+    std::vector<KeyQueue> keys_;  // channel * 256 + key
+    std::vector<uint16_t> usedKeys_;
+    std::array<std::vector<AllOff>, 16> allOffs_;
+
+    const AllOff* firstAllOffAfter(int channel, int64_t seq) const;
+};
+
+template <class F>
+void NoteFolder::finish(int32_t endTime, F&& unended) {
+    for (uint16_t k : usedKeys_) {
+        KeyQueue& q = keys_[k];
+        for (size_t i = q.head; i < q.notes.size(); ++i) {
+            NoteOnEvent* on = q.notes[i].on;
+            if (const AllOff* off = firstAllOffAfter(on->channel(), q.notes[i].seq)) {
+                on->duration = off->time - on->time;
+            } else if (i + 1 < q.notes.size()) {
+                const int64_t d = int64_t(q.notes[i + 1].on->time) - on->time - 1;
+                on->duration = int32_t(d < 1 ? 1 : d);
+            } else {
+                on->duration = endTime - on->time;
+            }
+            unended(on);
+        }
+    }
+}

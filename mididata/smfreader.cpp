@@ -1,0 +1,338 @@
+// Reading a Standard MIDI File into a song.
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <memory>
+
+#include "mididata/bytereader.h"
+#include "mididata/notefolder.h"
+#include "mididata/song.h"
+
+namespace {
+
+const char* const kNoHeader = "Couldn't find MIDI Header block";
+const char* const kBadHeaderLength = "Invalid header length";
+const char* const kFormat2 = "Format2 is not supported";
+const char* const kNoTrack = "Couldn't find MIDI Track block";
+const char* const kBroken = "Data may have been broken.";
+const char* const kChunkBroken = "Data chunk may be broken";
+
+[[noreturn]] void fail(const char* message) { throw MidiDataError(message); }
+
+// A quantity with its high bit set on the first byte is rare; most deltas are one byte.
+inline int32_t readDelta(ByteReader& in) {
+    const uint8_t b = in.peek();
+    if (b < 0x80) {
+        in.byte();
+        return b;
+    }
+    return readVarLen(in);
+}
+
+bool isAllOff(uint8_t controller) { return controller == 0x78 || controller == 0x7B; }
+
+}  // namespace
+
+// Walks the file image once. Note-offs are paired with their notes as they are
+// read and never become objects of their own: the track ends in duration form
+// exactly as if they had been added and folded afterwards.
+class SmfReader {
+public:
+    SmfReader(midiSong& song, const uint8_t* data, size_t size) : song_(song), in_(data, size, kNoHeader) {}
+
+    void read();
+
+private:
+    midiSong& song_;
+    ByteReader in_;
+    NoteFolder folder_;
+    // Tempo events of later tracks bound for the first track, which gets them in
+    // time order (after its own events of the same time) once all tracks are read.
+    std::vector<anyEvent*> conductorTempos_;
+    std::string copyrightText_;
+    size_t copyrightCommitted_ = 0;
+    bool copyrightChanged_ = false;
+
+    void readHeader();
+    void readTrack(midiTrack& track);
+    void readMeta(midiTrack& track, int32_t time, bool& tempoFlag, anyEvent*& event);
+    void mergeConductorTempos();
+    void finishCopyright();
+};
+
+void SmfReader::readHeader() {
+    in_.setShortMessage(kNoHeader);
+    const uint8_t* magic = in_.take(4);
+    if (std::memcmp(magic, "MThd", 4) != 0) fail(kNoHeader);
+    in_.setShortMessage(kBadHeaderLength);
+    if (in_.be32() != 6) fail(kBadHeaderLength);
+    song_.format = int16_t(in_.be16());
+    song_.trackCount = int16_t(in_.be16());
+    song_.division = in_.be16();
+    if (song_.format > 1) fail(kFormat2);
+}
+
+void SmfReader::readMeta(midiTrack& track, int32_t time, bool& tempoFlag, anyEvent*& event) {
+    const uint8_t type = in_.peek();
+    auto* meta = static_cast<metaEvent*>(createEvent(time, 0xFF, type));
+    event = meta;
+    meta->readBody(in_);
+    switch (meta->kind()) {
+    case kKindCopyright:
+        if (!song_.copyright) {
+            song_.copyright = static_cast<copyrightEvent*>(meta);
+            copyrightText_ = meta->ValueText();
+            copyrightCommitted_ = copyrightText_.size();
+        } else {
+            copyrightText_ += ' ';
+            copyrightText_ += meta->ValueText();
+            copyrightChanged_ = true;
+        }
+        break;
+    case kKindTrackName:
+        track.name = meta->ValueText();
+        track.nameEvent = static_cast<trackNameEvent*>(meta);
+        break;
+    case kKindPortNo:
+        track.port = int32_t(meta->numericValue());
+        break;
+    case kKindTempo:
+        tempoFlag = true;
+        break;
+    case kKindTimeBeat:
+        song_.timeSignatures.push_back(static_cast<timeBeatEvent*>(meta));
+        break;
+    default:
+        if (meta->metaType == 0x59) song_.keySignatures.push_back(static_cast<keyEvent*>(meta));
+        break;
+    }
+}
+
+void SmfReader::readTrack(midiTrack& track) {
+    in_.setShortMessage(kNoTrack);
+    const uint8_t* magic = in_.take(4);
+    if (std::memcmp(magic, "MTrk", 4) != 0) fail(kNoTrack);
+    const uint32_t chunkLength = in_.be32();
+    in_.setShortMessage(kBroken);
+    // A hint only: the walk ends at End of Track. Few events take under three bytes.
+    track.reserve(std::min<size_t>(chunkLength, in_.remaining()) / 4);
+
+    folder_.reset();
+    const bool isConductor = &track == song_.conductor;
+    int64_t time = 0;
+    int64_t seq = 0;
+    uint8_t runningStatus = 0;
+    int32_t sysexCount = 0;
+    for (;; ++seq) {
+        const int32_t delta = readDelta(in_);
+        if (delta < 0) fail(kBroken);
+        time += delta;
+        if (time > INT32_MAX) fail(kBroken);
+        const int32_t t = int32_t(time);
+
+        uint8_t status = in_.byte();
+        if (status < 0x80) {
+            // Running status: the last channel status of the track; meta and
+            // system-exclusive events neither set nor cancel it.
+            if (runningStatus == 0) fail(kChunkBroken);
+            status = runningStatus;
+            in_.setPosition(in_.position() - 1);
+        }
+
+        anyEvent* event = nullptr;
+        bool tempoFlag = false;
+        if (status < 0xF0) {
+            runningStatus = status;
+            const uint8_t ch = status & 0x0F;
+            track.channels = uint16_t(track.channels | (1u << ch));
+            const uint8_t high = status & 0xF0;
+            if (high == 0x90 && track.firstNoteTime == -1) track.firstNoteTime = t;
+            if (high == 0x80 || high == 0x90) {
+                const uint8_t* p = in_.take(2);
+                if (high == 0x80 || p[1] == 0) {
+                    // A note-off: it only ends a note; its creation number is spent
+                    // as if it had been made, so later events sort the same.
+                    nextCreationIndex = nextCreationIndex == INT32_MAX ? 1 : nextCreationIndex + 1;
+                    folder_.noteOff(ch, p[0], t);
+                    continue;
+                }
+                auto* on = new NoteOnEvent(t, status);
+                on->key = p[0];
+                on->velocity = p[1];
+                folder_.noteOn(on, seq);
+                event = on;
+            } else {
+                event = createEvent(t, status, 0);
+                event->readBody(in_);
+                if (high == 0xB0 && isAllOff(static_cast<ControlChangeEvent*>(event)->controller))
+                    folder_.allOff(ch, seq, t);
+            }
+        } else if (status == 0xF0 || status == 0xF7) {
+            auto* sx = new sysexEvent(t, status, sysexCount++);
+            std::unique_ptr<sysexEvent> guard(sx);
+            sx->readBody(in_);
+            const sysexEvent* resets[3] = {song_.gmSystemOn, song_.gsReset, song_.xgSystemOn};
+            bool isReset = false;
+            for (int bit = 0; bit < 3 && !isReset; ++bit) {
+                if (sameSysex(sx, resets[bit])) {
+                    song_.resetFlags |= 1u << bit;
+                    isReset = true;
+                }
+            }
+            if (isReset) continue;
+            song_.sysexEvents.push_back(sx);
+            event = guard.release();
+        } else if (status == 0xFF) {
+            try {
+                readMeta(track, t, tempoFlag, event);
+            } catch (...) {
+                delete event;
+                throw;
+            }
+            if (event->isTrackEnd()) {
+                delete event;
+                track.endTime = t;
+                folder_.finish(t, [](NoteOnEvent*) {});
+                track.durationForm = true;
+                track.buildLabel();
+                return;
+            }
+        } else {
+            continue;  // other system bytes carry nothing here
+        }
+
+        if (tempoFlag && !isConductor) {
+            event->retain();
+            conductorTempos_.push_back(event);
+        } else {
+            track.addEvent(event);
+        }
+    }
+}
+
+void SmfReader::mergeConductorTempos() {
+    if (conductorTempos_.empty() || !song_.conductor) return;
+    // Each tempo would have gone in after every event of its time or earlier:
+    // a stable merge by time of the track and the tempos in the order read.
+    std::stable_sort(conductorTempos_.begin(), conductorTempos_.end(),
+                     [](const anyEvent* a, const anyEvent* b) { return a->time < b->time; });
+    std::vector<anyEvent*>& items = song_.conductor->mutableItems();
+    std::vector<anyEvent*> merged;
+    merged.reserve(items.size() + conductorTempos_.size());
+    std::merge(items.begin(), items.end(), conductorTempos_.begin(), conductorTempos_.end(),
+               std::back_inserter(merged), [](const anyEvent* a, const anyEvent* b) { return a->time < b->time; });
+    items.swap(merged);
+    conductorTempos_.clear();
+}
+
+void SmfReader::finishCopyright() {
+    copyrightText_.resize(std::min(copyrightText_.size(), copyrightCommitted_));
+    if (copyrightChanged_ && song_.copyright) song_.copyright->setText(copyrightText_);
+}
+
+void SmfReader::read() {
+    midiSong& s = song_;
+    s.songLength = 0;
+    s.firstNoteTime = INT32_MAX;
+    s.forgetContent();
+    readHeader();
+    s.resetFlags = 0;
+
+    std::unique_ptr<midiTrack> reading;
+    size_t signaturesBefore = 0, keysBefore = 0, sysexBefore = 0;
+    const copyrightEvent* copyrightBefore = nullptr;
+    try {
+        for (int i = 0; i < s.trackCount; ++i) {
+            reading = std::make_unique<midiTrack>(&s, i, "");
+            if (i == 0) s.conductor = reading.get();
+            signaturesBefore = s.timeSignatures.size();
+            keysBefore = s.keySignatures.size();
+            sysexBefore = s.sysexEvents.size();
+            copyrightBefore = s.copyright;
+            readTrack(*reading);
+            copyrightCommitted_ = copyrightText_.size();
+            midiTrack* t = reading.release();
+            if (i > 0 && t->empty()) {
+                delete t;
+                continue;
+            }
+            s.songLength = std::max(s.songLength, t->endTime);
+            if (t->firstNoteTime >= 0 && t->firstNoteTime < s.firstNoteTime) s.firstNoteTime = t->firstNoteTime;
+            s.tracks.push_back(t);
+        }
+    } catch (...) {
+        // The track being read goes, and so does every index entry pointing into it.
+        s.timeSignatures.resize(signaturesBefore);
+        s.keySignatures.resize(keysBefore);
+        s.sysexEvents.resize(sysexBefore);
+        if (s.copyright != copyrightBefore) s.copyright = nullptr;
+        if (s.conductor == reading.get()) s.conductor = nullptr;
+        reading.reset();
+        s.trackCount = int16_t(s.tracks.size());
+        mergeConductorTempos();
+        finishCopyright();
+        throw;
+    }
+    s.trackCount = int16_t(s.tracks.size());
+    mergeConductorTempos();
+    finishCopyright();
+    s.buildBarStarts();
+    for (midiTrack* t : s.tracks)
+        for (anyEvent* e : t->items()) s.setPosition(e);
+    if (s.format == 0 && !s.tracks.empty()) s.splitFormat0();
+}
+
+void midiSong::loadFromMemory(const uint8_t* data, size_t size) {
+    SmfReader(*this, data, size).read();
+    markRhythmTracks();
+}
+
+void midiSong::load(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    if (!file) throw MidiDataError("Cannot open file " + path + ": " + std::strerror(errno));
+    file.seekg(0, std::ios::end);
+    const std::streamoff size = file.tellg();
+    if (size < 0) throw MidiDataError("Cannot read file " + path);
+    file.seekg(0, std::ios::beg);
+    std::vector<uint8_t> image(static_cast<size_t>(size));
+    if (size > 0 && !file.read(reinterpret_cast<char*>(image.data()), size))
+        throw MidiDataError("Cannot read file " + path);
+    file.close();
+    loadFromMemory(image.data(), image.size());
+    fileName = path;
+}
+
+void midiSong::splitFormat0() {
+    midiTrack* source = tracks.front();
+    midiTrack* byChannel[16];
+    for (int n = 0; n < 16; ++n) {
+        byChannel[n] = new midiTrack(this, n + 1, "");
+        tracks.push_back(byChannel[n]);
+    }
+    int32_t lastKept = 0;
+    std::vector<anyEvent*>& items = source->mutableItems();
+    size_t kept = 0;
+    for (anyEvent* e : items) {
+        if (!e) continue;
+        if (e->status >= 0xF0) {
+            lastKept = e->time;
+            items[kept++] = e;
+        } else {
+            byChannel[e->status & 0x0F]->mutableItems().push_back(e);
+        }
+    }
+    items.resize(kept);
+    source->endTime = lastKept;
+    for (int n = 0; n < 16; ++n) {
+        midiTrack* t = byChannel[n];
+        t->sort();
+        source->channels = uint16_t(source->channels & ~(1u << n));
+        if (t->empty()) {
+            t->label = "[--]";
+        } else {
+            t->channels = uint16_t(t->channels | (1u << n));
+            t->label = "[" + std::to_string(n + 1) + "]";
+        }
+    }
+}

@@ -1,0 +1,173 @@
+#include "mididata/song.h"
+
+#include <algorithm>
+
+namespace {
+
+sysexEvent* prebuilt(std::initializer_list<uint8_t> bytes) {
+    auto* e = new sysexEvent(0, 0xF0, 0);
+    e->bytes.assign(bytes);
+    e->refCount = anyEvent::kPermanent;
+    return e;
+}
+
+}  // namespace
+
+midiSong::midiSong() { reset(); }
+
+midiSong::~midiSong() {
+    forgetContent();
+    destroyPrebuiltMessages();
+}
+
+void midiSong::buildPrebuiltMessages() {
+    if (gmSystemOn) return;
+    gmSystemOn = prebuilt({0x7E, 0x7F, 0x09, 0x01, 0xF7});
+    xgSystemOn = prebuilt({0x43, 0x10, 0x4C, 0x00, 0x00, 0x7E, 0x00, 0xF7});
+    gsReset = prebuilt({0x41, 0x10, 0x42, 0x12, 0x40, 0x00, 0x7F, 0x00, 0x41, 0xF7});
+    gsModeSet1 = prebuilt({0x41, 0x10, 0x42, 0x12, 0x00, 0x00, 0x7F, 0x00, 0x01, 0xF7});
+    gsModeSet2 = prebuilt({0x41, 0x10, 0x42, 0x12, 0x00, 0x00, 0x7F, 0x01, 0x00, 0xF7});
+}
+
+void midiSong::destroyPrebuiltMessages() {
+    for (sysexEvent** e : {&gmSystemOn, &xgSystemOn, &gsReset, &gsModeSet1, &gsModeSet2}) {
+        delete *e;
+        *e = nullptr;
+    }
+}
+
+void midiSong::forgetContent() {
+    // The indexes point into the tracks, so they go with them.
+    timeSignatures.clear();
+    keySignatures.clear();
+    sysexEvents.clear();
+    copyright = nullptr;
+    conductor = nullptr;
+    tracks.clearTracks();
+}
+
+void midiSong::reset() {
+    forgetContent();
+    songLength = 0;
+    firstNoteTime = 0;
+    format = 0;
+    division = 480;
+    trackCount = 0;
+    resetFlags = 0;
+    barStarts.clear();
+    buildPrebuiltMessages();
+}
+
+void midiSong::rebuildMeterIndex() const {
+    meterPrefixMax_.resize(timeSignatures.size());
+    int32_t m = INT32_MIN;
+    for (size_t i = 0; i < timeSignatures.size(); ++i) {
+        m = std::max(m, timeSignatures[i]->time);
+        meterPrefixMax_[i] = m;
+    }
+    meterIndexedCount_ = timeSignatures.size();
+}
+
+Meter midiSong::meterAt(int32_t time) const {
+    Meter meter{division, 4};
+    if (timeSignatures.empty()) return meter;
+    if (meterIndexedCount_ != timeSignatures.size()) rebuildMeterIndex();
+    // The signatures are scanned in the order read while their times do not pass
+    // `time`; the first later one ends the scan even if others after it are earlier.
+    const auto stop = std::upper_bound(meterPrefixMax_.begin(), meterPrefixMax_.end(), time);
+    if (stop == meterPrefixMax_.begin()) return meter;
+    const timeBeatEvent* sig = timeSignatures[size_t(stop - meterPrefixMax_.begin()) - 1];
+    if (!sig->hasDataBytes(2) || sig->dataByte(0) == 0) return meter;
+    const unsigned power = sig->dataByte(1);
+    meter.beatsPerBar = sig->dataByte(0);
+    meter.ticksPerBeat = power >= 40 ? 0 : (int64_t(division) * 4) >> power;
+    return meter;
+}
+
+void midiSong::buildBarStarts() {
+    barStarts.clear();
+    if (meterIndexedCount_ != timeSignatures.size()) rebuildMeterIndex();
+    int64_t t = 0;
+    for (;;) {
+        const Meter m = meterAt(int32_t(t));
+        const int64_t length = m.ticksPerBeat * m.beatsPerBar;
+        // The meter holds until the next time signature that the scan would reach.
+        const auto next = std::upper_bound(meterPrefixMax_.begin(), meterPrefixMax_.end(), int32_t(t));
+        const int64_t nextChange = next == meterPrefixMax_.end() ? INT64_MAX : int64_t(*next);
+        if (length <= 0) {
+            // A bar of no length would never end: it lasts until the meter changes.
+            barStarts.appendRun(t, 0, 1);
+            if (nextChange > songLength) return;
+            t = nextChange;
+            continue;
+        }
+        const int64_t untilChange = nextChange == INT64_MAX ? INT64_MAX : (nextChange - t + length - 1) / length;
+        const int64_t untilEnd = (songLength - t) / length + 1;
+        const int64_t bars = std::min(untilChange, untilEnd);
+        barStarts.appendRun(t, length, bars);
+        t += bars * length;
+        if (t > songLength) {
+            barStarts.appendRun(t, 0, 1);
+            return;
+        }
+    }
+}
+
+MusicalPosition midiSong::positionOf(int32_t time) const {
+    const Meter m = meterAt(time);
+    const int64_t tpb = m.ticksPerBeat;
+    const int64_t i = barStarts.lastAtOrBefore(time);
+    int64_t measure, r;
+    if (i < 0) {
+        const int64_t bar = tpb * m.beatsPerBar;
+        measure = bar > 0 ? time / bar : 0;
+        r = bar > 0 ? time % bar : time;
+    } else {
+        measure = i;
+        r = time - barStarts.at(i);
+    }
+    const int64_t beat = tpb > 0 ? r / tpb : 0;
+    const int64_t tick = tpb > 0 ? r % tpb : r;
+    return {uint32_t(measure), uint32_t(beat), uint32_t(tick)};
+}
+
+void midiSong::setPosition(anyEvent* e) const {
+    const MusicalPosition p = positionOf(e->time);
+    e->measure = p.measure;
+    e->beat = p.beat;
+    e->tick = p.tick;
+}
+
+int32_t midiSong::tempoAt(int32_t time) {
+    tempo = 500000;
+    if (tracks.empty()) return tempo;
+    for (anyEvent* e : tracks.front()->items()) {
+        if (!e) continue;
+        if (e->time > time) break;
+        if (e->kind() == kKindTempo)
+            tempo = int32_t(std::min<uint32_t>(static_cast<TempoEvent*>(e)->tempoValue(), INT32_MAX));
+    }
+    return tempo;
+}
+
+keyEvent* midiSong::keyAt(int32_t time) const {
+    keyEvent* found = nullptr;
+    for (keyEvent* k : keySignatures) {
+        if (k->time > time) break;
+        found = k;
+    }
+    return found;
+}
+
+void midiSong::markRhythmTracks() {
+    bool marked = false;
+    for (midiTrack* t : tracks) {
+        if (t->controllerAt(t->firstNoteTime, 0, 0) == 127) {
+            t->rhythm = true;
+            marked = true;
+        }
+    }
+    if (marked) return;
+    for (midiTrack* t : tracks)
+        if (t->lowestChannel() == 9) t->rhythm = true;
+}

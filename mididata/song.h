@@ -1,0 +1,94 @@
+#pragma once
+// A song: what a Standard MIDI File becomes in memory and what a recorded
+// performance becomes before it is saved. Holds the header values, the tracks,
+// and the indexes the player and the main window consult: tempo map (the first
+// track), time and key signatures, system-exclusive messages, copyright, the
+// reset messages the file asked for, and the bar starts.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "mididata/barstarts.h"
+#include "mididata/event.h"
+#include "mididata/track.h"
+
+class ByteStream;
+
+struct MusicalPosition {
+    uint32_t measure;
+    uint32_t beat;
+    uint32_t tick;
+};
+
+struct Meter {
+    int64_t ticksPerBeat;
+    int64_t beatsPerBar;
+};
+
+class midiSong {
+public:
+    midiSong();
+    virtual ~midiSong();
+    midiSong(const midiSong&) = delete;
+    midiSong& operator=(const midiSong&) = delete;
+
+    int32_t songLength = 0;
+    int32_t firstNoteTime = 0;
+    int32_t fileSize = 0;
+    int16_t format = 0;
+    uint16_t division = 480;
+    midiTracks tracks;
+    midiTrack* conductor = nullptr;          // the first track read: the tempo map
+    std::vector<timeBeatEvent*> timeSignatures;  // in the order read, not counted
+    int16_t trackCount = 0;
+    // The prebuilt reset messages; releases never destroy them.
+    sysexEvent* gmSystemOn = nullptr;
+    sysexEvent* xgSystemOn = nullptr;
+    sysexEvent* gsReset = nullptr;
+    sysexEvent* gsModeSet1 = nullptr;
+    sysexEvent* gsModeSet2 = nullptr;
+    copyrightEvent* copyright = nullptr;   // the first copyright read, holding all their texts
+    int32_t tempo = 500000;
+    std::vector<sysexEvent*> sysexEvents;  // read, other than the reset messages; not counted
+    std::vector<keyEvent*> keySignatures;
+    uint32_t resetFlags = 0;  // bit 0 GM System On, bit 1 GS Reset, bit 2 XG System On
+    BarStarts barStarts;
+    std::string fileName;
+
+    void reset();
+    // Reads a Standard MIDI File (format 0 or 1). Raises MidiDataError with the
+    // reader's message; a file that cannot be opened raises one naming the file.
+    void load(const std::string& path);
+    // The same from a file image in memory.
+    void loadFromMemory(const uint8_t* data, size_t size);
+    // Writes the song as a Standard MIDI File; raises MidiDataError
+    // "Dooh! Save failed. '.mid' file may be broken." when anything fails.
+    virtual void save(ByteStream& stream);
+    // Writes the file whole or not at all (an existing file is replaced only by a
+    // complete new one). Reports a failure through the message sink and answers false.
+    bool saveToFile(const std::string& path);
+
+    void buildBarStarts();
+    MusicalPosition positionOf(int32_t time) const;
+    void setPosition(anyEvent* e) const;
+    Meter meterAt(int32_t time) const;
+    int32_t tempoAt(int32_t time);
+    keyEvent* keyAt(int32_t time) const;
+    void markRhythmTracks();
+
+private:
+    void buildPrebuiltMessages();
+    void destroyPrebuiltMessages();
+    void forgetContent();
+    void splitFormat0();
+    void writeHeader(ByteStream& stream) const;
+    void writeTrack(const midiTrack& track, ByteStream& stream, bool withResets) const;
+    void writeMergedTrack(ByteStream& stream) const;
+    void rebuildMeterIndex() const;
+
+    // meterAt's index: the largest time among the first i+1 time signatures.
+    mutable std::vector<int32_t> meterPrefixMax_;
+    mutable size_t meterIndexedCount_ = SIZE_MAX;
+
+    friend class SmfReader;
+};

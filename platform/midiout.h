@@ -1,0 +1,67 @@
+#pragma once
+// MIDI output as the code above this layer expects it: devices enumerated by
+// number with a product name and a technology code, -1 as the default route,
+// opening and closing by number with a status code, short messages packed in
+// 32 bits (platform/shortmsg.h), long system-exclusive messages, and one error
+// text per status code. The devices come from the backends chosen in
+// platform/registry.h.
+//
+// Every function is safe to call from any thread and never throws. A handle
+// stays valid until midiOutClose succeeds; sends on a closed or null handle
+// return MidiInvalidHandle, also when the close races with the send.
+#include "platform/status.h"
+
+#include <cstdint>
+#include <span>
+#include <string>
+
+namespace platform {
+
+// The identifier of the default route: the built-in synth unless a test has
+// installed the capture backend.
+inline constexpr int MidiMapper = -1;
+
+// The codes a device reports; the gateway shows 1-5 by name.
+enum class MidiTechnology : std::uint16_t {
+    MidiPort = 1,
+    Synth = 2,
+    SquareWaveSynth = 3,
+    FmSynth = 4,
+    Mapper = 5,
+    WavetableSynth = 6,
+    SoftwareSynth = 7,
+};
+
+struct MidiOutCaps {
+    std::string productName;
+    MidiTechnology technology = MidiTechnology::MidiPort;
+};
+
+enum class MidiOutHandle : std::uint64_t { Null = 0 };
+
+// Enumerates the devices afresh and returns how many there are, the default
+// route not counted. Identifiers 0 .. count-1 then name the devices of this
+// enumeration until the next call (the first use of an identifier enumerates
+// if nothing has yet).
+std::uint32_t midiOutGetNumDevs() noexcept;
+MmResult midiOutGetDevCaps(int deviceId, MidiOutCaps& caps) noexcept;
+
+// Starts the device; handle is Null unless the result is MmOk. Opening the
+// built-in synth loads its SoundFont and may take a moment.
+MmResult midiOutOpen(MidiOutHandle& handle, int deviceId) noexcept;
+// Stops the device. It waits for a send in progress on another thread, and
+// nothing reaches the device once it returns MmOk. On failure the handle stays open.
+MmResult midiOutClose(MidiOutHandle handle) noexcept;
+
+// Sends one packed short message at once. A status byte that cannot start a
+// short message (running status, F0, F7) gives MidiInvalidParameter.
+MmResult midiOutShortMsg(MidiOutHandle handle, std::uint32_t message) noexcept;
+// Sends a long message exactly as given (normally F0 ... F7). It returns
+// once the device has taken every byte, so the bytes may be reused and the
+// next message sent at once: there is no completion to wait for.
+MmResult midiOutLongMsg(MidiOutHandle handle, std::span<const std::uint8_t> bytes) noexcept;
+
+// The text for a status code, for a message box.
+std::string midiOutGetErrorText(MmResult status);
+
+}  // namespace platform

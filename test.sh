@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and runs every test: the normal build (g++),
+# the sanitizer builds (clang: ASan+UBSan, and TSan for threaded code), and a
+# short fuzzing run of the file reader.
+set -euo pipefail
+cd "$(dirname "$0")"
+./scripts/install-deps.sh
+
+FUZZ_SECONDS=${FUZZ_SECONDS:-60}
+jobs=$(nproc)
+werror=ON
+
+echo "== Build and test (g++)"
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORV_WERROR=$werror >/dev/null
+cmake --build build -j "$jobs"
+ctest --test-dir build --output-on-failure -j "$jobs"
+
+echo "== AddressSanitizer and UndefinedBehaviorSanitizer (clang)"
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+  -DORV_WERROR=$werror -DORV_SANITIZE=ON -DORV_BENCH=OFF >/dev/null
+cmake --build build-asan -j "$jobs"
+ASAN_OPTIONS=detect_leaks=1 ctest --test-dir build-asan --output-on-failure -j "$jobs"
+
+if grep -rqs 'LABELS "tsan"' tests; then
+  echo "== ThreadSanitizer (clang)"
+  cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+    -DORV_WERROR=$werror -DORV_TSAN=ON -DORV_BENCH=OFF >/dev/null
+  cmake --build build-tsan -j "$jobs"
+  ctest --test-dir build-tsan --output-on-failure -L tsan -j "$jobs"
+fi
+
+echo "== Fuzzing the file reader for ${FUZZ_SECONDS} s (clang, libFuzzer)"
+cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+  -DORV_WERROR=$werror -DORV_FUZZ=ON -DORV_TESTS=OFF -DORV_BENCH=OFF >/dev/null
+cmake --build build-fuzz -j "$jobs" --target smf_fuzz smf_seeds
+mkdir -p build-fuzz/corpus
+./build-fuzz/fuzz/smf_seeds build-fuzz/corpus
+./build-fuzz/fuzz/smf_fuzz -max_total_time="$FUZZ_SECONDS" -timeout=1 -rss_limit_mb=2048 -malloc_limit_mb=256 \
+  -print_final_stats=1 build-fuzz/corpus 2>&1 | tail -n 60
+
+echo "All tests passed."

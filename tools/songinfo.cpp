@@ -1,0 +1,63 @@
+#include "tools/songinfo.h"
+
+#include <chrono>
+#include <cstdio>
+#include <ostream>
+
+#include "mididata/song.h"
+#include "mididata/tempomap.h"
+#include "midispec/midispec.h"
+#include "tools/loadsong.h"
+
+namespace {
+
+std::string resetNames(uint32_t flags) {
+    std::string s;
+    const char* names[3] = {"GM System On", "GS Reset", "XG System On"};
+    for (int bit = 0; bit < 3; ++bit) {
+        if (!(flags & (1u << bit))) continue;
+        if (!s.empty()) s += ", ";
+        s += names[bit];
+    }
+    return s.empty() ? "none" : s;
+}
+
+size_t eventCount(const midiTrack& t) {
+    size_t n = 0;
+    for (const anyEvent* e : t.items()) n += e != nullptr;
+    return n;
+}
+
+}  // namespace
+
+void writeSongInfo(midiSong& song, std::ostream& out) {
+    char seconds[32];
+    std::snprintf(seconds, sizeof seconds, "%.3f", double(TempoMap(song).microsecondsAt(song.songLength)) / 1e6);
+    const int32_t tempo = song.tempoAt(0);
+    char bpm[32];
+    std::snprintf(bpm, sizeof bpm, "%.2f", 60e6 / double(tempo));
+    out << "Format:   " << song.format << "\n"
+        << "Division: " << song.division << " ticks per quarter note\n"
+        << "Length:   " << song.songLength << " ticks, " << seconds << " s\n"
+        << "Tempo:    " << tempo << " us per quarter note (" << bpm << " BPM) at the start\n";
+    const keyEvent* key = song.keyAt(1);
+    out << "Key:      "
+        << (key && key->hasDataBytes(2) ? KeyName(int8_t(key->dataByte(0)), key->dataByte(1)) : std::string("none"))
+        << "\n"
+        << "Resets:   " << resetNames(song.resetFlags) << "\n"
+        << "Tracks:   " << song.tracks.size() << "\n";
+    for (const midiTrack* t : song.tracks)
+        out << "  " << t->number << "  " << t->name << "  " << t->label << "  " << eventCount(*t) << " events\n";
+}
+
+int runInfoCommand(const std::string& path, std::ostream& out, std::ostream& err) {
+    midiSong song;
+    const auto start = std::chrono::steady_clock::now();
+    if (!loadSong(song, path, err)) return 1;
+    const auto took = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    writeSongInfo(song, out);
+    char ms[32];
+    std::snprintf(ms, sizeof ms, "%.1f", took);
+    out << "Read in " << ms << " ms\n";
+    return 0;
+}
