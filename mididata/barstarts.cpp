@@ -1,6 +1,7 @@
 #include "mididata/barstarts.h"
 
 #include <algorithm>
+#include <cstdint>
 
 void BarStarts::appendRun(int64_t start, int64_t length, int64_t count) {
     if (count <= 0) return;
@@ -23,4 +24,13 @@ int64_t BarStarts::lastAtOrBefore(int64_t time) const {
     if (it->length == 0) return it->firstIndex;
     const int64_t within = std::min((time - it->start) / it->length, it->count - 1);
     return it->firstIndex + within;
+}
+
+BarStarts::Span BarStarts::spanAt(int64_t time) const {
+    auto it = std::upper_bound(runs_.begin(), runs_.end(), time,
+                               [](int64_t t, const Run& r) { return t < r.start; });
+    if (it == runs_.begin()) return {INT64_MIN, runs_.empty() ? INT64_MAX : runs_.front().start, 0, 0, 0, -1};
+    const int64_t until = it == runs_.end() ? INT64_MAX : it->start;
+    --it;
+    return {it->start, until, it->start, it->length, it->count, it->firstIndex};
 }

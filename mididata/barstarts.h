@@ -16,6 +16,15 @@ public:
     // Index of the last bar start at or before time, -1 when there is none.
     int64_t lastAtOrBefore(int64_t time) const;
 
+    // The equal bars around a time: bar i of the run starts at start + i * length
+    // (i below count). Times from `from` up to `until` fall in this run; a time
+    // before the first bar has a run of count 0.
+    struct Span {
+        int64_t from, until;
+        int64_t start, length, count, firstIndex;
+    };
+    Span spanAt(int64_t time) const;
+
 private:
     struct Run {
         int64_t start;

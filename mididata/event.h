@@ -96,7 +96,8 @@ inline int compareEvents(const anyEvent* a, const anyEvent* b) {
     if (a->creationIndex != b->creationIndex) return a->creationIndex < b->creationIndex ? -1 : 1;
     return 0;
 }
-inline bool eventLess(const anyEvent* a, const anyEvent* b) { return compareEvents(a, b) < 0; }
+// The sort order as a comparison object, so that sorting inlines it.
+inline constexpr auto eventLess = [](const anyEvent* a, const anyEvent* b) { return compareEvents(a, b) < 0; };
 
 class MIDIEvent : public anyEvent {
 public:

@@ -1,6 +1,7 @@
 #include "mididata/eventpool.h"
 
 #include <cstdint>
+#include <cstdlib>
 #include <new>
 #include <vector>
 
@@ -17,33 +18,63 @@
 
 namespace {
 
-constexpr size_t kGrain = 8;
-constexpr size_t kLargest = 256;
 constexpr size_t kBlockSize = 256 * 1024;
+constexpr size_t kHeader = 64;
+constexpr size_t kLargest = 256;
+constexpr size_t kKeptEmptyBlocks = 64;
 
-struct FreeSlot {
-    FreeSlot* next;
+struct Block {
+    size_t live;  // events carved from this block and not yet freed
 };
 
 struct Pool {
-    FreeSlot* freeLists[kLargest / kGrain + 1] = {};
-    std::vector<void*> blocks;
+    Block* current = nullptr;
     char* cursor = nullptr;
     char* limit = nullptr;
+    std::vector<Block*> empty;
 
-    ~Pool() {
-        for (void* b : blocks) ::operator delete(b);
+    void startBlock() {
+        Block* b;
+        if (!empty.empty()) {
+            b = empty.back();
+            empty.pop_back();
+        } else {
+            void* mem = std::aligned_alloc(kBlockSize, kBlockSize);
+            if (!mem) throw std::bad_alloc();
+            b = static_cast<Block*>(mem);
+        }
+        b->live = 0;
+        current = b;
+        cursor = reinterpret_cast<char*>(b) + kHeader;
+        limit = reinterpret_cast<char*>(b) + kBlockSize;
     }
 
-    void* carve(size_t bytes) {
-        if (size_t(limit - cursor) < bytes) {
-            cursor = static_cast<char*>(::operator new(kBlockSize));
-            limit = cursor + kBlockSize;
-            blocks.push_back(cursor);
+    void* allocate(size_t bytes) {
+        if (!current || size_t(limit - cursor) < bytes) {
+            // A block left behind with no live events was freed already; the
+            // others are freed by their last event.
+            if (current && current->live == 0) retire(current);
+            startBlock();
         }
         void* p = cursor;
         cursor += bytes;
+        ++current->live;
         return p;
+    }
+
+    void free(void* p) {
+        auto* b = reinterpret_cast<Block*>(reinterpret_cast<uintptr_t>(p) & ~uintptr_t(kBlockSize - 1));
+        if (--b->live != 0) return;
+        if (b == current) {
+            cursor = reinterpret_cast<char*>(b) + kHeader;  // start over in place
+            return;
+        }
+        retire(b);
+    }
+
+    void retire(Block* b) {
+        if (empty.size() < kKeptEmptyBlocks) empty.push_back(b);
+        else std::free(b);
     }
 };
 
@@ -53,17 +84,13 @@ Pool& pool() {
     return *p;
 }
 
+size_t rounded(size_t size) { return (size + 7) & ~size_t(7); }
+
 }  // namespace
 
 void* eventPoolAllocate(size_t size) {
     if (!ORV_EVENT_POOL || size > kLargest) return ::operator new(size);
-    const size_t cls = (size + kGrain - 1) / kGrain;
-    Pool& p = pool();
-    if (FreeSlot* slot = p.freeLists[cls]) {
-        p.freeLists[cls] = slot->next;
-        return slot;
-    }
-    return p.carve(cls * kGrain);
+    return pool().allocate(rounded(size));
 }
 
 void eventPoolFree(void* ptr, size_t size) {
@@ -72,9 +99,5 @@ void eventPoolFree(void* ptr, size_t size) {
         ::operator delete(ptr);
         return;
     }
-    const size_t cls = (size + kGrain - 1) / kGrain;
-    Pool& p = pool();
-    auto* slot = static_cast<FreeSlot*>(ptr);
-    slot->next = p.freeLists[cls];
-    p.freeLists[cls] = slot;
+    pool().free(ptr);
 }

@@ -2,21 +2,26 @@
 
 #include <algorithm>
 
-NoteFolder::NoteFolder() : keys_(16 * 256) {}
+NoteFolder::NoteFolder() = default;
+
+NoteFolder::KeyQueue* NoteFolder::queueFor(int channel, int key, bool create) {
+    uint16_t& slot = slot_[size_t(channel & 0x0F) * 256 + size_t(key & 0xFF)];
+    if (slot == 0) {
+        if (!create) return nullptr;
+        keys_.emplace_back();
+        slot = uint16_t(keys_.size());
+    }
+    return &keys_[slot - 1u];
+}
 
 void NoteFolder::reset() {
-    for (uint16_t k : usedKeys_) {
-        keys_[k].notes.clear();
-        keys_[k].head = 0;
-    }
-    usedKeys_.clear();
+    slot_.fill(0);
+    keys_.clear();
     for (auto& list : allOffs_) list.clear();
 }
 
 void NoteFolder::noteOn(NoteOnEvent* on, int64_t seq) {
-    const uint16_t k = uint16_t((on->status & 0x0F) * 256 + on->key);
-    KeyQueue& q = keys_[k];
-    if (q.notes.empty() && q.head == 0) usedKeys_.push_back(k);
+    KeyQueue& q = *queueFor(on->status & 0x0F, on->key, true);
     // Drop the ended prefix now and then so a long track does not keep every note.
     if (q.head >= 64 && q.head * 2 >= q.notes.size()) {
         q.notes.erase(q.notes.begin(), q.notes.begin() + std::ptrdiff_t(q.head));
@@ -26,9 +31,9 @@ void NoteFolder::noteOn(NoteOnEvent* on, int64_t seq) {
 }
 
 bool NoteFolder::noteOff(int channel, int key, int32_t time) {
-    KeyQueue& q = keys_[size_t(channel & 0x0F) * 256 + size_t(key & 0xFF)];
-    if (q.head >= q.notes.size()) return false;
-    NoteOnEvent* on = q.notes[q.head++].on;
+    KeyQueue* q = queueFor(channel, key, false);
+    if (!q || q->head >= q->notes.size()) return false;
+    NoteOnEvent* on = q->notes[q->head++].on;
     on->duration = time - on->time;
     return true;
 }

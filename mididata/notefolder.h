@@ -41,8 +41,11 @@ private:
         int64_t seq;
         int32_t time;
     };
-    std::vector<KeyQueue> keys_;  // channel * 256 + key
-    std::vector<uint16_t> usedKeys_;
+    // Queues only for the keys a track uses: slot_[channel * 256 + key] - 1 is
+    // the queue's place in keys_, 0 when the key has none yet.
+    std::array<uint16_t, 16 * 256> slot_{};
+    std::vector<KeyQueue> keys_;
+    KeyQueue* queueFor(int channel, int key, bool create);
     std::array<std::vector<AllOff>, 16> allOffs_;
 
     const AllOff* firstAllOffAfter(int channel, int64_t seq) const;
@@ -50,8 +53,7 @@ private:
 
 template <class F>
 void NoteFolder::finish(int32_t endTime, F&& unended) {
-    for (uint16_t k : usedKeys_) {
-        KeyQueue& q = keys_[k];
+    for (KeyQueue& q : keys_) {
         for (size_t i = q.head; i < q.notes.size(); ++i) {
             NoteOnEvent* on = q.notes[i].on;
             if (const AllOff* off = firstAllOffAfter(on->channel(), q.notes[i].seq)) {

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <fstream>
 #include <memory>
+#include <optional>
 
 #include "mididata/bytereader.h"
 #include "mididata/notefolder.h"
@@ -51,6 +52,23 @@ private:
     // time order (after its own events of the same time) once all tracks are read.
     std::vector<anyEvent*> conductorTempos_;
     std::string copyrightText_;
+
+    // Events get their musical position as they are read, while the data are at
+    // hand. A time signature read later can change the positions of the events
+    // before it: those are worked out again once all tracks are read. Many time
+    // signatures make that bookkeeping pointless; past a few, all positions are
+    // worked out at the end instead.
+    static constexpr size_t kIncrementalSignatures = 64;
+    bool positionWhileReading_ = true;
+    bool barsOutdated_ = true;
+    std::optional<PositionCursor> cursor_;
+    int staleTrack_ = -1;     // number of the track read when the last signature came
+    size_t staleEvents_ = 0;  // the events of that track that were already in it
+    int readingTrack_ = 0;
+
+    void position(anyEvent* e);
+    void signatureAdded(const midiTrack& track);
+    void finishPositions();
     size_t copyrightCommitted_ = 0;
     bool copyrightChanged_ = false;
 
@@ -102,6 +120,7 @@ void SmfReader::readMeta(midiTrack& track, int32_t time, bool& tempoFlag, anyEve
         break;
     case kKindTimeBeat:
         song_.timeSignatures.push_back(static_cast<timeBeatEvent*>(meta));
+        signatureAdded(track);
         break;
     default:
         if (meta->metaType == 0x59) song_.keySignatures.push_back(static_cast<keyEvent*>(meta));
@@ -163,8 +182,9 @@ void SmfReader::readTrack(midiTrack& track) {
                 folder_.noteOn(on, seq);
                 event = on;
             } else {
-                event = createEvent(t, status, 0);
-                event->readBody(in_);
+                std::unique_ptr<anyEvent> made(createEvent(t, status, 0));
+                made->readBody(in_);
+                event = made.release();
                 if (high == 0xB0 && isAllOff(static_cast<ControlChangeEvent*>(event)->controller))
                     folder_.allOff(ch, seq, t);
             }
@@ -202,12 +222,61 @@ void SmfReader::readTrack(midiTrack& track) {
             continue;  // other system bytes carry nothing here
         }
 
+        position(event);
         if (tempoFlag && !isConductor) {
             event->retain();
             conductorTempos_.push_back(event);
         } else {
             track.addEvent(event);
         }
+    }
+}
+
+void SmfReader::signatureAdded(const midiTrack& track) {
+    if (song_.timeSignatures.size() > kIncrementalSignatures) positionWhileReading_ = false;
+    staleTrack_ = readingTrack_;
+    staleEvents_ = track.size();
+    barsOutdated_ = true;
+}
+
+void SmfReader::position(anyEvent* e) {
+    if (!positionWhileReading_) return;
+    if (barsOutdated_) {
+        // Every event lies within the song, so bars without an end give it the
+        // position the final bars will.
+        song_.buildBarStartsUntil(INT32_MAX);
+        cursor_.emplace(song_);
+        barsOutdated_ = false;
+    }
+    const MusicalPosition p = cursor_->at(e->time);
+    e->measure = p.measure;
+    e->beat = p.beat;
+    e->tick = p.tick;
+}
+
+void SmfReader::finishPositions() {
+    midiSong& s = song_;
+    s.buildBarStarts();
+    const bool everything = !positionWhileReading_;
+    if (!everything && staleTrack_ < 0) return;
+    for (midiTrack* t : s.tracks) {
+        if (!everything && t->number > staleTrack_) break;
+        const size_t count = !everything && t->number == staleTrack_ ? std::min(staleEvents_, t->size()) : t->size();
+        PositionCursor cursor(s);
+        for (size_t i = 0; i < count; ++i) {
+            anyEvent* e = t->at(i);
+            const MusicalPosition p = cursor.at(e->time);
+            e->measure = p.measure;
+            e->beat = p.beat;
+            e->tick = p.tick;
+        }
+    }
+    PositionCursor cursor(s);
+    for (anyEvent* e : conductorTempos_) {
+        const MusicalPosition p = cursor.at(e->time);
+        e->measure = p.measure;
+        e->beat = p.beat;
+        e->tick = p.tick;
     }
 }
 
@@ -245,6 +314,7 @@ void SmfReader::read() {
     try {
         for (int i = 0; i < s.trackCount; ++i) {
             reading = std::make_unique<midiTrack>(&s, i, "");
+            readingTrack_ = i;
             if (i == 0) s.conductor = reading.get();
             signaturesBefore = s.timeSignatures.size();
             keysBefore = s.keySignatures.size();
@@ -275,11 +345,9 @@ void SmfReader::read() {
         throw;
     }
     s.trackCount = int16_t(s.tracks.size());
+    finishPositions();
     mergeConductorTempos();
     finishCopyright();
-    s.buildBarStarts();
-    for (midiTrack* t : s.tracks)
-        for (anyEvent* e : t->items()) s.setPosition(e);
     if (s.format == 0 && !s.tracks.empty()) s.splitFormat0();
 }
 

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <queue>
 #include <unistd.h>
 
@@ -15,36 +16,28 @@ namespace {
 
 const char* const kSaveFailed = "Dooh! Save failed. '.mid' file may be broken.";
 
-// A note-off built from a note's duration for the time of writing. It sorts
-// before the other events of its tick, except the note-off of a note of no
-// length, which follows its own note-on.
+// A note-off built from a note's duration for the time of writing. Built
+// note-offs have creation number 0, so they sort before the other events of
+// their tick, and among themselves in the order of their notes. A note of no
+// length is the exception: its note-off follows its own note-on.
 struct BuiltOff {
     int32_t time;
+    uint32_t order;
     uint8_t status;
     uint8_t key;
+    bool operator>(const BuiltOff& o) const { return time != o.time ? time > o.time : order > o.order; }
 };
 
 // Writes events in the order the track would have after its durations were
-// expanded and it was sorted, without changing the track itself.
+// expanded and it was sorted, without changing the track itself. The note-offs
+// still to come wait in a heap as small as the number of notes sounding at once.
 class TrackWriter {
 public:
     explicit TrackWriter(ByteStream& out) : out_(out) {}
 
     void write(const std::vector<anyEvent*>& events, bool durationForm, const std::vector<sysexEvent*>& resets,
                const trackEndEvent& end) {
-        std::vector<BuiltOff> offs;
-        if (durationForm) {
-            for (const anyEvent* e : events) {
-                if (!e || e->status == 0 || e->kind() != kKindNoteOn) continue;
-                const auto* on = static_cast<const NoteOnEvent*>(e);
-                if (on->duration == 0) continue;  // written right behind its note-on
-                const int64_t t = std::min<int64_t>(int64_t(on->time) + on->duration, INT32_MAX);
-                offs.push_back({int32_t(t), uint8_t(0x90 | (on->status & 0x0F)), on->key});
-            }
-            std::stable_sort(offs.begin(), offs.end(),
-                             [](const BuiltOff& a, const BuiltOff& b) { return a.time < b.time; });
-        }
-
+        out_.reserve(out_.size() + events.size() * 4 + 64);
         out_.writeByte('M');
         out_.writeByte('T');
         out_.writeByte('r');
@@ -52,26 +45,31 @@ public:
         const size_t lengthAt = out_.position();
         out_.writeBe32(0);
 
-        size_t ia = 0, ib = 0, ic = 0;
+        std::priority_queue<BuiltOff, std::vector<BuiltOff>, std::greater<BuiltOff>> offs;
+        uint32_t order = 0;
+        size_t ia = 0, ib = 0;
         for (;;) {
             while (ia < events.size() && !events[ia]) ++ia;
             const anyEvent* a = ia < events.size() ? events[ia] : nullptr;
             const anyEvent* b = ib < resets.size() ? resets[ib] : nullptr;
-            const BuiltOff* c = ic < offs.size() ? &offs[ic] : nullptr;
+            const BuiltOff* c = offs.empty() ? nullptr : &offs.top();
             if (!a && !b && !c) break;
             // Ties keep the order track events, reset messages, note-offs.
             if (a && (!b || compareEvents(a, b) <= 0) && (!c || !offBefore(*c, a))) {
-                writeEvent(a);
                 ++ia;
-                if (durationForm && a->status != 0 && a->kind() == kKindNoteOn &&
-                    static_cast<const NoteOnEvent*>(a)->duration == 0)
-                    writeOff({a->time, uint8_t(0x90 | (a->status & 0x0F)), static_cast<const NoteOnEvent*>(a)->key});
+                const int kind = writeEvent(a);
+                if (!durationForm || kind != kKindNoteOn) continue;
+                const auto* on = static_cast<const NoteOnEvent*>(a);
+                const BuiltOff off{int32_t(std::min<int64_t>(int64_t(on->time) + on->duration, INT32_MAX)), order++,
+                                   uint8_t(0x90 | (on->status & 0x0F)), on->key};
+                if (on->duration == 0) writeOff(off);
+                else offs.push(off);
             } else if (b && (!c || !offBefore(*c, b))) {
                 writeEvent(b);
                 ++ib;
             } else {
                 writeOff(*c);
-                ++ic;
+                offs.pop();
             }
         }
 
@@ -102,10 +100,12 @@ private:
         if (time > lastTime_) lastTime_ = time;
     }
 
-    void writeEvent(const anyEvent* e) {
-        if (e->status == 0) return;
-        if (e->kind() == kKindTrackName) {
-            if (nameWritten_) return;
+    // Answers the event's kind, or 0 when it was skipped.
+    int writeEvent(const anyEvent* e) {
+        if (e->status == 0) return 0;
+        const int kind = e->kind();
+        if (kind == kKindTrackName) {
+            if (nameWritten_) return 0;
             nameWritten_ = true;
         }
         writeDelta(e->time);
@@ -114,6 +114,7 @@ private:
             lastStatus_ = e->status;
         }
         e->writeBody(out_);
+        return kind;
     }
 
     void writeOff(const BuiltOff& off) {
@@ -130,36 +131,40 @@ private:
 // The events of all tracks in one list, in time order (a k-way merge of lists
 // that are each in order), leaving out the track names of all but the first.
 std::vector<anyEvent*> mergeTracks(const midiTracks& tracks) {
+    // Each cursor carries the sort key of the event it points at, so the heap
+    // compares numbers instead of reaching into events scattered in memory.
     struct Cursor {
-        const std::vector<anyEvent*>* items;
-        size_t pos;
+        int32_t time;
+        int32_t creationIndex;
         size_t track;
+        size_t pos;
     };
     auto later = [](const Cursor& x, const Cursor& y) {
-        const int c = compareEvents((*x.items)[x.pos], (*y.items)[y.pos]);
-        return c != 0 ? c > 0 : x.track > y.track;
+        if (x.time != y.time) return x.time > y.time;
+        if (x.creationIndex != y.creationIndex) return x.creationIndex > y.creationIndex;
+        return x.track > y.track;
     };
-    std::priority_queue<Cursor, std::vector<Cursor>, decltype(later)> heap(later);
+    std::vector<Cursor> heap;
     size_t total = 0;
-    auto advance = [&](Cursor cur) {
-        const auto& items = *cur.items;
-        while (cur.pos < items.size() &&
-               (!items[cur.pos] || (cur.track > 0 && items[cur.pos]->kind() == kKindTrackName)))
-            ++cur.pos;
-        if (cur.pos < items.size()) heap.push(cur);
+    auto push = [&](size_t track, size_t pos) {
+        const auto& items = tracks[track]->items();
+        while (pos < items.size() && (!items[pos] || (track > 0 && items[pos]->kind() == kKindTrackName))) ++pos;
+        if (pos == items.size()) return;
+        heap.push_back({items[pos]->time, items[pos]->creationIndex, track, pos});
+        std::push_heap(heap.begin(), heap.end(), later);
     };
     for (size_t i = 0; i < tracks.size(); ++i) {
         total += tracks[i]->size();
-        advance({&tracks[i]->items(), 0, i});
+        push(i, 0);
     }
     std::vector<anyEvent*> merged;
     merged.reserve(total);
     while (!heap.empty()) {
-        Cursor cur = heap.top();
-        heap.pop();
-        merged.push_back((*cur.items)[cur.pos]);
-        ++cur.pos;
-        advance(cur);
+        std::pop_heap(heap.begin(), heap.end(), later);
+        const Cursor cur = heap.back();
+        heap.pop_back();
+        merged.push_back(tracks[cur.track]->items()[cur.pos]);
+        push(cur.track, cur.pos + 1);
     }
     return merged;
 }

@@ -84,7 +84,9 @@ Meter midiSong::meterAt(int32_t time) const {
     return meter;
 }
 
-void midiSong::buildBarStarts() {
+void midiSong::buildBarStarts() { buildBarStartsUntil(songLength); }
+
+void midiSong::buildBarStartsUntil(int64_t songEnd) {
     barStarts.clear();
     if (meterIndexedCount_ != timeSignatures.size()) rebuildMeterIndex();
     int64_t t = 0;
@@ -97,39 +99,82 @@ void midiSong::buildBarStarts() {
         if (length <= 0) {
             // A bar of no length would never end: it lasts until the meter changes.
             barStarts.appendRun(t, 0, 1);
-            if (nextChange > songLength) return;
+            if (nextChange > songEnd) return;
             t = nextChange;
             continue;
         }
         const int64_t untilChange = nextChange == INT64_MAX ? INT64_MAX : (nextChange - t + length - 1) / length;
-        const int64_t untilEnd = (songLength - t) / length + 1;
+        const int64_t untilEnd = (songEnd - t) / length + 1;
         const int64_t bars = std::min(untilChange, untilEnd);
         barStarts.appendRun(t, length, bars);
         t += bars * length;
-        if (t > songLength) {
+        if (t > songEnd) {
             barStarts.appendRun(t, 0, 1);
             return;
         }
     }
 }
 
-MusicalPosition midiSong::positionOf(int32_t time) const {
-    const Meter m = meterAt(time);
-    const int64_t tpb = m.ticksPerBeat;
-    const int64_t i = barStarts.lastAtOrBefore(time);
+void midiSong::meterSpan(int64_t time, int64_t& from, int64_t& until) const {
+    from = INT64_MIN;
+    until = INT64_MAX;
+    if (timeSignatures.empty()) return;
+    if (meterIndexedCount_ != timeSignatures.size()) rebuildMeterIndex();
+    const auto stop = std::upper_bound(meterPrefixMax_.begin(), meterPrefixMax_.end(), time);
+    if (stop != meterPrefixMax_.begin()) from = *(stop - 1);
+    if (stop != meterPrefixMax_.end()) until = *stop;
+}
+
+void PositionCursor::reload(int64_t time) {
+    meter_ = song_.meterAt(int32_t(std::clamp<int64_t>(time, INT32_MIN, INT32_MAX)));
+    song_.meterSpan(time, from_, until_);
+    bars_ = song_.barStarts.spanAt(time);
+    from_ = std::max(from_, bars_.from);
+    until_ = std::min(until_, bars_.until);
+}
+
+MusicalPosition PositionCursor::at(int32_t time) {
+    if (time < from_ || time >= until_) {
+        reload(time);
+        bar_ = -1;
+    }
+    const int64_t tpb = meter_.ticksPerBeat;
     int64_t measure, r;
-    if (i < 0) {
-        const int64_t bar = tpb * m.beatsPerBar;
+    if (bars_.count == 0) {
+        // Before the first bar start (or with none built): whole bars from 0.
+        const int64_t bar = tpb * meter_.beatsPerBar;
         measure = bar > 0 ? time / bar : 0;
         r = bar > 0 ? time % bar : time;
     } else {
-        measure = i;
-        r = time - barStarts.at(i);
+        // Times mostly come in order: the bar is the last one or the next.
+        const int64_t length = bars_.length;
+        if (bar_ >= 0 && time >= barStart_ && (length == 0 || time < barStart_ + length)) {
+        } else if (bar_ >= 0 && length > 0 && time >= barStart_ + length && time < barStart_ + 2 * length &&
+                   bar_ + 1 < bars_.count) {
+            ++bar_;
+            barStart_ += length;
+        } else {
+            bar_ = length > 0 ? std::min((time - bars_.start) / length, bars_.count - 1) : 0;
+            barStart_ = bars_.start + bar_ * length;
+        }
+        measure = bars_.firstIndex + bar_;
+        r = time - barStart_;
     }
-    const int64_t beat = tpb > 0 ? r / tpb : 0;
-    const int64_t tick = tpb > 0 ? r % tpb : r;
+    // Within a bar the numbers are small; 32-bit division is much the cheaper.
+    int64_t beat = 0, tick = r;
+    if (tpb > 0) {
+        if (r <= UINT32_MAX && tpb <= UINT32_MAX) {
+            beat = uint32_t(r) / uint32_t(tpb);
+            tick = uint32_t(r) - uint32_t(beat) * uint32_t(tpb);
+        } else {
+            beat = r / tpb;
+            tick = r % tpb;
+        }
+    }
     return {uint32_t(measure), uint32_t(beat), uint32_t(tick)};
 }
+
+MusicalPosition midiSong::positionOf(int32_t time) const { return PositionCursor(*this).at(time); }
 
 void midiSong::setPosition(anyEvent* e) const {
     const MusicalPosition p = positionOf(e->time);

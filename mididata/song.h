@@ -25,6 +25,26 @@ struct Meter {
     int64_t beatsPerBar;
 };
 
+class midiSong;
+
+// Musical positions of times that mostly come in order: it keeps the meter and
+// the run of bars of the last time, so positioning a whole track costs a few
+// divisions per event. Any time may be asked, in any order.
+class PositionCursor {
+public:
+    explicit PositionCursor(const midiSong& song) : song_(song) {}
+    MusicalPosition at(int32_t time);
+
+private:
+    const midiSong& song_;
+    int64_t from_ = 1, until_ = 0;  // the times the cached values hold for
+    BarStarts::Span bars_{};
+    Meter meter_{};
+    int64_t bar_ = -1;  // the bar of the last time, within bars_
+    int64_t barStart_ = 0;
+    void reload(int64_t time);
+};
+
 class midiSong {
 public:
     midiSong();
@@ -77,6 +97,8 @@ public:
     void markRhythmTracks();
 
 private:
+    // Bar starts from 0 up to the first one after `end`.
+    void buildBarStartsUntil(int64_t end);
     void buildPrebuiltMessages();
     void destroyPrebuiltMessages();
     void forgetContent();
@@ -85,10 +107,13 @@ private:
     void writeTrack(const midiTrack& track, ByteStream& stream, bool withResets) const;
     void writeMergedTrack(ByteStream& stream) const;
     void rebuildMeterIndex() const;
+    // The interval of times around `time` for which meterAt gives the same meter.
+    void meterSpan(int64_t time, int64_t& from, int64_t& until) const;
 
     // meterAt's index: the largest time among the first i+1 time signatures.
     mutable std::vector<int32_t> meterPrefixMax_;
     mutable size_t meterIndexedCount_ = SIZE_MAX;
 
     friend class SmfReader;
+    friend class PositionCursor;
 };

@@ -1,10 +1,10 @@
 #include "tools/textcommand.h"
 
-#include <exception>
 #include <ostream>
 
 #include "mididata/song.h"
 #include "mididata/track.h"
+#include "tools/loadsong.h"
 
 namespace {
 
@@ -31,14 +31,7 @@ void listTrack(const midiTrack& track, std::ostream& out) {
 
 int runTextCommand(const std::string& path, std::ostream& out, std::ostream& err) {
     midiSong song;
-    try {
-        song.load(path);
-    } catch (const std::exception& e) {
-        // The reader's MidiDataError carries the message meant for the user; any other
-        // failure (memory, for one) is reported the same way rather than ending the tool.
-        err << e.what() << '\n';
-        return 1;
-    }
+    if (!loadSong(song, path, err)) return 1;
     for (const midiTrack* track : song.tracks) {
         if (track) listTrack(*track, out);
     }
