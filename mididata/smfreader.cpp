@@ -2,7 +2,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <fstream>
+#include <cstdio>
+#include <sys/stat.h>
 #include <memory>
 #include <optional>
 
@@ -75,6 +76,7 @@ private:
     void readHeader();
     void readTrack(midiTrack& track);
     void readMeta(midiTrack& track, int32_t time, bool& tempoFlag, anyEvent*& event);
+    void skipChunkPadding(size_t chunkEnd);
     void mergeConductorTempos();
     void finishCopyright();
 };
@@ -133,6 +135,7 @@ void SmfReader::readTrack(midiTrack& track) {
     const uint8_t* magic = in_.take(4);
     if (std::memcmp(magic, "MTrk", 4) != 0) fail(kNoTrack);
     const uint32_t chunkLength = in_.be32();
+    const size_t chunkEnd = in_.position() + std::min<size_t>(chunkLength, in_.remaining());
     in_.setShortMessage(kBroken);
     // A hint only: the walk ends at End of Track. Few events take under three bytes.
     track.reserve(std::min<size_t>(chunkLength, in_.remaining()) / 4);
@@ -216,6 +219,7 @@ void SmfReader::readTrack(midiTrack& track) {
                 folder_.finish(t, [](NoteOnEvent*) {});
                 track.durationForm = true;
                 track.buildLabel();
+                skipChunkPadding(chunkEnd);
                 return;
             }
         } else {
@@ -230,6 +234,17 @@ void SmfReader::readTrack(midiTrack& track) {
             track.addEvent(event);
         }
     }
+}
+
+void SmfReader::skipChunkPadding(size_t chunkEnd) {
+    // The next chunk follows End of Track. Some programs leave bytes after it
+    // inside the chunk; where its stated length leads to the next chunk, go there.
+    const size_t here = in_.position();
+    if (in_.remaining() >= 4 && std::memcmp(in_.take(4), "MTrk", 4) == 0) {
+        in_.setPosition(here);
+        return;
+    }
+    in_.setPosition(chunkEnd > here ? chunkEnd : here);
 }
 
 void SmfReader::signatureAdded(const midiTrack& track) {
@@ -248,10 +263,7 @@ void SmfReader::position(anyEvent* e) {
         cursor_.emplace(song_);
         barsOutdated_ = false;
     }
-    const MusicalPosition p = cursor_->at(e->time);
-    e->measure = p.measure;
-    e->beat = p.beat;
-    e->tick = p.tick;
+    setPositionFrom(*cursor_, e);
 }
 
 void SmfReader::finishPositions() {
@@ -263,21 +275,10 @@ void SmfReader::finishPositions() {
         if (!everything && t->number > staleTrack_) break;
         const size_t count = !everything && t->number == staleTrack_ ? std::min(staleEvents_, t->size()) : t->size();
         PositionCursor cursor(s);
-        for (size_t i = 0; i < count; ++i) {
-            anyEvent* e = t->at(i);
-            const MusicalPosition p = cursor.at(e->time);
-            e->measure = p.measure;
-            e->beat = p.beat;
-            e->tick = p.tick;
-        }
+        for (size_t i = 0; i < count; ++i) setPositionFrom(cursor, t->at(i));
     }
     PositionCursor cursor(s);
-    for (anyEvent* e : conductorTempos_) {
-        const MusicalPosition p = cursor.at(e->time);
-        e->measure = p.measure;
-        e->beat = p.beat;
-        e->tick = p.tick;
-    }
+    for (anyEvent* e : conductorTempos_) setPositionFrom(cursor, e);
 }
 
 void SmfReader::mergeConductorTempos() {
@@ -357,16 +358,22 @@ void midiSong::loadFromMemory(const uint8_t* data, size_t size) {
 }
 
 void midiSong::load(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) throw MidiDataError("Cannot open file " + path + ": " + std::strerror(errno));
-    file.seekg(0, std::ios::end);
-    const std::streamoff size = file.tellg();
-    if (size < 0) throw MidiDataError("Cannot read file " + path);
-    file.seekg(0, std::ios::beg);
-    std::vector<uint8_t> image(static_cast<size_t>(size));
-    if (size > 0 && !file.read(reinterpret_cast<char*>(image.data()), size))
-        throw MidiDataError("Cannot read file " + path);
-    file.close();
+    // Read to the end rather than trusting a size: a folder or a device has none.
+    FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) throw MidiDataError("Cannot open file " + path + ": " + std::strerror(errno));
+    struct stat info {};
+    if (fstat(fileno(f), &info) != 0 || !S_ISREG(info.st_mode)) {
+        std::fclose(f);
+        throw MidiDataError("Cannot open file " + path + ": not a regular file");
+    }
+    std::vector<uint8_t> image(size_t(std::max<off_t>(info.st_size, 0)));
+    size_t got = std::fread(image.data(), 1, image.size(), f);
+    image.resize(got);
+    uint8_t more[65536];  // the file may have grown since it was measured
+    while ((got = std::fread(more, 1, sizeof more, f)) > 0) image.insert(image.end(), more, more + got);
+    const bool failed = std::ferror(f);
+    std::fclose(f);
+    if (failed) throw MidiDataError("Cannot read file " + path);
     loadFromMemory(image.data(), image.size());
     fileName = path;
 }

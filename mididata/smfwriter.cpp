@@ -35,7 +35,10 @@ class TrackWriter {
 public:
     explicit TrackWriter(ByteStream& out) : out_(out) {}
 
-    void write(const std::vector<anyEvent*>& events, bool durationForm, const std::vector<sysexEvent*>& resets,
+    // expands(i): whether event i comes from a track in duration form, whose
+    // notes get their note-offs built.
+    template <class Expands>
+    void write(const std::vector<anyEvent*>& events, Expands&& expands, const std::vector<sysexEvent*>& resets,
                const trackEndEvent& end) {
         out_.reserve(out_.size() + events.size() * 4 + 64);
         out_.writeByte('M');
@@ -56,9 +59,8 @@ public:
             if (!a && !b && !c) break;
             // Ties keep the order track events, reset messages, note-offs.
             if (a && (!b || compareEvents(a, b) <= 0) && (!c || !offBefore(*c, a))) {
-                ++ia;
-                const int kind = writeEvent(a);
-                if (!durationForm || kind != kKindNoteOn) continue;
+                const size_t index = ia++;
+                if (writeEvent(a) != kKindNoteOn || !expands(index)) continue;
                 const auto* on = static_cast<const NoteOnEvent*>(a);
                 const BuiltOff off{int32_t(std::min<int64_t>(int64_t(on->time) + on->duration, INT32_MAX)), order++,
                                    uint8_t(0x90 | (on->status & 0x0F)), on->key};
@@ -130,7 +132,12 @@ private:
 
 // The events of all tracks in one list, in time order (a k-way merge of lists
 // that are each in order), leaving out the track names of all but the first.
-std::vector<anyEvent*> mergeTracks(const midiTracks& tracks) {
+struct MergedTracks {
+    std::vector<anyEvent*> events;
+    std::vector<bool> durationForm;  // of the track each event comes from
+};
+
+MergedTracks mergeTracks(const midiTracks& tracks) {
     // Each cursor carries the sort key of the event it points at, so the heap
     // compares numbers instead of reaching into events scattered in memory.
     struct Cursor {
@@ -157,13 +164,15 @@ std::vector<anyEvent*> mergeTracks(const midiTracks& tracks) {
         total += tracks[i]->size();
         push(i, 0);
     }
-    std::vector<anyEvent*> merged;
-    merged.reserve(total);
+    MergedTracks merged;
+    merged.events.reserve(total);
+    merged.durationForm.reserve(total);
     while (!heap.empty()) {
         std::pop_heap(heap.begin(), heap.end(), later);
         const Cursor cur = heap.back();
         heap.pop_back();
-        merged.push_back(tracks[cur.track]->items()[cur.pos]);
+        merged.events.push_back(tracks[cur.track]->items()[cur.pos]);
+        merged.durationForm.push_back(tracks[cur.track]->durationForm);
         push(cur.track, cur.pos + 1);
     }
     return merged;
@@ -185,24 +194,26 @@ void midiSong::save(ByteStream& stream) {
         if (resetFlags & 1) resets.push_back(gmSystemOn);
         if (resetFlags & 2) resets.push_back(gsReset);
         else if (resetFlags & 4) resets.push_back(xgSystemOn);
-        // Note-offs are added and folded away again in duration form, which leaves
-        // a track sorted; a track holding its own note-offs is written as it stands.
-        bool allInDurationForm = true;
-        for (midiTrack* t : tracks) {
+        // A track in duration form is written sorted, as expanding its durations
+        // would leave it; a track holding its own note-offs is written as it stands.
+        for (midiTrack* t : tracks)
             if (t->durationForm) t->sort();
-            else allInDurationForm = false;
-        }
 
         writeHeader(stream);
         if (format != 0) {
             for (size_t i = 0; i < tracks.size(); ++i) {
                 static const std::vector<sysexEvent*> none;
-                TrackWriter(stream).write(tracks[i]->items(), tracks[i]->durationForm, i == 0 ? resets : none,
+                const bool form = tracks[i]->durationForm;
+                TrackWriter(stream).write(tracks[i]->items(), [form](size_t) { return form; }, i == 0 ? resets : none,
                                           tracks[i]->endOfTrack);
             }
         } else {
-            const midiTrack merged(this, 0, "");
-            TrackWriter(stream).write(mergeTracks(tracks), allInDurationForm, resets, merged.endOfTrack);
+            // Each note keeps the form of its own track: a recorded track beside
+            // tracks in duration form keeps its note-offs, and theirs are built.
+            const MergedTracks merged = mergeTracks(tracks);
+            const trackEndEvent end(0);
+            TrackWriter(stream).write(merged.events, [&merged](size_t i) { return bool(merged.durationForm[i]); },
+                                      resets, end);
         }
     } catch (...) {
         throw MidiDataError(kSaveFailed);

@@ -65,13 +65,16 @@ void midiSong::rebuildMeterIndex() const {
         m = std::max(m, timeSignatures[i]->time);
         meterPrefixMax_[i] = m;
     }
-    meterIndexedCount_ = timeSignatures.size();
 }
 
 Meter midiSong::meterAt(int32_t time) const {
+    rebuildMeterIndex();
+    return indexedMeterAt(time);
+}
+
+Meter midiSong::indexedMeterAt(int64_t time) const {
     Meter meter{division, 4};
     if (timeSignatures.empty()) return meter;
-    if (meterIndexedCount_ != timeSignatures.size()) rebuildMeterIndex();
     // The signatures are scanned in the order read while their times do not pass
     // `time`; the first later one ends the scan even if others after it are earlier.
     const auto stop = std::upper_bound(meterPrefixMax_.begin(), meterPrefixMax_.end(), time);
@@ -88,13 +91,13 @@ void midiSong::buildBarStarts() { buildBarStartsUntil(songLength); }
 
 void midiSong::buildBarStartsUntil(int64_t songEnd) {
     barStarts.clear();
-    if (meterIndexedCount_ != timeSignatures.size()) rebuildMeterIndex();
+    rebuildMeterIndex();
     int64_t t = 0;
     for (;;) {
-        const Meter m = meterAt(int32_t(t));
+        const Meter m = indexedMeterAt(t);
         const int64_t length = m.ticksPerBeat * m.beatsPerBar;
         // The meter holds until the next time signature that the scan would reach.
-        const auto next = std::upper_bound(meterPrefixMax_.begin(), meterPrefixMax_.end(), int32_t(t));
+        const auto next = std::upper_bound(meterPrefixMax_.begin(), meterPrefixMax_.end(), t);
         const int64_t nextChange = next == meterPrefixMax_.end() ? INT64_MAX : int64_t(*next);
         if (length <= 0) {
             // A bar of no length would never end: it lasts until the meter changes.
@@ -119,14 +122,15 @@ void midiSong::meterSpan(int64_t time, int64_t& from, int64_t& until) const {
     from = INT64_MIN;
     until = INT64_MAX;
     if (timeSignatures.empty()) return;
-    if (meterIndexedCount_ != timeSignatures.size()) rebuildMeterIndex();
     const auto stop = std::upper_bound(meterPrefixMax_.begin(), meterPrefixMax_.end(), time);
     if (stop != meterPrefixMax_.begin()) from = *(stop - 1);
     if (stop != meterPrefixMax_.end()) until = *stop;
 }
 
+PositionCursor::PositionCursor(const midiSong& song) : song_(song) { song_.rebuildMeterIndex(); }
+
 void PositionCursor::reload(int64_t time) {
-    meter_ = song_.meterAt(int32_t(std::clamp<int64_t>(time, INT32_MIN, INT32_MAX)));
+    meter_ = song_.indexedMeterAt(time);
     song_.meterSpan(time, from_, until_);
     bars_ = song_.barStarts.spanAt(time);
     from_ = std::max(from_, bars_.from);
@@ -176,11 +180,16 @@ MusicalPosition PositionCursor::at(int32_t time) {
 
 MusicalPosition midiSong::positionOf(int32_t time) const { return PositionCursor(*this).at(time); }
 
-void midiSong::setPosition(anyEvent* e) const {
-    const MusicalPosition p = positionOf(e->time);
+void setPositionFrom(PositionCursor& cursor, anyEvent* e) {
+    const MusicalPosition p = cursor.at(e->time);
     e->measure = p.measure;
     e->beat = p.beat;
     e->tick = p.tick;
+}
+
+void midiSong::setPosition(anyEvent* e) const {
+    PositionCursor cursor(*this);
+    setPositionFrom(cursor, e);
 }
 
 int32_t midiSong::tempoAt(int32_t time) {

@@ -32,7 +32,8 @@ class midiSong;
 // divisions per event. Any time may be asked, in any order.
 class PositionCursor {
 public:
-    explicit PositionCursor(const midiSong& song) : song_(song) {}
+    // Indexes the song's time signatures as they are now.
+    explicit PositionCursor(const midiSong& song);
     MusicalPosition at(int32_t time);
 
 private:
@@ -44,6 +45,9 @@ private:
     int64_t barStart_ = 0;
     void reload(int64_t time);
 };
+
+// Stores the position of the event's time in the event.
+void setPositionFrom(PositionCursor& cursor, anyEvent* e);
 
 class midiSong {
 public:
@@ -106,13 +110,15 @@ private:
     void writeHeader(ByteStream& stream) const;
     void writeTrack(const midiTrack& track, ByteStream& stream, bool withResets) const;
     void writeMergedTrack(ByteStream& stream) const;
+    // The time signatures are a public list that anyone may change, so the index
+    // is built afresh by every operation that uses it.
     void rebuildMeterIndex() const;
-    // The interval of times around `time` for which meterAt gives the same meter.
+    Meter indexedMeterAt(int64_t time) const;
+    // The interval of times around `time` for which the meter stays the same.
     void meterSpan(int64_t time, int64_t& from, int64_t& until) const;
 
-    // meterAt's index: the largest time among the first i+1 time signatures.
+    // The largest time among the first i+1 time signatures.
     mutable std::vector<int32_t> meterPrefixMax_;
-    mutable size_t meterIndexedCount_ = SIZE_MAX;
 
     friend class SmfReader;
     friend class PositionCursor;

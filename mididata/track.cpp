@@ -1,6 +1,7 @@
 #include "mididata/track.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "mididata/notefolder.h"
 #include "mididata/song.h"
@@ -90,8 +91,10 @@ void midiTrack::foldNoteOffs() {
             folder.allOff(e->channel(), int64_t(i), e->time);
         }
     }
-    folder.finish(endTime, [this](NoteOnEvent* on) {
-        if (song) song->setPosition(on);
+    std::optional<PositionCursor> cursor;
+    if (song) cursor.emplace(*song);
+    folder.finish(endTime, [&cursor](NoteOnEvent* on) {
+        if (cursor) setPositionFrom(*cursor, on);
     });
     const anyEvent* resets[3] = {};
     if (song) {
@@ -116,6 +119,8 @@ void midiTrack::expandDurations() {
     pack();
     // A note of no length has its note-off right behind it, sharing its place in
     // the sort order; every other note-off sorts before the events of its tick.
+    std::optional<PositionCursor> cursor;
+    if (song) cursor.emplace(*song);
     std::vector<anyEvent*> merged;
     std::vector<anyEvent*> offs;
     merged.reserve(items_.size() * 2);
@@ -128,7 +133,7 @@ void midiTrack::expandDurations() {
         off->key = on->key;
         off->velocity = 0;
         off->creationIndex = on->duration == 0 ? on->creationIndex : 0;
-        if (song) song->setPosition(off);
+        if (cursor) setPositionFrom(*cursor, off);
         off->retain();
         if (off->time > endTime) endTime = off->time;
         if (on->duration == 0) merged.push_back(off);

@@ -17,6 +17,8 @@ const MidiBackendEntry kBackends[] = {
     {"capture", "Capture", &makeCaptureBackend},
 };
 
+constexpr std::string_view kDefaultSelection[] = {"synth", "alsa"};
+
 const MidiBackendEntry* findEntry(std::string_view id)
 {
     for (const MidiBackendEntry& entry : kBackends) {
@@ -39,9 +41,9 @@ struct Listed {
 
 class Registry {
 public:
-    Registry() { selectLocked({"synth", "alsa"}); }
+    Registry() { selectLocked(kDefaultSelection); }
 
-    bool select(std::initializer_list<std::string_view> ids)
+    bool select(std::span<const std::string_view> ids)
     {
         std::lock_guard lock(mutex_);
         return selectLocked(ids);
@@ -93,7 +95,7 @@ public:
     }
 
 private:
-    bool selectLocked(std::initializer_list<std::string_view> ids)
+    bool selectLocked(std::span<const std::string_view> ids)
     {
         std::vector<Selected> chosen;
         for (std::string_view id : ids) {
@@ -151,12 +153,12 @@ std::span<const MidiBackendEntry> midiBackendTable()
 
 bool selectMidiBackends(std::initializer_list<std::string_view> ids)
 {
-    return registry().select(ids);
+    return registry().select(std::span<const std::string_view>(ids.begin(), ids.size()));
 }
 
 void selectDefaultMidiBackends()
 {
-    registry().select({"synth", "alsa"});
+    registry().select(kDefaultSelection);
 }
 
 std::vector<std::string> selectedMidiBackends()

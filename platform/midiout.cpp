@@ -1,0 +1,174 @@
+#include "platform/midiout.h"
+
+#include "platform/registry.h"
+#include "platform/shortmsg.h"
+
+#include <atomic>
+#include <memory>
+#include <mutex>
+#include <unordered_map>
+
+namespace platform {
+
+namespace {
+
+struct OpenDevice {
+    // Serialises sends and the close, so a close waits for a send in progress.
+    std::mutex mutex;
+    std::unique_ptr<MidiPort> port;  // null once closed
+};
+
+// Handles are counted up and never reused, so a stale handle can never reach
+// a device opened later.
+class HandleTable {
+public:
+    ~HandleTable()
+    {
+        std::lock_guard lock(mutex_);
+        gone_.store(true);
+    }
+
+    static bool gone() { return gone_.load(); }
+
+    MidiOutHandle add(std::unique_ptr<MidiPort> port)
+    {
+        auto device = std::make_shared<OpenDevice>();
+        device->port = std::move(port);
+        std::lock_guard lock(mutex_);
+        const auto handle = MidiOutHandle(next_++);
+        devices_.emplace(std::uint64_t(handle), std::move(device));
+        return handle;
+    }
+
+    std::shared_ptr<OpenDevice> find(MidiOutHandle handle)
+    {
+        std::lock_guard lock(mutex_);
+        const auto it = devices_.find(std::uint64_t(handle));
+        return it == devices_.end() ? nullptr : it->second;
+    }
+
+    void remove(MidiOutHandle handle)
+    {
+        std::lock_guard lock(mutex_);
+        devices_.erase(std::uint64_t(handle));
+    }
+
+private:
+    static constinit inline std::atomic<bool> gone_{false};
+    std::mutex mutex_;
+    std::unordered_map<std::uint64_t, std::shared_ptr<OpenDevice>> devices_;
+    std::uint64_t next_ = 1;
+};
+
+HandleTable& handles()
+{
+    static HandleTable table;
+    return table;
+}
+
+// The open device behind a handle with its lock taken, or nothing.
+struct LockedPort {
+    std::shared_ptr<OpenDevice> device;
+    std::unique_lock<std::mutex> lock;
+    MidiPort* port = nullptr;
+};
+
+LockedPort lockPort(MidiOutHandle handle)
+{
+    LockedPort locked;
+    if (handle == MidiOutHandle::Null || HandleTable::gone())
+        return locked;
+    locked.device = handles().find(handle);
+    if (!locked.device)
+        return locked;
+    locked.lock = std::unique_lock(locked.device->mutex);
+    locked.port = locked.device->port.get();
+    return locked;
+}
+
+}  // namespace
+
+std::uint32_t midiOutGetNumDevs() noexcept
+{
+    try {
+        return refreshMidiDevices();
+    } catch (...) {
+        return 0;
+    }
+}
+
+MmResult midiOutGetDevCaps(int deviceId, MidiOutCaps& caps) noexcept
+{
+    try {
+        return listedDeviceCaps(deviceId, caps);
+    } catch (...) {
+        return MidiBadDeviceId;
+    }
+}
+
+MmResult midiOutOpen(MidiOutHandle& handle, int deviceId) noexcept
+{
+    handle = MidiOutHandle::Null;
+    if (HandleTable::gone())
+        return MidiBadDeviceId;
+    try {
+        std::unique_ptr<MidiPort> port;
+        const MmResult status = openListedDevice(deviceId, port);
+        if (status != MmOk)
+            return status;
+        if (!port)
+            return MidiBadDeviceId;
+        handle = handles().add(std::move(port));
+        return MmOk;
+    } catch (...) {
+        return MidiSynthFailed;
+    }
+}
+
+MmResult midiOutClose(MidiOutHandle handle) noexcept
+{
+    try {
+        LockedPort locked = lockPort(handle);
+        if (!locked.port)
+            return MidiInvalidHandle;
+        const MmResult status = locked.port->close();
+        if (status != MmOk)
+            return status;
+        locked.device->port.reset();
+        locked.lock.unlock();
+        handles().remove(handle);
+        return MmOk;
+    } catch (...) {
+        return MidiInvalidHandle;
+    }
+}
+
+MmResult midiOutShortMsg(MidiOutHandle handle, std::uint32_t message) noexcept
+{
+    try {
+        LockedPort locked = lockPort(handle);
+        if (!locked.port)
+            return MidiInvalidHandle;
+        if (unpackShortMessage(message).length == 0)
+            return MidiInvalidParameter;
+        return locked.port->sendShort(message);
+    } catch (...) {
+        return MidiSendFailed;
+    }
+}
+
+MmResult midiOutLongMsg(MidiOutHandle handle, std::span<const std::uint8_t> bytes) noexcept
+{
+    try {
+        LockedPort locked = lockPort(handle);
+        if (!locked.port)
+            return MidiInvalidHandle;
+        if (bytes.empty())
+            return MidiInvalidParameter;
+        return locked.port->sendLong(bytes);
+    } catch (...) {
+        return MidiSendFailed;
+    }
+}
+
+}  // namespace platform

@@ -1,0 +1,636 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "mididata/event.h"
+#include "mididata/midierror.h"
+#include "mididata/song.h"
+#include "mididata/smf_test_support.h"
+
+using namespace smftest;
+
+namespace {
+
+const std::set<std::string> kReaderMessages = {
+    "Couldn't find MIDI Header block", "Invalid header length",    "Format2 is not supported",
+    "Couldn't find MIDI Track block",  "Data may have been broken.", "Data chunk may be broken",
+};
+
+bool isReaderMessage(const std::string& m) { return kReaderMessages.count(m) != 0; }
+
+}  // namespace
+
+TEST(SmfReader, RejectsBrokenHeaders)
+{
+    EXPECT_EQ(loadMessage({'M', 'T', 'h', 'x', 0, 0, 0, 6, 0, 0, 0, 1, 1, 0xE0}), "Couldn't find MIDI Header block");
+    EXPECT_EQ(loadMessage(Bytes{}), "Couldn't find MIDI Header block");
+    EXPECT_EQ(loadMessage({'M', 'T'}), "Couldn't find MIDI Header block");
+    EXPECT_EQ(loadMessage(join({{'M', 'T', 'h', 'd', 0, 0, 0, 8, 0, 1, 0, 1, 1, 0xE0, 0, 0}, track({})})),
+              "Invalid header length");
+    EXPECT_EQ(loadMessage(smf(2, {{}})), "Format2 is not supported");
+    const std::string cut = loadMessage({'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 1});
+    EXPECT_TRUE(isReaderMessage(cut)) << cut;
+}
+
+TEST(SmfReader, RejectsMissingTrackChunks)
+{
+    EXPECT_EQ(loadMessage(join({header(1, 1), {'M', 'T', 'r', 'x', 0, 0, 0, 4}, kEndOfTrack})),
+              "Couldn't find MIDI Track block");
+    EXPECT_EQ(loadMessage(join({header(1, 2), track({})})), "Couldn't find MIDI Track block");
+    const std::string bare = loadMessage(join({header(1, 1), {'M', 'T', 'r', 'k'}}));
+    EXPECT_TRUE(isReaderMessage(bare)) << bare;
+    // The chunk length plays no part: the next chunk follows the End of Track.
+    midiSong song;
+    EXPECT_EQ(loadMessage(song, join({header(1, 2), {'M', 'T', 'r', 'k', 0, 0, 0, 0}, kEndOfTrack,
+                                      {'M', 'T', 'r', 'k', 0xFF, 0xFF, 0xFF, 0xFF, 0x00, 0x90, 0x3C, 0x64},
+                                      kEndOfTrack})),
+              "");
+    ASSERT_EQ(song.tracks.size(), 2u);
+    EXPECT_EQ(song.tracks[1]->size(), 1u);
+}
+
+TEST(SmfReader, NeverReadsPastTheEndOfATruncatedFile)
+{
+    const Bytes format0 = smf(0, {{0x00, 0xFF, 0x58, 0x04, 0x03, 0x02, 0x18, 0x08, 0x00, 0xC1, 0x05, 0x00, 0x91, 0x3C,
+                                   0x64, 0x00, 0xB9, 0x07, 0x64, 0x60, 0x81, 0x3C, 0x40, 0x00, 0xD9, 0x10}});
+    const Bytes laterTempo = smf(1, {{0x00, 0xFF, 0x01, 0x01, 'x'},
+                                     {0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20, 0x00, 0xE0, 0x00, 0x40},
+                                     {0x60, 0xFF, 0x51, 0x03, 0x09, 0x27, 0xC0, 0x00, 0xF7, 0x01, 0xF7}});
+    const Bytes rich = richFile();
+    for (const Bytes* file : {&rich, &format0, &laterTempo}) {
+        const Bytes& good = *file;
+        ASSERT_EQ(loadMessage(good), "");
+        // One song reused for every cut, as a window reuses its song.
+        midiSong song;
+        for (size_t n = 0; n < good.size(); ++n) {
+            const Bytes cut(good.begin(), good.begin() + std::ptrdiff_t(n));
+            const std::string m = loadMessage(song, cut);
+            EXPECT_TRUE(isReaderMessage(m)) << "cut at " << n << ": '" << m << "'";
+            // A broken format 0 file is not split.
+            if (file == &format0) {
+                EXPECT_TRUE(song.tracks.empty());
+            }
+            (void)song.keyAt(1);
+            (void)song.tempoAt(0);
+        }
+    }
+
+    // A track without End of Track, and lengths that claim more than is there.
+    EXPECT_TRUE(isReaderMessage(loadMessage(join({header(1, 1), chunk({0x00, 0x90, 0x3C, 0x64})}))));
+    const Bytes claims[] = {
+        {0x00, 0xFF, 0x01, 0x87, 0xFF, 0xFF, 0xFF, 0x7F, 'a'},
+        {0x00, 0xFF, 0x01, 0x0A, 'a', 'b'},
+        {0x00, 0xF0, 0x87, 0xFF, 0xFF, 0xFF, 0x7F, 0xF7},
+        {0x00, 0xF7, 0x05, 0x01},
+    };
+    for (const Bytes& c : claims) {
+        const std::string m = loadMessage(join({header(1, 1), chunk(c)}));
+        EXPECT_TRUE(isReaderMessage(m)) << m;
+    }
+}
+
+TEST(SmfReader, RefusesNegativeOrOverflowingNumbersAsBrokenData)
+{
+    const char* broken = "Data may have been broken.";
+    EXPECT_EQ(loadMessage(smf(1, {{0x8F, 0xFF, 0xFF, 0xFF, 0x7F, 0x90, 0x3C, 0x64}})), broken);
+    EXPECT_EQ(loadMessage(smf(1, {{0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x7F, 0x90, 0x3C, 0x64}})), broken);
+    EXPECT_EQ(loadMessage(smf(1, {{0x00, 0xFF, 0x01, 0x8F, 0xFF, 0xFF, 0xFF, 0x7F}})), broken);
+    EXPECT_EQ(loadMessage(smf(1, {{0x00, 0xF0, 0x8F, 0xFF, 0xFF, 0xFF, 0x7F}})), broken);
+    // Two deltas that together pass the largest time.
+    EXPECT_EQ(loadMessage(smf(1, {{0x87, 0xFF, 0xFF, 0xFF, 0x7F, 0x90, 0x3C, 0x64, 0x01, 0x80, 0x3C, 0x00}})), broken);
+    EXPECT_EQ(loadMessage(smf(1, {{0x87, 0xFF, 0xFF, 0xFF, 0x7F, 0xFF, 0x01, 0x00, 0x87, 0xFF, 0xFF, 0xFF, 0x7F,
+                                   0xFF, 0x01, 0x00}})),
+              broken);
+
+    // The largest time itself is fine.
+    midiSong song;
+    ASSERT_EQ(loadMessage(song, smf(1, {{0x87, 0xFF, 0xFF, 0xFF, 0x7F, 0xFF, 0x01, 0x00}})), "");
+    EXPECT_EQ(song.songLength, INT32_MAX);
+    EXPECT_EQ(song.tracks[0]->at(0)->time, INT32_MAX);
+    EXPECT_EQ(song.barStarts.count(), int64_t(INT32_MAX) / 1920 + 2);
+}
+
+TEST(SmfReader, RunningStatusRepeatsTheLastChannelStatusOfTheTrack)
+{
+    const Bytes between[] = {
+        {},
+        {0x00, 0xFF, 0x01, 0x00},
+        {0x00, 0xF0, 0x03, 0x43, 0x10, 0xF7},
+        {0x00, 0xF8},
+        {0x00, 0xF1, 0x00, 0xFE},
+    };
+    for (const Bytes& b : between) {
+        midiSong song;
+        const Bytes events = join({{0x00, 0x90, 0x3C, 0x64}, b, {0x00, 0x3E, 0x64, 0x83, 0x60, 0x3C, 0x00, 0x00, 0x3E, 0x00}});
+        ASSERT_EQ(loadMessage(song, smf(1, {events})), "") << b.size();
+        std::vector<const NoteOnEvent*> notes;
+        for (const anyEvent* e : song.tracks[0]->items())
+            if (e->kind() == kKindNoteOn) notes.push_back(static_cast<const NoteOnEvent*>(e));
+        ASSERT_EQ(notes.size(), 2u) << b.size();
+        EXPECT_EQ(notes[0]->key, 0x3C);
+        EXPECT_EQ(notes[1]->key, 0x3E);
+        EXPECT_EQ(notes[1]->status, 0x90);
+        EXPECT_EQ(notes[1]->velocity, 0x64);
+        EXPECT_EQ(notes[0]->duration, 480);
+        EXPECT_EQ(notes[1]->duration, 480);
+    }
+
+    midiSong controls;
+    ASSERT_EQ(loadMessage(controls, smf(1, {{0x00, 0xB2, 0x07, 0x64, 0x00, 0x0A, 0x40, 0x00, 0xC2, 0x05, 0x00, 0x06}})),
+              "");
+    const midiTrack& t = *controls.tracks[0];
+    ASSERT_EQ(t.size(), 4u);
+    EXPECT_EQ(eventAs<ControlChangeEvent>(t, 1)->controller, 0x0A);
+    EXPECT_EQ(eventAs<ControlChangeEvent>(t, 1)->status, 0xB2);
+    EXPECT_EQ(eventAs<ProgramChangeEvent>(t, 3)->program, 6);
+
+    const char* noStatus = "Data chunk may be broken";
+    EXPECT_EQ(loadMessage(smf(1, {{0x00, 0x40}})), noStatus);
+    EXPECT_EQ(loadMessage(smf(1, {{0x00, 0xFF, 0x01, 0x00, 0x00, 0x40, 0x00}})), noStatus);
+    EXPECT_EQ(loadMessage(smf(1, {{0x00, 0xF0, 0x01, 0xF7, 0x00, 0x40, 0x00}})), noStatus);
+    EXPECT_EQ(loadMessage(smf(1, {{0x00, 0xF8, 0x00, 0x40, 0x00}})), noStatus);
+    // Each track starts without a status.
+    EXPECT_EQ(loadMessage(smf(1, {{0x00, 0x90, 0x3C, 0x64}, {0x00, 0x3C, 0x64}})), noStatus);
+}
+
+TEST(SmfReader, NoteOffsBecomeDurations)
+{
+    struct Case {
+        Bytes events;
+        int32_t duration;
+    };
+    const Case cases[] = {
+        {{0x00, 0x90, 0x3C, 0x64, 0x83, 0x60, 0x3C, 0x00}, 480},
+        {{0x00, 0x90, 0x3C, 0x64, 0x83, 0x60, 0x80, 0x3C, 0x40}, 480},
+        {{0x00, 0x90, 0x3C, 0x64, 0x00, 0x80, 0x3C, 0x40}, 0},
+        {{0x00, 0x90, 0x3C, 0x64, 0x00, 0x3C, 0x00}, 0},
+    };
+    for (const Case& c : cases) {
+        midiSong song;
+        ASSERT_EQ(loadMessage(song, smf(1, {c.events})), "");
+        ASSERT_EQ(song.tracks[0]->size(), 1u);
+        EXPECT_EQ(noteAt(*song.tracks[0], 0)->duration, c.duration);
+        EXPECT_TRUE(song.tracks[0]->durationForm);
+    }
+
+    midiSong allOff;
+    ASSERT_EQ(loadMessage(allOff, smf(1, {{0x00, 0x90, 0x3C, 0x64, 0x87, 0x40, 0xB0, 0x7B, 0x00}})), "");
+    ASSERT_EQ(allOff.tracks[0]->size(), 2u);
+    EXPECT_EQ(noteAt(*allOff.tracks[0], 0)->duration, 960);
+
+    // No note-off: up to one tick before the next note of the key, else the track's end.
+    midiSong unended;
+    ASSERT_EQ(loadMessage(unended, smf(1, {{0x00, 0x90, 0x3C, 0x64, 0x64, 0x3C, 0x64, 0x87, 0x40, 0xFF, 0x01, 0x00}})),
+              "");
+    const midiTrack& t = *unended.tracks[0];
+    EXPECT_EQ(t.endTime, 1060);
+    EXPECT_EQ(noteAt(t, 0)->duration, 99);
+    EXPECT_EQ(noteAt(t, 1)->duration, 960);
+
+    // The first note-on counts for the first note time, whatever its velocity.
+    midiSong first;
+    ASSERT_EQ(loadMessage(first, smf(1, {{0x14, 0x90, 0x3C, 0x00, 0x1E, 0x90, 0x3C, 0x64}})), "");
+    EXPECT_EQ(first.tracks[0]->firstNoteTime, 20);
+    EXPECT_EQ(first.firstNoteTime, 20);
+}
+
+TEST(SmfReader, PairsTenThousandOverlappingNotesOfOneKeyInOrder)
+{
+    const int n = 5000;
+    Bytes events = {0x00, 0x90, 0x3C, 0x64};
+    for (int i = 1; i < n; ++i) events.insert(events.end(), {0x01, 0x3C, 0x64});
+    events.insert(events.end(), {0x01, 0x3C, 0x00});
+    for (int i = 1; i < n; ++i) events.insert(events.end(), {0x01, 0x3C, 0x00});
+    midiSong song;
+    ASSERT_EQ(loadMessage(song, smf(1, {events})), "");
+    const midiTrack& t = *song.tracks[0];
+    ASSERT_EQ(t.size(), size_t(n));
+    int wrong = 0;
+    for (size_t i = 0; i < t.size(); ++i) wrong += noteAt(t, i)->duration != n || noteAt(t, i)->time != int32_t(i);
+    EXPECT_EQ(wrong, 0);
+}
+
+TEST(SmfReader, ResetMessagesSetFlagsAndLeaveTheirTracks)
+{
+    midiSong song;
+    ASSERT_EQ(loadMessage(song, smf(1, {
+        {0x00, 0xF0, 0x05, 0x7E, 0x7F, 0x09, 0x01, 0xF7,
+         0x00, 0xF0, 0x0A, 0x41, 0x10, 0x42, 0x12, 0x00, 0x00, 0x7F, 0x00, 0x01, 0xF7,
+         0x00, 0xF0, 0x08, 0x43, 0x10, 0x4C, 0x00, 0x00, 0x7E, 0x00, 0xF7,
+         0x00, 0xF7, 0x02, 0x01, 0x02},
+        {0x00, 0xF7, 0x0A, 0x41, 0x10, 0x42, 0x12, 0x40, 0x00, 0x7F, 0x00, 0x41, 0xF7,
+         0x00, 0xF0, 0x01, 0xF7},
+    })), "");
+    EXPECT_EQ(song.resetFlags, 7u);
+    const midiTrack& t0 = *song.tracks[0];
+    ASSERT_EQ(t0.size(), 2u);
+    auto* modeSet = eventAs<sysexEvent>(t0, 0);
+    ASSERT_NE(modeSet, nullptr);
+    EXPECT_TRUE(sameSysex(modeSet, song.gsModeSet1));
+    EXPECT_NE(modeSet, song.gsModeSet1);
+    EXPECT_EQ(modeSet->ordinal, 1);
+    EXPECT_EQ(eventAs<sysexEvent>(t0, 1)->ordinal, 3);
+    EXPECT_EQ(eventAs<sysexEvent>(t0, 1)->status, 0xF7);
+    const midiTrack& t1 = *song.tracks[1];
+    ASSERT_EQ(t1.size(), 1u);
+    EXPECT_EQ(eventAs<sysexEvent>(t1, 0)->ordinal, 1);
+    ASSERT_EQ(song.sysexEvents.size(), 3u);
+    EXPECT_EQ(song.sysexEvents[0], modeSet);
+    EXPECT_EQ(song.sysexEvents[2], t1[0]);
+
+    ASSERT_EQ(loadMessage(song, smf(1, {{0x00, 0xF0, 0x05, 0x7E, 0x7F, 0x09, 0x01, 0xF7}})), "");
+    EXPECT_EQ(song.resetFlags, 1u);
+    EXPECT_TRUE(song.tracks[0]->empty());
+    EXPECT_TRUE(song.sysexEvents.empty());
+}
+
+TEST(SmfReader, CopyrightTextsAreJoinedIntoTheFirstCopyright)
+{
+    midiSong song;
+    ASSERT_EQ(loadMessage(song, smf(1, {
+        {0x00, 0xFF, 0x02, 0x01, 'A', 0x00, 0xFF, 0x02, 0x01, 'B'},
+        {0x00, 0xFF, 0x02, 0x02, 'C', 'D', 0x00, 0xFF, 0x02, 0x00},
+    })), "");
+    ASSERT_NE(song.copyright, nullptr);
+    EXPECT_EQ(song.copyright->ValueText(), "A B CD ");
+    ASSERT_EQ(song.tracks[0]->size(), 2u);
+    EXPECT_EQ(song.tracks[0]->at(0), song.copyright);
+    EXPECT_EQ(eventAs<copyrightEvent>(*song.tracks[0], 1)->ValueText(), "B");
+    EXPECT_EQ(song.tracks[1]->size(), 2u);
+
+    ASSERT_EQ(loadMessage(song, smf(1, {{0x00, 0xFF, 0x02, 0x01, 'X'}})), "");
+    EXPECT_EQ(song.copyright->ValueText(), "X");
+    ASSERT_EQ(loadMessage(song, smf(1, {{}})), "");
+    EXPECT_EQ(song.copyright, nullptr);
+}
+
+TEST(SmfReader, KeepsTheFirstTrackAndDropsLaterTracksWithoutEvents)
+{
+    midiSong song;
+    ASSERT_EQ(loadMessage(song, smf(1, {{}, {0x00, 0x90, 0x3C, 0x64}, {}})), "");
+    EXPECT_EQ(song.trackCount, 2);
+    ASSERT_EQ(song.tracks.size(), 2u);
+    EXPECT_TRUE(song.tracks[0]->empty());
+    EXPECT_EQ(song.conductor, song.tracks[0]);
+    EXPECT_EQ(song.tracks[1]->number, 1);
+    EXPECT_EQ(song.tracks[1]->name, "Track1");
+}
+
+TEST(SmfReader, TempoEventsOfLaterTracksMoveToTheFirstTrackInTimeOrder)
+{
+    midiSong song;
+    ASSERT_EQ(loadMessage(song, smf(1, {
+        {0x00, 0xFF, 0x03, 0x01, 'C',
+         0x83, 0x60, 0xFF, 0x01, 0x01, 'x',
+         0x83, 0x60, 0xFF, 0x01, 0x01, 'y'},
+        {0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20,
+         0x00, 0x90, 0x3C, 0x64,
+         0x83, 0x60, 0xFF, 0x51, 0x03, 0x09, 0x27, 0xC0},
+        {0x83, 0x60, 0xFF, 0x51, 0x03, 0x0B, 0x71, 0xB0},
+    })), "");
+    ASSERT_EQ(song.tracks.size(), 2u);
+    EXPECT_EQ(song.trackCount, 2);
+    const midiTrack& conductor = *song.tracks[0];
+    ASSERT_EQ(conductor.size(), 6u);
+    const std::pair<int, int32_t> expected[] = {
+        {kKindTrackName, 0}, {kKindTempo, 0}, {kKindText, 480}, {kKindTempo, 480}, {kKindTempo, 480}, {kKindText, 960},
+    };
+    for (size_t i = 0; i < 6; ++i) {
+        EXPECT_EQ(conductor[i]->kind(), expected[i].first) << i;
+        EXPECT_EQ(conductor[i]->time, expected[i].second) << i;
+    }
+    EXPECT_EQ(eventAs<TempoEvent>(conductor, 3)->tempoValue(), 600000u);
+    EXPECT_EQ(eventAs<TempoEvent>(conductor, 4)->tempoValue(), 750000u);
+    EXPECT_EQ(conductor[4]->beat, 1u);
+    ASSERT_EQ(song.tracks[1]->size(), 1u);
+    EXPECT_EQ(song.tracks[1]->at(0)->kind(), kKindNoteOn);
+    EXPECT_EQ(song.tempoAt(0), 500000);
+    EXPECT_EQ(song.tempoAt(480), 750000);
+}
+
+TEST(SmfReader, Format0SplitsIntoOneTrackPerChannel)
+{
+    midiSong song;
+    ASSERT_EQ(loadMessage(song, smf(0, {{
+        0x00, 0xFF, 0x03, 0x04, 'S', 'o', 'n', 'g',
+        0x00, 0xFF, 0x58, 0x04, 0x04, 0x02, 0x18, 0x08,
+        0x00, 0xC0, 0x00,
+        0x00, 0x90, 0x3C, 0x64,
+        0x00, 0x99, 0x24, 0x64,
+        0x83, 0x60, 0x80, 0x3C, 0x40,
+        0x00, 0x89, 0x24, 0x40,
+        0x83, 0x60, 0xFF, 0x01, 0x01, 'e',
+    }})), "");
+    ASSERT_EQ(song.tracks.size(), 17u);
+    EXPECT_EQ(song.trackCount, 1);
+    const midiTrack& meta = *song.tracks[0];
+    ASSERT_EQ(meta.size(), 3u);
+    for (const anyEvent* e : meta.items()) EXPECT_GE(e->status, 0xF0);
+    EXPECT_EQ(meta.endTime, 960);
+    EXPECT_EQ(meta.channels, 0);
+    EXPECT_EQ(meta.name, "Song");
+
+    for (int n = 0; n < 16; ++n) {
+        const midiTrack& t = *song.tracks[size_t(n) + 1];
+        EXPECT_EQ(t.number, n + 1);
+        EXPECT_EQ(t.name, "Track" + std::to_string(n + 1));
+        EXPECT_EQ(t.endTime, 0);
+        EXPECT_EQ(t.firstNoteTime, -1);
+        EXPECT_TRUE(t.durationForm);
+        if (n == 0 || n == 9) {
+            EXPECT_EQ(t.label, "[" + std::to_string(n + 1) + "]");
+            EXPECT_EQ(t.channels, 1u << n);
+        } else {
+            EXPECT_EQ(t.label, "[--]") << n;
+            EXPECT_TRUE(t.empty()) << n;
+        }
+        EXPECT_EQ(t.rhythm, n == 9) << n;
+    }
+    const midiTrack& one = *song.tracks[1];
+    ASSERT_EQ(one.size(), 2u);
+    EXPECT_EQ(one[0]->kind(), kKindProgramChange);
+    EXPECT_EQ(noteAt(one, 1)->duration, 480);
+    const midiTrack& ten = *song.tracks[10];
+    ASSERT_EQ(ten.size(), 1u);
+    EXPECT_EQ(noteAt(ten, 0)->key, 0x24);
+    EXPECT_EQ(ten[0]->refCount, 1);
+    EXPECT_EQ(meta[2]->beat, 2u);
+    EXPECT_EQ(song.songLength, 960);
+}
+
+TEST(SmfReader, Format0WithoutTracksOrWithSeveralChunksIsReadAsIs)
+{
+    midiSong empty;
+    ASSERT_EQ(loadMessage(empty, header(0, 0)), "");
+    EXPECT_TRUE(empty.tracks.empty());
+    EXPECT_EQ(empty.trackCount, 0);
+    EXPECT_EQ(empty.tempoAt(0), 500000);
+    EXPECT_EQ(empty.keyAt(1), nullptr);
+
+    // The channel tracks are the 16 appended ones, whatever follows the first chunk.
+    midiSong two;
+    ASSERT_EQ(loadMessage(two, smf(0, {
+        {0x00, 0xFF, 0x03, 0x01, 'A', 0x00, 0x91, 0x3C, 0x64, 0x60, 0x81, 0x3C, 0x00},
+        {0x00, 0x93, 0x40, 0x64, 0x60, 0x83, 0x40, 0x00},
+    })), "");
+    ASSERT_EQ(two.tracks.size(), 18u);
+    EXPECT_EQ(two.tracks[0]->size(), 1u);
+    ASSERT_EQ(two.tracks[1]->size(), 1u);
+    EXPECT_EQ(noteAt(*two.tracks[1], 0)->key, 0x40);
+    EXPECT_EQ(two.tracks[1]->number, 1);
+    const midiTrack& channel2 = *two.tracks[3];
+    EXPECT_EQ(channel2.number, 2);
+    EXPECT_EQ(channel2.label, "[2]");
+    ASSERT_EQ(channel2.size(), 1u);
+    EXPECT_EQ(noteAt(channel2, 0)->key, 0x3C);
+    EXPECT_EQ(noteAt(channel2, 0)->duration, 96);
+    EXPECT_EQ(two.tracks[2]->label, "[--]");
+    EXPECT_EQ(two.tracks[5]->label, "[--]");
+    EXPECT_TRUE(two.tracks[5]->empty());
+}
+
+TEST(SmfReader, FillsTrackFactsIndexesAndPositions)
+{
+    TempDir dir("reader");
+    const std::string path = dir.file("rich.mid");
+    writeFile(path, richFile());
+    midiSong song;
+    song.load(path);
+    EXPECT_EQ(song.fileName, path);
+    EXPECT_EQ(song.format, 1);
+    EXPECT_EQ(song.division, 480);
+    EXPECT_EQ(song.trackCount, 2);
+    EXPECT_EQ(song.resetFlags, 1u);
+    EXPECT_EQ(song.songLength, 1440);
+    EXPECT_EQ(song.firstNoteTime, 0);
+    ASSERT_EQ(song.tracks.size(), 2u);
+
+    const midiTrack& t0 = *song.tracks[0];
+    EXPECT_EQ(t0.name, "Tempo");
+    ASSERT_NE(t0.nameEvent, nullptr);
+    EXPECT_EQ(t0.nameEvent, t0[0]);
+    EXPECT_EQ(t0.port, 1);
+    EXPECT_EQ(t0.endTime, 960);
+    EXPECT_EQ(t0.firstNoteTime, -1);
+    EXPECT_EQ(t0.label, "[]");
+    EXPECT_EQ(t0.size(), 7u);
+    ASSERT_EQ(song.timeSignatures.size(), 1u);
+    EXPECT_EQ(song.timeSignatures[0]->ValueText(), "3 2 24 8 ");
+    ASSERT_NE(song.keyAt(1), nullptr);
+    EXPECT_EQ(song.keyAt(1)->ValueText(), "253 1 ");
+    EXPECT_EQ(song.tempoAt(0), 600000);
+    EXPECT_EQ(song.tempoAt(960), 500000);
+    ASSERT_NE(song.copyright, nullptr);
+    EXPECT_EQ(song.copyright->ValueText(), "A");
+
+    const midiTrack& t1 = *song.tracks[1];
+    EXPECT_EQ(t1.name, "Piano");
+    EXPECT_EQ(t1.channels, 0x0007);
+    EXPECT_EQ(t1.label, "[1,2]");
+    EXPECT_EQ(t1.endTime, 1440);
+    EXPECT_EQ(t1.firstNoteTime, 0);
+    ASSERT_EQ(t1.size(), 12u);
+    const int kinds[] = {kKindTrackName, kKindProgramChange, kKindControlChange, kKindSysex, kKindNoteOn,
+                         kKindNoteOn, kKindPitchBend, kKindChannelAfterTouch, kKindPolyAfter, kKindNoteOn,
+                         kKindNoteOn, kKindControlChange};
+    for (size_t i = 0; i < 12; ++i) EXPECT_EQ(t1[i]->kind(), kinds[i]) << i;
+    EXPECT_EQ(noteAt(t1, 4)->duration, 480);
+    EXPECT_EQ(noteAt(t1, 5)->key, 0x40);
+    EXPECT_EQ(noteAt(t1, 5)->velocity, 0x50);
+    EXPECT_EQ(noteAt(t1, 5)->duration, 480);
+    EXPECT_EQ(eventAs<PitchBendEvent>(t1, 6)->bend, 8192);
+    EXPECT_EQ(noteAt(t1, 9)->duration, 0);
+    EXPECT_EQ(noteAt(t1, 9)->status, 0x91);
+    EXPECT_EQ(noteAt(t1, 10)->duration, 480);
+    EXPECT_EQ(noteAt(t1, 10)->status, 0x92);
+    ASSERT_EQ(song.sysexEvents.size(), 1u);
+    EXPECT_EQ(song.sysexEvents[0], t1[3]);
+
+    // 3/4 at 480 ticks: 960 is bar 0 beat 2, 1440 is bar 1.
+    EXPECT_EQ(t1[10]->measure, 0u);
+    EXPECT_EQ(t1[10]->beat, 2u);
+    EXPECT_EQ(t1[11]->measure, 1u);
+    EXPECT_EQ(t1[11]->beat, 0u);
+    EXPECT_EQ(song.barStarts.count(), 3);
+    EXPECT_EQ(song.barStarts.at(2), 2880);
+
+    // Division with the high bit set is taken as a tick count.
+    midiSong smpte;
+    ASSERT_EQ(loadMessage(smpte, smf(1, {{}}, 0xE728)), "");
+    EXPECT_EQ(smpte.division, 0xE728);
+}
+
+TEST(SmfReader, EveryEventGetsThePositionOfItsTime)
+{
+    for (int signatures : {2, 70}) {
+        std::vector<std::pair<int32_t, Bytes>> texts, notes, meters;
+        for (int32_t t = 0; t <= 20000; t += 500) texts.push_back({t, {0xFF, 0x01, 0x01, 'a'}});
+        for (int32_t t = 0; t < 20000; t += 250) {
+            notes.push_back({t, {0x90, 0x3C, 0x64}});
+            notes.push_back({t + 100, {0x80, 0x3C, 0x00}});
+        }
+        notes.push_back({3000, {0xFF, 0x58, 0x04, 0x03, 0x02, 0x18, 0x08}});
+        // The later track's signatures come after events of the earlier tracks.
+        for (int k = 0; k < signatures; ++k)
+            meters.push_back({int32_t(k) * 250 + 5000, {0xFF, 0x58, 0x04, uint8_t(2 + k % 5), uint8_t(1 + k % 3), 0x18, 0x08}});
+        meters.push_back({4321, {0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20}});
+        midiSong song;
+        ASSERT_EQ(loadMessage(song, smf(1, {timed(texts), timed(notes), timed(meters)})), "");
+        ASSERT_EQ(song.timeSignatures.size(), size_t(signatures) + 1);
+        size_t checked = 0;
+        for (const midiTrack* t : song.tracks) {
+            for (const anyEvent* e : t->items()) {
+                const MusicalPosition p = song.positionOf(e->time);
+                EXPECT_EQ(e->measure, p.measure) << signatures << " time " << e->time << " kind " << e->kind();
+                EXPECT_EQ(e->beat, p.beat) << signatures << " time " << e->time << " kind " << e->kind();
+                EXPECT_EQ(e->tick, p.tick) << signatures << " time " << e->time << " kind " << e->kind();
+                ++checked;
+            }
+        }
+        EXPECT_EQ(checked, size_t(123 + signatures));
+    }
+}
+
+TEST(SmfReader, SkipsSystemBytesAndKeepsUnknownMetaEvents)
+{
+    midiSong song;
+    ASSERT_EQ(loadMessage(song, smf(1, {{0x00, 0xF1, 0x00, 0xF6, 0x00, 0xFE, 0x00, 0xFF, 0x7F, 0x02, 0x01, 0x02,
+                                         0x00, 0x90, 0x3C, 0x64, 0x60, 0x80, 0x3C, 0x00}})),
+              "");
+    const midiTrack& t = *song.tracks[0];
+    ASSERT_EQ(t.size(), 2u);
+    auto* unknown = eventAs<metaEvent>(t, 0);
+    ASSERT_NE(unknown, nullptr);
+    EXPECT_EQ(unknown->metaType, 0x7F);
+    EXPECT_EQ(unknown->kind(), kKindMeta);
+    EXPECT_EQ(unknown->ValueText(), "1 2 ");
+    EXPECT_EQ(noteAt(t, 1)->duration, 96);
+}
+
+TEST(SmfReader, ShortMetaDataNeverLeadsALookupOutsideTheData)
+{
+    midiSong song;
+    ASSERT_EQ(loadMessage(song, smf(1, {{0x00, 0xFF, 0x59, 0x01, 0xFD,
+                                         0x00, 0xFF, 0x58, 0x01, 0x03,
+                                         0x00, 0xFF, 0x51, 0x00,
+                                         0x00, 0xFF, 0x54, 0x01, 0x01,
+                                         0x60, 0xFF, 0x59, 0x00,
+                                         0x60, 0xFF, 0x58, 0x00,
+                                         0x87, 0x40, 0x90, 0x3C, 0x64}})),
+              "");
+    ASSERT_NE(song.keyAt(1), nullptr);
+    EXPECT_FALSE(song.keyAt(1)->hasDataBytes(2));
+    EXPECT_EQ(song.keyAt(1)->dataByte(1), 0);
+    EXPECT_EQ(song.keyAt(500)->length, 0);
+    EXPECT_EQ(song.meterAt(0).ticksPerBeat, 480);
+    EXPECT_EQ(song.meterAt(0).beatsPerBar, 4);
+    EXPECT_EQ(song.meterAt(500).beatsPerBar, 4);
+    EXPECT_EQ(song.tempoAt(0), 500000);
+    EXPECT_EQ(song.barStarts.count(), 2);
+    for (const anyEvent* e : song.tracks[0]->items()) EXPECT_FALSE(e->AsText().empty());
+}
+
+TEST(SmfReader, FailedLoadsLeaveNoIndexPointingAtAGoneEvent)
+{
+    midiSong song;
+    ASSERT_EQ(loadMessage(song, richFile()), "");
+    EXPECT_EQ(loadMessage(song, {'M', 'T', 'h', 'x', 0, 0, 0, 6, 0, 1, 0, 1, 1, 0xE0}),
+              "Couldn't find MIDI Header block");
+    EXPECT_TRUE(song.tracks.empty());
+    EXPECT_EQ(song.keyAt(1), nullptr);
+    EXPECT_TRUE(song.timeSignatures.empty());
+    EXPECT_TRUE(song.keySignatures.empty());
+    EXPECT_TRUE(song.sysexEvents.empty());
+    EXPECT_EQ(song.copyright, nullptr);
+    EXPECT_EQ(song.tempoAt(0), 500000);
+
+    // The second track breaks: the first stays with what points into it, nothing else.
+    const Bytes firstTrack = {0x00, 0xFF, 0x02, 0x01, 'A', 0x00, 0xFF, 0x59, 0x02, 0x00, 0x00,
+                              0x00, 0xFF, 0x58, 0x04, 0x03, 0x02, 0x18, 0x08, 0x00, 0xF0, 0x02, 0x01, 0xF7};
+    const Bytes secondTrack = {0x00, 0xFF, 0x02, 0x01, 'B', 0x00, 0xFF, 0x59, 0x02, 0x01, 0x00,
+                               0x00, 0xFF, 0x58, 0x04, 0x06, 0x03, 0x18, 0x08, 0x00, 0xF0, 0x02, 0x02, 0xF7,
+                               0x00, 0xFF, 0x03, 0x01, 'n', 0x00, 0x90, 0x3C};
+    ASSERT_EQ(loadMessage(song, richFile()), "");
+    EXPECT_EQ(loadMessage(song, join({header(1, 2), track(firstTrack), chunk(secondTrack)})),
+              "Data may have been broken.");
+    ASSERT_EQ(song.tracks.size(), 1u);
+    const auto& kept = song.tracks[0]->items();
+    auto inFirstTrack = [&](const anyEvent* e) { return std::find(kept.begin(), kept.end(), e) != kept.end(); };
+    ASSERT_EQ(song.keySignatures.size(), 1u);
+    EXPECT_TRUE(inFirstTrack(song.keySignatures[0]));
+    EXPECT_EQ(song.keyAt(100000), song.keySignatures[0]);
+    ASSERT_EQ(song.timeSignatures.size(), 1u);
+    EXPECT_TRUE(inFirstTrack(song.timeSignatures[0]));
+    ASSERT_EQ(song.sysexEvents.size(), 1u);
+    EXPECT_TRUE(inFirstTrack(song.sysexEvents[0]));
+    ASSERT_NE(song.copyright, nullptr);
+    EXPECT_TRUE(inFirstTrack(song.copyright));
+    EXPECT_EQ(song.copyright->ValueText(), "A");
+
+    // The first track breaks: nothing is left to point into.
+    ASSERT_EQ(loadMessage(song, richFile()), "");
+    EXPECT_EQ(loadMessage(song, join({header(1, 1), chunk(secondTrack)})), "Data may have been broken.");
+    EXPECT_TRUE(song.tracks.empty());
+    EXPECT_EQ(song.conductor, nullptr);
+    EXPECT_EQ(song.copyright, nullptr);
+    EXPECT_EQ(song.keyAt(1), nullptr);
+    EXPECT_TRUE(song.sysexEvents.empty());
+    EXPECT_TRUE(song.timeSignatures.empty());
+}
+
+TEST(SmfReader, AGoodLoadAfterAFailedOneEqualsAFreshLoad)
+{
+    const Bytes good = richFile();
+    const Bytes other = smf(0, {{0x00, 0xFF, 0x58, 0x04, 0x06, 0x03, 0x18, 0x08, 0x00, 0xFF, 0x59, 0x02, 0x02, 0x00,
+                                 0x00, 0xF0, 0x0A, 0x41, 0x10, 0x42, 0x12, 0x40, 0x00, 0x7F, 0x00, 0x41, 0xF7,
+                                 0x00, 0x99, 0x24, 0x64, 0x00, 0xB0, 0x00, 0x7F, 0x83, 0x60, 0x89, 0x24, 0x00}},
+                            96);
+    midiSong fresh;
+    ASSERT_EQ(loadMessage(fresh, other), "");
+    const std::string expected = describeSong(fresh);
+
+    for (size_t cut : {size_t(10), size_t(40), good.size() - 30, good.size() - 1}) {
+        midiSong reused;
+        ASSERT_EQ(loadMessage(reused, good), "");
+        ASSERT_NE(loadMessage(reused, Bytes(good.begin(), good.begin() + std::ptrdiff_t(cut))), "");
+        ASSERT_EQ(loadMessage(reused, other), "");
+        EXPECT_EQ(describeSong(reused), expected) << "after a file cut at " << cut;
+    }
+}
+
+TEST(SmfReader, ReloadingASongEqualsAFreshLoad)
+{
+    const Bytes first = smf(1, {{0x00, 0xFF, 0x58, 0x04, 0x04, 0x02, 0x18, 0x08,
+                                 0x00, 0x90, 0x3C, 0x64, 0x83, 0x60, 0x3C, 0x00}});
+    // The second has as many time signatures, at another time, before any other event.
+    const Bytes second = smf(1, {{0x87, 0x40, 0xFF, 0x58, 0x04, 0x03, 0x02, 0x18, 0x08,
+                                  0x00, 0x90, 0x3C, 0x64,
+                                  0x87, 0x40, 0x80, 0x3C, 0x00,
+                                  0x8F, 0x00, 0xFF, 0x01, 0x00}});
+    midiSong fresh;
+    ASSERT_EQ(loadMessage(fresh, second), "");
+    ASSERT_EQ(fresh.barStarts.count(), 4);
+    EXPECT_EQ(fresh.barStarts.at(1), 1920);
+    EXPECT_EQ(fresh.barStarts.at(2), 3360);
+
+    midiSong reused;
+    ASSERT_EQ(loadMessage(reused, first), "");
+    ASSERT_EQ(loadMessage(reused, second), "");
+    EXPECT_EQ(reused.barStarts.at(1), 1920);
+    EXPECT_EQ(reused.meterAt(0).beatsPerBar, 4);
+    EXPECT_EQ(describeSong(reused), describeSong(fresh));
+}
+
+TEST(SmfReader, LoadRefusesFilesItCannotRead)
+{
+    TempDir dir("reader-missing");
+    midiSong song;
+    EXPECT_THROW(song.load(dir.file("no-such-file.mid")), MidiDataError);
+    // A folder is no file: refused like one that cannot be read.
+    EXPECT_THROW(song.load(dir.path().string()), MidiDataError);
+    EXPECT_EQ(song.fileName, "");
+}
