@@ -1,10 +1,17 @@
-// orvelline-midi: looks into Standard MIDI Files the way Orvelline reads them.
+// orvelline-midi: looks into Standard MIDI Files the way Orvelline reads them,
+// and plays or renders them the way it plays them.
+#include <unistd.h>
+
 #include <cstring>
 #include <iostream>
 #include <string>
+#include <vector>
 
 #include "mididata/messagesink.h"
 #include "tools/copycommand.h"
+#include "tools/devicescommand.h"
+#include "tools/playcommand.h"
+#include "tools/rendercommand.h"
 #include "tools/songinfo.h"
 #include "tools/songjson.h"
 #include "tools/textcommand.h"
@@ -14,7 +21,8 @@ namespace {
 const char* const kHelp =
     "Usage: orvelline-midi COMMAND ARGUMENTS\n"
     "\n"
-    "Looks into Standard MIDI Files (formats 0 and 1) as Orvelline reads them.\n"
+    "Looks into Standard MIDI Files (formats 0 and 1) as Orvelline reads them,\n"
+    "and plays or renders them as Orvelline plays them.\n"
     "\n"
     "Commands:\n"
     "  info FILE       A short summary: format, division, tracks, length in ticks\n"
@@ -26,10 +34,23 @@ const char* const kHelp =
     "  text FILE       Each track's heading and each event as one line of text.\n"
     "  copy IN OUT     Reads IN and writes it to OUT with Orvelline's writer.\n"
     "                  OUT is replaced only by a complete file.\n"
+    "  devices         The MIDI output devices as the device window lists them,\n"
+    "                  each with its number; -1 is the default route.\n"
+    "  play FILE [--device N]\n"
+    "                  Plays FILE as \"Play MIDI\" does, through device N (the\n"
+    "                  default route if not given), showing bar:beat:tick and\n"
+    "                  time. Ctrl-C stops it and silences every channel (exit 130).\n"
+    "  render FILE OUT.wav [--soundfont SF]\n"
+    "                  Renders FILE through the built-in synth offline into a\n"
+    "                  44.1 kHz 16-bit stereo WAV file, with the player's timing\n"
+    "                  and 2 s after the last event. SF is a .sf2 or .sf3 file;\n"
+    "                  without it, the first one in the program's folder, else\n"
+    "                  the system's General MIDI SoundFont.\n"
     "  --help          This text.\n"
     "\n"
-    "Exit status: 0 on success, 1 when a file cannot be read or written\n"
-    "(the reason is printed on standard error), 2 for a usage error.\n";
+    "Exit status: 0 on success, 1 when a file cannot be read or written or a\n"
+    "device cannot be used (the reason is printed on standard error), 2 for a\n"
+    "usage error.\n";
 
 int usage(const char* problem) {
     std::cerr << "orvelline-midi: " << problem << "\nTry 'orvelline-midi --help'.\n";
@@ -56,6 +77,25 @@ int main(int argc, char** argv) {
     if (command == "copy") {
         if (args != 2) return usage("copy takes IN and OUT");
         return runCopyCommand(argv[2], argv[3], std::cerr);
+    }
+    const std::vector<std::string> rest(argv + 2, argv + argc);
+    std::string problem;
+    if (command == "devices") {
+        if (args != 0) return usage("devices takes no arguments");
+        return runDevicesCommand(std::cout);
+    }
+    if (command == "play") {
+        std::string file;
+        PlayOptions options;
+        if (!parsePlayArguments(rest, file, options, problem)) return usage(problem.c_str());
+        options.showPosition = isatty(STDOUT_FILENO) != 0;
+        return runPlayCommand(file, options, stopOnInterrupt(), std::cout, std::cerr);
+    }
+    if (command == "render") {
+        std::string in, out;
+        RenderOptions options;
+        if (!parseRenderArguments(rest, in, out, options, problem)) return usage(problem.c_str());
+        return runRenderCommand(in, out, options, std::cout, std::cerr);
     }
     return usage(("unknown command '" + command + "'").c_str());
 }

@@ -1,0 +1,181 @@
+// How close the song player keeps to the exact times of a song. Plays a
+// generated song (dense chords on four channels, pitch-bend and controller
+// streams, a tempo change every two bars) through the capture device in real
+// time and compares when each message reached the device with its exact time
+// from the tempo map, counted from the moment the first group went out.
+// Prints p50, p99 and maximum of |sent - exact| and the error of the last
+// message; asserts nothing.
+//
+//   player_bench [--minutes M]   (default 1; the full test is --minutes 10)
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "mididata/song.h"
+#include "mididata/tempomap.h"
+#include "midiout/eventmessage.h"
+#include "midiout/midigateway.h"
+#include "midiout/playsong.h"
+#include "midiout/sequenceplayer.h"
+#include "platform/capture.h"
+
+namespace {
+
+constexpr int kDivision = 480;
+constexpr int kChannels = 4;
+constexpr int kChordNotes = 6;
+constexpr uint32_t kSixteenth = 120;
+constexpr uint32_t kTwoBars = 8 * 480;
+constexpr int32_t kTempos[] = {500000, 428571, 600000, 375000, 545454, 461538};
+
+struct TimedBytes {
+    uint32_t time;
+    std::vector<uint8_t> bytes;
+};
+
+void putVarLen(std::vector<uint8_t>& out, uint32_t v) {
+    uint8_t buf[5];
+    int n = 0;
+    buf[n++] = v & 0x7F;
+    while (v >>= 7) buf[n++] = uint8_t((v & 0x7F) | 0x80);
+    while (n) out.push_back(buf[--n]);
+}
+
+void putTrack(std::vector<uint8_t>& file, std::vector<TimedBytes>& events) {
+    std::stable_sort(events.begin(), events.end(), [](const TimedBytes& a, const TimedBytes& b) { return a.time < b.time; });
+    std::vector<uint8_t> body;
+    uint32_t last = 0;
+    for (const TimedBytes& e : events) {
+        putVarLen(body, e.time - last);
+        last = e.time;
+        body.insert(body.end(), e.bytes.begin(), e.bytes.end());
+    }
+    body.insert(body.end(), {0x00, 0xFF, 0x2F, 0x00});
+    file.insert(file.end(), {'M', 'T', 'r', 'k', uint8_t(body.size() >> 24), uint8_t(body.size() >> 16),
+                             uint8_t(body.size() >> 8), uint8_t(body.size())});
+    file.insert(file.end(), body.begin(), body.end());
+}
+
+// A format 1 file of about `minutes`: a conductor with the tempo changes and
+// one track per channel.
+std::vector<uint8_t> generateSong(double minutes) {
+    std::vector<std::vector<TimedBytes>> tracks(1 + kChannels);
+    double micros = 0;
+    uint32_t start = 0;
+    for (size_t segment = 0; micros < minutes * 60e6; ++segment, start += kTwoBars) {
+        const int32_t tempo = kTempos[segment % std::size(kTempos)];
+        tracks[0].push_back({start, {0xFF, 0x51, 0x03, uint8_t(tempo >> 16), uint8_t(tempo >> 8), uint8_t(tempo)}});
+        micros += double(kTwoBars) * tempo / kDivision;
+        for (int ch = 0; ch < kChannels; ++ch) {
+            auto& track = tracks[size_t(1 + ch)];
+            for (uint32_t t = start; t < start + kTwoBars; t += kSixteenth) {
+                for (int n = 0; n < kChordNotes; ++n) {
+                    const uint8_t key = uint8_t(48 + ch * 7 + n * 4 + (t / kSixteenth) % 5);
+                    track.push_back({t, {uint8_t(0x90 | ch), key, 90}});
+                    track.push_back({t + 100, {uint8_t(0x80 | ch), key, 0}});
+                }
+                for (uint32_t b = 0; b < kSixteenth; b += 30)
+                    track.push_back({t + b, {uint8_t(0xE0 | ch), 0, uint8_t(56 + (t + b) / 30 % 16)}});
+                if (t % 240 == 0) track.push_back({t + 10, {uint8_t(0xB0 | ch), 11, uint8_t(80 + t / 240 % 40)}});
+            }
+        }
+    }
+    std::vector<uint8_t> file = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 1, 0, uint8_t(tracks.size()),
+                                 uint8_t(kDivision >> 8), uint8_t(kDivision)};
+    for (auto& track : tracks) putTrack(file, track);
+    return file;
+}
+
+double percentile(std::vector<double> values, double p) {
+    if (values.empty()) return 0;
+    std::sort(values.begin(), values.end());
+    const size_t index = size_t(std::ceil(p * double(values.size()))) - 1;
+    return values[std::min(index, values.size() - 1)];
+}
+
+void printSpread(const char* what, const std::vector<double>& absErrors) {
+    std::printf("%-34s p50 %7.1f us   p99 %7.1f us   max %8.1f us   (%zu messages)\n", what,
+                percentile(absErrors, 0.50), percentile(absErrors, 0.99), percentile(absErrors, 1.0), absErrors.size());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    double minutes = 1;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--minutes") == 0 && i + 1 < argc) minutes = std::atof(argv[++i]);
+        else {
+            std::fprintf(stderr, "usage: player_bench [--minutes M]\n");
+            return 2;
+        }
+    }
+    if (!(minutes > 0)) minutes = 1;
+
+    midiSong song;
+    const std::vector<uint8_t> image = generateSong(minutes);
+    song.loadFromMemory(image.data(), image.size());
+    midiTrack track(&song, 0, "");
+    buildPlayTrack(song, track);
+
+    platform::CaptureLog& log = platform::installCaptureBackend(1);
+    MidiGateway gateway;
+    if (gateway.OpenDevice(platform::MidiMapper) != 0) {
+        std::fprintf(stderr, "player_bench: the capture device did not open\n");
+        return 1;
+    }
+    std::printf("player_bench: %.1f min song, %d channels, chords of %d notes every 16th, pitch bend every 1/64,\n"
+                "tempo change every 2 bars; playing in real time through the capture device...\n",
+                minutes, kChannels, kChordNotes);
+    std::fflush(stdout);
+    gateway.SetTempo(song.tempoAt(0));
+    gateway.PlayTrack(&track);
+    while (gateway.IsPlaying()) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    const int64_t start = gateway.Player().songStartMicros();
+    gateway.CloseDevice();
+
+    // The messages in the order the player sends them: every event of the
+    // expanded track that becomes a message.
+    const TempoMap map(song);
+    std::vector<int64_t> exact;
+    std::vector<bool> firstOfGroup;
+    int32_t lastTime = -1;
+    for (const anyEvent* e : track.items()) {
+        if (!e || !(shortMessageOf(*e) || e->status == 0xF0 || e->status == 0xF7)) continue;
+        exact.push_back(map.microsecondsAt(e->time) - map.microsecondsAt(track.at(0)->time));
+        firstOfGroup.push_back(e->time != lastTime);
+        lastTime = e->time;
+    }
+    const std::vector<platform::CapturedMessage> sent = log.messages();
+    platform::removeCaptureBackend();
+    if (sent.size() != exact.size()) {
+        std::printf("sent %zu messages, expected %zu: the comparison would pair the wrong ones\n", sent.size(),
+                    exact.size());
+        return 1;
+    }
+    std::vector<double> all, firsts;
+    size_t groups = 0, largest = 0, run = 0;
+    for (size_t i = 0; i < sent.size(); ++i) {
+        const double error = std::fabs(double(sent[i].micros - start - exact[i]));
+        all.push_back(error);
+        if (firstOfGroup[i]) {
+            firsts.push_back(error);
+            ++groups;
+            run = 0;
+        }
+        largest = std::max(largest, ++run);
+    }
+    const double last = double(sent.back().micros - start - exact.back());
+    std::printf("%zu messages in %zu groups (largest group %zu messages), %.1f s\n", sent.size(), groups, largest,
+                double(exact.back()) / 1e6);
+    printSpread("|sent - exact|, every message:", all);
+    printSpread("|sent - exact|, first of each group:", firsts);
+    std::printf("last message: sent - exact = %+.1f us\n", last);
+    std::printf("targets: p50 <= 100 us, p99 <= 500 us, max <= 2000 us, last <= 1000 us\n");
+    return 0;
+}

@@ -1,0 +1,143 @@
+// device.prf: the chosen device and the device window's place, six decimal
+// lines with CR LF ends, in the program folder.
+#include <unistd.h>
+
+#include <cerrno>
+#include <charconv>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <string_view>
+
+#include "mididata/messagesink.h"
+#include "midiout/midigateway.h"
+#include "platform/soundfont.h"
+
+namespace {
+
+constexpr int kLines = 6;
+// A good profile is a few dozen bytes; nothing beyond this is looked at.
+constexpr std::streamsize kMaxBytes = 4096;
+
+std::filesystem::path profilePath(const std::string& folder)
+{
+    // Before the application hands over its folder, the executable's is the program folder.
+    const std::filesystem::path base = folder.empty() ? platform::programFolder() : std::filesystem::path(folder);
+    return base / "device.prf";
+}
+
+std::optional<int> wholeNumber(std::string_view text)
+{
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
+        text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
+        text.remove_suffix(1);
+    if (!text.empty() && text.front() == '+')
+        text.remove_prefix(1);
+    int value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size())
+        return std::nullopt;
+    return value;
+}
+
+std::vector<std::string> readLines(std::ifstream& in)
+{
+    std::string text(size_t(kMaxBytes), '\0');
+    in.read(text.data(), kMaxBytes);
+    text.resize(size_t(in.gcount()));
+    std::vector<std::string> lines;
+    size_t from = 0;
+    while (from < text.size()) {
+        size_t end = text.find('\n', from);
+        if (end == std::string::npos)
+            end = text.size();
+        std::string line = text.substr(from, end - from);
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        lines.push_back(std::move(line));
+        from = end + 1;
+    }
+    return lines;
+}
+
+void reportBadProfile(const std::filesystem::path& path, const std::string& why)
+{
+    reportMessage("Bad device profile " + path.string() + ": " + why + "; the default route is used.");
+}
+
+}  // namespace
+
+void MidiGateway::LoadProfile()
+{
+    const std::filesystem::path path = profilePath(Folder);
+    std::error_code error;
+    if (!std::filesystem::exists(path, error))
+        return;
+    std::ifstream in(path, std::ios::binary);
+    if (!in || std::filesystem::is_directory(path, error)) {
+        reportBadProfile(path, "it cannot be read");
+        return;
+    }
+    const std::vector<std::string> lines = readLines(in);
+    if (lines.empty()) {
+        reportBadProfile(path, "it is empty");
+        return;
+    }
+    std::optional<int> values[kLines];
+    values[0] = wholeNumber(lines[0]);
+    if (values[0] && *values[0] > 0) {
+        reportMessage("Illegal data version.  Get latest version of MIDI Vellamondo.");
+        return;
+    }
+    if (lines.size() < size_t(kLines)) {
+        reportBadProfile(path, "it has " + std::to_string(lines.size()) + " lines instead of 6");
+        return;
+    }
+    for (int i = 0; i < kLines; ++i) {
+        values[i] = wholeNumber(lines[size_t(i)]);
+        if (!values[i]) {
+            reportBadProfile(path, "line " + std::to_string(i + 1) + " is not a whole number");
+            return;
+        }
+    }
+    // Width and height are stored but not read back: the window keeps its designed size.
+    Place.top = *values[1];
+    Place.left = *values[2];
+    DeviceID = *values[5];
+}
+
+bool MidiGateway::SaveProfile() const
+{
+    const std::filesystem::path path = profilePath(Folder);
+    std::string text = "0000\r\n";
+    for (int value : {Place.top, Place.left, Place.width, Place.height, DeviceID})
+        text += std::to_string(value) + "\r\n";
+
+    // Written beside the old profile and renamed over it only when complete,
+    // so a full disk never leaves the device forgotten.
+    const std::string target = path.string();
+    const std::string temp = target + ".part";
+    FILE* f = std::fopen(temp.c_str(), "wb");
+    if (!f) {
+        reportMessage("Couldn't create file " + target + ": " + std::strerror(errno));
+        return false;
+    }
+    bool ok = std::fwrite(text.data(), 1, text.size(), f) == text.size();
+    ok = std::fflush(f) == 0 && ok;
+    ok = ok && fsync(fileno(f)) == 0;
+    int err = errno;
+    ok = std::fclose(f) == 0 && ok;
+    if (ok && std::rename(temp.c_str(), target.c_str()) != 0) {
+        err = errno;
+        ok = false;
+    }
+    if (!ok) {
+        std::remove(temp.c_str());
+        reportMessage("Couldn't write file " + target + ": " + std::strerror(err ? err : EIO));
+        return false;
+    }
+    return true;
+}

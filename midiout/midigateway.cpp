@@ -1,0 +1,185 @@
+#include "midiout/midigateway.h"
+
+#include <algorithm>
+#include <climits>
+#include <optional>
+#include <span>
+
+#include "mididata/event.h"
+#include "mididata/messagesink.h"
+#include "midiout/devicelist.h"
+#include "midiout/eventmessage.h"
+#include "midiout/sequenceplayer.h"
+#include "midiout/songclock.h"
+#include "platform/clock.h"
+#include "platform/shortmsg.h"
+
+namespace {
+
+constexpr uint8_t kNoteOn = 0x90;
+constexpr uint8_t kControlChange = 0xB0;
+constexpr uint8_t kProgramChange = 0xC0;
+constexpr uint8_t kPitchBend = 0xE0;
+constexpr int kAllSoundOff = 120;
+constexpr int kResetAllControllers = 121;
+
+// A channel outside 0-15 would otherwise spill into the kind nibble and make
+// another message (a system reset for -1); like the pitch-bend send, every
+// send keeps only the channel's low four bits.
+uint8_t channelStatus(uint8_t kind, int channel) { return uint8_t(kind | (channel & 0x0F)); }
+
+}  // namespace
+
+MidiGateway::MidiGateway() : player_(std::make_unique<SequencePlayer>(*this)) {}
+
+MidiGateway::~MidiGateway()
+{
+    StopPlayback();
+    CloseDevice();
+}
+
+bool MidiGateway::Start()
+{
+    DeviceID = -1;
+    platform::timeGetDevCaps(TimeCaps);
+    platform::timeBeginPeriod(TimeCaps.periodMin);
+    LoadProfile();
+    return OpenDevice(DeviceID) == 0;
+}
+
+void MidiGateway::reportError(platform::MmResult status) const
+{
+    reportMessage(platform::midiOutGetErrorText(status));
+}
+
+int MidiGateway::SendNoteOn(int channel, int note, int velocity)
+{
+    return platform::midiOutShortMsg(
+        MidiOut, platform::packShortMessage(channelStatus(kNoteOn, channel), uint8_t(note), uint8_t(velocity)));
+}
+
+int MidiGateway::SendControl(int channel, int controller, int value)
+{
+    return platform::midiOutShortMsg(
+        MidiOut,
+        platform::packShortMessage(channelStatus(kControlChange, channel), uint8_t(controller), uint8_t(value)));
+}
+
+int MidiGateway::SendPitchBend(int channel, int value)
+{
+    return platform::midiOutShortMsg(MidiOut, platform::packShortMessage(channelStatus(kPitchBend, channel),
+                                                                         uint8_t(value & 0x7F),
+                                                                         uint8_t((value >> 7) & 0x7F)));
+}
+
+int MidiGateway::SendProgram(int channel, int bankMsb, int bankLsb, int program)
+{
+    if (bankMsb != -1)
+        SendControl(channel, 0, bankMsb);
+    if (bankLsb != -1)
+        SendControl(channel, 32, bankLsb);
+    return platform::midiOutShortMsg(
+        MidiOut, platform::packShortMessage(channelStatus(kProgramChange, channel), uint8_t(program)));
+}
+
+void MidiGateway::SendSysEx(const sysexEvent& event)
+{
+    platform::MmResult status = platform::MmOk;
+    {
+        std::lock_guard lock(sysexMutex_);
+        SysExBuffer.clear();
+        SysExBuffer.push_back(event.status);
+        SysExBuffer.insert(SysExBuffer.end(), event.bytes.begin(), event.bytes.end());
+        status = platform::midiOutLongMsg(MidiOut, std::span<const uint8_t>(SysExBuffer));
+    }
+    if (status != platform::MmOk)
+        reportError(status);
+}
+
+void MidiGateway::SendEvent(const anyEvent& event)
+{
+    if (event.status == 0xF0 || event.status == 0xF7) {
+        if (const auto* sysex = dynamic_cast<const sysexEvent*>(&event))
+            SendSysEx(*sysex);
+    } else if (const int32_t tempo = tempoSetBy(event)) {
+        player_->applyTempoEvent(tempo);
+    } else if (const std::optional<uint32_t> message = shortMessageOf(event)) {
+        platform::midiOutShortMsg(MidiOut, *message);
+    }
+}
+
+void MidiGateway::SoundOffAll()
+{
+    for (int channel = 0; channel < 16; ++channel) {
+        SendControl(channel, kAllSoundOff, 0);
+        SendControl(channel, kResetAllControllers, 0);
+    }
+}
+
+int MidiGateway::OpenDevice(int id)
+{
+    if (isOpen() && CloseDevice() != 0)
+        return -1;
+    platform::MidiOutHandle handle = platform::MidiOutHandle::Null;
+    const platform::MmResult status = platform::midiOutOpen(handle, id);
+    if (status != platform::MmOk) {
+        reportError(status);
+        return int(status);
+    }
+    MidiOut = handle;
+    DeviceID = id;
+    return 0;
+}
+
+int MidiGateway::CloseDevice()
+{
+    if (!isOpen())
+        return 0;
+    // The ticks send through MidiOut, which is about to change; a song playing
+    // on this device ends here, silenced, rather than hang its notes.
+    if (IsPlaying())
+        StopPlayback();
+    const platform::MmResult status = platform::midiOutClose(MidiOut);
+    if (status != platform::MmOk) {
+        reportError(status);
+        return -1;
+    }
+    MidiOut = platform::MidiOutHandle::Null;
+    return 0;
+}
+
+void MidiGateway::SetFolder(const std::string& folder) { Folder = folder; }
+
+std::vector<std::string> MidiGateway::DeviceLines() const
+{
+    std::vector<std::string> lines;
+    const int count = int(std::min<uint32_t>(platform::midiOutGetNumDevs(), INT32_MAX));
+    for (int id = platform::MidiMapper; id < count; ++id) {
+        platform::MidiOutCaps caps;
+        platform::midiOutGetDevCaps(id, caps);
+        lines.push_back(deviceLine(caps));
+    }
+    return lines;
+}
+
+int MidiGateway::SetTempo(int microsecondsPerQuarter) { return player_->SetTempo(microsecondsPerQuarter); }
+
+void MidiGateway::PlayTrack(midiTrack* track) { player_->PlayTrack(track); }
+
+void MidiGateway::StopPlayback() { player_->StopPlayback(); }
+
+bool MidiGateway::IsPlaying() const { return player_->IsPlaying(); }
+
+SequencePlayer& MidiGateway::Player() { return *player_; }
+
+void MidiGateway::SoundTest()
+{
+    if (!isOpen())
+        return;
+    SendProgram(0, 0, 0, 0);
+    for (int note : {30, 29, 31, 33, 34, 36})
+        SendNoteOn(0, note, 100);
+    platform::Sleep(2000);
+    for (int note : {29, 30, 31, 33, 34, 36})
+        SendNoteOn(0, note, 0);
+}

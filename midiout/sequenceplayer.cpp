@@ -1,0 +1,157 @@
+#include "midiout/sequenceplayer.h"
+
+#include <algorithm>
+
+#include "mididata/messagesink.h"
+#include "mididata/song.h"
+#include "mididata/track.h"
+#include "midiout/midigateway.h"
+#include "platform/clock.h"
+#include "platform/timer.h"
+
+namespace {
+
+// However early the second group lies, its timer is at least this far away.
+constexpr int64_t kFirstGapMicros = 1000;
+
+}  // namespace
+
+SequencePlayer::SequencePlayer(MidiGateway& gateway) : gateway_(gateway) {}
+
+SequencePlayer::~SequencePlayer() { cancelTimer(); }
+
+int SequencePlayer::SetTempo(int microsecondsPerQuarter)
+{
+    if (microsecondsPerQuarter < 1 || microsecondsPerQuarter > kMaxTempo)
+        return -1;
+    tempo_.store(microsecondsPerQuarter);
+    return 0;
+}
+
+void SequencePlayer::applyTempoEvent(int32_t microsecondsPerQuarter)
+{
+    tempo_.store(std::clamp<int32_t>(microsecondsPerQuarter, 1, kMaxTempo));
+}
+
+int64_t SequencePlayer::songStartMicros() const
+{
+    std::lock_guard lock(mutex_);
+    return startMicros_;
+}
+
+void SequencePlayer::cancelTimer()
+{
+    uint32_t id = 0;
+    {
+        std::lock_guard lock(mutex_);
+        id = timerId_;
+        timerId_ = 0;
+        playing_.store(false);
+    }
+    // A tick that starts now finds its id gone and returns; one that is
+    // running is waited for (at once when this is that tick's own thread).
+    if (id != 0)
+        platform::timeKillEvent(id);
+}
+
+void SequencePlayer::StopPlayback()
+{
+    cancelTimer();
+    if (gateway_.isOpen())
+        gateway_.SoundOffAll();
+}
+
+bool SequencePlayer::atEnd() const { return playIndex_ >= track_->size(); }
+
+void SequencePlayer::sendGroup()
+{
+    const int32_t t0 = track_->at(playIndex_)->time;
+    while (!atEnd() && track_->at(playIndex_)->time == t0) {
+        gateway_.SendEvent(*track_->at(playIndex_));
+        ++playIndex_;
+    }
+}
+
+int64_t SequencePlayer::nextInstant()
+{
+    return startMicros_ + clock_.advance(track_->at(playIndex_)->time, tempo_.load());
+}
+
+void SequencePlayer::PlayTrack(midiTrack* track)
+{
+    cancelTimer();
+    if (!track || track->empty() || !gateway_.isOpen())
+        return;
+    track->pack();
+    track->expandDurations();
+    if (track->empty())
+        return;
+
+    bool ended = false;
+    {
+        std::lock_guard lock(mutex_);
+        track_ = track;
+        playIndex_ = 0;
+        clock_ = SongClock(track->song ? track->song->division : kDefaultDivision, track->at(0)->time);
+        startMicros_ = platform::nowMicros();
+        sendGroup();
+        if (atEnd()) {
+            ended = true;
+        } else {
+            const int64_t due = std::max(nextInstant(), platform::nowMicros() + kFirstGapMicros);
+            timerId_ = platform::timeSetEventAt(platform::instantOfMicros(due), &timerTick, uintptr_t(this));
+            playing_.store(timerId_ != 0);
+        }
+    }
+    if (ended) {
+        if (gateway_.OnSongEnd)
+            gateway_.OnSongEnd();
+    } else if (!IsPlaying()) {
+        reportMessage("Timer Error");
+    }
+}
+
+void SequencePlayer::timerTick(uint32_t timerId, uintptr_t user)
+{
+    reinterpret_cast<SequencePlayer*>(user)->tick(timerId);
+}
+
+void SequencePlayer::tick(uint32_t timerId)
+{
+    bool ended = false;
+    bool timerFailed = false;
+    {
+        std::lock_guard lock(mutex_);
+        if (timerId != timerId_)
+            return;
+        if (atEnd()) {
+            // Only a track that shrank while it played gets here.
+            gateway_.SoundOffAll();
+            playing_.store(false);
+            ended = true;
+        }
+        while (!ended) {
+            sendGroup();
+            if (atEnd()) {
+                playing_.store(false);
+                ended = true;
+                break;
+            }
+            const int64_t due = nextInstant();
+            if (due <= platform::nowMicros())
+                continue;  // late: no timer for a time already past
+            const uint32_t next = platform::timeSetEventAt(platform::instantOfMicros(due), &timerTick, uintptr_t(this));
+            // After a failure the song stays "playing" until StopPlayback; timerId_
+            // keeps this tick's id so that a stop still waits for it to finish.
+            if (next == 0)
+                timerFailed = true;
+            else
+                timerId_ = next;
+            break;
+        }
+    }
+    if (timerFailed)
+        reportMessage("Timer Error");
+    if (ended && gateway_.OnSongEnd)
+        gateway_.OnSongEnd();
+}

@@ -1,0 +1,82 @@
+#pragma once
+// The song player: sends the events of one prepared track through the
+// gateway at their musical times, one group of same-tick events per timer.
+// It serves "Play MIDI" and the replay of a recording; the gateway owns the
+// one player and forwards its operations to it.
+//
+// Every group is aimed at its exact time from the start of the song on the
+// song clock (midiout/songclock.h), so no rounding accumulates however long
+// the song is. A set-tempo event takes effect from the gap that follows its
+// own group; a group whose time has already passed is sent at once.
+//
+// PlayTrack, SetTempo, StopPlayback and IsPlaying run on the window thread;
+// the ticks run on the timer thread and call OnSongEnd there. Once
+// StopPlayback returns, no tick runs or is armed.
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+
+#include "midiout/songclock.h"
+
+class MidiGateway;
+class midiTrack;
+
+class SequencePlayer {
+public:
+    explicit SequencePlayer(MidiGateway& gateway);
+    // Cancels a pending tick without silencing the device.
+    ~SequencePlayer();
+    SequencePlayer(const SequencePlayer&) = delete;
+    SequencePlayer& operator=(const SequencePlayer&) = delete;
+
+    static constexpr int32_t kMaxTempo = ::kMaxTempo;
+    // Microseconds per quarter note; -1 (and no change) outside 1 .. kMaxTempo.
+    int SetTempo(int microsecondsPerQuarter);
+    int32_t Tempo() const { return tempo_.load(); }
+    // What a set-tempo event does while it is sent: no refusal, only a clamp
+    // into the range the song clock's arithmetic is sized for.
+    void applyTempoEvent(int32_t microsecondsPerQuarter);
+
+    // Expands the track's note durations and sends its first group at once;
+    // a song that lies wholly on its first tick ends inside this call. Does
+    // nothing for an empty track or while no device is open. A song still
+    // playing is cancelled first (without silencing).
+    void PlayTrack(midiTrack* track);
+    // Cancels the pending tick, waits for one that is running, and silences
+    // the device when one is open. OnSongEnd is not called.
+    void StopPlayback();
+    bool IsPlaying() const { return playing_.load(); }
+
+    // The instant (platform::nowMicros) just before the song's first group
+    // was sent: every later group is aimed at this plus its offset from the
+    // first event (playerEventMicros), so benchmarks measure the player's
+    // timing against it.
+    int64_t songStartMicros() const;
+
+private:
+    static void timerTick(uint32_t timerId, uintptr_t user);
+    void tick(uint32_t timerId);
+    // Sends the group at playIndex_ and moves past it.
+    void sendGroup();
+    // Advances the song clock to the next event's tick and returns its instant.
+    int64_t nextInstant();
+    bool atEnd() const;
+    // Takes the pending tick away from the timer and waits for a running one.
+    void cancelTimer();
+
+    MidiGateway& gateway_;
+    std::atomic<int32_t> tempo_{500000};
+    std::atomic<bool> playing_{false};
+
+    // A tick holds this while it sends and arms the next one, so PlayTrack
+    // and StopPlayback see the state between ticks only. Never held while
+    // killing a timer: the kill waits for a running tick, which needs it.
+    mutable std::mutex mutex_;
+    // The timer of the tick that is pending or running; a tick whose id is
+    // not this one has been cancelled and does nothing.
+    uint32_t timerId_ = 0;
+    midiTrack* track_ = nullptr;
+    size_t playIndex_ = 0;
+    int64_t startMicros_ = 0;
+    SongClock clock_;
+};

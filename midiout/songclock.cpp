@@ -1,0 +1,64 @@
+#include "midiout/songclock.h"
+
+#include <algorithm>
+
+#include "mididata/event.h"
+#include "mididata/song.h"
+#include "mididata/track.h"
+
+namespace {
+
+constexpr uint8_t kSetTempo = 0x51;
+constexpr uint32_t kDefaultTempo = 500000;
+
+}  // namespace
+
+int64_t SongClock::advance(int32_t tick, int64_t tempo)
+{
+    scaled_ += std::max<int64_t>(0, int64_t(tick) - tick_) * tempo;
+    tick_ = std::max(tick_, tick);
+    return division_ == 0 ? 0 : scaled_ / division_;
+}
+
+int32_t tempoSetBy(const anyEvent& event)
+{
+    if (event.status != 0xFF)
+        return 0;
+    const auto* meta = dynamic_cast<const metaEvent*>(&event);
+    if (!meta || meta->metaType != kSetTempo)
+        return 0;
+    // Read without TempoEvent::tempoValue, which fills in missing data: the
+    // timer thread must not change an event that the window thread may read.
+    const uint32_t tempo = meta->numericValue();
+    return int32_t(std::clamp<uint32_t>(tempo == 0 ? kDefaultTempo : tempo, 1, kMaxTempo));
+}
+
+std::vector<int64_t> playerEventMicros(const midiTrack& track, int32_t startTempo)
+{
+    std::vector<int64_t> times(track.size(), 0);
+    size_t i = 0;
+    while (i < track.size() && !track.at(i))
+        ++i;
+    if (i == track.size())
+        return times;
+    SongClock clock(track.song ? track.song->division : kDefaultDivision, track.at(i)->time);
+    int64_t tempo = startTempo;
+    int64_t at = 0;
+    while (i < track.size()) {
+        if (!track.at(i)) {
+            times[i++] = at;
+            continue;
+        }
+        const int32_t t0 = track.at(i)->time;
+        at = clock.advance(t0, tempo);
+        for (; i < track.size() && (!track.at(i) || track.at(i)->time == t0); ++i) {
+            times[i] = at;
+            const anyEvent* e = track.at(i);
+            if (!e)
+                continue;
+            if (const int32_t t = tempoSetBy(*e); t > 0)
+                tempo = t;
+        }
+    }
+    return times;
+}

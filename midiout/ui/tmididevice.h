@@ -1,0 +1,70 @@
+#pragma once
+// The device window, in which the user picks the MIDI output device from a
+// list, and the owner of the MIDI gateway through which every message leaves
+// the program. The program has one, MidiDevice, created right after the main
+// window and destroyed at exit; other windows reach the gateway through it.
+//
+// Creating the window starts the gateway (timer period, device.prf, the
+// remembered device) and shows the window modally when that device does not
+// open. Destroying it stops the player, closes the device and writes
+// device.prf with the window's position. The main window shows it modally
+// from its "Device..." menu entry.
+#include <QDialog>
+
+#include <functional>
+#include <memory>
+
+class MidiGateway;
+class QAction;
+class QFrame;
+class QListWidget;
+class QPushButton;
+class QShowEvent;
+
+class TMidiDevice : public QDialog {
+    Q_OBJECT
+
+public:
+    // How the window shows itself when the remembered device fails at
+    // creation; empty means exec(). Tests pass one that does not block.
+    using ModalShow = std::function<void(TMidiDevice&)>;
+
+    explicit TMidiDevice(QWidget* parent = nullptr, ModalShow modalShow = {});
+    ~TMidiDevice() override;
+
+    MidiGateway& gateway() { return *gateway_; }
+    const MidiGateway& gateway() const { return *gateway_; }
+
+    QFrame* Panel1 = nullptr;
+    QListWidget* DevSummListBox1 = nullptr;
+    QPushButton* OpenButton1 = nullptr;
+    QPushButton* ErrorTestButton1 = nullptr;
+    QPushButton* CloseButton = nullptr;
+    QAction* MIDIOpen = nullptr;
+
+public slots:
+    void MIDIOpenExecute();
+    void MIDIOpenUpdate();
+    void CloseButtonClick();
+    void ErrorTestButton1Click();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    std::unique_ptr<MidiGateway> gateway_;
+
+    void createControls();
+    void createActions();
+    void connectHandlers();
+
+    void FormCreate(const ModalShow& modalShow);
+    void FormShow();
+    void FormDestroy();
+    void RefreshDeviceList();
+    // The list line the user chose, or -1.
+    int selectedLine() const;
+};
+
+// The program's one device window; null before it is created and after it is destroyed.
+extern TMidiDevice* MidiDevice;

@@ -1,0 +1,126 @@
+#pragma once
+// The performer: the musical state of the one voice the instrument plays. Every
+// change of that state goes out at once as MIDI channel messages through the
+// gateway and, while a recording runs, is appended to the recording with its
+// time. The playing surface, the control panel, the recorder and the shell
+// change the sound only through it. It runs on the window thread only and
+// locks nothing; the pauses after some sends block the caller on purpose, to
+// give the tone module time to take them in.
+//
+// The program has one performer, `Performer()`. It is built on first use (so
+// no order of static initialisation matters) and lives until the program ends,
+// after the windows. It starts detached: the device window owns the gateway and
+// is created later, so the application calls `Performer().attach(&gateway)`
+// once the gateway exists and `attach(nullptr)` before destroying it. While
+// detached, messages are dropped as if no device were open, and the state and
+// the recording change all the same.
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <limits>
+
+#include "mididata/song.h"
+#include "perform/recordentry.h"
+#include "platform/clock.h"
+
+class MidiGateway;
+
+class TVidize {
+public:
+    // Blocks the calling thread for that many milliseconds; platform::Sleep
+    // unless a test wants the pauses without the waiting.
+    using PauseFunction = std::function<void(std::uint32_t milliseconds)>;
+
+    static constexpr std::uint32_t kNoteSounding = 1;  // bit 0 of PerformerFlags
+    static constexpr std::uint32_t kRecording = 2;     // bit 1 of PerformerFlags
+
+    explicit TVidize(MidiGateway* gateway = nullptr, PauseFunction pause = platform::Sleep);
+    ~TVidize();
+    TVidize(const TVidize&) = delete;
+    TVidize& operator=(const TVidize&) = delete;
+
+    // Where the messages go from now on; nullptr drops them.
+    void attach(MidiGateway* gateway) { gateway_ = gateway; }
+    MidiGateway* gateway() const { return gateway_; }
+
+    // The musical fields are zero until InitSound gives them their defaults.
+    std::uint8_t Channel = 0;  // 0-15
+    std::uint8_t ProgramNo = 0;
+    std::uint8_t BankMSB = 0;
+    std::uint8_t BankLSB = 0;
+    std::uint8_t ChannelVolume = 0;  // controller 7
+    std::uint8_t Note = 0;           // the centre note that NoteOn and NoteOff play
+    std::uint8_t Velocity = 0;
+    std::uint8_t PitchBendRange = 0;   // semitones
+    std::uint8_t ModulationDepth = 0;  // controller 1
+    std::uint8_t ReverbLevel = 0;      // controller 91
+    std::uint8_t ChorusLevel = 0;      // controller 93
+    std::uint8_t ExpressionLevel = 0;  // controller 11
+    std::int32_t PitchBend = 0;        // 0-16383, 8192 = no bend
+    midiSong Song;                     // what the recorder turns the recording into
+    std::uint32_t PerformerFlags = 0;  // kNoteSounding, kRecording
+    std::uint32_t LastTime = 0;        // timeGetTime() of the previous entry
+    std::uint32_t NowTime = 0;         // timeGetTime() of the entry being appended
+    RecordEntry* CurrentEntry = nullptr;  // the entry appended last
+    // The recording in the order of the changes. A deque, because entries keep
+    // their address while it grows (CurrentEntry stays valid) and it grows in
+    // small blocks without ever copying what was recorded.
+    std::deque<RecordEntry> Entries;
+
+    // Sets the defaults (channel 0, program 78, note 69, velocity 120, range 12,
+    // volume 100, reverb 40, expression 127, no bend), ends the note and the
+    // recording without sending a note-off, then sends General MIDI System On
+    // (pause 50 ms), the program and the bend range.
+    void InitSound();
+    // Starts the centre note unless it is sounding.
+    void NoteOn();
+    // Ends the sounding note with a velocity-0 note-on.
+    void NoteOff();
+    // A bank byte of -1 is not sent; the fields keep the low bytes of all three.
+    void SetProgram(std::int32_t bankMsb, std::int32_t bankLsb, std::int32_t program);
+    // Registered parameter 0 (controllers 101, 100, 6), 2 ms after each.
+    void SetPitchBendRange(std::int32_t semitones);
+    // SetPitchBend and SetExpression send and record only when the value
+    // changes, since pointer movements call them many times a second.
+    void SetPitchBend(std::int32_t value);
+    void SetExpression(std::int32_t value);
+    // Stored for the next note-on; nothing is sent.
+    void SetVelocity(std::int32_t value);
+    void SetChannelVolume(std::int32_t value);
+    void SetModulation(std::int32_t value);
+    void SetReverb(std::int32_t value);
+    void SetChorus(std::int32_t value);
+    // Changes the centre note and sends nothing, unless a note sounds on the
+    // old number: that one is ended first (a NoteOff), so that it cannot hang.
+    void SetNote(std::int32_t note);
+    // Moves the voice to channel 0-15 and sends every setting there; any
+    // other number changes nothing.
+    void SetChannel(std::int32_t channel);
+    // Program, bend range, velocity, volume, modulation, reverb and chorus, in
+    // this order, on the current channel.
+    void SendAll();
+
+    bool IsRecording() const { return (PerformerFlags & kRecording) != 0; }
+    bool HasRecording() const { return !Entries.empty(); }
+
+    // Appends an entry timed by timeGetTime(), whether or not a recording
+    // runs (the setters check that themselves). When the recording cannot grow
+    // (no memory, or the limit below), the recording stops with a message,
+    // what was recorded stays, and the answer is false.
+    bool AppendEntry(std::int32_t kind, std::int32_t value);
+    // The most entries a recording may hold; unlimited unless set.
+    void setEntryLimit(std::size_t limit) { entryLimit_ = limit; }
+
+private:
+    MidiGateway* gateway_;
+    PauseFunction pause_;
+    std::size_t entryLimit_ = std::numeric_limits<std::size_t>::max();
+
+    void sendControl(int controller, int value);
+    void record(std::int32_t kind, std::int32_t value);
+    void stopFullRecording();
+};
+
+// The one performer of the program; see the top of this file.
+TVidize& Performer();

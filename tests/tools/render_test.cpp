@@ -1,0 +1,198 @@
+// "render": the WAV file it writes (header, length, where the sound is, its
+// pitch), its failures, and the player's timing that it follows.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "mididata/smf_test_support.h"
+#include "mididata/tempomap.h"
+#include "midiout/playsong.h"
+#include "midiout/songclock.h"
+#include "platform/soundfont.h"
+#include "tools/rendercommand.h"
+
+using namespace smftest;
+
+namespace {
+
+constexpr int kRate = 44100;
+
+uint32_t le(const Bytes& b, size_t at, int bytes) {
+    uint32_t v = 0;
+    for (int i = bytes - 1; i >= 0; --i) v = (v << 8) | b.at(at + size_t(i));
+    return v;
+}
+
+Bytes readBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// The left channel of a 44-byte-header stereo WAV image.
+std::vector<int16_t> leftChannel(const Bytes& wav) {
+    std::vector<int16_t> left;
+    for (size_t at = 44; at + 3 < wav.size(); at += 4) left.push_back(int16_t(le(wav, at, 2)));
+    return left;
+}
+
+size_t frameAt(double seconds) { return size_t(std::lround(seconds * kRate)); }
+
+int peak(const std::vector<int16_t>& s, size_t from, size_t to) {
+    int p = 0;
+    for (size_t i = from; i < to && i < s.size(); ++i) p = std::max(p, std::abs(int(s[i])));
+    return p;
+}
+
+double pitch(const std::vector<int16_t>& s, size_t from, size_t to) {
+    int crossings = 0;
+    for (size_t i = from + 1; i < to; ++i) crossings += (s[i - 1] < 0) != (s[i] < 0);
+    return crossings / 2.0 / (double(to - from) / kRate);
+}
+
+// Two tracks at division 480. The conductor plays the first 480 ticks at
+// 500000 us per quarter note and then slows to 1000000: the flute's A4 at tick
+// 960 starts at 0.5 + 1.0 = 1.5 s. A set-tempo event in the second track, on
+// the note's own tick, speeds up the gap after it, as the player applies every
+// set-tempo event it sends: the note-off at tick 1200 comes at 1.5 + 0.125 s.
+Bytes fluteSong() {
+    return smf(1, {
+        timed({{0, {0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20}}, {480, {0xFF, 0x51, 0x03, 0x0F, 0x42, 0x40}}}),
+        timed({{0, {0xC0, 73}},
+               {0, {0xB0, 91, 0}},
+               {0, {0xB0, 93, 0}},
+               {960, {0xFF, 0x51, 0x03, 0x03, 0xD0, 0x90}},
+               {960, {0x90, 69, 100}},
+               {1200, {0x80, 69, 64}}}),
+    });
+}
+
+std::string systemFont() {
+    return platform::findSoundFont({}, platform::systemSoundFonts()).string();
+}
+
+}  // namespace
+
+TEST(RenderCommand, WritesTheSongAsAWavFileTimedLikeThePlayer) {
+    const std::string font = systemFont();
+    if (font.empty()) GTEST_SKIP() << "no General MIDI SoundFont installed";
+    TempDir dir("tools-render");
+    const std::string in = dir.file("flute.mid"), out = dir.file("flute.wav");
+    writeFile(in, fluteSong());
+    RenderOptions options;
+    options.soundFont = font;
+    std::ostringstream report, err;
+    ASSERT_EQ(runRenderCommand(in, out, options, report, err), 0) << err.str();
+    EXPECT_EQ(err.str(), "");
+    EXPECT_NE(report.str().find("Rendered 0:03.6 of audio to " + out), std::string::npos) << report.str();
+    EXPECT_FALSE(std::filesystem::exists(out + ".part"));
+
+    const Bytes wav = readBytes(out);
+    ASSERT_GE(wav.size(), 44u);
+    // The last event at 1.625 s, then the 2 s tail.
+    const uint32_t frames = uint32_t(frameAt(1.625) + frameAt(2.0));
+    EXPECT_EQ(std::string(wav.begin(), wav.begin() + 4), "RIFF");
+    EXPECT_EQ(le(wav, 4, 4), wav.size() - 8);
+    EXPECT_EQ(std::string(wav.begin() + 8, wav.begin() + 16), "WAVEfmt ");
+    EXPECT_EQ(le(wav, 16, 4), 16u);
+    EXPECT_EQ(le(wav, 20, 2), 1u) << "PCM";
+    EXPECT_EQ(le(wav, 22, 2), 2u) << "stereo";
+    EXPECT_EQ(le(wav, 24, 4), uint32_t(kRate));
+    EXPECT_EQ(le(wav, 28, 4), uint32_t(kRate * 4));
+    EXPECT_EQ(le(wav, 32, 2), 4u);
+    EXPECT_EQ(le(wav, 34, 2), 16u);
+    EXPECT_EQ(std::string(wav.begin() + 36, wav.begin() + 40), "data");
+    EXPECT_EQ(le(wav, 40, 4), frames * 4);
+    ASSERT_EQ(wav.size(), 44 + size_t(frames) * 4);
+
+    const std::vector<int16_t> left = leftChannel(wav);
+    const size_t noteOn = frameAt(1.5);
+    EXPECT_LE(peak(left, 0, noteOn), 2) << "silence (dither at most) before the note";
+    // The synth takes events at its 64-sample blocks; the flute's attack rises within a few ms.
+    EXPECT_GT(peak(left, noteOn, noteOn + 64 + frameAt(0.01)), 16) << "the note starts on time";
+    EXPECT_GT(peak(left, frameAt(1.55), frameAt(1.62)), 500) << "and sounds";
+    EXPECT_NEAR(pitch(left, frameAt(1.54), frameAt(1.62)), 440.0, 440.0 * 0.04) << "A4";
+}
+
+TEST(RenderCommand, ReportsWhatFailsAndLeavesNoFile) {
+    TempDir dir("tools-render-fail");
+    const std::string in = dir.file("flute.mid");
+    writeFile(in, fluteSong());
+    const auto render = [](const std::string& from, const std::string& to, const std::string& font, std::string& error) {
+        RenderOptions options;
+        options.soundFont = font;
+        std::ostringstream report, err;
+        const int status = runRenderCommand(from, to, options, report, err);
+        error = err.str();
+        EXPECT_EQ(report.str(), "");
+        EXPECT_FALSE(std::filesystem::exists(to));
+        EXPECT_FALSE(std::filesystem::exists(to + ".part"));
+        return status;
+    };
+    std::string error;
+    EXPECT_EQ(render(dir.file("missing.mid"), dir.file("a.wav"), in, error), 1);
+    EXPECT_NE(error.find("missing.mid"), std::string::npos) << error;
+
+    EXPECT_EQ(render(in, dir.file("b.wav"), in, error), 1) << "a MIDI file is no SoundFont";
+    EXPECT_NE(error.find(in + ": The SoundFont could not be loaded"), std::string::npos) << error;
+
+    EXPECT_EQ(render(in, dir.file("c.wav"), dir.file("none.sf2"), error), 1);
+    EXPECT_NE(error.find("none.sf2"), std::string::npos) << error;
+
+    const std::string font = systemFont();
+    if (font.empty()) GTEST_SKIP() << "no General MIDI SoundFont installed";
+    EXPECT_EQ(render(in, dir.file("no-such-folder/d.wav"), font, error), 1);
+    EXPECT_NE(error.find("Couldn't create file " + dir.file("no-such-folder/d.wav")), std::string::npos) << error;
+}
+
+TEST(RenderCommand, TimesEventsFromTheSongStartWithoutRoundingEachGap) {
+    // Tempo changes only in the conductor: the player's times are the tempo
+    // map's, counted from the first group. At 500000 us and division 480 a
+    // tick lasts 1041.67 us, so summing whole-microsecond gaps would drift.
+    Bytes conductor = {0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20};
+    conductor = join({conductor, {0x83, 0x60, 0xFF, 0x51, 0x03, 0x0B, 0x71, 0xB0}});  // 750000 at tick 480
+    Bytes notes;
+    for (int i = 0; i < 100; ++i) notes = join({notes, {0x00, 0x90, 60, 0x64, 0x07, 0x80, 60, 0x40}});
+    midiSong song;
+    const Bytes file = smf(1, {conductor, notes});
+    song.loadFromMemory(file.data(), file.size());
+    midiTrack track(&song, 0, "");
+    buildPlayTrack(song, track);
+    track.pack();
+    track.expandDurations();
+    const std::vector<int64_t> times = playerEventMicros(track, playStartTempo(song));
+    ASSERT_EQ(times.size(), track.size());
+
+    const TempoMap map(song);
+    for (size_t i = 0; i < track.size(); ++i)
+        EXPECT_EQ(times[i], map.microsecondsAt(track.at(i)->time)) << "event " << i << " at tick " << track.at(i)->time;
+    EXPECT_EQ(times.back(), 843750) << "480 ticks at 500000 us per quarter note and 220 at 750000";
+}
+
+TEST(RenderArguments, TakeTwoFilesAndAnOptionalSoundFont) {
+    std::string in, out, problem;
+    RenderOptions options;
+    ASSERT_TRUE(parseRenderArguments(std::vector<std::string>{"a.mid", "a.wav"}, in, out, options, problem));
+    EXPECT_EQ(in, "a.mid");
+    EXPECT_EQ(out, "a.wav");
+    EXPECT_EQ(options.soundFont, "");
+    ASSERT_TRUE(parseRenderArguments(std::vector<std::string>{"--soundfont", "gm.sf3", "b.mid", "b.wav"}, in, out,
+                                     options, problem));
+    EXPECT_EQ(options.soundFont, "gm.sf3");
+    EXPECT_EQ(in, "b.mid");
+
+    for (const std::vector<std::string>& bad : {std::vector<std::string>{"a.mid"},
+                                                {"a.mid", "b.wav", "c"},
+                                                {"a.mid", "b.wav", "--soundfont"},
+                                                {"a.mid", "b.wav", "--tail", "3"}}) {
+        problem.clear();
+        EXPECT_FALSE(parseRenderArguments(bad, in, out, options, problem)) << ::testing::PrintToString(bad);
+        EXPECT_NE(problem, "");
+    }
+}

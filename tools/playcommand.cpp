@@ -1,0 +1,174 @@
+#include "tools/playcommand.h"
+
+#include <signal.h>
+
+#include <algorithm>
+#include <charconv>
+#include <cstdio>
+#include <ostream>
+#include <thread>
+#include <vector>
+
+#include "mididata/messagesink.h"
+#include "mididata/song.h"
+#include "mididata/track.h"
+#include "midiout/midigateway.h"
+#include "midiout/playsong.h"
+#include "midiout/sequenceplayer.h"
+#include "midiout/songclock.h"
+#include "platform/clock.h"
+#include "tools/loadsong.h"
+#include "tools/rendercommand.h"
+
+namespace {
+
+constexpr std::chrono::milliseconds kPoll{20};
+constexpr std::chrono::milliseconds kPositionEvery{100};
+constexpr std::uint32_t kResetWaitMs = 50;  // what reading a file gives the module after its resets
+
+std::atomic<bool> interrupted{false};
+
+void onInterrupt(int) { interrupted.store(true); }
+
+// Routes what the gateway and the player report to err while the command runs.
+class SinkToStream {
+public:
+    explicit SinkToStream(std::ostream& err)
+        : previous_(setMessageSink([&err](const std::string& m) { err << m << '\n'; })) {}
+    ~SinkToStream() { setMessageSink(std::move(previous_)); }
+    SinkToStream(const SinkToStream&) = delete;
+    SinkToStream& operator=(const SinkToStream&) = delete;
+
+private:
+    MessageSink previous_;
+};
+
+// The reset that reading the file would send: GM System On when the file asks
+// for it or for nothing, then GS Reset, or else XG System On, when it asks for one.
+void sendSongReset(MidiGateway& gateway, const midiSong& song) {
+    const std::uint32_t flags = song.resetFlags;
+    if ((flags & 1u) || (flags & 7u) == 0) gateway.SendSysEx(*song.gmSystemOn);
+    if (flags & 2u) gateway.SendSysEx(*song.gsReset);
+    else if (flags & 4u) gateway.SendSysEx(*song.xgSystemOn);
+    platform::Sleep(kResetWaitMs);
+}
+
+// Bar, beat and tick of the last group sent, and the time, over the length.
+class PositionLine {
+public:
+    PositionLine(const midiSong& song, const midiTrack& track, std::vector<std::int64_t> times)
+        : cursor_(song), track_(track), times_(std::move(times)) {}
+
+    std::string at(std::int64_t elapsedMicros) {
+        const auto sent = std::upper_bound(times_.begin(), times_.end(), elapsedMicros);
+        const size_t index = sent == times_.begin() ? 0 : size_t(sent - times_.begin()) - 1;
+        const MusicalPosition p = cursor_.at(track_.empty() ? 0 : track_.at(index)->time);
+        char text[96];
+        std::snprintf(text, sizeof text, "\r%03lld:%02lld:%03lld  %s / %s", static_cast<long long>(p.measure) + 1,
+                      static_cast<long long>(p.beat) + 1, static_cast<long long>(p.tick),
+                      clockText(std::min(elapsedMicros, length())).c_str(), clockText(length()).c_str());
+        return text;
+    }
+
+private:
+    std::int64_t length() const { return times_.empty() ? 0 : times_.back(); }
+
+    PositionCursor cursor_;
+    const midiTrack& track_;
+    std::vector<std::int64_t> times_;
+};
+
+// Waits up to `time`, in short steps so that a stop is taken at once.
+void waitFor(std::chrono::milliseconds time, const std::atomic<bool>& stop) {
+    const auto until = std::chrono::steady_clock::now() + time;
+    while (!stop.load() && std::chrono::steady_clock::now() < until)
+        std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(
+            kPoll, until - std::chrono::steady_clock::now()));
+}
+
+}  // namespace
+
+bool parsePlayArguments(std::span<const std::string> args, std::string& file, PlayOptions& options,
+                        std::string& problem) {
+    std::vector<std::string> files;
+    for (size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--device") {
+            if (i + 1 >= args.size()) {
+                problem = "--device needs a number (see 'orvelline-midi devices')";
+                return false;
+            }
+            const std::string& number = args[++i];
+            int device = 0;
+            const auto [end, ec] = std::from_chars(number.data(), number.data() + number.size(), device);
+            if (ec != std::errc() || end != number.data() + number.size() || device < -1) {
+                problem = "--device takes -1 or a device number, not '" + number + "'";
+                return false;
+            }
+            options.device = device;
+        } else if (args[i].size() > 1 && args[i][0] == '-') {
+            problem = "play does not know the option '" + args[i] + "'";
+            return false;
+        } else {
+            files.push_back(args[i]);
+        }
+    }
+    if (files.size() != 1) {
+        problem = "play takes one FILE";
+        return false;
+    }
+    file = files[0];
+    return true;
+}
+
+int runPlayCommand(const std::string& path, const PlayOptions& options, const std::atomic<bool>& stop,
+                   std::ostream& out, std::ostream& err) {
+    midiSong song;
+    if (!loadSong(song, path, err)) return 1;
+    SinkToStream sink(err);
+    MidiGateway gateway;
+    if (gateway.OpenDevice(options.device) != 0) {
+        err << "MIDI device " << options.device << " did not open; 'orvelline-midi devices' lists them.\n";
+        return 1;
+    }
+    sendSongReset(gateway, song);
+
+    midiTrack track(&song, 0, "");
+    const int32_t startTempo = playStartTempo(song);
+    playSong(gateway, song, track, [&out] { out << "Skip sysEx\n"; });
+    // The player has expanded and sorted the track; it only reads it from now on.
+    PositionLine position(song, track, playerEventMicros(track, startTempo));
+    const std::int64_t start = gateway.Player().songStartMicros();
+    auto shown = std::chrono::steady_clock::now() - kPositionEvery;
+    while (gateway.IsPlaying() && !stop.load()) {
+        if (options.showPosition && std::chrono::steady_clock::now() - shown >= kPositionEvery) {
+            shown = std::chrono::steady_clock::now();
+            out << position.at(platform::nowMicros() - start) << std::flush;
+        }
+        std::this_thread::sleep_for(kPoll);
+    }
+    const bool stopped = stop.load();
+    if (!stopped) waitFor(options.releaseTime, stop);
+    gateway.StopPlayback();
+    gateway.CloseDevice();
+    if (options.showPosition) out << position.at(platform::nowMicros() - start) << '\n';
+    if (stopped) {
+        out << "Stopped.\n";
+        return 130;
+    }
+    return 0;
+}
+
+const std::atomic<bool>& stopOnInterrupt() {
+    static const bool installed = [] {
+        struct sigaction action {};
+        action.sa_handler = onInterrupt;
+        sigemptyset(&action.sa_mask);
+        // Back to the default after the first one: a second Ctrl-C ends the program.
+        action.sa_flags = SA_RESETHAND;
+        sigaction(SIGINT, &action, nullptr);
+        sigaction(SIGTERM, &action, nullptr);
+        return true;
+    }();
+    (void)installed;
+    return interrupted;
+}

@@ -1,0 +1,34 @@
+#pragma once
+// "orvelline-midi render FILE OUT.wav [--soundfont SF]": plays a Standard MIDI
+// File through the built-in synth offline, in sample time, into a 16-bit
+// stereo WAV file. The events go in the order and at the times at which
+// "Play MIDI" would send them, so the file sounds as the program plays the
+// song, only many times faster than real time.
+#include <cstdint>
+#include <iosfwd>
+#include <span>
+#include <string>
+
+class midiSong;
+
+struct RenderOptions {
+    std::string soundFont;  // empty: the built-in synth's own search
+    std::uint32_t sampleRate = 44100;
+    double tailSeconds = 2.0;  // after the last event, for releases and reverb
+};
+
+// "FILE OUT.wav [--soundfont SF]". False with problem set on a usage error.
+bool parseRenderArguments(std::span<const std::string> args, std::string& in, std::string& out,
+                          RenderOptions& options, std::string& problem);
+
+// Writes a line about what was rendered to report and returns 0; on failure
+// writes the reason to err and returns 1, leaving no file at outPath.
+int runRenderCommand(const std::string& in, const std::string& outPath, const RenderOptions& options,
+                     std::ostream& report, std::ostream& err);
+
+// A time as minutes, seconds and tenths: "2:05.3".
+std::string clockText(std::int64_t micros);
+
+// The tempo the player starts a song with: the song's tempo at tick 0, or
+// 500000 when the player would refuse that value.
+std::int32_t playStartTempo(midiSong& song);
