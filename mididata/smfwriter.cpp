@@ -1,16 +1,14 @@
 // Writing a song as a Standard MIDI File.
 #include <algorithm>
-#include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <functional>
 #include <queue>
-#include <unistd.h>
 
 #include "mididata/bytestream.h"
 #include "mididata/messagesink.h"
 #include "mididata/midierror.h"
 #include "mididata/song.h"
+#include "mididata/wholefile.h"
 
 namespace {
 
@@ -229,29 +227,8 @@ bool midiSong::saveToFile(const std::string& path) {
         reportMessage(e.what());
         return false;
     }
-    // A new file is written beside the old one and renamed over it only when it is
-    // complete, so a full disk or a crash never leaves a half-written song behind.
-    const std::string temp = path + ".part";
-    FILE* f = std::fopen(temp.c_str(), "wb");
-    if (!f) {
-        reportMessage("Couldn't create file " + path + ": " + std::strerror(errno));
-        return false;
-    }
     const auto& bytes = stream.bytes();
-    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    ok = std::fflush(f) == 0 && ok;
-    ok = ok && fsync(fileno(f)) == 0;
-    int err = errno;
-    ok = std::fclose(f) == 0 && ok;
-    if (ok && std::rename(temp.c_str(), path.c_str()) != 0) {
-        err = errno;
-        ok = false;
-    }
-    if (!ok) {
-        std::remove(temp.c_str());
-        reportMessage("Couldn't write file " + path + ": " + std::strerror(err ? err : EIO));
-        return false;
-    }
+    if (!writeWholeFile(path, bytes.data(), bytes.size())) return false;
     fileSize = int32_t(std::min<size_t>(bytes.size(), INT32_MAX));
     return true;
 }

@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "mididata/messagesink.h"
+#include "mididata/wholefile.h"
 #include "midiout/midigateway.h"
 #include "platform/soundfont.h"
 
@@ -116,28 +117,7 @@ bool MidiGateway::SaveProfile() const
     for (int value : {Place.top, Place.left, Place.width, Place.height, DeviceID})
         text += std::to_string(value) + "\r\n";
 
-    // Written beside the old profile and renamed over it only when complete,
-    // so a full disk never leaves the device forgotten.
-    const std::string target = path.string();
-    const std::string temp = target + ".part";
-    FILE* f = std::fopen(temp.c_str(), "wb");
-    if (!f) {
-        reportMessage("Couldn't create file " + target + ": " + std::strerror(errno));
-        return false;
-    }
-    bool ok = std::fwrite(text.data(), 1, text.size(), f) == text.size();
-    ok = std::fflush(f) == 0 && ok;
-    ok = ok && fsync(fileno(f)) == 0;
-    int err = errno;
-    ok = std::fclose(f) == 0 && ok;
-    if (ok && std::rename(temp.c_str(), target.c_str()) != 0) {
-        err = errno;
-        ok = false;
-    }
-    if (!ok) {
-        std::remove(temp.c_str());
-        reportMessage("Couldn't write file " + target + ": " + std::strerror(err ? err : EIO));
-        return false;
-    }
-    return true;
+    // A full disk never leaves the device forgotten: the old profile stays
+    // until the new one is complete.
+    return writeWholeFile(path.string(), text.data(), text.size());
 }

@@ -1,0 +1,12 @@
+#pragma once
+// Writing a file whole or not at all: the bytes go to "<path>.part", are flushed
+// to the disk, and the temporary file is renamed over the target only when
+// complete. A full disk or a crash therefore never leaves a half-written song or
+// settings file, and the old file stays until the new one is there. Failures are
+// reported through the message sink ("Couldn't create file ...", "Couldn't write
+// file ...") and answered with false.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+bool writeWholeFile(const std::string& path, const void* data, size_t size);
