@@ -24,7 +24,7 @@ ASAN_OPTIONS=detect_leaks=1 ctest --test-dir build-asan --output-on-failure -j "
 if grep -rqs 'LABELS "tsan"' tests; then
   echo "== ThreadSanitizer (clang)"
   cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
-    -DORV_WERROR=$werror -DORV_TSAN=ON -DORV_BENCH=OFF >/dev/null
+    -DORV_WERROR=$werror -DORV_TSAN=ON -DORV_BENCH=OFF -DORV_APP=OFF >/dev/null
   cmake --build build-tsan -j "$jobs"
   ctest --test-dir build-tsan --output-on-failure -L tsan -j "$jobs"
 fi

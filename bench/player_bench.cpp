@@ -175,6 +175,8 @@ int main(int argc, char** argv) {
                 double(exact.back()) / 1e6);
     printSpread("|sent - exact|, every message:", all);
     printSpread("|sent - exact|, first of each group:", firsts);
+    const auto beyond = [&all](double micros) { return std::count_if(all.begin(), all.end(), [micros](double e) { return e > micros; }); };
+    std::printf("messages off by more than 0.5 ms: %td, 1 ms: %td, 2 ms: %td\n", beyond(500), beyond(1000), beyond(2000));
     std::printf("last message: sent - exact = %+.1f us\n", last);
     std::printf("targets: p50 <= 100 us, p99 <= 500 us, max <= 2000 us, last <= 1000 us\n");
     return 0;

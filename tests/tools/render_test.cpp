@@ -1,5 +1,5 @@
-// "render": the WAV file it writes (header, length, where the sound is, its
-// pitch), its failures, and the player's timing that it follows.
+// "render": the WAV file it writes (header, length from the player's timing,
+// where the sound is, its pitch) and its failures.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -12,9 +12,6 @@
 #include <vector>
 
 #include "mididata/smf_test_support.h"
-#include "mididata/tempomap.h"
-#include "midiout/playsong.h"
-#include "midiout/songclock.h"
 #include "platform/soundfont.h"
 #include "tools/rendercommand.h"
 
@@ -149,30 +146,6 @@ TEST(RenderCommand, ReportsWhatFailsAndLeavesNoFile) {
     if (font.empty()) GTEST_SKIP() << "no General MIDI SoundFont installed";
     EXPECT_EQ(render(in, dir.file("no-such-folder/d.wav"), font, error), 1);
     EXPECT_NE(error.find("Couldn't create file " + dir.file("no-such-folder/d.wav")), std::string::npos) << error;
-}
-
-TEST(RenderCommand, TimesEventsFromTheSongStartWithoutRoundingEachGap) {
-    // Tempo changes only in the conductor: the player's times are the tempo
-    // map's, counted from the first group. At 500000 us and division 480 a
-    // tick lasts 1041.67 us, so summing whole-microsecond gaps would drift.
-    Bytes conductor = {0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20};
-    conductor = join({conductor, {0x83, 0x60, 0xFF, 0x51, 0x03, 0x0B, 0x71, 0xB0}});  // 750000 at tick 480
-    Bytes notes;
-    for (int i = 0; i < 100; ++i) notes = join({notes, {0x00, 0x90, 60, 0x64, 0x07, 0x80, 60, 0x40}});
-    midiSong song;
-    const Bytes file = smf(1, {conductor, notes});
-    song.loadFromMemory(file.data(), file.size());
-    midiTrack track(&song, 0, "");
-    buildPlayTrack(song, track);
-    track.pack();
-    track.expandDurations();
-    const std::vector<int64_t> times = playerEventMicros(track, playStartTempo(song));
-    ASSERT_EQ(times.size(), track.size());
-
-    const TempoMap map(song);
-    for (size_t i = 0; i < track.size(); ++i)
-        EXPECT_EQ(times[i], map.microsecondsAt(track.at(i)->time)) << "event " << i << " at tick " << track.at(i)->time;
-    EXPECT_EQ(times.back(), 843750) << "480 ticks at 500000 us per quarter note and 220 at 750000";
 }
 
 TEST(RenderArguments, TakeTwoFilesAndAnOptionalSoundFont) {
