@@ -7,6 +7,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <thread>
 #include <unistd.h>
 
 using namespace platform;
@@ -41,6 +48,25 @@ protected:
 
     fs::path folder;
 };
+
+// The frames of a 16-bit stereo WAV file, as the larger of |left| and |right|.
+std::vector<int> wavLevels(const fs::path& file)
+{
+    std::ifstream in(file, std::ios::binary);
+    const std::vector<char> b((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const auto word = [&](std::size_t at) {
+        return std::uint32_t(std::uint8_t(b[at])) | std::uint32_t(std::uint8_t(b[at + 1])) << 8 |
+               std::uint32_t(std::uint8_t(b[at + 2])) << 16 | std::uint32_t(std::uint8_t(b[at + 3])) << 24;
+    };
+    std::vector<int> levels;
+    for (std::size_t at = 12; at + 8 <= b.size(); at += 8 + word(at + 4) + (word(at + 4) & 1)) {
+        if (std::memcmp(b.data() + at, "data", 4) != 0)
+            continue;
+        for (std::size_t f = at + 8; f + 4 <= std::min(b.size(), at + 8 + word(at + 4)); f += 4)
+            levels.push_back(std::max(std::abs(int(std::int16_t(word(f) & 0xFFFF))), std::abs(int(std::int16_t(word(f) >> 16)))));
+    }
+    return levels;
+}
 
 }  // namespace
 
@@ -98,4 +124,31 @@ TEST_F(BuiltInSynth, ReportsAChosenSoundFontThatDoesNotLoad)
     EXPECT_EQ(midiOutOpen(handle, 0), MidiSoundFontUnreadable);
     EXPECT_EQ(handle, MidiOutHandle::Null);
     fs::current_path(previous);
+}
+
+TEST_F(BuiltInSynth, FileDriverWritesWhatTheSynthPlaysAtTheWallClocksPace)
+{
+    const fs::path font = findSoundFont({}, systemSoundFonts());
+    if (font.empty())
+        GTEST_SKIP() << "no General MIDI SoundFont installed";
+    setSoundFont(font);
+    const fs::path previous = fs::current_path();
+    fs::current_path(folder);
+    setSynthAudioDrivers({"file"});
+
+    const auto started = std::chrono::steady_clock::now();
+    MidiOutHandle handle = MidiOutHandle::Null;
+    ASSERT_EQ(midiOutOpen(handle, MidiMapper), MmOk);
+    EXPECT_EQ(midiOutShortMsg(handle, packShortMessage(0xC0, 78)), MmOk);
+    EXPECT_EQ(midiOutShortMsg(handle, packShortMessage(0x90, 69, 100)), MmOk);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_EQ(midiOutClose(handle), MmOk);
+    const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    fs::current_path(previous);
+
+    const std::vector<int> levels = wavLevels(folder / "fluidsynth.wav");
+    const double seconds = double(levels.size()) / 48000;
+    ASSERT_GT(seconds, 0.1);
+    EXPECT_LE(seconds, elapsed + 0.003) << "never ahead of the wall clock by more than a period";
+    EXPECT_GT(*std::max_element(levels.begin(), levels.end()), 1000) << "the whistle sounds";
 }

@@ -1,0 +1,86 @@
+#include "platform/fileaudio.h"
+
+#include "platform/clock.h"
+#include "platform/softsynthimpl.h"
+
+#include <chrono>
+#include <cmath>
+
+#include <pthread.h>
+#include <sched.h>
+#include <sys/prctl.h>
+
+namespace platform {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Where audio drivers run their threads (FluidSynth's default).
+constexpr int kAudioPriority = 60;
+
+}  // namespace
+
+std::unique_ptr<FileAudio> FileAudio::start(SoftSynth& synth, SoftSynthFeed& feed, int periodFrames)
+{
+    if (periodFrames <= 0 || periodFrames % SoftSynthFeed::kBlockFrames != 0)
+        return nullptr;
+    SoftSynth::Impl& impl = synth.impl();
+    // The renderer writes one block per call, so the feed decides what each block hears.
+    fluid_settings_setint(impl.settings, "audio.period-size", SoftSynthFeed::kBlockFrames);
+    fluid_file_renderer_t* renderer = new_fluid_file_renderer(impl.synth);
+    if (!renderer)
+        return nullptr;
+    std::unique_ptr<FileAudio> audio(new FileAudio(feed, renderer, synth.sampleRate(), periodFrames));
+    audio->thread_ = std::thread([raw = audio.get()] { raw->run(); });
+    return audio;
+}
+
+FileAudio::FileAudio(SoftSynthFeed& feed, fluid_file_renderer_t* renderer, double sampleRate, int periodFrames)
+    : feed_(feed), renderer_(renderer), sampleRate_(sampleRate), periodFrames_(periodFrames)
+{
+}
+
+FileAudio::~FileAudio()
+{
+    {
+        std::lock_guard lock(mutex_);
+        stopping_ = true;
+    }
+    wake_.notify_all();
+    if (thread_.joinable())
+        thread_.join();
+    delete_fluid_file_renderer(renderer_);
+}
+
+void FileAudio::run()
+{
+    prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
+    sched_param realtime{};
+    realtime.sched_priority = kAudioPriority;
+    pthread_setschedparam(pthread_self(), SCHED_FIFO, &realtime);
+
+    // Each period is asked for when the one before it is due to have played;
+    // one that comes late is followed at once by the next, as if the card's
+    // buffer never ran dry, so the file keeps the wall clock's time.
+    const Clock::time_point origin = Clock::now();
+    const auto instantOfFrame = [&](std::int64_t frame) {
+        return origin + std::chrono::nanoseconds(std::llround(double(frame) * 1e9 / sampleRate_));
+    };
+    std::int64_t frames = 0;
+    std::unique_lock lock(mutex_);
+    while (!wake_.wait_until(lock, instantOfFrame(frames), [this] { return stopping_; })) {
+        lock.unlock();
+        feed_.renderPeriod(periodFrames_, nowMicros(), *this);
+        lock.lock();
+        frames += periodFrames_;
+    }
+}
+
+// The feed asks for whole blocks, one at a time, which is what the renderer writes per call.
+void FileAudio::renderBlock(int, int)
+{
+    fluid_file_renderer_process_block(renderer_);
+}
+
+}  // namespace platform
