@@ -19,6 +19,7 @@
 #include <deque>
 #include <functional>
 #include <limits>
+#include <string>
 
 #include "mididata/song.h"
 #include "perform/recordentry.h"
@@ -103,6 +104,33 @@ public:
 
     bool IsRecording() const { return (PerformerFlags & kRecording) != 0; }
     bool HasRecording() const { return !Entries.empty(); }
+
+    // --- The recorder (perform/recorder.cpp) ---
+    // Empties the recording, records the settings that hold now (all with
+    // delta 0) and starts timing from this moment.
+    void StartRecording();
+    // Appends, with delta 0: program and banks, volume, velocity, modulation,
+    // bend range, reverb and chorus.
+    // Answers false when the recording could not take them (see AppendEntry).
+    bool RecordSnapshot();
+    // The entries stay until the next StartRecording.
+    void StopRecording();
+    // Turns the recording into one track of `song` at 480 ticks per quarter
+    // note and 480000 microseconds per quarter note, so one tick is one
+    // millisecond, on the current channel and with the current Note. Velocity
+    // entries set Velocity, so it ends as the last one recorded.
+    void BuildSong(midiSong& song);
+    // The same into Song, the song Replay plays.
+    void BuildSong();
+    // Stops whatever the player plays (it may be Song's own track), rebuilds
+    // Song and plays it. Without a gateway or an open device nothing sounds.
+    void Replay();
+    void StopReplay();
+    bool IsReplaying() const;
+    // Writes the recording as a Standard MIDI File. The file is built from a
+    // song of its own, so a replay that is playing Song goes on untouched.
+    // A failure is reported through the message sink and answered with false.
+    bool SaveRecording(const std::string& fileName);
 
     // Appends an entry timed by timeGetTime(), whether or not a recording
     // runs (the setters check that themselves). When the recording cannot grow

@@ -1,0 +1,186 @@
+// The recorder: starting and stopping a recording, turning it into a song,
+// replaying that song through the player and saving it as a file.
+#include <algorithm>
+#include <cstdint>
+#include <exception>
+#include <memory>
+#include <string>
+#include <utility>
+
+#include "mididata/messagesink.h"
+#include "mididata/song.h"
+#include "midiout/midigateway.h"
+#include "perform/vidize.h"
+
+namespace {
+
+// With 480 ticks per quarter note at 480000 microseconds per quarter note a
+// tick lasts exactly one millisecond, the unit of the recorded deltas.
+constexpr uint16_t kRecordedDivision = 480;
+constexpr uint32_t kRecordedTempo = 480000;
+constexpr uint8_t kSetTempo = 0x51;
+constexpr uint32_t kGmSystemOn = 1;  // bit of midiSong::resetFlags
+
+// Adds the events of the recording to one track, each after those of its own tick.
+class TrackFiller {
+public:
+    TrackFiller(midiTrack& track, uint8_t channel) : track_(track), channel_(channel) {}
+
+    int32_t time = 0;
+
+    void control(int controller, int32_t value)
+    {
+        auto e = std::make_unique<ControlChangeEvent>(time, channel_);
+        e->controller = uint8_t(controller);
+        e->value = uint8_t(value);
+        insert(std::move(e));
+    }
+    void program(int32_t value)
+    {
+        auto e = std::make_unique<ProgramChangeEvent>(time, channel_);
+        e->program = uint8_t(value);
+        insert(std::move(e));
+    }
+    void note(uint8_t key, uint8_t velocity)
+    {
+        auto e = std::make_unique<NoteOnEvent>(time, channel_);
+        e->key = key;
+        e->velocity = velocity;
+        insert(std::move(e));
+    }
+    void bend(int32_t value)
+    {
+        auto e = std::make_unique<PitchBendEvent>(time, channel_);
+        e->bend = uint16_t(value);
+        insert(std::move(e));
+    }
+    void insert(std::unique_ptr<anyEvent> e)
+    {
+        // From here on the track's reference owns the event.
+        track_.insertEvent(e.get(), true);
+        e.release();
+    }
+
+private:
+    midiTrack& track_;
+    uint8_t channel_;
+};
+
+}  // namespace
+
+void TVidize::StartRecording()
+{
+    Entries.clear();
+    CurrentEntry = nullptr;
+    if (!RecordSnapshot())
+        return;
+    LastTime = platform::timeGetTime();
+    PerformerFlags |= kRecording;
+}
+
+bool TVidize::RecordSnapshot()
+{
+    const std::pair<std::int32_t, std::int32_t> settings[] = {
+        {RecordKind::Program, programEntryValue(ProgramNo, BankLSB, BankMSB)},
+        {RecordKind::ChannelVolume, ChannelVolume},
+        {RecordKind::Velocity, Velocity},
+        {RecordKind::Modulation, ModulationDepth},
+        {RecordKind::BendRange, PitchBendRange},
+        {RecordKind::Reverb, ReverbLevel},
+        {RecordKind::Chorus, ChorusLevel},
+    };
+    for (const auto& [kind, value] : settings) {
+        if (!AppendEntry(kind, value))
+            return false;
+        // The settings are the state the performance starts from, not changes
+        // made during it, so they take no time.
+        CurrentEntry->delta = 0;
+    }
+    return true;
+}
+
+void TVidize::StopRecording() { PerformerFlags &= ~kRecording; }
+
+void TVidize::BuildSong(midiSong& song)
+{
+    song.tracks.clearTracks();
+    song.conductor = nullptr;
+    song.division = kRecordedDivision;
+    auto owned = std::make_unique<midiTrack>(&song, int32_t(song.tracks.size()), "Orvelline");
+    midiTrack* track = owned.get();
+    song.tracks.push_back(track);
+    owned.release();
+    song.conductor = track;
+    // The written file then starts with General MIDI System On.
+    song.resetFlags = kGmSystemOn;
+
+    TrackFiller add(*track, Channel);
+    add.insert(std::make_unique<TempoEvent>(0, kSetTempo, kRecordedTempo));
+    // The note-offs are events of their own, so the player leaves the track as it is.
+    track->durationForm = false;
+
+    int64_t t = 0;
+    for (const RecordEntry& entry : Entries) {
+        // Beyond the largest tick (about 24 days) everything stays on that tick.
+        t = std::min<int64_t>(t + entry.delta, INT32_MAX);
+        add.time = int32_t(t);
+        const int32_t v = entry.value;
+        switch (entry.kind) {
+        case RecordKind::Program:
+            add.control(0, v & 0xFF);
+            add.control(32, (v >> 8) & 0xFF);
+            add.program((v >> 16) & 0xFF);
+            break;
+        case RecordKind::ChannelVolume: add.control(7, v); break;
+        case RecordKind::NoteOn: add.note(Note, Velocity); break;
+        case RecordKind::NoteOff: add.note(Note, 0); break;
+        case RecordKind::Velocity: Velocity = uint8_t(v); break;
+        case RecordKind::BendRange:
+            add.control(101, 0);
+            add.control(100, 0);
+            add.control(6, v);
+            break;
+        case RecordKind::PitchBend: add.bend(v); break;
+        case RecordKind::Expression: add.control(11, v); break;
+        case RecordKind::Modulation: add.control(1, v); break;
+        case RecordKind::Reverb: add.control(91, v); break;
+        case RecordKind::Chorus: add.control(93, v); break;
+        default: break;
+        }
+    }
+}
+
+void TVidize::BuildSong() { BuildSong(Song); }
+
+void TVidize::Replay()
+{
+    // The player may be reading Song's track right now; it must let go of it
+    // before the track is rebuilt.
+    if (gateway_ && gateway_->IsPlaying())
+        gateway_->StopPlayback();
+    BuildSong();
+    if (gateway_)
+        gateway_->PlayTrack(Song.conductor);
+}
+
+void TVidize::StopReplay()
+{
+    if (gateway_)
+        gateway_->StopPlayback();
+}
+
+bool TVidize::IsReplaying() const { return gateway_ && gateway_->IsPlaying(); }
+
+bool TVidize::SaveRecording(const std::string& fileName)
+{
+    // A replay may be playing Song on the timer thread, so the file is built
+    // from a song of its own: saving never stops or changes what plays.
+    try {
+        midiSong file;
+        BuildSong(file);
+        return file.saveToFile(fileName);
+    } catch (const std::exception&) {
+        reportMessage("Not enough memory to save the recording; nothing was written to " + fileName + ".");
+        return false;
+    }
+}
