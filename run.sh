@@ -5,5 +5,4 @@ cd "$(dirname "$0")"
 ./scripts/install-deps.sh
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build
-# The window arrives with a later step; until then the command-line tool shows what it can do.
-./build/tools/orvelline-midi --help
+exec ./build/app/orvelline

@@ -28,6 +28,9 @@ struct RecordKind {
     };
 };
 
+// How a bank select byte that was left out (-1) is kept in the performer and the recording.
+constexpr std::uint8_t kBankLeftOut = 0xFF;
+
 // The value of a Program entry: program in bits 16-23, bank LSB in bits 8-15,
 // bank MSB in bits 0-7.
 constexpr std::int32_t programEntryValue(std::uint8_t program, std::uint8_t bankLsb, std::uint8_t bankMsb)

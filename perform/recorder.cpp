@@ -127,8 +127,11 @@ void TVidize::BuildSong(midiSong& song)
         const int32_t v = entry.value;
         switch (entry.kind) {
         case RecordKind::Program:
-            add.control(0, v & 0xFF);
-            add.control(32, (v >> 8) & 0xFF);
+            // A bank byte of 0xFF is a bank select that was left out (-1), not a value to send.
+            if ((v & 0xFF) != kBankLeftOut)
+                add.control(0, v & 0xFF);
+            if (((v >> 8) & 0xFF) != kBankLeftOut)
+                add.control(32, (v >> 8) & 0xFF);
             add.program((v >> 16) & 0xFF);
             break;
         case RecordKind::ChannelVolume: add.control(7, v); break;

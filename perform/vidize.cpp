@@ -165,7 +165,9 @@ void TVidize::SetChannel(std::int32_t channel)
 
 void TVidize::SendAll()
 {
-    SetProgram(BankMSB, BankLSB, ProgramNo);
+    // A bank left out (-1) is stored as its low byte; it stays left out.
+    auto bank = [](std::uint8_t stored) { return stored == kBankLeftOut ? -1 : std::int32_t(stored); };
+    SetProgram(bank(BankMSB), bank(BankLSB), ProgramNo);
     SetPitchBendRange(PitchBendRange);
     SetVelocity(Velocity);
     SetChannelVolume(ChannelVolume);

@@ -128,6 +128,15 @@ TEST_F(Recorder, BuildsOneTrackAtOneTickPerMillisecondWithTheRecordedDeltas)
     EXPECT_EQ(track.at(1)->status, 0xB4);
     EXPECT_EQ(static_cast<PitchBendEvent*>(track.at(2))->bend, 9000);
 
+    // A bank select that was left out while recording stays out of the song.
+    record({{0, 0, 78 << 16 | 0xFF << 8 | 5}});
+    performer->BuildSong();
+    ASSERT_EQ(song.conductor->size(), 3u);
+    EXPECT_EQ(song.conductor->at(1)->kind(), kKindControlChange);
+    EXPECT_EQ(static_cast<ControlChangeEvent*>(song.conductor->at(1))->controller, 0);
+    EXPECT_EQ(song.conductor->at(2)->kind(), kKindProgramChange);
+    record({{0, 7, 10}, {250, 6, 9000}, {1000, 1, 70}, {5, 42, 1}});
+
     // Rebuilding replaces the song's content instead of adding to it.
     performer->BuildSong();
     ASSERT_EQ(song.tracks.size(), 1u);

@@ -141,6 +141,11 @@ TEST_F(TVidizeSetters, ProgramSendsBankSelectThenProgramAndRecordsThePackedValue
     EXPECT_EQ(performer->ProgramNo, 40);
     EXPECT_EQ(performer->Entries.back().value, 40 << 16 | 0xFF << 8 | 0xFF);
     EXPECT_TRUE(pauses.empty());
+
+    // Resending every setting keeps the left-out bank left out: 0xFF is no data byte.
+    forget();
+    performer->SendAll();
+    EXPECT_EQ(sent().front(), (Bytes{0xC0, 40}));
 }
 
 TEST_F(TVidizeSetters, BendRangeSendsRegisteredParameterZeroPausingAfterEachMessage)

@@ -1,0 +1,139 @@
+// The commands that deal with Standard MIDI Files: reading one to play along
+// with, playing it, and saving the recorded performance.
+#include <QFile>
+#include <QLabel>
+#include <QStatusBar>
+#include <QString>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "app/tform1.h"
+#include "mididata/messagesink.h"
+#include "mididata/song.h"
+#include "mididata/track.h"
+#include "midiout/midigateway.h"
+#include "midiout/playsong.h"
+#include "midispec/midispec.h"
+#include "perform/vidize.h"
+#include "platform/clock.h"
+
+namespace {
+
+// General MIDI keeps channel index 9 for percussion; the instrument never plays there.
+constexpr int kPercussionChannel = 9;
+constexpr std::uint32_t kResetWait = 50;  // ms between looks at the player
+
+// The gateway the performer is attached to: the one whose player the Stop
+// action stops, so that no song is still playing a track that is rebuilt.
+MidiGateway* outputGateway()
+{
+    return Performer().gateway();
+}
+
+std::string localPath(const QString& path)
+{
+    return QFile::encodeName(path).toStdString();
+}
+
+// The lowest channel that no track of the song uses, other than percussion; -1 when none.
+int freeChannel(const midiSong& song)
+{
+    std::uint16_t used = 0;
+    for (const midiTrack* track : song.tracks)
+        if (track)
+            used = std::uint16_t(used | track->channels);
+    for (int channel = 0; channel < 16; ++channel)
+        if (channel != kPercussionChannel && !(used & (1u << channel)))
+            return channel;
+    return -1;
+}
+
+}  // namespace
+
+void TForm1::OpenMIDIExecute()
+{
+    const QString path = OpenDialog1 ? OpenDialog1() : QString();
+    if (!path.isEmpty()) {
+        StopExecute();
+        // A file that cannot be read raises its error here and changes
+        // nothing: the song read before stays as it was.
+        auto song = std::make_unique<midiSong>();
+        song->load(localPath(path));
+        // The play track may hold the old song's reset messages, which go with that song.
+        if (SongTrack) {
+            SongTrack->Clear();
+            SongTrack->song = song.get();
+        }
+        FileSong = std::move(song);
+
+        SendSongReset();
+        const int channel = freeChannel(*FileSong);
+        if (channel >= 0) {
+            Performer().SetChannel(channel);
+            channnelText->setText(QString::number(channel + 1));
+        } else {
+            reportMessage("No empty channel.\n空きチャンネルがありません。Try another MIDI file.");
+        }
+    }
+    // Also after a cancel: the grid goes back to the key of the file read last,
+    // without changing the Grid Key menu.
+    const keyEvent* key = FileSong ? FileSong->keyAt(1) : nullptr;
+    if (key != nullptr)
+        SelectGridKey(std::int8_t(key->dataByte(0)), key->dataByte(1));
+    else
+        SelectGridKey(0, 0);
+    DrawGrid();
+}
+
+void TForm1::SendSongReset()
+{
+    if (!FileSong)
+        return;
+    if (!SongTrack)
+        SongTrack = std::make_unique<midiTrack>(FileSong.get(), 0, std::string());
+    SongTrack->song = FileSong.get();
+    SongTrack->Clear();
+    MidiGateway* gateway = outputGateway();
+    const auto send = [&](sysexEvent* message) {
+        SongTrack->addEvent(message);
+        if (gateway != nullptr)
+            gateway->PlayTrack(SongTrack.get());
+    };
+
+    const std::uint32_t flags = FileSong->resetFlags;
+    // A file that asks for no reset gets General MIDI System On. The track is
+    // not emptied in between, so a second play sends GM System On again first.
+    if ((flags & 1) || (flags & 7) == 0)
+        send(FileSong->gmSystemOn);
+    if (flags & 2)
+        send(FileSong->gsReset);
+    else if (flags & 4)
+        send(FileSong->xgSystemOn);
+
+    // The tone module needs time to reset before the next message.
+    platform::Sleep(kResetWait);
+    while (gateway != nullptr && gateway->IsPlaying())
+        platform::Sleep(kResetWait);
+}
+
+void TForm1::PlayMIDIExecute()
+{
+    StopExecute();
+    MidiGateway* gateway = outputGateway();
+    if (!FileSong || gateway == nullptr)
+        return;
+    if (!SongTrack)
+        SongTrack = std::make_unique<midiTrack>(FileSong.get(), 0, std::string());
+    playSong(*gateway, *FileSong, *SongTrack, [this] { StatusBar1->showMessage(QStringLiteral("Skip sysEx")); });
+}
+
+// A save that fails reports why through the message sink (see SaveRecording).
+void TForm1::SaveMIDIExecute()
+{
+    const QString path = SaveDialog1 ? SaveDialog1() : QString();
+    if (path.isEmpty())
+        return;
+    Performer().SaveRecording(localPath(path));
+}

@@ -1,0 +1,50 @@
+// Starts Orvelline: the performer, the application, the message boxes, then
+// the main window, the device window and the debug window in this order; runs
+// until the main window is closed, and takes everything down in the reverse
+// order. Closing the main window writes there.cfg; destroying the device
+// window stops playback, closes the device and writes device.prf.
+#include <QCoreApplication>
+#include <QString>
+
+#include <memory>
+
+#include "app/handlerguard.h"
+#include "app/messagebox.h"
+#include "app/orvapplication.h"
+#include "app/tform1.h"
+#include "diag/tdebugwindow.h"
+#include "midiout/ui/tmididevice.h"
+#include "perform/vidize.h"
+#include "platform/soundfont.h"
+
+int main(int argc, char** argv)
+{
+    Performer();
+    OrvApplication application(argc, argv);
+    platform::setProgramFolder(QCoreApplication::applicationDirPath().toStdString());
+    const MessageBoxSink messageBoxes;
+
+    std::unique_ptr<TForm1> mainWindow;
+    std::unique_ptr<TMidiDevice> deviceWindow;
+    std::unique_ptr<TDebugWindow> debugWindow;
+    int exitCode = 1;
+    try {
+        mainWindow = std::make_unique<TForm1>();
+        deviceWindow = std::make_unique<TMidiDevice>();
+        Performer().attach(&deviceWindow->gateway());
+        debugWindow = std::make_unique<TDebugWindow>();
+        // Only the main window's close ends the program, even with the debug window open.
+        deviceWindow->setAttribute(Qt::WA_QuitOnClose, false);
+        debugWindow->setAttribute(Qt::WA_QuitOnClose, false);
+        mainWindow->show();
+        exitCode = application.exec();
+    } catch (...) {
+        reportCurrentException();
+    }
+
+    debugWindow.reset();
+    Performer().attach(nullptr);
+    deviceWindow.reset();
+    mainWindow.reset();
+    return exitCode;
+}

@@ -1,0 +1,284 @@
+// there.cfg: the main window's place and the panel's settings, one value a
+// line, 21 lines with CR LF ends, in the program folder. Each line is read
+// back through the control it came from, and takes effect as a user's change
+// of that control does.
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QImage>
+#include <QLineEdit>
+#include <QMenu>
+#include <QScreen>
+#include <QScrollBar>
+#include <QSignalBlocker>
+#include <QString>
+#include <QStringList>
+
+#include <algorithm>
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "app/handlerguard.h"
+#include "app/picturefile.h"
+#include "app/settingslines.h"
+#include "app/strtoint.h"
+#include "app/tform1.h"
+#include "app/widgets.h"
+#include "mididata/messagesink.h"
+#include "mididata/wholefile.h"
+
+namespace {
+
+// One line of the file: what is written from the window, and how the line is
+// applied to it. A line that cannot be applied throws with the reason.
+struct Setting {
+    std::function<QString(TForm1&)> write;
+    std::function<void(TForm1&, const QString&)> read;
+};
+
+using Handler = void (TForm1::*)();
+
+int numberIn(const QString& line)
+{
+    return StrToInt(line);
+}
+
+int numberBetween(const QString& line, int minimum, int maximum)
+{
+    const int value = numberIn(line);
+    if (value < minimum || value > maximum)
+        throw std::runtime_error(std::to_string(value) + " is outside " + std::to_string(minimum) + " to " +
+                                 std::to_string(maximum));
+    return value;
+}
+
+// The window can be given any place, but not a size beyond the desktop, which
+// would only cost memory for the grid layer.
+QSize sizeOnDesktop(const TForm1& form, QSize size)
+{
+    if (const QScreen* screen = form.screen())
+        size = size.boundedTo(screen->availableVirtualGeometry().size().expandedTo(form.minimumSize()));
+    return size;
+}
+
+Setting windowTop()
+{
+    return {[](TForm1& form) { return QString::number(form.y()); },
+            [](TForm1& form, const QString& line) { form.move(form.x(), numberIn(line)); }};
+}
+
+Setting windowLeft()
+{
+    return {[](TForm1& form) { return QString::number(form.x()); },
+            [](TForm1& form, const QString& line) { form.move(numberIn(line), form.y()); }};
+}
+
+Setting windowWidth()
+{
+    return {[](TForm1& form) { return QString::number(form.width()); },
+            [](TForm1& form, const QString& line) {
+                form.resize(sizeOnDesktop(form, QSize(numberIn(line), form.height())));
+            }};
+}
+
+Setting windowHeight()
+{
+    return {[](TForm1& form) { return QString::number(form.height()); },
+            [](TForm1& form, const QString& line) {
+                form.resize(sizeOnDesktop(form, QSize(form.width(), numberIn(line))));
+            }};
+}
+
+// The value is put into the control without it noticing, then the control's
+// handler runs once, as after a change by the user; its error belongs to the line.
+Setting typedText(QLineEdit* TForm1::*edit, Handler handler)
+{
+    return {[edit](TForm1& form) { return (form.*edit)->text(); },
+            [edit, handler](TForm1& form, const QString& line) {
+                {
+                    const QSignalBlocker quiet(form.*edit);
+                    (form.*edit)->setText(line);
+                }
+                (form.*handler)();
+            }};
+}
+
+Setting position(QScrollBar* TForm1::*bar, Handler handler)
+{
+    return {[bar](TForm1& form) { return QString::number((form.*bar)->value()); },
+            [bar, handler](TForm1& form, const QString& line) {
+                QScrollBar* control = form.*bar;
+                const int value = numberBetween(line, control->minimum(), control->maximum());
+                {
+                    const QSignalBlocker quiet(control);
+                    control->setValue(value);
+                }
+                (form.*handler)();
+            }};
+}
+
+Setting instrument()
+{
+    return {[](TForm1& form) { return QString::number(form.ProgChg->currentIndex()); },
+            [](TForm1& form, const QString& line) {
+                const int index = numberBetween(line, 0, form.ProgChg->count() - 1);
+                {
+                    const QSignalBlocker quiet(form.ProgChg);
+                    form.ProgChg->setCurrentIndex(index);
+                }
+                form.ProgChgChange();
+            }};
+}
+
+Setting centreNote()
+{
+    return {[](TForm1& form) { return QString::number(form.UpDownNoteNo->Position); },
+            [](TForm1& form, const QString& line) {
+                form.UpDownNoteNo->setPosition(numberBetween(line, form.UpDownNoteNo->Min, form.UpDownNoteNo->Max));
+                form.UpDownNoteNoClick();
+            }};
+}
+
+Setting bendRange()
+{
+    return {[](TForm1& form) { return form.BendRange->currentText(); },
+            [](TForm1& form, const QString& line) {
+                {
+                    const QSignalBlocker quiet(form.BendRange);
+                    form.BendRange->setEditText(line);
+                }
+                form.BendRangeChange();
+            }};
+}
+
+Setting checkBox(QCheckBox* TForm1::*box)
+{
+    return {[box](TForm1& form) { return (form.*box)->isChecked() ? QStringLiteral("1") : QStringLiteral("0"); },
+            [box](TForm1& form, const QString& line) {
+                const bool checked = numberIn(line) != 0;
+                {
+                    const QSignalBlocker quiet(form.*box);
+                    (form.*box)->setChecked(checked);
+                }
+                form.XAxToneClick();
+            }};
+}
+
+// A picture that is gone is skipped; one that cannot be loaded is reported
+// and the built-in picture stays. Neither is a fault of the settings, so
+// reading goes on, and the name is written back as it was.
+Setting picture()
+{
+    return {[](TForm1& form) { return form.ImageFile; },
+            [](TForm1& form, const QString& line) {
+                form.ImageFile = line;
+                if (line.isEmpty() || !QFileInfo(line).isFile())
+                    return;
+                runGuarded([&] {
+                    QImage loaded = form.Image1->Picture;
+                    LoadPicture(loaded, line);
+                    form.Image1->setPicture(loaded);
+                    form.ColorEdges();
+                });
+            }};
+}
+
+// Every entry of the submenu whose caption, without "&", is the line is chosen as if clicked.
+Setting menuChoice(QString TForm1::*caption, QMenu* TForm1::*menu)
+{
+    return {[caption](TForm1& form) { return QString(form.*caption).remove(QLatin1Char('&')); },
+            [menu](TForm1& form, const QString& line) {
+                for (QAction* entry : (form.*menu)->actions())
+                    if (!entry->isSeparator() && QString(entry->text()).remove(QLatin1Char('&')) == line)
+                        entry->trigger();
+            }};
+}
+
+const std::vector<Setting>& settings()
+{
+    static const std::vector<Setting> lines{
+        {[](TForm1&) { return QStringLiteral("000"); },
+         [](TForm1&, const QString& line) { numberIn(line); }},  // the data version, not checked
+        windowTop(),
+        windowLeft(),
+        windowWidth(),
+        windowHeight(),
+        typedText(&TForm1::BSM, &TForm1::ProgChgChange),
+        typedText(&TForm1::BSL, &TForm1::ProgChgChange),
+        instrument(),
+        position(&TForm1::Volume, &TForm1::VolumeChange),
+        centreNote(),
+        position(&TForm1::Velosity, &TForm1::VelosityChange),
+        position(&TForm1::Moduration, &TForm1::ModurationChange),
+        bendRange(),
+        position(&TForm1::Reverb, &TForm1::ReverbChange),
+        position(&TForm1::Chorus, &TForm1::ChorusChange),
+        checkBox(&TForm1::EasyMode),
+        checkBox(&TForm1::XAxTone),
+        picture(),
+        menuChoice(&TForm1::CursorName, &TForm1::Cursor1),
+        menuChoice(&TForm1::GridColorName, &TForm1::GridColor2),
+        menuChoice(&TForm1::GridKeyName, &TForm1::GridKey1),
+    };
+    return lines;
+}
+
+QString settingsPath(const TForm1& form)
+{
+    return form.AppFolder + QStringLiteral("there.cfg");
+}
+
+void reportBadLine(const QString& path, int lineNumber, const QString& reason)
+{
+    reportMessage(QStringLiteral("Settings file %1, line %2: %3; the remaining settings keep their defaults.")
+                      .arg(path)
+                      .arg(lineNumber)
+                      .arg(reason)
+                      .toStdString());
+}
+
+}  // namespace
+
+void TForm1::ReadSettings()
+{
+    const QString path = settingsPath(*this);
+    QFile file(path);
+    if (!file.exists())
+        return;
+    if (!file.open(QIODevice::ReadOnly)) {
+        reportMessage(QStringLiteral("Settings file %1 cannot be read: %2; the settings keep their defaults.")
+                          .arg(path, file.errorString())
+                          .toStdString());
+        return;
+    }
+    const QStringList lines = settingsFileLines(file.readAll());
+    const std::vector<Setting>& table = settings();
+    for (std::size_t i = 0; i < table.size(); ++i) {
+        const int lineNumber = int(i) + 1;
+        if (i >= std::size_t(lines.size())) {
+            reportBadLine(path, lineNumber, QStringLiteral("missing, the file ends after line %1").arg(lines.size()));
+            return;
+        }
+        try {
+            table[i].read(*this, lines[qsizetype(i)]);
+        } catch (const std::exception& error) {
+            reportBadLine(path, lineNumber, QString::fromStdString(error.what()));
+            return;
+        }
+    }
+    SetupClick();
+}
+
+void TForm1::WriteSettings()
+{
+    QStringList lines;
+    for (const Setting& setting : settings())
+        lines << setting.write(*this);
+    const QByteArray text = settingsFileText(lines);
+    writeWholeFile(QFile::encodeName(settingsPath(*this)).toStdString(), text.constData(), std::size_t(text.size()));
+}

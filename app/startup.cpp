@@ -1,0 +1,139 @@
+// The main window's life: what it does when it is created, first shown,
+// resized, closed and destroyed, and the two ways it reaches the device window.
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QContextMenuEvent>
+#include <QImage>
+#include <QMenu>
+#include <QMetaObject>
+#include <QResizeEvent>
+#include <QShowEvent>
+#include <QSignalBlocker>
+#include <QString>
+
+#include <filesystem>
+
+#include "app/anchors.h"
+#include "app/handlerguard.h"
+#include "app/tform1.h"
+#include "app/widgets.h"
+#include "mididata/song.h"
+#include "mididata/track.h"
+#include "midiout/midigateway.h"
+#include "midiout/ui/tmididevice.h"
+#include "midispec/midispec.h"
+#include "perform/vidize.h"
+#include "platform/soundfont.h"
+
+namespace {
+
+constexpr int kFirstInstrument = 78;
+
+QString programFolderWithSeparator()
+{
+    QString folder = QString::fromStdString(platform::programFolder().string());
+    const QChar separator = QLatin1Char(std::filesystem::path::preferred_separator);
+    if (!folder.endsWith(separator))
+        folder += separator;
+    return folder;
+}
+
+}  // namespace
+
+void TForm1::FormCreate()
+{
+    AppFolder = programFolderWithSeparator();
+    // Panel1 follows all four edges of the window (anchors.h); Qt widgets draw
+    // double-buffered already. The status text's canvas starts blank, in the
+    // button-face colour its text is drawn on.
+    Image2->setPicture(QImage(Image2->size(), QImage::Format_RGB32));
+    StopMarquee();
+}
+
+void TForm1::FormShow()
+{
+    InstallCursor1(QStringLiteral("CURSOR1"));
+    if (MidiDevice != nullptr) {
+        MidiGateway& gateway = MidiDevice->gateway();
+        gateway.SetFolder(AppFolder.toStdString());
+        gateway.OnSongEnd = [this] { SongEnded(); };
+    }
+    Performer().InitSound();
+    {
+        // Filling the list is not a choice of the user: nothing is sent.
+        const QSignalBlocker quiet(ProgChg);
+        ProgChg->clear();
+        for (int program = 0; program < kProgramCount; ++program)
+            ProgChg->addItem(QString::fromStdString(ProgramName(program)));
+        ProgChg->setCurrentIndex(kFirstInstrument);
+    }
+    SelectGridKey(0, 0);
+    // The first start has no settings to redraw it: the grid must show C at once.
+    DrawGrid();
+    ReadSettings();
+    ColorEdges();
+}
+
+void TForm1::FormClose()
+{
+    WriteSettings();
+}
+
+void TForm1::FormDestroy()
+{
+    // The player may be playing SongTrack; it must stop, and never call back
+    // into this window, before the track and its song go.
+    if (MidiDevice != nullptr) {
+        MidiGateway& gateway = MidiDevice->gateway();
+        gateway.StopPlayback();
+        gateway.OnSongEnd = nullptr;
+    }
+    SongTrack.reset();
+    FileSong.reset();
+}
+
+void TForm1::FormResize()
+{
+    DrawGrid();
+}
+
+void TForm1::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (shown_)
+        return;
+    shown_ = true;
+    runGuarded([this] { FormShow(); });
+}
+
+void TForm1::closeEvent(QCloseEvent* event)
+{
+    runGuarded([this] { FormClose(); });
+    event->accept();
+}
+
+void TForm1::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    followAnchors(this);
+    runGuarded([this] { FormResize(); });
+}
+
+void TForm1::contextMenuEvent(QContextMenuEvent* event)
+{
+    runGuarded([this] { UpdateActions(); });
+    PopupMenu1->popup(event->globalPos());
+}
+
+void TForm1::Device1Click()
+{
+    if (MidiDevice != nullptr)
+        MidiDevice->exec();
+}
+
+// The player calls this on its timer thread, where no control may be touched:
+// the window clears the status text on its own thread as soon as it gets there.
+void TForm1::SongEnded()
+{
+    QMetaObject::invokeMethod(this, [this] { StopMarquee(); }, Qt::QueuedConnection);
+}

@@ -1,0 +1,248 @@
+#pragma once
+// The main window: the playing surface with its grid, the control panel, the
+// recorder buttons, the scrolling status text and the two context menus. The
+// window keeps only what a window does; its handlers turn pixels, keys and
+// clicks into calls of the performer, the gateway and the song data.
+//
+// The class is large because the window is; its handlers live in one file per
+// concern:
+//   app/tform1.cpp             construction of the controls, menus and actions
+//   app/startup.cpp            FormCreate, FormShow, FormClose, FormDestroy, resize, Device...
+//   app/settings.cpp           there.cfg
+//   app/marquee.cpp            the scrolling status text
+//   app/filecommands.cpp       Read MIDI file, Play MIDI, Save as MIDI file, Setup
+//   app/picturemenu.cpp        pictures, cursors and grid colours
+//   perform/ui/surface.cpp     pointer movements over the surface and strips
+//   perform/ui/panel.cpp       the panel's controls and the modulation keys
+//   perform/ui/grid.cpp        the grid layer and the Grid Key menu
+//   perform/ui/recorder.cpp    Rec.Start, Rec.End, Replay, Stop
+//   diag/debugbutton.cpp       the hidden Debug button
+#include <QWidget>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+class midiSong;
+class midiTrack;
+class PictureBox;
+class ShapeStrip;
+class TrackingPanel;
+class UpDownButtons;
+class QAction;
+class QActionGroup;
+class QCheckBox;
+class QComboBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class QScrollBar;
+class QStatusBar;
+class QTimer;
+class QToolButton;
+
+class TForm1 : public QWidget {
+    Q_OBJECT
+
+public:
+    // Asks the user for a file; an empty answer means cancelled. Tests replace
+    // the dialogs with their own answers.
+    using FileQuestion = std::function<QString()>;
+
+    explicit TForm1(QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    // --- The playing surface ---
+    TrackingPanel* Panel1 = nullptr;
+    PictureBox* Image1 = nullptr;  // the background picture
+    PictureBox* Image4 = nullptr;  // the grid layer; white is transparent
+    ShapeStrip* Shape1 = nullptr;  // top strip
+    ShapeStrip* Shape2 = nullptr;  // bottom strip
+    ShapeStrip* Shape3 = nullptr;  // right strip, hidden at start
+    ShapeStrip* Shape4 = nullptr;  // left strip, hidden at start
+    QStatusBar* StatusBar1 = nullptr;
+
+    // --- The control panel ---
+    QFrame* Panel2 = nullptr;
+    QLineEdit* BSM = nullptr;
+    QLineEdit* BSL = nullptr;
+    QComboBox* ProgChg = nullptr;
+    QScrollBar* Volume = nullptr;
+    QLabel* NoteNo = nullptr;
+    UpDownButtons* UpDownNoteNo = nullptr;
+    QLabel* channnelText = nullptr;
+    QScrollBar* Velosity = nullptr;
+    QComboBox* BendRange = nullptr;
+    QPushButton* Setup = nullptr;
+    QScrollBar* Moduration = nullptr;
+    QLabel* Label7 = nullptr;
+    QScrollBar* Reverb = nullptr;
+    QScrollBar* Chorus = nullptr;
+    QCheckBox* EasyMode = nullptr;
+    QCheckBox* XAxTone = nullptr;
+    QToolButton* SpeedButton1 = nullptr;  // Rec.Start
+    QToolButton* recEndButton = nullptr;
+    QToolButton* recReplay = nullptr;
+    QToolButton* StopButton = nullptr;
+    QPushButton* Button1 = nullptr;  // "Debug", never visible
+
+    // --- The scrolling status text ---
+    QFrame* Panel3 = nullptr;
+    PictureBox* Image2 = nullptr;  // 65 x 17, drawn at its own size
+    QTimer* Timer1 = nullptr;
+
+    // --- Actions ---
+    QAction* ArecStart = nullptr;
+    QAction* ArecEnd = nullptr;
+    QAction* ArePlay = nullptr;
+    QAction* Stop = nullptr;
+    QAction* OpenMIDI = nullptr;
+    QAction* PlayMIDI = nullptr;
+    QAction* SaveMIDI = nullptr;
+
+    // --- Menus ---
+    QMenu* PopupMenu1 = nullptr;  // the window's context menu
+    QAction* Device1 = nullptr;
+    QMenu* PopupMenu2 = nullptr;  // the surface's context menu
+    QMenu* LoadImage2 = nullptr;
+    QMenu* Cursor1 = nullptr;
+    QAction* N11 = nullptr;
+    QAction* N21 = nullptr;
+    QAction* N31 = nullptr;
+    QMenu* GridColor2 = nullptr;
+    QAction* White2 = nullptr;
+    QAction* Black2 = nullptr;
+    QAction* Red2 = nullptr;
+    QAction* Blue2 = nullptr;
+    QAction* Green2 = nullptr;
+    QAction* Yellow2 = nullptr;
+    QMenu* GridKey1 = nullptr;
+    QActionGroup* GridKeyGroup = nullptr;
+    // The fifteen Grid Key items in menu order: Cnob1, Gx11, Fbx11, ... Cbbx71.
+    QAction* GridKeyItems[15] = {};
+
+    FileQuestion OpenDialog1;  // "MIDI files|*.mid"
+    FileQuestion SaveDialog1;  // "MIDI files|*.mid", extension mid, asks before overwriting
+
+    // --- Fields ---
+    QString AppFolder;  // with a trailing separator
+    std::int32_t RangeSemitones = 12;
+    std::int32_t UnitsPerSemitone = 682;
+    std::int32_t CentreNote = 69;
+    std::uint32_t GridColor = 255;  // 0x00BBGGRR
+    QString ImageFile;
+    QString CursorName;
+    QString GridColorName;
+    QString GridKeyName;
+    std::unique_ptr<midiSong> FileSong;
+    std::unique_ptr<midiTrack> SongTrack;
+    QString MarqueeText;
+    std::int32_t MarqueeWidth = 0;
+    std::int32_t MarqueeX = 0;
+    std::int32_t MarqueeY = 2;
+
+    // --- Start-up, settings and shut-down ---
+    void FormCreate();
+    void FormShow();
+    void FormClose();
+    void FormDestroy();
+    void FormResize();
+    void ReadSettings();
+    void WriteSettings();
+    // The player's end-of-song handler; may be called on the timer thread.
+    void SongEnded();
+    void Device1Click();
+
+    // --- Playing surface ---
+    void Image1MouseMove(QWidget* sender, int x, int y);
+    void Image1MouseMove2(QWidget* sender, int x, int y);
+    void XAxisMouseMove(QWidget* sender, int x, int y);
+    void XAxisMouseMove2(QWidget* sender, int x, int y);
+    void Shape1MouseMove(QWidget* sender, int x, int y);
+    void Shape2MouseMove(QWidget* sender, int x, int y);
+    void Shape3MouseMove(QWidget* sender, int x, int y);
+    void Shape4MouseMove(QWidget* sender, int x, int y);
+    void Panel1MouseMove(QWidget* sender, int x, int y);
+    void XAxToneClick();
+
+    // --- Control panel and keys ---
+    void ProgChgChange();
+    void VolumeChange();
+    void VelosityChange();
+    void ModurationChange();
+    void ReverbChange();
+    void ChorusChange();
+    void UpDownNoteNoClick();
+    void BendRangeChange();
+    // Answers whether the character is consumed, so the focused control never sees it.
+    bool FormKeyPress(QChar key);
+    void SetupClick();
+
+    // --- Grid ---
+    void DrawGrid();
+    void DrawVerticalGrid();
+    void DrawHorizontalGrid();
+    // What each Grid Key item does; index into GridKeyItems.
+    void GridKeyClick(int index);
+
+    // --- Recorder ---
+    void ArecStartExecute();
+    void ArecEndExecute();
+    void ArePlayExecute();
+    void StopExecute();
+    // Enabled states, evaluated whenever the application is idle.
+    void UpdateActions();
+
+    // --- MIDI file commands ---
+    void OpenMIDIExecute();
+    void PlayMIDIExecute();
+    void SaveMIDIExecute();
+    void SendSongReset();
+
+    // --- Pictures, cursors and grid colours ---
+    // Loads the named cursor of the program's resources ("CURSOR1", "CURSOR2",
+    // "NEKONOTE") and makes it the cursor of the grid layer and the strips.
+    void InstallCursor1(const QString& resourceName);
+    void PopupMenu1Popup();
+    void dummy1Click(QAction* entry);
+    void ColorEdges();
+    void N11Click();
+    void N21Click();
+    void N31Click();
+    void White1Click();
+    void Red1Click();
+    void Yellow1Click();
+    void Black1Click();
+    void Green1Click();
+    void Blue1Click();
+
+    // --- Status marquee ---
+    void ShowMarquee(const QString& text);
+    void StopMarquee();
+    void Timer1Timer();
+
+    // --- Debug window ---
+    void Button1Click();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
+private:
+    bool shown_ = false;
+
+    void createSurface();
+    void createPanel();
+    void createActions();
+    void createMenus();
+    void connectHandlers();
+};
+
+// The program's main window; null before it is created and after it is destroyed.
+extern TForm1* Form1;

@@ -1,0 +1,89 @@
+#pragma once
+// The small controls the main window is built from where Qt has no direct
+// counterpart: a picture that is stretched over its area, a thin edge strip,
+// a panel that reports pointer movements over itself, and up-down arrow
+// buttons. Each reports pointer movements (with mouse tracking on, so the
+// position alone counts, no button held) to a handler that the window may
+// change at run time, in the control's own coordinates.
+#include <QFrame>
+#include <QImage>
+#include <QWidget>
+
+#include <functional>
+
+class QToolButton;
+
+// Called with the control that saw the movement and the position in its own coordinates.
+using MouseMoveHandler = std::function<void(QWidget* sender, int x, int y)>;
+
+// A picture control. Its bitmap is `Picture`; when `Stretch` is set it is drawn
+// scaled over the whole control, otherwise at its own size from the top left.
+// With `Transparent` set, white pixels of the bitmap are not drawn, so what
+// lies below shows through.
+class PictureBox : public QWidget {
+public:
+    explicit PictureBox(QWidget* parent = nullptr);
+
+    QImage Picture;
+    bool Stretch = true;
+    bool Transparent = false;
+    MouseMoveHandler OnMouseMove;
+
+    // Replaces the bitmap and repaints.
+    void setPicture(const QImage& image);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+};
+
+// A rectangle with a silver frame, filled with `Brush`.
+class ShapeStrip : public QWidget {
+public:
+    explicit ShapeStrip(QWidget* parent = nullptr);
+
+    QColor Brush = Qt::white;
+    MouseMoveHandler OnMouseMove;
+
+    void setBrush(const QColor& colour);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+};
+
+// A panel that reports movements over its own area, outside its child controls.
+class TrackingPanel : public QFrame {
+public:
+    explicit TrackingPanel(QWidget* parent = nullptr);
+
+    MouseMoveHandler OnMouseMove;
+
+protected:
+    void mouseMoveEvent(QMouseEvent* event) override;
+};
+
+// Up and down arrow buttons that step a position between Min and Max without
+// wrapping, then call OnClick.
+class UpDownButtons : public QWidget {
+public:
+    explicit UpDownButtons(QWidget* parent = nullptr);
+
+    int Min = 0;
+    int Max = 100;
+    int Position = 0;
+    std::function<void()> OnClick;
+
+    // Sets the position without calling OnClick.
+    void setPosition(int position);
+    // What a click on an arrow does.
+    void stepUp();
+    void stepDown();
+
+    QToolButton* upButton() const { return up_; }
+    QToolButton* downButton() const { return down_; }
+
+private:
+    QToolButton* up_;
+    QToolButton* down_;
+};

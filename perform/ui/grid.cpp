@@ -1,0 +1,92 @@
+// The grid layer over the playing surface and the Grid Key menu.
+#include <QAction>
+#include <QCheckBox>
+#include <QColor>
+#include <QComboBox>
+#include <QImage>
+#include <QPainter>
+#include <QPen>
+
+#include <cstdint>
+#include <vector>
+
+#include "app/strtoint.h"
+#include "app/tform1.h"
+#include "app/widgets.h"
+#include "midispec/midispec.h"
+#include "perform/gridlines.h"
+
+namespace {
+
+// Key signatures of the Grid Key items, in menu order.
+constexpr int kGridKeySignatures[15] = {0, 1, -1, 2, -2, 3, -3, 4, -4, 5, -5, 6, -6, 7, -7};
+
+QColor colourOf(std::uint32_t bgr)
+{
+    return QColor(int(bgr & 0xFF), int((bgr >> 8) & 0xFF), int((bgr >> 16) & 0xFF));
+}
+
+// White is the colour the transparent layer lets the picture show through.
+// Lines stop short of their end point, so a one-pixel cosmetic pen with flat
+// caps draws exactly the pixels from the start up to the one before the end.
+void paintGrid(PictureBox& layer, const std::vector<GridLine>& lines, std::uint32_t gridColor)
+{
+    if (layer.width() <= 0 || layer.height() <= 0) {
+        layer.setPicture(QImage());  // nothing to draw on before the layer has a size
+        return;
+    }
+    QImage image(layer.width(), layer.height(), QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    QPen pen(colourOf(gridColor), 1);
+    pen.setCosmetic(true);
+    pen.setCapStyle(Qt::FlatCap);
+    for (const GridLine& line : lines) {
+        pen.setStyle(line.solid ? Qt::SolidLine : Qt::DotLine);
+        painter.setPen(pen);
+        painter.drawLine(line.x1, line.y1, line.x2, line.y2);
+    }
+    painter.end();
+    layer.setPicture(image);
+}
+
+}  // namespace
+
+void TForm1::DrawGrid()
+{
+    if (XAxTone->isChecked())
+        DrawHorizontalGrid();
+    else
+        DrawVerticalGrid();
+}
+
+// The range comes from BendRange's text and the centre from the up-down
+// control; text that is not a number stops here and the layer keeps its lines.
+void TForm1::DrawVerticalGrid()
+{
+    const int range = StrToInt(BendRange->currentText());
+    paintGrid(*Image4, VerticalGridLines(Image4->width(), Image4->height(), range, UpDownNoteNo->Position, ScaleTable),
+              GridColor);
+}
+
+void TForm1::DrawHorizontalGrid()
+{
+    const int range = StrToInt(BendRange->currentText());
+    paintGrid(*Image4,
+              HorizontalGridLines(Image4->width(), Image4->height(), range, UpDownNoteNo->Position, ScaleTable),
+              GridColor);
+}
+
+// The choice of key is complete (marks, name, check) before the drawing, which
+// may stop on a bad range text.
+void TForm1::GridKeyClick(int index)
+{
+    if (index < 0 || index >= 15 || GridKeyItems[index] == nullptr)
+        return;
+    SelectGridKey(kGridKeySignatures[index], 0);
+    GridKeyName = GridKeyItems[index]->text();
+    GridKeyItems[index]->setChecked(true);
+    DrawGrid();
+}

@@ -1,0 +1,45 @@
+// The recorder's four actions: Rec.Start, Rec.End, Replay and Stop, and their
+// enabled states.
+#include <QAction>
+#include <QString>
+
+#include "app/tform1.h"
+#include "perform/vidize.h"
+
+void TForm1::ArecStartExecute()
+{
+    Performer().StartRecording();
+    ShowMarquee(QStringLiteral("Recording"));
+}
+
+void TForm1::ArecEndExecute()
+{
+    Performer().StopRecording();
+    StopMarquee();
+}
+
+void TForm1::ArePlayExecute()
+{
+    ShowMarquee(QStringLiteral("Replay"));
+    Performer().Replay();
+}
+
+// Also what stops a song started with "Play MIDI": there is one player.
+void TForm1::StopExecute()
+{
+    Performer().StopReplay();
+    StopMarquee();
+}
+
+// A recording may start while a replay plays: the player sends without the
+// performer, so the replayed events are not recorded.
+void TForm1::UpdateActions()
+{
+    const TVidize& performer = Performer();
+    const bool recording = performer.IsRecording();
+    const bool playing = performer.IsReplaying();
+    ArecStart->setEnabled(!recording);
+    ArecEnd->setEnabled(recording);
+    ArePlay->setEnabled(!playing && performer.HasRecording() && !recording);
+    Stop->setEnabled(playing);
+}

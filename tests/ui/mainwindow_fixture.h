@@ -1,0 +1,141 @@
+#pragma once
+// The program as a user starts it, in-process on the offscreen platform: the
+// capture device instead of a synthesizer, a temporary program folder (where
+// there.cfg and device.prf live), message boxes recorded instead of shown,
+// and the windows created, attached and shown in the program's own order.
+// Every test of the main window derives from this fixture.
+//
+// A test that needs files in the program folder before the start writes them
+// and calls restartProgram(): the running program is closed as the user
+// closes it (there.cfg is written) and started again.
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPoint>
+#include <QPointingDevice>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QWidget>
+#include <QWindow>
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "app/messagebox.h"
+#include "app/tform1.h"
+#include "diag/tdebugwindow.h"
+#include "midiout/midigateway.h"
+#include "midiout/ui/tmididevice.h"
+#include "perform/vidize.h"
+#include "platform/capture.h"
+#include "platform/soundfont.h"
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    using Bytes = std::vector<std::uint8_t>;
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(folder.isValid());
+        log = &platform::installCaptureBackend(1);
+        platform::setProgramFolder(folder.path().toStdString());
+        sink = std::make_unique<MessageBoxSink>([this](const QString& text) { messages << text; });
+        startProgram();
+    }
+
+    void TearDown() override
+    {
+        stopProgram();
+        sink.reset();
+        platform::setProgramFolder({});
+        platform::removeCaptureBackend();
+    }
+
+    // Creates the windows in start-up order and shows the main window, so
+    // that its FormShow has run when this returns.
+    void startProgram()
+    {
+        form = std::make_unique<TForm1>();
+        // No test may hang on a modal file dialog; tests that want a file set their own answer.
+        form->OpenDialog1 = [] { return QString(); };
+        form->SaveDialog1 = [] { return QString(); };
+        device = std::make_unique<TMidiDevice>(nullptr, [this](TMidiDevice&) { ++deviceWindowModalShows; });
+        Performer().attach(&device->gateway());
+        debugWindow = std::make_unique<TDebugWindow>();
+        form->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    }
+
+    // Closes the main window as the user does (FormClose writes there.cfg)
+    // and destroys the windows in shut-down order.
+    void stopProgram()
+    {
+        if (form)
+            form->close();
+        debugWindow.reset();
+        Performer().attach(nullptr);
+        device.reset();
+        form.reset();
+    }
+
+    void restartProgram()
+    {
+        stopProgram();
+        startProgram();
+    }
+
+    // The program folder, with a trailing separator.
+    QString folderPath() const { return folder.path() + QLatin1Char('/'); }
+    QString settingsPath() const { return folderPath() + QStringLiteral("there.cfg"); }
+
+    // Every message that reached the capture device since clearCaptured(),
+    // short and system-exclusive, with its wire bytes.
+    std::vector<platform::CapturedMessage> capturedMessages() const { return log->messages(); }
+
+    // The short messages only, each as its bytes (status first).
+    std::vector<Bytes> captured() const
+    {
+        std::vector<Bytes> shorts;
+        for (const platform::CapturedMessage& message : log->messages())
+            if (!message.isLong)
+                shorts.push_back(message.bytes);
+        return shorts;
+    }
+
+    void clearCaptured() { log->clear(); }
+
+    // A pointer movement with no button held, delivered to exactly that
+    // control at a position in its own coordinates, as the window system
+    // reports it when the pointer is over it.
+    static void moveMouse(QWidget* target, QPoint at)
+    {
+        QMouseEvent move(QEvent::MouseMove, QPointF(at), QPointF(target->mapToGlobal(at)), Qt::NoButton,
+                         Qt::NoButton, Qt::NoModifier, QPointingDevice::primaryPointingDevice());
+        QApplication::sendEvent(target, &move);
+    }
+
+    // A pointer movement through the window system, at a position given in
+    // over's coordinates: it reaches whichever control lies on top there.
+    static void movePointer(QWidget* over, QPoint at)
+    {
+        QWidget* window = over->window();
+        QTest::mouseMove(window->windowHandle(), over->mapTo(window, at));
+    }
+
+    // A typed character, sent to the control as if it had the focus.
+    static void typeChar(QWidget* target, char character) { QTest::keyClick(target, character); }
+
+    QTemporaryDir folder;
+    platform::CaptureLog* log = nullptr;
+    QStringList messages;  // the texts of the message boxes, in order
+    std::unique_ptr<MessageBoxSink> sink;
+    std::unique_ptr<TForm1> form;
+    std::unique_ptr<TMidiDevice> device;
+    std::unique_ptr<TDebugWindow> debugWindow;
+    int deviceWindowModalShows = 0;
+};

@@ -1,0 +1,164 @@
+// The recorder's buttons on the main window: a gesture played on the surface
+// is recorded, replayed through the capture device with its own timing, and
+// the buttons follow the recorder and the player. Replay times are checked
+// from below only, since a loaded machine may always be late.
+#include <QAction>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
+#include <QToolButton>
+
+#include <functional>
+
+#include "app/widgets.h"
+#include "mainwindow_fixture.h"
+
+namespace {
+
+class RecorderWindow : public MainWindowTest {
+protected:
+    void SetUp() override
+    {
+        MainWindowTest::SetUp();
+        // The performer outlives the windows, and with them its recording.
+        Performer().Entries.clear();
+        idle();
+    }
+
+    void TearDown() override
+    {
+        Performer().StopRecording();
+        MainWindowTest::TearDown();
+    }
+
+    // Lets the window go idle (its event loop waits for events), which is
+    // when the actions' states are updated.
+    static void idle()
+    {
+        QEventLoop loop;
+        QTimer::singleShot(5, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+
+    static bool waitUntil(const std::function<bool()>& done)
+    {
+        QElapsedTimer clock;
+        clock.start();
+        while (!done() && clock.elapsed() < 20000)
+            QTest::qWait(5);
+        return done();
+    }
+
+    void click(QToolButton* button)
+    {
+        ASSERT_TRUE(button->isEnabled()) << button->objectName().toStdString();
+        QTest::mouseClick(button, Qt::LeftButton);
+        idle();
+    }
+};
+
+using States = std::vector<bool>;
+
+}  // namespace
+
+TEST_F(RecorderWindow, RecordsAGesturePlayedOnTheSurfaceAndReplaysItAtItsOwnSpeed)
+{
+    const int w = form->Image4->width();
+    const int h = form->Image4->height();
+    clearCaptured();
+
+    click(form->SpeedButton1);
+    EXPECT_TRUE(Performer().IsRecording());
+    moveMouse(form->Image4, {w / 2, h / 4});
+    QTest::qWait(150);
+    moveMouse(form->Image4, {w / 3, h / 2});
+    QTest::qWait(150);
+    moveMouse(form->Image4, {w / 4, 3 * h / 4});
+    QTest::qWait(100);
+    moveMouse(form->Panel1, {2, 2});  // off the surface: the note ends
+    click(form->recEndButton);
+    EXPECT_FALSE(Performer().IsRecording());
+
+    const std::vector<platform::CapturedMessage> live = capturedMessages();
+    // Three bends, the note and its end, and the loudness where it changed.
+    ASSERT_GE(live.size(), 6u);
+    EXPECT_EQ(live.front().bytes[0], 0xE0);  // the first bend
+    EXPECT_EQ(live.back().bytes, (Bytes{0x90, 69, 0}));
+
+    clearCaptured();
+    click(form->recReplay);
+    // The opening snapshot sends ten messages on the first tick, then the gesture follows.
+    const size_t snapshot = 10;
+    ASSERT_TRUE(waitUntil([&] { return log->size() >= snapshot + live.size(); }));
+    ASSERT_TRUE(waitUntil([] { return !Performer().IsReplaying(); }));
+    const std::vector<platform::CapturedMessage> replayed = capturedMessages();
+    ASSERT_EQ(replayed.size(), snapshot + live.size());
+
+    EXPECT_EQ(replayed[0].bytes, (Bytes{0xB0, 0, 0}));
+    EXPECT_EQ(replayed[2].bytes, (Bytes{0xC0, 78}));
+    for (size_t i = 0; i < live.size(); ++i) {
+        EXPECT_EQ(replayed[snapshot + i].bytes, live[i].bytes) << "message " << i;
+        // Each message is stamped a pause after it was sent, so allow a few milliseconds.
+        const std::int64_t liveGap = live[i].micros - live[0].micros;
+        const std::int64_t replayGap = replayed[snapshot + i].micros - replayed[snapshot].micros;
+        EXPECT_GE(replayGap, liveGap - 5000) << "message " << i;
+    }
+}
+
+TEST_F(RecorderWindow, ButtonsFollowTheRecorderAndThePlayer)
+{
+    // Rec.Start, Rec.End, Replay, Stop.
+    const auto states = [this] {
+        return States{form->ArecStart->isEnabled(), form->ArecEnd->isEnabled(), form->ArePlay->isEnabled(),
+                      form->Stop->isEnabled()};
+    };
+    EXPECT_EQ(states(), (States{true, false, false, false}));
+
+    click(form->SpeedButton1);
+    EXPECT_EQ(states(), (States{false, true, false, false}));
+    EXPECT_TRUE(form->Timer1->isActive());
+    EXPECT_TRUE(form->MarqueeText.startsWith(QStringLiteral("Recording")));
+
+    click(form->recEndButton);
+    EXPECT_EQ(states(), (States{true, false, true, false}));
+    EXPECT_FALSE(form->Timer1->isActive());
+
+    // A replay long enough to be stopped.
+    Performer().Entries.push_back({3000, 7, 10});
+    clearCaptured();
+    click(form->recReplay);
+    EXPECT_TRUE(Performer().IsReplaying());
+    EXPECT_EQ(states(), (States{true, false, false, true}));
+    EXPECT_TRUE(form->MarqueeText.startsWith(QStringLiteral("Replay")));
+    EXPECT_TRUE(form->Timer1->isActive());
+
+    // A recording may start while the replay plays; Replay stays off while it runs.
+    click(form->SpeedButton1);
+    EXPECT_EQ(states(), (States{false, true, false, true}));
+    click(form->recEndButton);
+
+    click(form->StopButton);
+    EXPECT_FALSE(Performer().IsReplaying());
+    EXPECT_EQ(states(), (States{true, false, true, false}));
+    EXPECT_FALSE(form->Timer1->isActive());
+    // Stop silences all sixteen channels.
+    const std::vector<Bytes> sent = captured();
+    ASSERT_GE(sent.size(), 32u);
+    EXPECT_EQ(sent[sent.size() - 32], (Bytes{0xB0, 120, 0}));
+    EXPECT_EQ(sent.back(), (Bytes{0xBF, 121, 0}));
+}
+
+TEST_F(RecorderWindow, TheEndOfAReplayClearsTheStatusText)
+{
+    Performer().Entries.push_back({0, 7, 10});
+    Performer().Entries.push_back({100, 7, 20});
+    idle();
+    click(form->recReplay);
+    EXPECT_TRUE(form->Timer1->isActive());
+
+    EXPECT_TRUE(waitUntil([this] { return !form->Timer1->isActive(); }));
+    EXPECT_FALSE(Performer().IsReplaying());
+    idle();
+    EXPECT_TRUE(form->ArePlay->isEnabled());
+    EXPECT_FALSE(form->Stop->isEnabled());
+}

@@ -1,0 +1,251 @@
+// there.cfg: written whole at close, read back at start through the controls'
+// own handlers, and bad files reported once without stopping the program.
+#include <QAction>
+#include <QActionGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QScreen>
+#include <QScrollBar>
+
+#include "app/settingslines.h"
+#include "app/widgets.h"
+#include "mainwindow_fixture.h"
+#include "midispec/midispec.h"
+
+namespace {
+
+class Settings : public MainWindowTest {
+protected:
+    // The designed values, as a first start writes them (window place aside).
+    static QStringList designedLines()
+    {
+        return {"000", "40", "30", "559", "394", "0", "0", "78", "120", "69", "120",
+                "0",   "12", "40", "0",   "0",   "0", "",  "",   "",   ""};
+    }
+
+    QByteArray fileBytes() const
+    {
+        QFile file(settingsPath());
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    // Starts the program again with this there.cfg, forgetting what the last run sent and showed.
+    void startWith(const QByteArray& text)
+    {
+        stopProgram();
+        QFile file(settingsPath());
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        ASSERT_EQ(file.write(text), text.size());
+        file.close();
+        messages.clear();
+        clearCaptured();
+        startProgram();
+    }
+
+    void startWith(const QStringList& lines) { startWith(settingsFileText(lines)); }
+
+    static QStringList with(QStringList lines, int lineNumber, const QString& value)
+    {
+        lines[lineNumber - 1] = value;
+        return lines;
+    }
+};
+
+TEST_F(Settings, FirstStartWritesTwentyOneLinesOfDesignedValuesAtClose)
+{
+    ASSERT_FALSE(QFile::exists(settingsPath()));
+    const QPoint place = form->pos();
+    stopProgram();
+
+    const QByteArray text = fileBytes();
+    EXPECT_TRUE(text.endsWith("\r\n"));
+    EXPECT_EQ(text.count('\n'), 21);
+    EXPECT_EQ(text.count("\r\n"), 21);
+    QStringList expected = designedLines();
+    expected[1] = QString::number(place.y());
+    expected[2] = QString::number(place.x());
+    EXPECT_EQ(settingsFileLines(text), expected);
+    EXPECT_FALSE(QFile::exists(settingsPath() + QStringLiteral(".part")));
+    EXPECT_TRUE(messages.isEmpty());
+}
+
+TEST_F(Settings, EverySettingSurvivesARestart)
+{
+    form->move(40, 30);
+    form->resize(600, 420);
+    form->BSM->setText(QStringLiteral("1"));
+    form->BSL->setText(QStringLiteral("2"));
+    form->ProgChg->setCurrentIndex(5);
+    form->Volume->setValue(90);
+    form->UpDownNoteNo->setPosition(60);
+    form->UpDownNoteNoClick();
+    form->Velosity->setValue(100);
+    form->Moduration->setValue(14);
+    form->BendRange->setEditText(QStringLiteral("24"));
+    form->Reverb->setValue(10);
+    form->Chorus->setValue(20);
+    form->EasyMode->setChecked(true);
+    form->XAxTone->setChecked(true);
+    form->N21->trigger();
+    form->Blue2->trigger();
+    form->GridKeyItems[1]->trigger();
+    ASSERT_TRUE(messages.isEmpty()) << messages.join(QLatin1Char('\n')).toStdString();
+    stopProgram();
+    const QByteArray written = fileBytes();
+    EXPECT_EQ(settingsFileLines(written).mid(5),
+              (QStringList{"1", "2", "5", "90", "60", "100", "14", "24", "10", "20", "1", "1", "", "2", "Blue",
+                           "G(#x1)"}));
+
+    clearCaptured();
+    startProgram();
+    EXPECT_TRUE(messages.isEmpty()) << messages.join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(form->pos(), QPoint(40, 30));
+    EXPECT_EQ(form->size(), QSize(600, 420));
+    EXPECT_EQ(form->BSM->text(), QStringLiteral("1"));
+    EXPECT_EQ(form->ProgChg->currentIndex(), 5);
+    EXPECT_EQ(form->Volume->value(), 90);
+    EXPECT_EQ(form->CentreNote, 60);
+    EXPECT_EQ(form->RangeSemitones, 24);
+    EXPECT_EQ(form->UnitsPerSemitone, 341);
+    EXPECT_EQ(form->Chorus->value(), 20);
+    EXPECT_TRUE(form->EasyMode->isChecked());
+    EXPECT_TRUE(form->XAxTone->isChecked());
+    EXPECT_TRUE(form->Shape3->isVisible());
+    EXPECT_TRUE(form->N21->isChecked());
+    EXPECT_FALSE(form->N11->isChecked());
+    EXPECT_TRUE(form->Blue2->isChecked());
+    EXPECT_FALSE(form->Red2->isChecked());
+    EXPECT_EQ(form->GridKeyGroup->checkedAction(), form->GridKeyItems[1]);
+    EXPECT_EQ(ScaleTable[66], 1);  // G major: F sharp
+    EXPECT_EQ(ScaleTable[65], 0);
+
+    // The restore ends by sending the whole panel: the last message is Setup's chorus.
+    const auto sent = captured();
+    ASSERT_FALSE(sent.empty());
+    EXPECT_EQ(sent.back(), (Bytes{0xB0, 93, 20}));
+
+    stopProgram();
+    EXPECT_EQ(fileBytes(), written);
+}
+
+TEST_F(Settings, CentreNoteFromTheFileIsShownByItsName)
+{
+    startWith(with(designedLines(), 10, QStringLiteral("60")));
+    EXPECT_TRUE(messages.isEmpty());
+    EXPECT_EQ(form->UpDownNoteNo->Position, 60);
+    EXPECT_EQ(form->CentreNote, 60);
+    EXPECT_EQ(Performer().Note, 60);
+    EXPECT_EQ(form->NoteNo->text().trimmed(), QString::fromStdString(NoteName(60)).trimmed());
+}
+
+TEST_F(Settings, CaptionsChooseTheirMenuEntriesAndUnknownOnesChangeNothing)
+{
+    QStringList lines = designedLines();
+    lines[18] = QStringLiteral("9");
+    lines[19] = QStringLiteral("Blue");
+    lines[20] = QStringLiteral("G(#x1)");
+    startWith(lines);
+    EXPECT_TRUE(messages.isEmpty());
+    EXPECT_TRUE(form->N11->isChecked());
+    EXPECT_TRUE(form->Blue2->isChecked());
+    EXPECT_FALSE(form->Red2->isChecked());
+    EXPECT_EQ(form->GridColorName, QStringLiteral("Blue"));
+    EXPECT_EQ(form->GridKeyGroup->checkedAction(), form->GridKeyItems[1]);
+    EXPECT_EQ(form->GridKeyName, QStringLiteral("G(#x1)"));
+}
+
+TEST_F(Settings, PictureFromTheFileIsLoadedAndAMissingOneIsSkippedAndKept)
+{
+    QImage dark(20, 10, QImage::Format_RGB32);
+    dark.fill(Qt::black);
+    const QString picturePath = folderPath() + QStringLiteral("dark.bmp");
+    ASSERT_TRUE(dark.save(picturePath, "BMP"));
+    startWith(with(designedLines(), 18, picturePath));
+    EXPECT_TRUE(messages.isEmpty());
+    EXPECT_EQ(form->Image1->Picture.size(), QSize(20, 10));
+    EXPECT_EQ(form->Shape1->Brush, QColor(Qt::black));
+    EXPECT_EQ(form->ImageFile, picturePath);
+
+    const QString gone = folderPath() + QStringLiteral("gone.bmp");
+    startWith(with(designedLines(), 18, gone));
+    EXPECT_TRUE(messages.isEmpty());
+    EXPECT_EQ(form->Image1->Picture.size(), QSize(300, 300));
+    stopProgram();
+    EXPECT_EQ(settingsFileLines(fileBytes()).value(17), gone);
+}
+
+TEST_F(Settings, BadFileKeepsTheLinesBeforeTheFaultAndReportsItOnce)
+{
+    const struct {
+        const char* what;
+        QStringList lines;
+        int badLine;
+        const char* reasonPart;
+    } cases[] = {
+        {"text in a number line", with(with(designedLines(), 8, "5"), 9, "abc"), 9, "'abc'"},
+        {"short file", with(designedLines(), 8, "5").mid(0, 9), 10, "missing"},
+        {"note out of range", with(with(designedLines(), 8, "5"), 10, "200"), 10, "200 is outside 24 to 103"},
+        {"bank the handler refuses", with(designedLines(), 6, "x"), 6, "'x'"},
+    };
+    for (const auto& bad : cases) {
+        SCOPED_TRACE(bad.what);
+        QStringList lines = bad.lines;
+        if (lines.size() > 10)
+            lines[10] = QStringLiteral("77");  // velocity, after every fault
+        startWith(lines);
+        ASSERT_EQ(messages.size(), 1) << messages.join(QLatin1Char('\n')).toStdString();
+        EXPECT_TRUE(messages[0].contains(settingsPath()));
+        EXPECT_TRUE(messages[0].contains(QStringLiteral("line %1:").arg(bad.badLine)));
+        EXPECT_TRUE(messages[0].contains(QLatin1String(bad.reasonPart))) << messages[0].toStdString();
+        EXPECT_TRUE(form->isVisible());
+        if (bad.badLine > 8) {
+            EXPECT_EQ(form->ProgChg->currentIndex(), 5);
+        }
+        EXPECT_EQ(form->Velosity->value(), 120);
+        EXPECT_EQ(form->UpDownNoteNo->Position, 69);
+        // Setup does not run after a fault: the last message is still InitSound's range.
+        const auto sent = captured();
+        ASSERT_FALSE(sent.empty());
+        EXPECT_NE(sent.back(), (Bytes{0xB0, 93, 0}));
+    }
+}
+
+TEST_F(Settings, WindowSizeFromTheFileStaysOnTheDesktop)
+{
+    startWith(with(with(designedLines(), 4, "100000"), 5, "-5"));
+    EXPECT_TRUE(messages.isEmpty());
+    const QSize desktop = form->screen()->availableVirtualGeometry().size();
+    EXPECT_LE(form->width(), std::max(desktop.width(), 559));
+    EXPECT_EQ(form->height(), 388);
+}
+
+TEST_F(Settings, FailedWriteIsReportedAndTheOldFileStays)
+{
+    startWith(designedLines());
+    const QByteArray before = fileBytes();
+    // The temporary file cannot be created where a folder of that name is.
+    ASSERT_TRUE(QDir().mkdir(settingsPath() + QStringLiteral(".part")));
+    form->Volume->setValue(50);
+    stopProgram();
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(messages[0].contains(settingsPath()));
+    EXPECT_EQ(fileBytes(), before);
+    ASSERT_TRUE(QDir().rmdir(settingsPath() + QStringLiteral(".part")));
+}
+
+TEST(SettingsFileText, EndsEveryLineWithCrLfAndReadsBareLineFeedsToo)
+{
+    EXPECT_EQ(settingsFileText({"000", "", "a\r\nb"}), QByteArray("000\r\n\r\nab\r\n"));
+    EXPECT_EQ(settingsFileLines("000\r\n\r\nx\r\n"), (QStringList{"000", "", "x"}));
+    EXPECT_EQ(settingsFileLines("000\n12\nlast"), (QStringList{"000", "12", "last"}));
+    EXPECT_EQ(settingsFileLines(""), QStringList{""});
+    EXPECT_EQ(settingsFileLines(QStringLiteral("Bb(bx2)\r\n/tmp/é.jpg\r\n").toUtf8()),
+              (QStringList{"Bb(bx2)", QStringLiteral("/tmp/é.jpg")}));
+}
+
+}  // namespace
