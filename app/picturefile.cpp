@@ -81,3 +81,12 @@ QStringList pictureFileNames(const QString& folder)
     }
     return names;
 }
+
+QList<PictureFile> pictureFiles(const QStringList& folders)
+{
+    QList<PictureFile> pictures;
+    for (const QString& folder : folders)
+        for (const QString& name : pictureFileNames(folder))
+            pictures.append({name, folder + name});
+    return pictures;
+}

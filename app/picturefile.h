@@ -1,7 +1,8 @@
 #pragma once
-// The background pictures of the playing surface: which files of a folder can
-// be chosen, and loading one of them into a bitmap. The surface's context menu
-// and the settings restore use these.
+// The background pictures of the playing surface: which files of the picture
+// folders can be chosen, and loading one of them into a bitmap. The surface's
+// context menu and the settings restore use these.
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -19,3 +20,14 @@ void LoadPicture(QImage& bitmap, const QString& path);
 // pattern in the order the file system lists them, not sorted. Hidden files
 // and names beginning with "." are left out.
 QStringList pictureFileNames(const QString& folder);
+
+// One picture that can be chosen: the name the menu shows and the file itself.
+struct PictureFile {
+    QString name;
+    QString path;
+};
+
+// The pictures of each folder (each ending with a separator) in turn, each
+// folder's as pictureFileNames lists them. A name found in two folders is
+// listed twice, once for each file.
+QList<PictureFile> pictureFiles(const QStringList& folders);

@@ -9,6 +9,7 @@
 #include <array>
 #include <cstdint>
 
+#include "app/appfolders.h"
 #include "app/cursors.h"
 #include "app/handlerguard.h"
 #include "app/picturefile.h"
@@ -61,8 +62,11 @@ void chooseGridColour(TForm1& form, QAction* entry, int red, int green, int blue
 void TForm1::PopupMenu1Popup()
 {
     LoadImage2->clear();
-    for (const QString& name : pictureFileNames(AppFolder)) {
-        QAction* entry = LoadImage2->addAction(captionOfFileName(name));
+    for (const PictureFile& picture : pictureFiles(pictureFolderPaths())) {
+        QAction* entry = LoadImage2->addAction(captionOfFileName(picture.name));
+        // The caption alone no longer tells the folder: an installed copy lists
+        // its own pictures and the user's.
+        entry->setData(picture.path);
         connect(entry, &QAction::triggered, this, [this, entry] { runGuarded([&] { dummy1Click(entry); }); });
     }
 }
@@ -70,8 +74,10 @@ void TForm1::PopupMenu1Popup()
 void TForm1::dummy1Click(QAction* entry)
 {
     // Named before loading, so a picture that fails to load is still the one
-    // remembered and tried again at the next start.
-    ImageFile = AppFolder + fileNameOfCaption(entry->text());
+    // remembered and tried again at the next start. The designed placeholder
+    // carries no file and names one in AppFolder.
+    const QString file = entry->data().toString();
+    ImageFile = file.isEmpty() ? AppFolder + fileNameOfCaption(entry->text()) : file;
     LoadPicture(Image1->Picture, ImageFile);
     Image1->update();
     ColorEdges();

@@ -11,9 +11,8 @@
 #include <QSignalBlocker>
 #include <QString>
 
-#include <filesystem>
-
 #include "app/anchors.h"
+#include "app/appfolders.h"
 #include "app/handlerguard.h"
 #include "app/tform1.h"
 #include "app/widgets.h"
@@ -23,26 +22,17 @@
 #include "midiout/ui/tmididevice.h"
 #include "midispec/midispec.h"
 #include "perform/vidize.h"
-#include "platform/soundfont.h"
 
 namespace {
 
 constexpr int kFirstInstrument = 78;
 
-QString programFolderWithSeparator()
-{
-    QString folder = QString::fromStdString(platform::programFolder().string());
-    const QChar separator = QLatin1Char(std::filesystem::path::preferred_separator);
-    if (!folder.endsWith(separator))
-        folder += separator;
-    return folder;
-}
-
 }  // namespace
 
 void TForm1::FormCreate()
 {
-    AppFolder = programFolderWithSeparator();
+    // The program's own folder, or the per-user folder of an installed copy.
+    AppFolder = settingsFolderPath();
     // Panel1 follows all four edges of the window (anchors.h); Qt widgets draw
     // double-buffered already. The status text's canvas starts blank, in the
     // button-face colour its text is drawn on.

@@ -12,6 +12,7 @@
 #include <QFont>
 #include <QFrame>
 #include <QImage>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -311,6 +312,10 @@ void TForm1::createActions()
     OpenMIDI = action(this, "OpenMIDI", "Read MIDI file");
     PlayMIDI = action(this, "PlayMIDI", "Play MIDI");
     SaveMIDI = action(this, "SaveMIDI", "Save as MIDI file");
+    Panic = action(this, "Panic", "Panic");
+    Panic->setShortcut(QKeySequence(Qt::Key_Escape));
+    // A shortcut works only for an action that belongs to a widget of the window.
+    addAction(Panic);
 
     SpeedButton1 = speedButton(Panel2, "SpeedButton1", {12, 328}, ArecStart);
     recEndButton = speedButton(Panel2, "recEndButton", {76, 328}, ArecEnd);
@@ -327,6 +332,8 @@ void TForm1::createMenus()
     entryFor(PopupMenu1, ArecEnd, "RecEnd1");
     entryFor(PopupMenu1, ArePlay, "Replay1");
     entryFor(PopupMenu1, Stop, "Stop1");
+    // Listed once, so the action itself can stand in the menu and show its key.
+    PopupMenu1->addAction(Panic);
     PopupMenu1->addSeparator();
     entryFor(PopupMenu1, OpenMIDI, "ReadMIDIfile1");
     entryFor(PopupMenu1, PlayMIDI, "PlayMIDI1");
@@ -410,6 +417,7 @@ void TForm1::connectHandlers()
     on(OpenMIDI, &QAction::triggered, this, &TForm1::OpenMIDIExecute);
     on(PlayMIDI, &QAction::triggered, this, &TForm1::PlayMIDIExecute);
     on(SaveMIDI, &QAction::triggered, this, &TForm1::SaveMIDIExecute);
+    on(Panic, &QAction::triggered, this, &TForm1::PanicExecute);
     on(Device1, &QAction::triggered, this, &TForm1::Device1Click);
 
     on(PopupMenu2, &QMenu::aboutToShow, this, &TForm1::PopupMenu1Popup);

@@ -16,6 +16,7 @@
 //   perform/ui/panel.cpp       the panel's controls and the modulation keys
 //   perform/ui/grid.cpp        the grid layer and the Grid Key menu
 //   perform/ui/recorder.cpp    Rec.Start, Rec.End, Replay, Stop
+//   perform/ui/panic.cpp       Panic
 //   diag/debugbutton.cpp       the hidden Debug button
 #include <QWidget>
 
@@ -101,6 +102,7 @@ public:
     QAction* OpenMIDI = nullptr;
     QAction* PlayMIDI = nullptr;
     QAction* SaveMIDI = nullptr;
+    QAction* Panic = nullptr;  // "Panic", Escape: silences the tone module
 
     // --- Menus ---
     QMenu* PopupMenu1 = nullptr;  // the window's context menu
@@ -194,6 +196,9 @@ public:
     void StopExecute();
     // Enabled states, evaluated whenever the application is idle.
     void UpdateActions();
+
+    // --- Panic ---
+    void PanicExecute();
 
     // --- MIDI file commands ---
     void OpenMIDIExecute();

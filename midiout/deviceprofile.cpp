@@ -1,5 +1,6 @@
 // device.prf: the chosen device and the device window's place, six decimal
-// lines with CR LF ends, in the program folder.
+// lines with CR LF ends, in the settings folder (beside the program, or the
+// per-user folder of an installed copy).
 #include <unistd.h>
 
 #include <cerrno>
@@ -14,7 +15,7 @@
 #include "mididata/messagesink.h"
 #include "mididata/wholefile.h"
 #include "midiout/midigateway.h"
-#include "platform/soundfont.h"
+#include "platform/userfolders.h"
 
 namespace {
 
@@ -24,8 +25,8 @@ constexpr std::streamsize kMaxBytes = 4096;
 
 std::filesystem::path profilePath(const std::string& folder)
 {
-    // Before the application hands over its folder, the executable's is the program folder.
-    const std::filesystem::path base = folder.empty() ? platform::programFolder() : std::filesystem::path(folder);
+    // Before the application hands over its folder, the settings folder is the one.
+    const std::filesystem::path base = folder.empty() ? platform::settingsFolder() : std::filesystem::path(folder);
     return base / "device.prf";
 }
 

@@ -38,8 +38,9 @@ public:
 
     platform::TimeCaps TimeCaps{};
     int32_t DeviceID = -1;  // -1 is the default route
-    // Where device.prf is read and written; empty: the program folder
-    // (platform::programFolder, the executable's unless the application set it).
+    // Where device.prf is read and written; empty: the settings folder
+    // (platform::settingsFolder: the program folder, or the per-user folder
+    // when the program folder cannot be written).
     std::string Folder;
     platform::MidiOutHandle MidiOut = platform::MidiOutHandle::Null;
     // Called on the timer thread when a song has played to its end.

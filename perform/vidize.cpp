@@ -11,6 +11,9 @@ namespace {
 // The tone module needs a moment after these messages before the next one.
 constexpr std::uint32_t kControlPause = 2;
 constexpr std::uint32_t kSystemOnPause = 50;
+// What "reset all controllers" leaves on the tone module.
+constexpr std::int32_t kCentredBend = 8192;
+constexpr std::uint8_t kFullExpression = 127;
 
 }  // namespace
 
@@ -153,6 +156,18 @@ void TVidize::SetNote(std::int32_t note)
     if (std::uint8_t(note) != Note)
         NoteOff();
     Note = std::uint8_t(note);
+}
+
+void TVidize::Panic()
+{
+    NoteOff();
+    if (gateway_)
+        gateway_->SoundOffAll();
+    PitchBend = kCentredBend;
+    record(RecordKind::PitchBend, PitchBend);
+    ExpressionLevel = kFullExpression;
+    record(RecordKind::Expression, ExpressionLevel);
+    SetModulation(ModulationDepth);
 }
 
 void TVidize::SetChannel(std::int32_t channel)

@@ -95,6 +95,13 @@ public:
     // Changes the centre note and sends nothing, unless a note sounds on the
     // old number: that one is ended first (a NoteOff), so that it cannot hang.
     void SetNote(std::int32_t note);
+    // The panic button: ends the sounding note and silences every channel of
+    // the tone module (the gateway's SoundOffAll: all sound off and reset all
+    // controllers), so the next NoteOn starts a new note. The reset centres
+    // the bend, opens the expression and clears the modulation on the module:
+    // the performer takes the first two as they now are (and records them) and
+    // sends its modulation depth again, so the panel's depth still holds.
+    void Panic();
     // Moves the voice to channel 0-15 and sends every setting there; any
     // other number changes nothing.
     void SetChannel(std::int32_t channel);

@@ -10,15 +10,7 @@ namespace platform {
 namespace {
 
 std::mutex settingsMutex;
-std::filesystem::path givenProgramFolder;
 std::filesystem::path givenSoundFont;
-
-std::filesystem::path executableFolder()
-{
-    std::error_code error;
-    const std::filesystem::path executable = std::filesystem::read_symlink("/proc/self/exe", error);
-    return error ? std::filesystem::path() : executable.parent_path();
-}
 
 bool hasSoundFontExtension(const std::filesystem::path& file)
 {
@@ -35,22 +27,6 @@ bool isFile(const std::filesystem::path& file)
 }
 
 }  // namespace
-
-void setProgramFolder(const std::filesystem::path& folder)
-{
-    std::lock_guard lock(settingsMutex);
-    givenProgramFolder = folder;
-}
-
-std::filesystem::path programFolder()
-{
-    {
-        std::lock_guard lock(settingsMutex);
-        if (!givenProgramFolder.empty())
-            return givenProgramFolder;
-    }
-    return executableFolder();
-}
 
 void setSoundFont(const std::filesystem::path& file)
 {
@@ -91,10 +67,12 @@ std::filesystem::path firstSoundFontIn(const std::filesystem::path& folder)
     return *std::min_element(fonts.begin(), fonts.end());
 }
 
-std::filesystem::path findSoundFont(const std::filesystem::path& folder,
+std::filesystem::path findSoundFont(std::span<const std::filesystem::path> folders,
                                     std::span<const std::filesystem::path> systemFonts)
 {
-    if (!folder.empty()) {
+    for (const std::filesystem::path& folder : folders) {
+        if (folder.empty())
+            continue;
         if (std::filesystem::path font = firstSoundFontIn(folder); !font.empty())
             return font;
     }
@@ -109,7 +87,8 @@ std::filesystem::path findSoundFont()
 {
     if (std::filesystem::path chosen = chosenSoundFont(); !chosen.empty())
         return chosen;
-    return findSoundFont(programFolder(), systemSoundFonts());
+    const std::vector<std::filesystem::path> folders = extraFolders();
+    return findSoundFont(folders, systemSoundFonts());
 }
 
 }  // namespace platform

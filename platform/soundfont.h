@@ -1,19 +1,17 @@
 #pragma once
 // Where the built-in synth gets its General MIDI SoundFont. A SoundFont
 // chosen explicitly (a command-line option) wins; otherwise the first *.sf2
-// or *.sf3 of the program folder, by name; otherwise the first of the system
-// SoundFonts that exists. The search runs each time the synth opens, so a
-// font dropped into the folder is used from the next open on.
+// or *.sf3, by name, of the program folder, then of the per-user folder of
+// an installed copy (platform/userfolders.h); otherwise the first of the
+// system SoundFonts that exists. The search runs each time the synth opens,
+// so a font dropped into a folder is used from the next open on.
 #include <filesystem>
 #include <span>
 #include <vector>
 
-namespace platform {
+#include "platform/userfolders.h"
 
-// The application hands over its folder at start-up; until then, and when
-// given an empty path, the folder of the running executable is used.
-void setProgramFolder(const std::filesystem::path& folder);
-std::filesystem::path programFolder();
+namespace platform {
 
 // An empty path returns to searching. A chosen file that does not load makes
 // the open fail rather than quietly fall back to another font.
@@ -28,11 +26,12 @@ std::span<const std::filesystem::path> systemSoundFonts();
 // empty when there is none or the folder cannot be read.
 std::filesystem::path firstSoundFontIn(const std::filesystem::path& folder);
 
-// The search itself over the given places; empty when nothing is found.
-std::filesystem::path findSoundFont(const std::filesystem::path& programFolder,
+// The search itself over the given places: each folder in turn, then the
+// system fonts; empty when nothing is found.
+std::filesystem::path findSoundFont(std::span<const std::filesystem::path> folders,
                                     std::span<const std::filesystem::path> systemFonts);
 // The font the built-in synth uses now: the chosen one, or the search over
-// programFolder() and systemSoundFonts().
+// extraFolders() and systemSoundFonts().
 std::filesystem::path findSoundFont();
 
 }  // namespace platform

@@ -23,6 +23,8 @@ protected:
     {
         setSoundFont({});
         setProgramFolder({});
+        setUserFolder({});
+        setWritableCheck({});
         fs::remove_all(root);
     }
 
@@ -54,24 +56,28 @@ TEST_F(SoundFontSearch, FindsNothingInAnEmptyOrMissingFolder)
     EXPECT_EQ(firstSoundFontIn(root / "missing"), fs::path());
 }
 
-TEST_F(SoundFontSearch, PrefersTheProgramFolderThenTheSystemFontsInOrder)
+TEST_F(SoundFontSearch, PrefersTheFoldersInTurnThenTheSystemFontsInOrder)
 {
+    fs::create_directories(root / "user");
+    const fs::path folders[] = {root / "program", root / "user"};
     const fs::path system[] = {root / "system" / "default-GM.sf2", root / "system" / "default-GM.sf3",
                                root / "system" / "FluidR3_GM.sf2", root / "system" / "TimGM6mb.sf2"};
-    EXPECT_EQ(findSoundFont(root / "program", system), fs::path());
+    EXPECT_EQ(findSoundFont(folders, system), fs::path());
 
     touch(system[3]);
-    EXPECT_EQ(findSoundFont(root / "program", system), system[3]);
+    EXPECT_EQ(findSoundFont(folders, system), system[3]);
     touch(system[2]);
-    EXPECT_EQ(findSoundFont(root / "program", system), system[2]) << "FluidR3 comes before TimGM6mb";
+    EXPECT_EQ(findSoundFont(folders, system), system[2]) << "FluidR3 comes before TimGM6mb";
     touch(system[1]);
-    EXPECT_EQ(findSoundFont(root / "program", system), system[1]);
+    EXPECT_EQ(findSoundFont(folders, system), system[1]);
     touch(system[0]);
-    EXPECT_EQ(findSoundFont(root / "program", system), system[0]);
+    EXPECT_EQ(findSoundFont(folders, system), system[0]);
 
+    const fs::path users = touch(root / "user" / "a-users.sf2");
+    EXPECT_EQ(findSoundFont(folders, system), users);
     const fs::path own = touch(root / "program" / "mine.sf3");
-    EXPECT_EQ(findSoundFont(root / "program", system), own);
-    EXPECT_EQ(findSoundFont(fs::path(), system), system[0]) << "no program folder, no search there";
+    EXPECT_EQ(findSoundFont(folders, system), own) << "the first folder wins, whatever the names";
+    EXPECT_EQ(findSoundFont({}, system), system[0]) << "no folders, no search there";
 }
 
 TEST_F(SoundFontSearch, ListsTheSystemFontsFromDefaultToTimGM6mb)
@@ -94,10 +100,7 @@ TEST_F(SoundFontSearch, ListsTheSystemFontsFromDefaultToTimGM6mb)
 
 TEST_F(SoundFontSearch, UsesTheHandedOverProgramFolderAndAnExplicitChoiceFirst)
 {
-    EXPECT_EQ(programFolder(), fs::read_symlink("/proc/self/exe").parent_path());
-
     setProgramFolder(root / "program");
-    EXPECT_EQ(programFolder(), root / "program");
     const fs::path own = touch(root / "program" / "own.sf2");
     EXPECT_EQ(findSoundFont(), own);
 
@@ -105,4 +108,18 @@ TEST_F(SoundFontSearch, UsesTheHandedOverProgramFolderAndAnExplicitChoiceFirst)
     EXPECT_EQ(findSoundFont(), root / "chosen.sf2") << "a chosen font is never swapped for another";
     setSoundFont({});
     EXPECT_EQ(findSoundFont(), own);
+}
+
+TEST_F(SoundFontSearch, AnInstalledCopyAlsoLooksInThePerUserFolder)
+{
+    setProgramFolder(root / "program");
+    setUserFolder(root / "user");
+    fs::create_directories(root / "user");
+    const fs::path users = touch(root / "user" / "users.sf2");
+    EXPECT_NE(findSoundFont(), users) << "a copy in a writable folder looks beside itself only";
+
+    setWritableCheck([](const fs::path&) { return false; });
+    EXPECT_EQ(findSoundFont(), users);
+    const fs::path own = touch(root / "program" / "zz-own.sf2");
+    EXPECT_EQ(findSoundFont(), own) << "the program's own font comes first";
 }

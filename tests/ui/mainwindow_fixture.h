@@ -1,8 +1,10 @@
 #pragma once
 // The program as a user starts it, in-process on the offscreen platform: the
 // capture device instead of a synthesizer, a temporary program folder (where
-// there.cfg and device.prf live), message boxes recorded instead of shown,
-// and the windows created, attached and shown in the program's own order.
+// there.cfg and device.prf live), a temporary per-user folder that is not
+// there yet (so the user's own never takes part), message boxes recorded
+// instead of shown, and the windows created, attached and shown in the
+// program's own order.
 // Every test of the main window derives from this fixture.
 //
 // A test that needs files in the program folder before the start writes them
@@ -33,7 +35,7 @@
 #include "midiout/ui/tmididevice.h"
 #include "perform/vidize.h"
 #include "platform/capture.h"
-#include "platform/soundfont.h"
+#include "platform/userfolders.h"
 
 class MainWindowTest : public ::testing::Test {
 protected:
@@ -42,8 +44,10 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(folder.isValid());
+        ASSERT_TRUE(userRoot.isValid());
         log = &platform::installCaptureBackend(1);
         platform::setProgramFolder(folder.path().toStdString());
+        platform::setUserFolder(userFolderPath().toStdString());
         sink = std::make_unique<MessageBoxSink>([this](const QString& text) { messages << text; });
         startProgram();
     }
@@ -53,6 +57,8 @@ protected:
         stopProgram();
         sink.reset();
         platform::setProgramFolder({});
+        platform::setUserFolder({});
+        platform::setWritableCheck({});
         platform::removeCaptureBackend();
     }
 
@@ -92,6 +98,8 @@ protected:
     // The program folder, with a trailing separator.
     QString folderPath() const { return folder.path() + QLatin1Char('/'); }
     QString settingsPath() const { return folderPath() + QStringLiteral("there.cfg"); }
+    // The per-user folder, with a trailing separator.
+    QString userFolderPath() const { return userRoot.path() + QStringLiteral("/Orvelline/"); }
 
     // Every message that reached the capture device since clearCaptured(),
     // short and system-exclusive, with its wire bytes.
@@ -131,6 +139,7 @@ protected:
     static void typeChar(QWidget* target, char character) { QTest::keyClick(target, character); }
 
     QTemporaryDir folder;
+    QTemporaryDir userRoot;
     platform::CaptureLog* log = nullptr;
     QStringList messages;  // the texts of the message boxes, in order
     std::unique_ptr<MessageBoxSink> sink;
