@@ -4,6 +4,8 @@
 // order. Closing the main window writes there.cfg; destroying the device
 // window stops playback, closes the device and writes device.prf.
 #include <QCoreApplication>
+#include <QGuiApplication>
+#include <QIcon>
 #include <QString>
 
 #include <memory>
@@ -21,6 +23,10 @@ int main(int argc, char** argv)
 {
     Performer();
     OrvApplication application(argc, argv);
+    // X11 window managers show the window icon; Wayland has none, and the
+    // compositor takes the icon from the desktop entry of this name instead.
+    QGuiApplication::setDesktopFileName(QStringLiteral(ORV_DESKTOP_ID));
+    QGuiApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/orvelline.png")));
     platform::setProgramFolder(QCoreApplication::applicationDirPath().toStdString());
     const MessageBoxSink messageBoxes;
 

@@ -7,6 +7,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev libfluidsynth-dev fluid-soundfont-gm
   librtmidi-dev libasound2-dev libjpeg-dev
+  desktop-file-utils appstream
 )
 
 missing=()
