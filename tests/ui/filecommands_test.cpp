@@ -1,7 +1,6 @@
 // Read MIDI file, Play MIDI and Save as MIDI file on the main window, with
 // small files written inline and the dialogs answered by the tests.
 #include <QAction>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
 #include <QLabel>
@@ -123,14 +122,6 @@ protected:
         return image;
     }
 
-    static bool waitUntil(const std::function<bool()>& done)
-    {
-        QElapsedTimer clock;
-        clock.start();
-        while (!done() && clock.elapsed() < 20000)
-            QTest::qWait(5);
-        return done();
-    }
 };
 
 }  // namespace

@@ -23,6 +23,7 @@
 #include <QWindow>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -137,6 +138,9 @@ protected:
 
     // A typed character, sent to the control as if it had the focus.
     static void typeChar(QWidget* target, char character) { QTest::keyClick(target, character); }
+
+    // Runs the event loop until done() holds (the player and queued reports need it), at most 20 s.
+    static bool waitUntil(const std::function<bool()>& done) { return QTest::qWaitFor(done, 20000); }
 
     QTemporaryDir folder;
     QTemporaryDir userRoot;

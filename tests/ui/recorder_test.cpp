@@ -3,7 +3,6 @@
 // the buttons follow the recorder and the player. Replay times are checked
 // from below only, since a loaded machine may always be late.
 #include <QAction>
-#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QTimer>
 #include <QToolButton>
@@ -40,14 +39,6 @@ protected:
         loop.exec();
     }
 
-    static bool waitUntil(const std::function<bool()>& done)
-    {
-        QElapsedTimer clock;
-        clock.start();
-        while (!done() && clock.elapsed() < 20000)
-            QTest::qWait(5);
-        return done();
-    }
 
     void click(QToolButton* button)
     {
