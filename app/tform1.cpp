@@ -289,6 +289,14 @@ void TForm1::createPanel()
                         "Easy to play by half-tone:半音単位で演奏し易くします");
     XAxTone = placedAt(new QCheckBox(QStringLiteral("X-Axis to Tone"), panel), "XAxTone", QPoint(88, 260),
                        "Set X-axis to tone:横軸を音高にします");
+    // The two boxes stand 80 pixels apart, as designed for a 12-pixel font; the
+    // desktop's larger default font would let the second cover the first's caption.
+    for (QCheckBox* box : {EasyMode, XAxTone}) {
+        QFont font = box->font();
+        font.setPixelSize(11);
+        box->setFont(font);
+        box->resize(box->sizeHint());
+    }
 
     Button1 = placed(new QPushButton(QStringLiteral("Debug"), panel), "Button1", QRect(132, 216, 75, 25));
     Button1->setAutoDefault(false);
