@@ -9,6 +9,7 @@
 #include <QContextMenuEvent>
 #include <QFile>
 #include <QFrame>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -69,6 +70,27 @@ TEST_F(MainWindowTest, StartUpSendsSystemOnProgramAndBendRangeAndNothingMoreWith
     EXPECT_EQ(device->gateway().Folder, folderPath().toStdString());
     EXPECT_EQ(ScaleTable[61], 0);  // C major: no C sharp
     EXPECT_EQ(ScaleTable[60], 1);
+}
+
+TEST_F(MainWindowTest, FirstStartShowsTheRedGridInCWhateverKeyCameBefore)
+{
+    stopProgram();
+    QFile::remove(settingsPath());
+    SelectGridKey(1, 0);  // G major: F sharp in the key, F not
+    startProgram();
+
+    const QImage& layer = form->Image4->Picture;
+    ASSERT_EQ(layer.height(), 300);
+    auto redPixelsInRow = [&](int y) {
+        int red = 0;
+        for (int x = 0; x < layer.width(); ++x)
+            red += (layer.pixel(x, y) | 0xFF000000u) == qRgb(255, 0, 0);
+        return red;
+    };
+    // With range 12 around note 69, F (65) lies at y = 200 and F sharp (66) at y = 187.
+    EXPECT_EQ(redPixelsInRow(200), layer.width());
+    EXPECT_GT(redPixelsInRow(187), 0);
+    EXPECT_LT(redPixelsInRow(187), layer.width() - 3);
 }
 
 TEST_F(MainWindowTest, BuildsTheDesignedWindowAndPanel)
