@@ -108,11 +108,14 @@ std::filesystem::path userFolder()
         if (!givenUserFolder.empty())
             return givenUserFolder;
     }
+    // Without HOME (a service, a bare environment) the password entry names the home.
     const char* home = std::getenv("HOME");
-    if (home != nullptr && home[0] != '\0')
-        return userFolderFor(std::getenv("XDG_CONFIG_HOME"), home);
-    const std::filesystem::path passwdHome = homeOfUser();
-    return userFolderFor(std::getenv("XDG_CONFIG_HOME"), passwdHome.empty() ? nullptr : passwdHome.c_str());
+    std::filesystem::path passwdHome;
+    if (home == nullptr || home[0] == '\0') {
+        passwdHome = homeOfUser();
+        home = passwdHome.empty() ? nullptr : passwdHome.c_str();
+    }
+    return userFolderFor(std::getenv("XDG_CONFIG_HOME"), home);
 }
 
 std::filesystem::path userFolderFor(const char* xdgConfigHome, const char* home)
