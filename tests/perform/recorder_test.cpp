@@ -148,6 +148,9 @@ TEST_F(Recorder, ReplaysAtTheRecordedSpeed)
     initialised(false);
     record({{0, 7, 10}, {250, 7, 20}, {1000, 7, 30}});
 
+    // Times are measured from before the replay starts: the first message
+    // may be sent late on a loaded machine without moving the others.
+    const std::int64_t before = platform::nowMicros();
     performer->Replay();
     EXPECT_TRUE(performer->IsReplaying());
     EXPECT_EQ(gateway->Player().Tempo(), 480000);
@@ -155,9 +158,8 @@ TEST_F(Recorder, ReplaysAtTheRecordedSpeed)
     const std::vector<platform::CapturedMessage> got = log->messages();
 
     EXPECT_EQ(sent(), (std::vector<Bytes>{{0xB0, 11, 10}, {0xB0, 11, 20}, {0xB0, 11, 30}}));
-    EXPECT_GE(got[1].micros - got[0].micros, 249000);
-    EXPECT_GE(got[2].micros - got[0].micros, 1249000);
-    EXPECT_GE(got[2].micros - got[1].micros, 999000);
+    EXPECT_GE(got[1].micros - before, 249000);
+    EXPECT_GE(got[2].micros - before, 1249000);
 }
 
 TEST_F(Recorder, ReplaysNoteEntriesOnTheCurrentNoteWithTheRecordedVelocity)

@@ -114,8 +114,12 @@ TEST_F(Timers, FireOnceWithTheirUserValue)
 
 TEST_F(Timers, FireInDeadlineOrderWhateverTheOrderOfSetting)
 {
-    const std::uint32_t ids[] = {timeSetEvent(60, 10, noteFired, 60), timeSetEvent(20, 10, noteFired, 20),
-                                 timeSetEvent(40, 10, noteFired, 40), timeSetEvent(20, 10, noteFired, 21)};
+    // Instants from one reading of the clock: relative delays set one after
+    // another would drift apart when the machine stalls between the calls.
+    const auto now = std::chrono::steady_clock::now();
+    const auto in = [now](int ms) { return now + std::chrono::milliseconds(ms); };
+    const std::uint32_t ids[] = {timeSetEventAt(in(60), noteFired, 60), timeSetEventAt(in(20), noteFired, 20),
+                                 timeSetEventAt(in(40), noteFired, 40), timeSetEventAt(in(20), noteFired, 21)};
     for (std::uint32_t id : ids)
         EXPECT_NE(id, 0u);
     EXPECT_NE(ids[1], ids[3]);

@@ -88,7 +88,9 @@ TEST_F(CaptureDevices, PlaySendsTheResetTheSongAndTheSoundOffToTheChosenDevice) 
     EXPECT_EQ(messages[33].bytes, (Bytes{0xC0, 0x49}));
     EXPECT_EQ(messages[34].bytes, (Bytes{0x90, 0x45, 0x64}));
     EXPECT_EQ(messages[35].bytes, (Bytes{0x90, 0x45, 0x00})) << "the note ends with a velocity-0 note-on";
-    EXPECT_GE(messages[35].micros - messages[34].micros, 99000) << "the note-off is not sent before its time";
+    // Measured from the sound-off before the song starts: the first group may
+    // be sent late on a loaded machine without moving the rest.
+    EXPECT_GE(messages[35].micros - messages[32].micros, 99000) << "the note-off is not sent before its time";
     EXPECT_TRUE(endsWithSoundOff(messages));
     EXPECT_EQ(log->closes(), 1);
 
