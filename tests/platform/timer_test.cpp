@@ -140,11 +140,12 @@ TEST_F(Timers, FireAtAnInstantOfTheSteadyClockAndAtOnceWhenItHasPassed)
 
 TEST_F(Timers, NeverFireOnceKilled)
 {
-    const std::uint32_t killed = timeSetEvent(30, 10, noteFired, 1);
+    // Far enough ahead that a stall of the test thread cannot let it fire before the kill.
+    const std::uint32_t killed = timeSetEvent(300, 10, noteFired, 1);
     ASSERT_NE(killed, 0u);
     EXPECT_EQ(timeKillEvent(killed), MmOk);
     EXPECT_EQ(timeKillEvent(killed), TimerNoCanDo);
-    drain(60);
+    drain(400);
     EXPECT_EQ(record.seen(), (std::vector<std::uintptr_t>{999}));
 }
 
@@ -167,10 +168,12 @@ TEST_F(Timers, MayBeKilledFromInsideACallback)
 {
     killResults = -1;
     selfKillResult = -1;
-    ASSERT_NE(timeSetEvent(10, 10, killOther, 1), 0u);
-    victim = timeSetEvent(40, 10, noteFired, 2);
+    // The victim is set first and lies far behind the killer, so that a
+    // stall of the test thread cannot change which fires first.
+    victim = timeSetEvent(300, 10, noteFired, 2);
     ASSERT_NE(victim.load(), 0u);
-    drain(80);
+    ASSERT_NE(timeSetEvent(10, 10, killOther, 1), 0u);
+    drain(400);
     EXPECT_EQ(record.seen(), (std::vector<std::uintptr_t>{1, 999}));
     EXPECT_EQ(killResults.load(), int(MmOk));
     EXPECT_EQ(selfKillResult.load(), int(MmOk));
