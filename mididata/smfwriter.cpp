@@ -189,9 +189,9 @@ void midiSong::writeHeader(ByteStream& stream) const {
 void midiSong::save(ByteStream& stream) {
     try {
         std::vector<sysexEvent*> resets;
-        if (resetFlags & 1) resets.push_back(gmSystemOn);
-        if (resetFlags & 2) resets.push_back(gsReset);
-        else if (resetFlags & 4) resets.push_back(xgSystemOn);
+        if (resetFlags & kResetGmSystemOn) resets.push_back(gmSystemOn);
+        if (resetFlags & kResetGsReset) resets.push_back(gsReset);
+        else if (resetFlags & kResetXgSystemOn) resets.push_back(xgSystemOn);
         // A track in duration form is written sorted, as expanding its durations
         // would leave it; a track holding its own note-offs is written as it stands.
         for (midiTrack* t : tracks)

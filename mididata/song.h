@@ -25,6 +25,11 @@ struct Meter {
     int64_t beatsPerBar;
 };
 
+// The bits of midiSong::resetFlags: which reset messages a song holds.
+constexpr uint32_t kResetGmSystemOn = 1;
+constexpr uint32_t kResetGsReset = 2;
+constexpr uint32_t kResetXgSystemOn = 4;
+
 class midiSong;
 
 // Musical positions of times that mostly come in order: it keeps the meter and
@@ -75,7 +80,7 @@ public:
     int32_t tempo = 500000;
     std::vector<sysexEvent*> sysexEvents;  // read, other than the reset messages; not counted
     std::vector<keyEvent*> keySignatures;
-    uint32_t resetFlags = 0;  // bit 0 GM System On, bit 1 GS Reset, bit 2 XG System On
+    uint32_t resetFlags = 0;  // kResetGmSystemOn | kResetGsReset | kResetXgSystemOn
     BarStarts barStarts;
     std::string fileName;
 

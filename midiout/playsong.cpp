@@ -3,6 +3,20 @@
 #include "mididata/song.h"
 #include "midiout/midigateway.h"
 
+std::vector<sysexEvent*> songResetMessages(const midiSong& song)
+{
+    const uint32_t flags = song.resetFlags;
+    const uint32_t any = kResetGmSystemOn | kResetGsReset | kResetXgSystemOn;
+    std::vector<sysexEvent*> resets;
+    if ((flags & kResetGmSystemOn) || (flags & any) == 0)
+        resets.push_back(song.gmSystemOn);
+    if (flags & kResetGsReset)
+        resets.push_back(song.gsReset);
+    else if (flags & kResetXgSystemOn)
+        resets.push_back(song.xgSystemOn);
+    return resets;
+}
+
 size_t buildPlayTrack(midiSong& song, midiTrack& playTrack, const std::function<void()>& onSkip)
 {
     playTrack.song = &song;

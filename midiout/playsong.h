@@ -5,10 +5,17 @@
 // song to song; it holds the song's own events (one more reference each).
 #include <cstddef>
 #include <functional>
+#include <vector>
 
 class MidiGateway;
 class midiSong;
 class midiTrack;
+class sysexEvent;
+
+// The reset messages that reading a song sends to the tone module, in order:
+// GM System On when the song holds it or holds no reset at all, then GS
+// Reset, or else XG System On, when the song holds one of them.
+std::vector<sysexEvent*> songResetMessages(const midiSong& song);
 
 // Empties playTrack and fills it with every event of every track of song,
 // tracks in song order, except the system-exclusive messages equal to the

@@ -19,7 +19,6 @@ namespace {
 constexpr uint16_t kRecordedDivision = 480;
 constexpr uint32_t kRecordedTempo = 480000;
 constexpr uint8_t kSetTempo = 0x51;
-constexpr uint32_t kGmSystemOn = 1;  // bit of midiSong::resetFlags
 
 // Adds the events of the recording to one track, each after those of its own tick.
 class TrackFiller {
@@ -112,7 +111,7 @@ void TVidize::BuildSong(midiSong& song)
     owned.release();
     song.conductor = track;
     // The written file then starts with General MIDI System On.
-    song.resetFlags = kGmSystemOn;
+    song.resetFlags = kResetGmSystemOn;
 
     TrackFiller add(*track, Channel);
     add.insert(std::make_unique<TempoEvent>(0, kSetTempo, kRecordedTempo));

@@ -46,10 +46,7 @@ private:
 // The reset that reading the file would send: GM System On when the file asks
 // for it or for nothing, then GS Reset, or else XG System On, when it asks for one.
 void sendSongReset(MidiGateway& gateway, const midiSong& song) {
-    const std::uint32_t flags = song.resetFlags;
-    if ((flags & 1u) || (flags & 7u) == 0) gateway.SendSysEx(*song.gmSystemOn);
-    if (flags & 2u) gateway.SendSysEx(*song.gsReset);
-    else if (flags & 4u) gateway.SendSysEx(*song.xgSystemOn);
+    for (const sysexEvent* reset : songResetMessages(song)) gateway.SendSysEx(*reset);
     platform::Sleep(kResetWaitMs);
 }
 
