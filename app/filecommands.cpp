@@ -50,6 +50,16 @@ int freeChannel(const midiSong& song)
     return -1;
 }
 
+// The track the player plays the file's resets and the file from, made on
+// first use and kept from song to song.
+midiTrack& playTrackFor(std::unique_ptr<midiTrack>& track, midiSong& song)
+{
+    if (!track)
+        track = std::make_unique<midiTrack>(&song, 0, std::string());
+    track->song = &song;
+    return *track;
+}
+
 }  // namespace
 
 void TForm1::OpenMIDIExecute()
@@ -91,26 +101,15 @@ void TForm1::SendSongReset()
 {
     if (!FileSong)
         return;
-    if (!SongTrack)
-        SongTrack = std::make_unique<midiTrack>(FileSong.get(), 0, std::string());
-    SongTrack->song = FileSong.get();
-    SongTrack->Clear();
+    midiTrack& track = playTrackFor(SongTrack, *FileSong);
+    track.Clear();
     MidiGateway* gateway = outputGateway();
-    const auto send = [&](sysexEvent* message) {
-        SongTrack->addEvent(message);
+    // The track is not emptied in between, so a second reset plays the first again before it.
+    for (sysexEvent* reset : songResetMessages(*FileSong)) {
+        track.addEvent(reset);
         if (gateway != nullptr)
-            gateway->PlayTrack(SongTrack.get());
-    };
-
-    const std::uint32_t flags = FileSong->resetFlags;
-    // A file that asks for no reset gets General MIDI System On. The track is
-    // not emptied in between, so a second play sends GM System On again first.
-    if ((flags & 1) || (flags & 7) == 0)
-        send(FileSong->gmSystemOn);
-    if (flags & 2)
-        send(FileSong->gsReset);
-    else if (flags & 4)
-        send(FileSong->xgSystemOn);
+            gateway->PlayTrack(&track);
+    }
 
     // The tone module needs time to reset before the next message.
     platform::Sleep(kResetWait);
@@ -124,9 +123,8 @@ void TForm1::PlayMIDIExecute()
     MidiGateway* gateway = outputGateway();
     if (!FileSong || gateway == nullptr)
         return;
-    if (!SongTrack)
-        SongTrack = std::make_unique<midiTrack>(FileSong.get(), 0, std::string());
-    playSong(*gateway, *FileSong, *SongTrack, [this] { StatusBar1->showMessage(QStringLiteral("Skip sysEx")); });
+    playSong(*gateway, *FileSong, playTrackFor(SongTrack, *FileSong),
+             [this] { StatusBar1->showMessage(QStringLiteral("Skip sysEx")); });
 }
 
 // A save that fails reports why through the message sink (see SaveRecording).

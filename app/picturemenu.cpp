@@ -78,7 +78,12 @@ void TForm1::dummy1Click(QAction* entry)
     // carries no file and names one in AppFolder.
     const QString file = entry->data().toString();
     ImageFile = file.isEmpty() ? AppFolder + fileNameOfCaption(entry->text()) : file;
-    LoadPicture(Image1->Picture, ImageFile);
+    LoadSurfacePicture(ImageFile);
+}
+
+void TForm1::LoadSurfacePicture(const QString& file)
+{
+    LoadPicture(Image1->Picture, file);
     Image1->update();
     ColorEdges();
 }

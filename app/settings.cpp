@@ -8,7 +8,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <QImage>
 #include <QLineEdit>
 #include <QMenu>
 #include <QScreen>
@@ -24,7 +23,6 @@
 #include <vector>
 
 #include "app/handlerguard.h"
-#include "app/picturefile.h"
 #include "app/settingslines.h"
 #include "app/strtoint.h"
 #include "app/tform1.h"
@@ -179,12 +177,7 @@ Setting picture()
                 form.ImageFile = line;
                 if (line.isEmpty() || !QFileInfo(line).isFile())
                     return;
-                runGuarded([&] {
-                    QImage loaded = form.Image1->Picture;
-                    LoadPicture(loaded, line);
-                    form.Image1->setPicture(loaded);
-                    form.ColorEdges();
-                });
+                runGuarded([&] { form.LoadSurfacePicture(line); });
             }};
 }
 

@@ -212,6 +212,10 @@ public:
     void InstallCursor1(const QString& resourceName);
     void PopupMenu1Popup();
     void dummy1Click(QAction* entry);
+    // Shows the picture file on the surface and colours the strips after its
+    // corners; raises the loader's error and keeps the old picture when it
+    // cannot be loaded.
+    void LoadSurfacePicture(const QString& file);
     void ColorEdges();
     void N11Click();
     void N21Click();
