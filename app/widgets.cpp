@@ -49,9 +49,12 @@ void PictureBox::paintEvent(QPaintEvent*)
         return;
     }
     // White is the see-through colour: the bitmap is drawn through a mask of its non-white pixels.
-    QPixmap layer = QPixmap::fromImage(Picture);
-    layer.setMask(QBitmap::fromImage(Picture.createMaskFromColor(qRgb(255, 255, 255), Qt::MaskInColor)));
-    painter.drawPixmap(target, layer);
+    if (maskedKey_ != Picture.cacheKey()) {
+        maskedLayer_ = QPixmap::fromImage(Picture);
+        maskedLayer_.setMask(QBitmap::fromImage(Picture.createMaskFromColor(qRgb(255, 255, 255), Qt::MaskInColor)));
+        maskedKey_ = Picture.cacheKey();
+    }
+    painter.drawPixmap(target, maskedLayer_);
 }
 
 void PictureBox::mouseMoveEvent(QMouseEvent* event)
@@ -125,17 +128,20 @@ void UpDownButtons::setPosition(int position)
     Position = std::clamp(position, Min, std::max(Min, Max));
 }
 
-// A click at either end leaves the position where it is and still counts as a click.
 void UpDownButtons::stepUp()
 {
-    setPosition(Position + 1);
-    if (OnClick)
-        runGuarded(OnClick);
+    step(+1);
 }
 
 void UpDownButtons::stepDown()
 {
-    setPosition(Position - 1);
+    step(-1);
+}
+
+// A click at either end leaves the position where it is and still counts as a click.
+void UpDownButtons::step(int by)
+{
+    setPosition(Position + by);
     if (OnClick)
         runGuarded(OnClick);
 }

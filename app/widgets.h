@@ -7,6 +7,7 @@
 // change at run time, in the control's own coordinates.
 #include <QFrame>
 #include <QImage>
+#include <QPixmap>
 #include <QWidget>
 
 #include <functional>
@@ -35,6 +36,12 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+
+private:
+    // The see-through layer of Picture, made again only when Picture changes
+    // (its cache key follows every change, even one painted straight into it).
+    QPixmap maskedLayer_;
+    qint64 maskedKey_ = 0;
 };
 
 // A rectangle with a silver frame, filled with `Brush`.
@@ -84,6 +91,8 @@ public:
     QToolButton* downButton() const { return down_; }
 
 private:
+    void step(int by);
+
     QToolButton* up_;
     QToolButton* down_;
 };
