@@ -37,9 +37,13 @@ protected:
         setSequencerDevice("/nonexistent/snd/seq");
         folder = fs::temp_directory_path() / ("orv-synth-" + std::to_string(getpid()));
         fs::create_directories(folder);
+        // FluidSynth's file driver, the stand-in for a sound card, writes into the current folder.
+        previousFolder = fs::current_path();
+        fs::current_path(folder);
     }
     void TearDown() override
     {
+        fs::current_path(previousFolder);
         setSynthAudioDrivers({"pulseaudio", "alsa", "jack"});
         setSoundFont({});
         setSequencerDevice("/dev/snd/seq");
@@ -47,6 +51,7 @@ protected:
     }
 
     fs::path folder;
+    fs::path previousFolder;
 };
 
 // The frames of a 16-bit stereo WAV file, as the larger of |left| and |right|.
@@ -97,9 +102,6 @@ TEST_F(BuiltInSynth, PlaysThroughTheFirstAudioDriverThatOpens)
     if (font.empty())
         GTEST_SKIP() << "no General MIDI SoundFont installed";
     setSoundFont(font);
-    // FluidSynth's file driver stands in for a sound card; it writes into the current folder.
-    const fs::path previous = fs::current_path();
-    fs::current_path(folder);
     setSynthAudioDrivers({"no-such-driver", "file"});
 
     MidiOutHandle handle = MidiOutHandle::Null;
@@ -111,19 +113,15 @@ TEST_F(BuiltInSynth, PlaysThroughTheFirstAudioDriverThatOpens)
     EXPECT_EQ(midiOutShortMsg(handle, packShortMessage(0x90, 69, 0)), MmOk);
     EXPECT_EQ(midiOutClose(handle), MmOk);
     EXPECT_EQ(midiOutShortMsg(handle, packShortMessage(0x90, 69, 100)), MidiInvalidHandle);
-    fs::current_path(previous);
 }
 
 TEST_F(BuiltInSynth, ReportsAChosenSoundFontThatDoesNotLoad)
 {
-    const fs::path previous = fs::current_path();
-    fs::current_path(folder);
     setSynthAudioDrivers({"file"});
     setSoundFont(folder / "missing.sf2");
     MidiOutHandle handle = MidiOutHandle::Null;
     EXPECT_EQ(midiOutOpen(handle, 0), MidiSoundFontUnreadable);
     EXPECT_EQ(handle, MidiOutHandle::Null);
-    fs::current_path(previous);
 }
 
 TEST_F(BuiltInSynth, FileDriverWritesWhatTheSynthPlaysAtTheWallClocksPace)
@@ -132,8 +130,6 @@ TEST_F(BuiltInSynth, FileDriverWritesWhatTheSynthPlaysAtTheWallClocksPace)
     if (font.empty())
         GTEST_SKIP() << "no General MIDI SoundFont installed";
     setSoundFont(font);
-    const fs::path previous = fs::current_path();
-    fs::current_path(folder);
     setSynthAudioDrivers({"file"});
 
     const auto started = std::chrono::steady_clock::now();
@@ -144,7 +140,6 @@ TEST_F(BuiltInSynth, FileDriverWritesWhatTheSynthPlaysAtTheWallClocksPace)
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     EXPECT_EQ(midiOutClose(handle), MmOk);
     const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-    fs::current_path(previous);
 
     const std::vector<int> levels = wavLevels(folder / "fluidsynth.wav");
     const double seconds = double(levels.size()) / 48000;
