@@ -17,6 +17,8 @@ struct PracticeChoices {
     int loopFrom = 0;
     int loopTo = 0;
     int tempoPercent = 100;
+    // How long a loop goes on repeating, in song time (at most 100 passes).
+    int loopMinutes = 30;
 
     bool loops() const { return loopFrom >= 1 && loopTo >= loopFrom; }
     bool reshapes() const { return countIn || loops(); }

@@ -14,7 +14,6 @@
 
 namespace {
 
-constexpr int64_t kLoopMicros = 30LL * 60 * 1000000;
 constexpr int64_t kMaxPasses = 100;
 
 // The song's tempo at a tick; song.tempo keeps what it held.
@@ -186,7 +185,8 @@ PracticeLayout practiceLayout(const midiSong& song, const PracticeChoices& choic
         const int64_t micros = std::max<int64_t>(map.microsecondsAt(layout.regionEnd) - map.microsecondsAt(layout.regionStart), 1);
         const int64_t length = layout.regionEnd - layout.regionStart;
         const int64_t fit = (INT32_MAX / 2 - layout.countInTicks) / length;
-        layout.passes = std::clamp<int64_t>(std::min(kLoopMicros / micros, fit), 1, kMaxPasses);
+        const int64_t loopMicros = int64_t(std::max(choices.loopMinutes, 1)) * 60 * 1000000;
+        layout.passes = std::clamp<int64_t>(std::min(loopMicros / micros, fit), 1, kMaxPasses);
     }
     return layout;
 }

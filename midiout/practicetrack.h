@@ -42,7 +42,7 @@ struct PracticeLayout {
 
 // The layout the choices give for the song. A loop starting after the song's
 // last bar is no loop; one ending after it ends with the last bar. A loop is
-// repeated for about half an hour of song time (at most 100 passes).
+// repeated for the choices' loopMinutes of song time (at most 100 passes).
 PracticeLayout practiceLayout(const midiSong& song, const PracticeChoices& choices);
 
 // Builds playTrack as buildPlayTrack does and reshapes it by the choices.
