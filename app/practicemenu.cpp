@@ -96,6 +96,16 @@ void PracticeMenu::createMenu()
         SaveTake->setEnabled(hasTake());
         Report->setEnabled(hasTake());
     });
+
+    // Names by which tests and accessibility tools find the entries.
+    YourPart->setObjectName(QStringLiteral("YourPart1"));
+    CountIn->setObjectName(QStringLiteral("CountIn1"));
+    LoopFrom->setObjectName(QStringLiteral("LoopFrom1"));
+    LoopTo->setObjectName(QStringLiteral("LoopTo1"));
+    NoLoop->setObjectName(QStringLiteral("NoLoop1"));
+    Tempo->setObjectName(QStringLiteral("Tempo1"));
+    SaveTake->setObjectName(QStringLiteral("SavePracticeTake1"));
+    Report->setObjectName(QStringLiteral("IntonationReport1"));
 }
 
 void PracticeMenu::fillParts()
@@ -208,8 +218,10 @@ bool PracticeMenu::hasTake() const { return takeRecorded_ && form_.FileSong && P
 
 bool PracticeMenu::buildTake(midiTrack& take) const
 {
-    if (!hasTake())
+    if (!hasTake()) {
+        reportMessage("No practice take yet: press Rec.Start while Play MIDI plays the song.");
         return false;
+    }
     midiSong recorded;
     Performer().BuildSong(recorded);
     if (recorded.tracks.empty())

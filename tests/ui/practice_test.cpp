@@ -146,6 +146,14 @@ TEST_F(PracticeWindow, CountInLoopAndTempoAreKeptInTheSettingsFileKeyByKey)
 TEST_F(PracticeWindow, APracticeTakeIsSavedWithTheSongsTracksAndReadByTheReport)
 {
     readSong(band(480 * 8));  // four seconds
+    // A recording made while no song plays is no practice take.
+    form->ArecStart->trigger();
+    form->ArecEnd->trigger();
+    form->Practice->SaveTake->trigger();
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(messages[0].startsWith(QStringLiteral("No practice take yet")));
+    messages.clear();
+
     form->Practice->choosePart(1);
     form->PlayMIDI->trigger();
     ASSERT_TRUE(Performer().IsReplaying());
