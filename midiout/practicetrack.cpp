@@ -1,6 +1,7 @@
 #include "midiout/practicetrack.h"
 
 #include <algorithm>
+#include <climits>
 #include <map>
 #include <unordered_set>
 #include <vector>
@@ -118,7 +119,7 @@ void reshape(midiSong& song, midiTrack& playTrack, const PracticeLayout& layout)
             playTrack.addEvent(tempo);
         }
         for (const anyEvent* e : events) {
-            if (e->time < layout.regionStart || e->time >= layout.regionEnd) continue;
+            if (e->time < layout.regionStart || e->time >= layout.regionEnd || e->time + shift > INT32_MAX) continue;
             anyEvent* copy = copyEventAt(*e, int32_t(e->time + shift));
             if (e->kind() == kKindNoteOn && layout.loops()) {
                 // A note still sounding at the loop's end ends there.
