@@ -9,12 +9,14 @@
 #include <memory>
 #include <string>
 
+#include "app/practicemenu.h"
 #include "app/tform1.h"
 #include "mididata/messagesink.h"
 #include "mididata/song.h"
 #include "mididata/track.h"
 #include "midiout/midigateway.h"
 #include "midiout/playsong.h"
+#include "midiout/practicetrack.h"
 #include "midispec/midispec.h"
 #include "perform/vidize.h"
 #include "platform/clock.h"
@@ -77,6 +79,8 @@ void TForm1::OpenMIDIExecute()
             SongTrack->song = song.get();
         }
         FileSong = std::move(song);
+        if (Practice)
+            Practice->songRead();
 
         SendSongReset();
         const int channel = freeChannel(*FileSong);
@@ -123,8 +127,12 @@ void TForm1::PlayMIDIExecute()
     MidiGateway* gateway = outputGateway();
     if (!FileSong || gateway == nullptr)
         return;
-    playSong(*gateway, *FileSong, playTrackFor(SongTrack, *FileSong),
-             [this] { StatusBar1->showMessage(QStringLiteral("Skip sysEx")); });
+    midiTrack& track = playTrackFor(SongTrack, *FileSong);
+    // With no practice choice made this plays the song as it is.
+    playPractice(*gateway, *FileSong, track, Practice ? Practice->choices() : PracticeChoices{},
+                 [this] { StatusBar1->showMessage(QStringLiteral("Skip sysEx")); });
+    if (Practice)
+        Practice->runStarted(track);
 }
 
 // A save that fails reports why through the message sink (see SaveRecording).

@@ -1,5 +1,6 @@
 // The main window's controls, menus and actions as designed, and which
 // handler each of them calls.
+#include "app/practicemenu.h"
 #include "app/tform1.h"
 
 #include <QAbstractEventDispatcher>
@@ -175,6 +176,8 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent)
     createActions();
     createMenus();
     connectHandlers();
+    // Beyond the designed window: the Practice menu at the end of the context menu.
+    Practice = new PracticeMenu(*this);
 
     OpenDialog1 = [this] { return askForMidiFileToOpen(this); };
     SaveDialog1 = [this] { return askForMidiFileToSave(this); };

@@ -27,6 +27,7 @@
 class midiSong;
 class midiTrack;
 class PictureBox;
+class PracticeMenu;
 class ShapeStrip;
 class TrackingPanel;
 class UpDownButtons;
@@ -234,6 +235,10 @@ public:
 
     // --- Debug window ---
     void Button1Click();
+
+    // --- Practice with a song (app/practicemenu.cpp): your part, count-in,
+    // loop, tempo, practice takes and the intonation report ---
+    PracticeMenu* Practice = nullptr;
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -8,7 +8,11 @@
 // watch for stalls of the whole machine; the late groups that coincide with
 // one are counted apart, and the figures are repeated without them.
 //
-//   player_bench [--minutes M]   (default 1; the full test is --minutes 10)
+// With --practice the song is played as a practice run: a count-in bar, bars
+// 3 to 6 looped for M minutes of song time, at 70 % of the tempo; the exact
+// times are then those of the practice play track's own (scaled) tempo events.
+//
+//   player_bench [--minutes M] [--practice]   (default 1; the full test is --minutes 10)
 #include <sys/resource.h>
 
 #include <algorithm>
@@ -26,6 +30,8 @@
 #include "midiout/eventmessage.h"
 #include "midiout/midigateway.h"
 #include "midiout/playsong.h"
+#include "midiout/practicetrack.h"
+#include "midiout/songclock.h"
 #include "midiout/sequenceplayer.h"
 #include "platform/capture.h"
 #include "wakeprobe.h"
@@ -117,10 +123,12 @@ void printSpread(const char* what, const std::vector<double>& absErrors, const c
 
 int main(int argc, char** argv) {
     double minutes = 1;
+    bool practice = false;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--minutes") == 0 && i + 1 < argc) minutes = std::atof(argv[++i]);
+        else if (std::strcmp(argv[i], "--practice") == 0) practice = true;
         else {
-            std::fprintf(stderr, "usage: player_bench [--minutes M]\n");
+            std::fprintf(stderr, "usage: player_bench [--minutes M] [--practice]\n");
             return 2;
         }
     }
@@ -130,7 +138,16 @@ int main(int argc, char** argv) {
     const std::vector<uint8_t> image = generateSong(minutes);
     song.loadFromMemory(image.data(), image.size());
     midiTrack track(&song, 0, "");
-    buildPlayTrack(song, track);
+    PracticeChoices choices;
+    if (practice) {
+        choices.countIn = true;
+        choices.loopFrom = 3;
+        choices.loopTo = 6;
+        choices.tempoPercent = 70;
+        choices.loopMinutes = std::max(1, int(std::lround(minutes)));
+    }
+    buildPracticeTrack(song, track, choices);
+    const int32_t startTempo = practiceStartTempo(song, choices);
 
     platform::CaptureLog& log = platform::installCaptureBackend(1);
     MidiGateway gateway;
@@ -145,7 +162,7 @@ int main(int argc, char** argv) {
     rusage before{};
     getrusage(RUSAGE_SELF, &before);
     WakeProbe probe;
-    gateway.SetTempo(song.tempoAt(0));
+    gateway.SetTempo(startTempo);
     gateway.PlayTrack(&track);
     while (gateway.IsPlaying()) std::this_thread::sleep_for(std::chrono::milliseconds(100));
     probe.stop();
@@ -157,12 +174,15 @@ int main(int argc, char** argv) {
     // The messages in the order the player sends them: every event of the
     // expanded track that becomes a message.
     const TempoMap map(song);
+    const std::vector<int64_t> practiceMicros = practice ? playerEventMicros(track, startTempo) : std::vector<int64_t>{};
     std::vector<int64_t> exact;
     std::vector<bool> firstOfGroup;
     int32_t lastTime = -1;
-    for (const anyEvent* e : track.items()) {
+    for (size_t i = 0; i < track.size(); ++i) {
+        const anyEvent* e = track.at(i);
         if (!e || !(shortMessageOf(*e) || e->status == 0xF0 || e->status == 0xF7)) continue;
-        exact.push_back(map.microsecondsAt(e->time) - map.microsecondsAt(track.at(0)->time));
+        exact.push_back(practice ? practiceMicros[i]
+                                 : map.microsecondsAt(e->time) - map.microsecondsAt(track.at(0)->time));
         firstOfGroup.push_back(e->time != lastTime);
         lastTime = e->time;
     }

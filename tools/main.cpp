@@ -10,6 +10,7 @@
 #include "mididata/messagesink.h"
 #include "tools/copycommand.h"
 #include "tools/devicescommand.h"
+#include "tools/intonationcommand.h"
 #include "tools/playcommand.h"
 #include "tools/rendercommand.h"
 #include "tools/songinfo.h"
@@ -46,6 +47,14 @@ const char* const kHelp =
     "                  and 2 s after the last event. SF is a .sf2 or .sf3 file;\n"
     "                  without it, the first one in the program's folder, else\n"
     "                  the system's General MIDI SoundFont.\n"
+    "  intonation REFERENCE TAKE --track N\n"
+    "                  How in tune TAKE played track N of REFERENCE (numbered as\n"
+    "                  text and json number them), as CSV, one line per note:\n"
+    "                  start_s,end_s,note,name,cents_mean,cents_max,coverage.\n"
+    "                  TAKE is a saved practice take, or any file whose first\n"
+    "                  track holding notes is the take, counted from the song's\n"
+    "                  start. Cents are signed and weighted by time; coverage is\n"
+    "                  the share of the note during which the take sounded.\n"
     "  --help          This text.\n"
     "\n"
     "Exit status: 0 on success, 1 when a file cannot be read or written or a\n"
@@ -96,6 +105,11 @@ int main(int argc, char** argv) {
         RenderOptions options;
         if (!parseRenderArguments(rest, in, out, options, problem)) return usage(problem.c_str());
         return runRenderCommand(in, out, options, std::cout, std::cerr);
+    }
+    if (command == "intonation") {
+        IntonationOptions options;
+        if (!parseIntonationArguments(rest, options, problem)) return usage(problem.c_str());
+        return runIntonationCommand(options, std::cout, std::cerr);
     }
     return usage(("unknown command '" + command + "'").c_str());
 }

@@ -3,12 +3,15 @@
 #include <QAction>
 #include <QString>
 
+#include "app/practicemenu.h"
 #include "app/tform1.h"
 #include "perform/vidize.h"
 
 void TForm1::ArecStartExecute()
 {
     Performer().StartRecording();
+    if (Practice)
+        Practice->recordingStarted();
     ShowMarquee(QStringLiteral("Recording"));
 }
 

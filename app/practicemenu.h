@@ -1,0 +1,85 @@
+#pragma once
+// The window's "Practice" menu and the state of a practice run: your part,
+// count-in, loop and tempo (the last three kept in orvelline.ini, section
+// [Practice]), the run "Play MIDI" started with them, the take recorded during
+// it, "Save practice take..." and the intonation report. The musical work is
+// done by the engine (practicetrack.h, practiceclock.h, practicetake.h,
+// intonation.h); this class maps clicks and the window's state onto it.
+#include <QObject>
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+#include "midiout/practicechoices.h"
+#include "midiout/practiceclock.h"
+
+class GuideNotes;
+class QAction;
+class QActionGroup;
+class QMenu;
+class TForm1;
+class midiSong;
+class midiTrack;
+class IntonationWindow;
+
+class PracticeMenu : public QObject {
+    Q_OBJECT
+
+public:
+    // Asks for a bar number (1 and up); 0 when cancelled. Tests answer for the user.
+    using BarQuestion = std::function<int(const QString& title, int current)>;
+
+    // Adds the menu at the end of the window's context menu and reads the settings.
+    explicit PracticeMenu(TForm1& form);
+    ~PracticeMenu() override;
+
+    QMenu* Menu = nullptr;          // "Practice"
+    QMenu* YourPart = nullptr;      // "Your part": "None" and the tracks holding notes
+    QAction* CountIn = nullptr;     // "Count-in", checkable
+    QAction* LoopFrom = nullptr;    // "Loop from bar..."
+    QAction* LoopTo = nullptr;      // "Loop to bar..."
+    QAction* NoLoop = nullptr;      // "No loop"
+    QMenu* Tempo = nullptr;         // "Tempo": 50 % to 150 % in steps of 10
+    QAction* SaveTake = nullptr;    // "Save practice take..."
+    QAction* Report = nullptr;      // "Intonation report..."
+    BarQuestion AskBar;
+
+    const PracticeChoices& choices() const { return choices_; }
+    void choosePart(int number);
+    void setCountIn(bool on);
+    void setLoop(int from, int to);
+    void setTempo(int percent);
+
+    // The window's hooks: a song was read; Play MIDI started playTrack with the
+    // choices; Rec.Start was pressed.
+    void songRead();
+    void runStarted(const midiTrack& playTrack);
+    void recordingStarted();
+
+    // Whether a take was recorded during a run and can be saved or reported.
+    bool hasTake() const;
+    void saveTakeExecute();
+    void reportExecute();
+
+private:
+    TForm1& form_;
+    PracticeChoices choices_;
+    QActionGroup* partGroup_ = nullptr;
+    QActionGroup* tempoGroup_ = nullptr;
+    PracticeClock clock_;
+    bool runActive_ = false;    // the last Play MIDI started a practice run
+    bool takeRecorded_ = false; // Rec.Start came during that run
+    int64_t recordingStartMicros_ = 0;  // after the run's start
+    GuideNotes* guide_ = nullptr;
+    std::unique_ptr<IntonationWindow> report_;
+
+    void createMenu();
+    void fillParts();
+    void updateLoopTexts();
+    void loadSettings();
+    void saveSettings() const;
+    // The recording as a take on the song's clock, in take (emptied first); false without a take.
+    bool buildTake(midiTrack& take) const;
+};

@@ -1,0 +1,42 @@
+#include "midiout/practiceclock.h"
+
+#include <algorithm>
+
+#include "mididata/track.h"
+#include "midiout/songclock.h"
+
+PracticeClock::PracticeClock(const midiTrack& playTrack, uint16_t division, int32_t startTempo,
+                             const PracticeLayout& layout)
+    : division_(division > 0 ? division : kDefaultDivision), layout_(layout)
+{
+    std::vector<std::pair<int64_t, int64_t>> changes;  // tick, tempo in the order the player meets them
+    for (const anyEvent* e : playTrack.items())
+        if (e && tempoSetBy(*e) > 0) changes.push_back({e->time, tempoSetBy(*e)});
+    std::stable_sort(changes.begin(), changes.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    segments_ = {{0, 0, startTempo > 0 ? startTempo : 500000}};
+    for (const auto& [tick, tempo] : changes) {
+        Segment& last = segments_.back();
+        if (tick == last.tick) {
+            last.tempo = tempo;
+            continue;
+        }
+        segments_.push_back({tick, last.scaled + (tick - last.tick) * last.tempo, tempo});
+    }
+}
+
+int64_t PracticeClock::playTickAt(int64_t micros) const
+{
+    const int64_t scaled = micros * division_;
+    auto it = std::upper_bound(segments_.begin(), segments_.end(), scaled,
+                               [](int64_t m, const Segment& s) { return m < s.scaled; });
+    const Segment& s = it == segments_.begin() ? segments_.front() : *(it - 1);
+    return s.tick + (scaled - s.scaled) / s.tempo;
+}
+
+int64_t PracticeClock::firstPassTickAt(int64_t micros) const
+{
+    const int64_t t = playTickAt(micros) - layout_.countInTicks;
+    if (t < 0) return layout_.regionStart;
+    if (layout_.loops() && t >= layout_.regionEnd - layout_.regionStart) return -1;
+    return layout_.regionStart + t;
+}

@@ -1,0 +1,38 @@
+#pragma once
+// Where a practice run is, in the song's own ticks, some time after it
+// started: real time becomes ticks of the play track through its (scaled)
+// tempo events, and those become song ticks through the run's layout. The
+// practice take and the guide notes on the surface both ask it.
+#include <cstdint>
+#include <vector>
+
+#include "midiout/practicetrack.h"
+
+class midiTrack;
+
+class PracticeClock {
+public:
+    PracticeClock() = default;
+    // playTrack as built for the run (before or after the player expanded it),
+    // the division of its song and the tempo the player started with.
+    PracticeClock(const midiTrack& playTrack, uint16_t division, int32_t startTempo, const PracticeLayout& layout);
+
+    // The play track's tick micros after the run started.
+    int64_t playTickAt(int64_t micros) const;
+    // The song tick sounding then; -1 during the count-in and after the last pass.
+    int64_t songTickAt(int64_t micros) const { return layout_.songTickAt(playTickAt(micros)); }
+    // The song tick of the loop's first pass, or of the song without a loop:
+    // the count-in counts as the song's start, later passes as nothing (-1).
+    int64_t firstPassTickAt(int64_t micros) const;
+    const PracticeLayout& layout() const { return layout_; }
+
+private:
+    struct Segment {
+        int64_t tick;
+        int64_t scaled;  // the sum of ticks x tempo before the segment: division x its start in microseconds
+        int64_t tempo;
+    };
+    std::vector<Segment> segments_{{0, 0, 500000}};
+    int64_t division_ = 480;
+    PracticeLayout layout_;
+};

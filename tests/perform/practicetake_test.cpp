@@ -1,0 +1,121 @@
+#include "perform/practicetake.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include <unistd.h>
+
+#include "mididata/smf_test_support.h"
+#include "midiout/practiceclock.h"
+#include "perform/intonation.h"
+
+using smftest::Bytes;
+
+namespace {
+
+// Two bars of 4/4 at 120 beats a minute; the melody holds C4 for the first bar.
+Bytes song()
+{
+    return smftest::smf(1, {
+        smftest::timed({{0, {0xFF, 0x58, 0x04, 0x04, 0x02, 0x18, 0x08}}, {0, {0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20}}}),
+        smftest::timed({{0, {0x90, 60, 100}}, {1920, {0x80, 60, 0}}, {1920, {0x90, 62, 100}}, {3840, {0x80, 62, 0}}}),
+    });
+}
+
+template <class E>
+E* add(midiTrack& track, int32_t time)
+{
+    auto* e = new E(time, 0);
+    track.insertEvent(e, true);
+    return e;
+}
+
+// A recording as the recorder builds it: bend range 2, a note from 1 s to 3 s
+// bent a quarter tone up at 2 s, and its own tempo event.
+void record(midiTrack& recording)
+{
+    recording.durationForm = false;
+    recording.insertEvent(new TempoEvent(0, 0x51, 480000), true);
+    const int controllers[][2] = {{101, 0}, {100, 0}, {6, 2}};
+    for (const auto& [number, value] : controllers) {
+        auto* c = add<ControlChangeEvent>(recording, 0);
+        c->controller = uint8_t(number);
+        c->value = uint8_t(value);
+    }
+    auto* on = add<NoteOnEvent>(recording, 1000);
+    on->key = 60;
+    on->velocity = 100;
+    add<PitchBendEvent>(recording, 2000)->bend = 8192 + 1024;
+    add<NoteOnEvent>(recording, 3000)->key = 60;
+}
+
+}  // namespace
+
+TEST(PracticeTake, LiesOnTheSongsClockAndIsSavedAsOneMoreTrackTheReportReads)
+{
+    midiSong reference;
+    smftest::loadImage(reference, song());
+    PracticeChoices choices;
+    choices.countIn = true;
+    choices.tempoPercent = 50;  // a quarter note lasts a second; the count-in four
+    midiTrack playTrack(nullptr, 0, "");
+    buildPracticeTrack(reference, playTrack, choices);
+    const PracticeClock clock(playTrack, reference.division, practiceStartTempo(reference, choices),
+                              practiceLayout(reference, choices));
+    midiSong recorded;
+    midiTrack recording(&recorded, 0, "Orvelline");
+    record(recording);
+    midiTrack take(&recorded, 0, "");
+
+    // Rec.Start half a second before the count-in ends.
+    buildPracticeTake(recording, clock, 3500000, take);
+
+    std::vector<std::pair<int32_t, int>> placed;
+    for (const anyEvent* e : take.items()) placed.push_back({e->time, e->kind()});
+    const std::vector<std::pair<int32_t, int>> expected = {
+        {0, kKindTrackName}, {0, kKindControlChange}, {0, kKindControlChange}, {0, kKindControlChange},
+        {240, kKindNoteOn}, {720, kKindPitchBend}, {1200, kKindNoteOff}};
+    EXPECT_EQ(placed, expected);
+
+    const std::string path = (std::filesystem::temp_directory_path() /
+                              ("orv-practicetake-" + std::to_string(getpid()) + ".mid")).string();
+    ASSERT_TRUE(savePracticeTake(reference, take, path));
+    midiSong saved;
+    saved.load(path);
+    std::filesystem::remove(path);
+    EXPECT_EQ(saved.format, 1);
+    ASSERT_EQ(saved.tracks.size(), reference.tracks.size() + 1);
+    EXPECT_EQ(saved.tempoAt(0), 500000);
+    const midiTrack* played = takeTrackOf(saved);
+    ASSERT_NE(played, nullptr);
+    EXPECT_EQ(played->number, 2);
+
+    // C4 lasts 2 s; the take sounds from 0.25 s to 1.25 s, in tune and then 25 cents sharp.
+    const std::vector<IntonationRow> rows = analyseIntonation(reference, *trackNumbered(reference, 1), saved, *played);
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_NEAR(rows[0].coverage, 0.5, 1e-9);
+    EXPECT_NEAR(rows[0].centsMean, 12.5, 0.01);
+    EXPECT_NEAR(rows[0].centsMax, 25.0, 0.01);
+    EXPECT_EQ(rows[1].coverage, 0.0);
+}
+
+TEST(PracticeClock, CountsTheLoopsFirstPassOnlyForTheTake)
+{
+    midiSong reference;
+    smftest::loadImage(reference, song());
+    PracticeChoices choices;
+    choices.loopFrom = 2;
+    choices.loopTo = 2;
+    midiTrack playTrack(nullptr, 0, "");
+    buildPracticeTrack(reference, playTrack, choices);
+    const PracticeClock clock(playTrack, reference.division, practiceStartTempo(reference, choices),
+                              practiceLayout(reference, choices));
+
+    // A bar lasts two seconds at 120 beats a minute.
+    EXPECT_EQ(clock.firstPassTickAt(0), 1920);
+    EXPECT_EQ(clock.firstPassTickAt(1000000), 2880);
+    EXPECT_EQ(clock.firstPassTickAt(2500000), -1);
+    EXPECT_EQ(clock.songTickAt(2500000), 2400);
+}

@@ -1,0 +1,18 @@
+#pragma once
+// "orvelline-midi intonation REFERENCE.mid TAKE.mid --track N": how in tune a
+// take played track N of a song, one CSV line per note of that track.
+#include <iosfwd>
+#include <span>
+#include <string>
+
+struct IntonationOptions {
+    std::string reference;
+    std::string take;
+    int track = -1;
+};
+
+// "REFERENCE TAKE --track N" in any order of the option. False with problem set on a usage error.
+bool parseIntonationArguments(std::span<const std::string> args, IntonationOptions& options, std::string& problem);
+
+// Writes the CSV to out and returns 0; on failure writes the reason to err and returns 1.
+int runIntonationCommand(const IntonationOptions& options, std::ostream& out, std::ostream& err);
