@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "app/outputcheck.h"
 #include "app/tform1.h"
 #include "mididata/messagesink.h"
 #include "mididata/song.h"
@@ -119,6 +120,8 @@ void TForm1::SendSongReset()
 
 void TForm1::PlayMIDIExecute()
 {
+    if (FileSong && !outputReadyToPlay())
+        return;
     StopExecute();
     MidiGateway* gateway = outputGateway();
     if (!FileSong || gateway == nullptr)
