@@ -163,7 +163,10 @@ TEST_F(ControlPanel, ABankIsCheckedWhenCommittedSaidOnceAndPutBack)
     EXPECT_EQ(form->BSL->text(), QStringLiteral("5"));
 
     messages.clear();
-    enterText(form->BSL, QString());
+    form->BSL->setFocus();
+    QTest::keyClick(form->BSL, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(form->BSL, Qt::Key_Backspace);
+    QTest::keyClick(form->BSL, Qt::Key_Return);
     EXPECT_EQ(messages, QStringList{QStringLiteral("'' is not a valid integer value")});
     EXPECT_EQ(form->BSL->text(), QStringLiteral("5"));
     EXPECT_TRUE(captured().empty());
