@@ -101,14 +101,14 @@ Setting windowHeight()
 // The bank is checked before the edit shows it, so a bad line leaves the edit
 // as it was; then the instrument handler runs once, as after a change by the
 // user. A text being typed is written as the bank the tone module holds.
-Setting bankText(QLineEdit* TForm1::*edit, std::uint8_t TVidize::*stored)
+Setting bankEdit(QLineEdit* TForm1::*edit, std::uint8_t TVidize::*stored)
 {
     return {[edit, stored](TForm1& form) {
                 const std::uint8_t held = Performer().*stored;
                 const QString text = (form.*edit)->text();
                 bool ok = false;
                 const int typed = text.trimmed().toInt(&ok, 10);
-                return ok && typed == (held == kBankLeftOut ? -1 : int(held)) ? text : ::bankText(held);
+                return ok && typed == (held == kBankLeftOut ? -1 : int(held)) ? text : bankText(held);
             },
             [edit](TForm1& form, const QString& line) {
                 bankNumber(line);
@@ -220,8 +220,8 @@ const std::vector<Setting>& settings()
         windowLeft(),
         windowWidth(),
         windowHeight(),
-        bankText(&TForm1::BSM, &TVidize::BankMSB),
-        bankText(&TForm1::BSL, &TVidize::BankLSB),
+        bankEdit(&TForm1::BSM, &TVidize::BankMSB),
+        bankEdit(&TForm1::BSL, &TVidize::BankLSB),
         instrument(),
         position(&TForm1::Volume, &TForm1::VolumeChange),
         centreNote(),

@@ -106,3 +106,27 @@ TEST_F(PanelAgreement, WithNoOutputOpenReplayAndPlayMidiSaySoAndStartNothing)
     idle();
     EXPECT_FALSE(form->Stop->isEnabled());
 }
+
+TEST_F(PanelAgreement, ARecordingKeepsTheNotesAsPlayedAcrossAChangeOfTheCentreNote)
+{
+    idle();
+    QTest::mouseClick(form->SpeedButton1, Qt::LeftButton);
+    ASSERT_TRUE(Performer().IsRecording());
+    moveMouse(form->Image4, {150, 150});  // A4
+    // Ends A4; B flat 4 from now on.
+    QTest::mouseClick(form->UpDownNoteNo->upButton(), Qt::LeftButton);
+    moveMouse(form->Image4, {150, 151});
+    moveMouse(form->Panel1, {2, 2});
+    idle();
+    QTest::mouseClick(form->recEndButton, Qt::LeftButton);
+
+    form->UpDownNoteNo->setPosition(60);
+    form->UpDownNoteNoClick();
+    midiSong song;
+    Performer().BuildSong(song);
+    std::vector<Bytes> notes;
+    for (size_t i = 0; i < song.conductor->size(); ++i)
+        if (const auto* on = dynamic_cast<const NoteOnEvent*>(song.conductor->at(i)))
+            notes.push_back({on->key, on->velocity});
+    EXPECT_EQ(notes, (std::vector<Bytes>{{69, 30}, {69, 0}, {70, 30}, {70, 0}}));
+}
