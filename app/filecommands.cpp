@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "app/outputcheck.h"
 #include "app/practicemenu.h"
 #include "app/tform1.h"
 #include "mididata/messagesink.h"
@@ -123,6 +124,8 @@ void TForm1::SendSongReset()
 
 void TForm1::PlayMIDIExecute()
 {
+    if (FileSong && !outputReadyToPlay())
+        return;
     StopExecute();
     MidiGateway* gateway = outputGateway();
     if (!FileSong || gateway == nullptr)

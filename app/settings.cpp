@@ -1,7 +1,10 @@
 // there.cfg: the main window's place and the panel's settings, one value a
 // line, 21 lines with CR LF ends, in the program folder. Each line is read
 // back through the control it came from, and takes effect as a user's change
-// of that control does.
+// of that control does. Each line stands on its own: a line that cannot be
+// used keeps its default and the lines after it still apply; the bad lines
+// are named together in one message. Nothing is written that reading would
+// refuse: an entry still being typed is written as the value in use.
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
@@ -29,6 +32,9 @@
 #include "app/widgets.h"
 #include "mididata/messagesink.h"
 #include "mididata/wholefile.h"
+#include "perform/surfacemapping.h"
+#include "perform/ui/panelentries.h"
+#include "perform/vidize.h"
 
 namespace {
 
@@ -92,17 +98,22 @@ Setting windowHeight()
             }};
 }
 
-// The value is put into the control without it noticing, then the control's
-// handler runs once, as after a change by the user; its error belongs to the line.
-Setting typedText(QLineEdit* TForm1::*edit, Handler handler)
+// The bank is checked before the edit shows it, so a bad line leaves the edit
+// as it was; then the instrument handler runs once, as after a change by the
+// user. A text being typed is written as the bank the tone module holds.
+Setting bankEdit(QLineEdit* TForm1::*edit, std::uint8_t TVidize::*stored)
 {
-    return {[edit](TForm1& form) { return (form.*edit)->text(); },
-            [edit, handler](TForm1& form, const QString& line) {
-                {
-                    const QSignalBlocker quiet(form.*edit);
-                    (form.*edit)->setText(line);
-                }
-                (form.*handler)();
+    return {[edit, stored](TForm1& form) {
+                const std::uint8_t held = Performer().*stored;
+                const QString text = (form.*edit)->text();
+                bool ok = false;
+                const int typed = text.trimmed().toInt(&ok, 10);
+                return ok && typed == (held == kBankLeftOut ? -1 : int(held)) ? text : bankText(held);
+            },
+            [edit](TForm1& form, const QString& line) {
+                bankNumber(line);
+                (form.*edit)->setText(line);
+                form.ProgChgChange();
             }};
 }
 
@@ -142,10 +153,18 @@ Setting centreNote()
             }};
 }
 
+// Written as typed when that is the range in use, else as the range in use.
 Setting bendRange()
 {
-    return {[](TForm1& form) { return form.BendRange->currentText(); },
+    return {[](TForm1& form) {
+                const QString text = form.BendRange->currentText();
+                return isBendRange(text) && StrToInt(text) == form.RangeSemitones ? text
+                                                                                   : QString::number(form.RangeSemitones);
+            },
             [](TForm1& form, const QString& line) {
+                if (!isBendRange(line))
+                    throw std::runtime_error("'" + std::to_string(numberIn(line)) + "' is not a bend range (1-" +
+                                             std::to_string(surface::kMaxBendRange) + ")");
                 {
                     const QSignalBlocker quiet(form.BendRange);
                     form.BendRange->setEditText(line);
@@ -201,8 +220,8 @@ const std::vector<Setting>& settings()
         windowLeft(),
         windowWidth(),
         windowHeight(),
-        typedText(&TForm1::BSM, &TForm1::ProgChgChange),
-        typedText(&TForm1::BSL, &TForm1::ProgChgChange),
+        bankEdit(&TForm1::BSM, &TVidize::BankMSB),
+        bankEdit(&TForm1::BSL, &TVidize::BankLSB),
         instrument(),
         position(&TForm1::Volume, &TForm1::VolumeChange),
         centreNote(),
@@ -226,12 +245,11 @@ QString settingsPath(const TForm1& form)
     return form.AppFolder + QStringLiteral("there.cfg");
 }
 
-void reportBadLine(const QString& path, int lineNumber, const QString& reason)
+// One message for the whole file, naming every line that was not used.
+void reportBadLines(const QString& path, const QStringList& problems)
 {
-    reportMessage(QStringLiteral("Settings file %1, line %2: %3; the remaining settings keep their defaults.")
-                      .arg(path)
-                      .arg(lineNumber)
-                      .arg(reason)
+    reportMessage(QStringLiteral("Settings file %1: %2. These settings keep their defaults; the others were read.")
+                      .arg(path, problems.join(QStringLiteral("; ")))
                       .toStdString());
 }
 
@@ -241,29 +259,30 @@ void TForm1::ReadSettings()
 {
     const QString path = settingsPath(*this);
     QFile file(path);
-    if (!file.exists())
-        return;
-    if (!file.open(QIODevice::ReadOnly)) {
+    if (file.exists() && !file.open(QIODevice::ReadOnly)) {
         reportMessage(QStringLiteral("Settings file %1 cannot be read: %2; the settings keep their defaults.")
                           .arg(path, file.errorString())
                           .toStdString());
-        return;
-    }
-    const QStringList lines = settingsFileLines(file.readAll());
-    const std::vector<Setting>& table = settings();
-    for (std::size_t i = 0; i < table.size(); ++i) {
-        const int lineNumber = int(i) + 1;
-        if (i >= std::size_t(lines.size())) {
-            reportBadLine(path, lineNumber, QStringLiteral("missing, the file ends after line %1").arg(lines.size()));
-            return;
+    } else if (file.isOpen()) {
+        const QStringList lines = settingsFileLines(file.readAll());
+        const std::vector<Setting>& table = settings();
+        QStringList problems;
+        for (std::size_t i = 0; i < table.size() && i < std::size_t(lines.size()); ++i) {
+            try {
+                table[i].read(*this, lines[qsizetype(i)]);
+            } catch (const std::exception& error) {
+                problems << QStringLiteral("line %1 (%2)").arg(i + 1).arg(QString::fromUtf8(error.what()));
+            }
         }
-        try {
-            table[i].read(*this, lines[qsizetype(i)]);
-        } catch (const std::exception& error) {
-            reportBadLine(path, lineNumber, QString::fromStdString(error.what()));
-            return;
-        }
+        if (std::size_t(lines.size()) < table.size())
+            problems << QStringLiteral("lines %1-%2 (missing, the file ends after line %3)")
+                            .arg(lines.size() + 1)
+                            .arg(table.size())
+                            .arg(lines.size());
+        if (!problems.isEmpty())
+            reportBadLines(path, problems);
     }
+    // Also at the first start: the tone module holds what the panel shows.
     SetupClick();
 }
 

@@ -62,6 +62,9 @@ void TForm1::FormShow()
     DrawGrid();
     ReadSettings();
     ColorEdges();
+    // The keys belong to the surface from the start, not to the first entry of
+    // the panel, where a modulation key would land as text.
+    Panel1->setFocus();
 }
 
 void TForm1::FormClose()
@@ -122,8 +125,17 @@ void TForm1::Device1Click()
 }
 
 // The player calls this on its timer thread, where no control may be touched:
-// the window clears the status text on its own thread as soon as it gets there.
+// the window clears the status text on its own thread as soon as it gets
+// there. The song left the tone module with its own settings; it gets the
+// panel's again, unless another song has started meanwhile.
 void TForm1::SongEnded()
 {
-    QMetaObject::invokeMethod(this, [this] { StopMarquee(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            StopMarquee();
+            if (!Performer().IsReplaying())
+                Performer().Resync();
+        },
+        Qt::QueuedConnection);
 }

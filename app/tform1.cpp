@@ -25,7 +25,9 @@
 
 #include "app/anchors.h"
 #include "app/handlerguard.h"
+#include "app/noteguard.h"
 #include "app/widgets.h"
+#include "perform/ui/panelentries.h"
 #include "mididata/song.h"
 #include "mididata/track.h"
 
@@ -184,11 +186,14 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent)
 
     // Key preview: the window sees every typed character before its controls.
     qApp->installEventFilter(this);
+    noteGuard_ = std::make_unique<NoteGuard>(*this);
     FormCreate();
 }
 
 TForm1::~TForm1()
 {
+    // Taking the window down hides it; the guard has nothing left to end by then.
+    noteGuard_.reset();
     qApp->removeEventFilter(this);
     FormDestroy();
     if (Form1 == this)
@@ -199,6 +204,9 @@ void TForm1::createSurface()
 {
     Panel1 = named(new TrackingPanel(this), "Panel1");
     Panel1->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    // A click on the surface takes the keys away from an entry of the panel
+    // (which commits it), so the modulation keys reach the window.
+    Panel1->setFocusPolicy(Qt::ClickFocus);
     anchor(Panel1, QRect(QPoint(0, 0), kDesignedPanel1), kAllEdges, kDesignedWindow);
 
     Image1 = named(new PictureBox(Panel1), "Image1");
@@ -408,15 +416,13 @@ void TForm1::connectHandlers()
     // Toggled, not clicked: a box checked by the settings restore acts as a click does.
     on(EasyMode, &QCheckBox::toggled, this, &TForm1::XAxToneClick);
     on(XAxTone, &QCheckBox::toggled, this, &TForm1::XAxToneClick);
-    on(BSM, &QLineEdit::textChanged, this, &TForm1::ProgChgChange);
-    on(BSL, &QLineEdit::textChanged, this, &TForm1::ProgChgChange);
+    connectPanelEntries(*this);
     on(ProgChg, &QComboBox::currentIndexChanged, this, &TForm1::ProgChgChange);
     on(Volume, &QScrollBar::valueChanged, this, &TForm1::VolumeChange);
     on(Velosity, &QScrollBar::valueChanged, this, &TForm1::VelosityChange);
     on(Moduration, &QScrollBar::valueChanged, this, &TForm1::ModurationChange);
     on(Reverb, &QScrollBar::valueChanged, this, &TForm1::ReverbChange);
     on(Chorus, &QScrollBar::valueChanged, this, &TForm1::ChorusChange);
-    on(BendRange, &QComboBox::editTextChanged, this, &TForm1::BendRangeChange);
     UpDownNoteNo->OnClick = [this] { UpDownNoteNoClick(); };
     on(Setup, &QPushButton::clicked, this, &TForm1::SetupClick);
     on(Button1, &QPushButton::clicked, this, &TForm1::Button1Click);

@@ -14,6 +14,8 @@
 //   app/picturemenu.cpp        pictures, cursors and grid colours
 //   perform/ui/surface.cpp     pointer movements over the surface and strips
 //   perform/ui/panel.cpp       the panel's controls and the modulation keys
+//   perform/ui/panelentries.cpp the bank edits and the range box, checked when committed
+//   app/noteguard.cpp          ends the note on every way the pointer leaves the surface
 //   perform/ui/grid.cpp        the grid layer and the Grid Key menu
 //   perform/ui/recorder.cpp    Rec.Start, Rec.End, Replay, Stop
 //   perform/ui/panic.cpp       Panic
@@ -26,6 +28,7 @@
 
 class midiSong;
 class midiTrack;
+class NoteGuard;
 class PictureBox;
 class PracticeMenu;
 class ShapeStrip;
@@ -168,6 +171,8 @@ public:
     void Shape3MouseMove(QWidget* sender, int x, int y);
     void Shape4MouseMove(QWidget* sender, int x, int y);
     void Panel1MouseMove(QWidget* sender, int x, int y);
+    // What leaving the surface does: the note ends and the status line empties.
+    void EndNote();
     void XAxToneClick();
 
     // --- Control panel and keys ---
@@ -250,6 +255,7 @@ protected:
 
 private:
     bool shown_ = false;
+    std::unique_ptr<NoteGuard> noteGuard_;
 
     void createSurface();
     void createPanel();

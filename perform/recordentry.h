@@ -25,6 +25,7 @@ struct RecordKind {
         Modulation = 8,  // controller 1
         Reverb = 9,      // controller 91
         Chorus = 10,     // controller 93
+        CentreNote = 11,  // value: centreNoteEntryValue
     };
 };
 
@@ -36,4 +37,12 @@ constexpr std::uint8_t kBankLeftOut = 0xFF;
 constexpr std::int32_t programEntryValue(std::uint8_t program, std::uint8_t bankLsb, std::uint8_t bankMsb)
 {
     return (std::int32_t(program) << 16) | (std::int32_t(bankLsb) << 8) | std::int32_t(bankMsb);
+}
+
+// The value of a CentreNote entry: the new note in bits 0-7, the note before
+// the change in bits 8-15, so that a song built from the recording knows the
+// note it starts on.
+constexpr std::int32_t centreNoteEntryValue(std::uint8_t before, std::uint8_t after)
+{
+    return (std::int32_t(before) << 8) | std::int32_t(after);
 }

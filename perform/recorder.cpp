@@ -65,6 +65,16 @@ private:
     uint8_t channel_;
 };
 
+// The centre note a recording starts on: the one before its first change, or
+// `current` when it never changed.
+uint8_t firstCentreNote(const std::deque<RecordEntry>& entries, uint8_t current)
+{
+    for (const RecordEntry& entry : entries)
+        if (entry.kind == RecordKind::CentreNote)
+            return uint8_t((entry.value >> 8) & 0xFF);
+    return current;
+}
+
 }  // namespace
 
 void TVidize::StartRecording()
@@ -118,6 +128,9 @@ void TVidize::BuildSong(midiSong& song)
     // The note-offs are events of their own, so the player leaves the track as it is.
     track->durationForm = false;
 
+    // The notes sound with the velocity and on the centre note of their time.
+    uint8_t velocity = Velocity;
+    uint8_t note = firstCentreNote(Entries, Note);
     int64_t t = 0;
     for (const RecordEntry& entry : Entries) {
         // Beyond the largest tick (about 24 days) everything stays on that tick.
@@ -134,9 +147,10 @@ void TVidize::BuildSong(midiSong& song)
             add.program((v >> 16) & 0xFF);
             break;
         case RecordKind::ChannelVolume: add.control(7, v); break;
-        case RecordKind::NoteOn: add.note(Note, Velocity); break;
-        case RecordKind::NoteOff: add.note(Note, 0); break;
-        case RecordKind::Velocity: Velocity = uint8_t(v); break;
+        case RecordKind::NoteOn: add.note(note, velocity); break;
+        case RecordKind::NoteOff: add.note(note, 0); break;
+        case RecordKind::Velocity: velocity = uint8_t(v); break;
+        case RecordKind::CentreNote: note = uint8_t(v & 0xFF); break;
         case RecordKind::BendRange:
             add.control(101, 0);
             add.control(100, 0);

@@ -153,9 +153,12 @@ void TVidize::SetNote(std::int32_t note)
 {
     // NoteOff plays the current Note, so a note sounding on the old number
     // would otherwise never end. The next pointer movement starts the new one.
-    if (std::uint8_t(note) != Note)
-        NoteOff();
+    const std::uint8_t before = Note;
+    if (std::uint8_t(note) == before)
+        return;
+    NoteOff();
     Note = std::uint8_t(note);
+    record(RecordKind::CentreNote, centreNoteEntryValue(before, Note));
 }
 
 void TVidize::Panic()
@@ -189,6 +192,16 @@ void TVidize::SendAll()
     SetModulation(ModulationDepth);
     SetReverb(ReverbLevel);
     SetChorus(ChorusLevel);
+}
+
+void TVidize::Resync()
+{
+    SendAll();
+    if (gateway_)
+        gateway_->SendPitchBend(Channel, PitchBend);
+    pause_(kControlPause);
+    sendControl(11, ExpressionLevel);
+    pause_(kControlPause);
 }
 
 bool TVidize::AppendEntry(std::int32_t kind, std::int32_t value)

@@ -94,6 +94,8 @@ public:
     void SetChorus(std::int32_t value);
     // Changes the centre note and sends nothing, unless a note sounds on the
     // old number: that one is ended first (a NoteOff), so that it cannot hang.
+    // A change is recorded (RecordKind::CentreNote), so that a replay plays
+    // each note on the centre note of its time.
     void SetNote(std::int32_t note);
     // The panic button: ends the sounding note and silences every channel of
     // the tone module (the gateway's SoundOffAll: all sound off and reset all
@@ -108,6 +110,11 @@ public:
     // Program, bend range, velocity, volume, modulation, reverb and chorus, in
     // this order, on the current channel.
     void SendAll();
+    // After the player has had the tone module (a replay or a file played to
+    // its end, or stopped, which resets every controller of every channel):
+    // SendAll, then the bend and the expression as the performer holds them,
+    // so that the module holds the performer's state again.
+    void Resync();
 
     bool IsRecording() const { return (PerformerFlags & kRecording) != 0; }
     bool HasRecording() const { return !Entries.empty(); }
@@ -124,8 +131,10 @@ public:
     void StopRecording();
     // Turns the recording into one track of `song` at 480 ticks per quarter
     // note and 480000 microseconds per quarter note, so one tick is one
-    // millisecond, on the current channel and with the current Note. Velocity
-    // entries set Velocity, so it ends as the last one recorded.
+    // millisecond, on the current channel. The notes are played on the centre
+    // note of their time (the current Note when the recording never changed
+    // it) with the velocity recorded last before them; the performer's own
+    // Note and Velocity stay as they are.
     void BuildSong(midiSong& song);
     // The same into Song, the song Replay plays.
     void BuildSong();

@@ -8,6 +8,8 @@ packages=(
   qt6-base-dev libfluidsynth-dev fluid-soundfont-gm
   librtmidi-dev libasound2-dev libjpeg-dev
   desktop-file-utils appstream
+  # the smallest font that shows the Japanese half of the hints and messages
+  fonts-sawarabi-gothic
 )
 
 missing=()

@@ -10,7 +10,6 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/strtoint.h"
 #include "app/tform1.h"
 #include "app/widgets.h"
 #include "midispec/midispec.h"
@@ -62,25 +61,23 @@ void TForm1::DrawGrid()
         DrawVerticalGrid();
 }
 
-// The range comes from BendRange's text and the centre from the up-down
-// control; text that is not a number stops here and the layer keeps its lines.
+// The range is the one in use, not a text still being typed in the box (a
+// resize while typing must not stop on it); the centre comes from the up-down control.
 void TForm1::DrawVerticalGrid()
 {
-    const int range = StrToInt(BendRange->currentText());
+    const int range = RangeSemitones;
     paintGrid(*Image4, VerticalGridLines(Image4->width(), Image4->height(), range, UpDownNoteNo->Position, ScaleTable),
               GridColor);
 }
 
 void TForm1::DrawHorizontalGrid()
 {
-    const int range = StrToInt(BendRange->currentText());
+    const int range = RangeSemitones;
     paintGrid(*Image4,
               HorizontalGridLines(Image4->width(), Image4->height(), range, UpDownNoteNo->Position, ScaleTable),
               GridColor);
 }
 
-// The choice of key is complete (marks, name, check) before the drawing, which
-// may stop on a bad range text.
 void TForm1::GridKeyClick(int index)
 {
     if (index < 0 || index >= 15 || GridKeyItems[index] == nullptr)

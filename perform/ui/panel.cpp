@@ -19,38 +19,33 @@
 #include "mididata/messagesink.h"
 #include "midispec/midispec.h"
 #include "perform/surfacemapping.h"
+#include "perform/ui/panelentries.h"
 #include "perform/vidize.h"
 
 namespace {
 
 constexpr int kDefaultRange = 12;
 
-// A bank select byte, or -1 to leave that message out. Anything else would
-// put a status byte where the tone module expects data.
-int bankNumber(const QLineEdit& edit)
-{
-    const int bank = StrToInt(edit.text());
-    if (bank < -1 || bank > 127)
-        throw std::runtime_error("'" + edit.text().toStdString() +
-                                 "' is not a valid bank number (0-127, or -1 to leave it out)");
-    return bank;
-}
-
 struct ModulationKey {
     char16_t character;
     int position;
-    bool consumed;
 };
 
 // The steps are 14 apart; the last key of the row (and space) jumps to the
-// maximum and still reaches the focused control.
+// maximum. A key the window takes goes no further: a space never also
+// toggles a check box or presses Setup, a "/" never lands in a bank edit.
 constexpr ModulationKey kModulationKeys[] = {
-    {u'Z', 0, true},    {u'z', 0, true},    {u'X', 14, true},   {u'x', 14, true},   {u'C', 28, true},
-    {u'c', 28, true},   {u'V', 42, true},   {u'v', 42, true},   {u'B', 56, true},   {u'b', 56, true},
-    {u'N', 70, true},   {u'n', 70, true},   {u'M', 84, true},   {u'm', 84, true},   {u',', 98, true},
-    {u'<', 98, true},   {u'.', 112, true},  {u'>', 112, true},  {u'/', 127, false}, {u'?', 127, false},
-    {u' ', 127, false},
+    {u'Z', 0},   {u'z', 0},   {u'X', 14},  {u'x', 14},  {u'C', 28},  {u'c', 28},   {u'V', 42},
+    {u'v', 42},  {u'B', 56},  {u'b', 56},  {u'N', 70},  {u'n', 70},  {u'M', 84},   {u'm', 84},
+    {u',', 98},  {u'<', 98},  {u'.', 112}, {u'>', 112}, {u'/', 127}, {u'?', 127},  {u' ', 127},
 };
+
+// Puts a range into the box without running its handler.
+void showRange(QComboBox& box, int range)
+{
+    const QSignalBlocker quiet(box);
+    box.setCurrentText(QString::number(range));
+}
 
 // The key press being previewed. A press that a control ignores travels on to
 // its parents and reaches the window again; it is previewed only once. Any
@@ -72,14 +67,17 @@ bool previewTypedCharacter(TForm1& form, const QKeyEvent& press)
 
 }  // namespace
 
+// A bank still being typed counts as the bank the tone module holds; it is
+// checked when the user commits it (perform/ui/panelentries.cpp).
 void TForm1::ProgChgChange()
 {
     const int program = ProgChg->currentIndex();
-    const int lsb = bankNumber(*BSL);
-    const int msb = bankNumber(*BSM);
     if (program < 0)
         return;  // the instrument list is filled when the window is first shown
-    Performer().SetProgram(msb, lsb, program);
+    TVidize& performer = Performer();
+    const int lsb = committedBank(*BSL, performer.BankLSB);
+    const int msb = committedBank(*BSM, performer.BankMSB);
+    performer.SetProgram(msb, lsb, program);
 }
 
 void TForm1::VolumeChange()
@@ -115,15 +113,21 @@ void TForm1::UpDownNoteNoClick()
     DrawGrid();
 }
 
+// Run when a range is chosen from the list or a typed one is committed.
 void TForm1::BendRangeChange()
 {
-    int range = StrToInt(BendRange->currentText());
+    int range = 0;
+    try {
+        range = StrToInt(BendRange->currentText());
+    } catch (...) {
+        // Said once; the box shows the range in use again.
+        showRange(*BendRange, RangeSemitones);
+        throw;
+    }
     // 0 or less has no semitone width, and more than one data byte cannot be sent.
     if (range < 1 || range > surface::kMaxBendRange) {
         reportMessage("Bad range.");
-        // Putting the text back must not run this handler a second time.
-        const QSignalBlocker quiet(BendRange);
-        BendRange->setCurrentText(QString::number(kDefaultRange));
+        showRange(*BendRange, kDefaultRange);
         range = kDefaultRange;
     }
     RangeSemitones = range;
@@ -137,18 +141,18 @@ bool TForm1::FormKeyPress(QChar key)
     for (const ModulationKey& entry : kModulationKeys) {
         if (key.unicode() == entry.character) {
             Moduration->setValue(entry.position);
-            return entry.consumed;
+            return true;
         }
     }
     return false;
 }
 
-// Everything goes out again, even values the tone module was sent last; the
-// surface's range fields and the grid stay as they are.
+// Everything goes out again, even values the tone module was sent last. The
+// range is the one in use: a text still being typed has not been checked.
 void TForm1::SetupClick()
 {
     ProgChgChange();
-    Performer().SetPitchBendRange(StrToInt(BendRange->currentText()));
+    Performer().SetPitchBendRange(RangeSemitones);
     Performer().SetVelocity(Velosity->value());
     Performer().SetChannelVolume(Volume->value());
     Performer().SetModulation(Moduration->value());

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QString>
 
+#include "app/outputcheck.h"
 #include "app/practicemenu.h"
 #include "app/tform1.h"
 #include "perform/vidize.h"
@@ -23,14 +24,22 @@ void TForm1::ArecEndExecute()
 
 void TForm1::ArePlayExecute()
 {
+    if (!outputReadyToPlay())
+        return;
     ShowMarquee(QStringLiteral("Replay"));
     Performer().Replay();
 }
 
-// Also what stops a song started with "Play MIDI": there is one player.
+// Also what stops a song started with "Play MIDI": there is one player. The
+// stop silences every channel and resets its controllers, the note the
+// pointer may be playing included; the tone module then gets the panel's
+// settings again.
 void TForm1::StopExecute()
 {
-    Performer().StopReplay();
+    TVidize& performer = Performer();
+    performer.NoteOff();
+    performer.StopReplay();
+    performer.Resync();
     StopMarquee();
 }
 

@@ -85,6 +85,11 @@ void TForm1::Shape4MouseMove(QWidget*, int, int y)
 
 void TForm1::Panel1MouseMove(QWidget*, int, int)
 {
+    EndNote();
+}
+
+void TForm1::EndNote()
+{
     Performer().NoteOff();
     StatusBar1->clearMessage();
 }

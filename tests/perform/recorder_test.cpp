@@ -97,8 +97,8 @@ TEST_F(Recorder, OpensWithASnapshotOfSevenUntimedEntriesThatReplaysOnTheFirstTic
                                           {0xB0, 91, 40},
                                           {0xB0, 93, 0}}));
     EXPECT_FALSE(performer->IsReplaying());
-    // The last velocity of the recording is the performer's again.
-    EXPECT_EQ(performer->Velocity, 99);
+    // Building the song leaves the velocity the panel set.
+    EXPECT_EQ(performer->Velocity, 98);
 }
 
 TEST_F(Recorder, BuildsOneTrackAtOneTickPerMillisecondWithTheRecordedDeltas)
@@ -172,7 +172,32 @@ TEST_F(Recorder, ReplaysNoteEntriesOnTheCurrentNoteWithTheRecordedVelocity)
     ASSERT_TRUE(log->waitForSize(2, kPatience));
 
     EXPECT_EQ(sent(), (std::vector<Bytes>{{0x90, 60, 77}, {0x90, 60, 0}}));
-    EXPECT_EQ(performer->Velocity, 10);
+    EXPECT_EQ(performer->Velocity, 120) << "the recording's velocity is not the performer's";
+}
+
+TEST_F(Recorder, EachNoteKeepsTheCentreNoteItWasPlayedOn)
+{
+    initialised(false);
+    performer->StartRecording();
+    performer->NoteOn();  // A4
+    performer->SetNote(70);  // ends A4 first
+    performer->NoteOn();  // B flat 4
+    performer->NoteOff();
+    performer->SetNote(70);  // no change, nothing recorded
+    performer->StopRecording();
+    ASSERT_EQ(performer->Entries.size(), 12u);
+    EXPECT_EQ(performer->Entries[9].kind, RecordKind::CentreNote);
+    EXPECT_EQ(performer->Entries[9].value, 69 << 8 | 70);
+
+    // Whatever the centre note is now, the song plays A4 then B flat 4.
+    performer->SetNote(50);
+    performer->BuildSong();
+    std::vector<std::pair<int, int>> notes;
+    for (size_t i = 0; i < performer->Song.conductor->size(); ++i)
+        if (const auto* on = dynamic_cast<const NoteOnEvent*>(performer->Song.conductor->at(i)))
+            notes.emplace_back(on->key, on->velocity);
+    EXPECT_EQ(notes, (std::vector<std::pair<int, int>>{{69, 120}, {69, 0}, {70, 120}, {70, 0}}));
+    EXPECT_EQ(performer->Note, 50);
 }
 
 TEST_F(Recorder, ReplayStopsWhatPlaysBeforeRebuildingAndStopReplayEndsIt)

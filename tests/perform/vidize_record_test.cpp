@@ -55,13 +55,14 @@ TEST_F(TVidizeRecording, RecordsEveryChangeOnlyWhileTheRecordingBitIsSet)
                                                             {7, 7},
                                                             {8, 8},
                                                             {9, 9},
-                                                            {10, 10}}));
+                                                            {10, 10},
+                                                            {11, 69 << 8 | 11}}));
     EXPECT_EQ(performer->CurrentEntry, &performer->Entries.back());
 
     performer->PerformerFlags &= ~TVidize::kRecording;
     performer->InitSound();
     touchEverything(*performer);
-    EXPECT_EQ(performer->Entries.size(), 11u);
+    EXPECT_EQ(performer->Entries.size(), 12u);
     EXPECT_TRUE(performer->HasRecording());
 }
 

@@ -276,3 +276,33 @@ TEST_F(TVidizeChannel, MovesTheVoiceAndResendsEverySettingInOrder)
     performer->SetPitchBend(100);
     EXPECT_EQ(sent(), (std::vector<Bytes>{{0x92, 69, 99}, {0xE2, 100, 0}}));
 }
+
+TEST_F(TVidizeChannel, ResyncGivesTheToneModuleThePerformersWholeStateAgain)
+{
+    initialised(true);
+    performer->SetChannel(3);
+    performer->SetModulation(30);
+    performer->SetPitchBend(9000);
+    performer->SetExpression(64);
+    forget();
+
+    performer->Resync();
+
+    EXPECT_EQ(sent(), (std::vector<Bytes>{{0xB3, 0x00, 0},
+                                          {0xB3, 0x20, 0},
+                                          {0xC3, 78},
+                                          {0xB3, 101, 0},
+                                          {0xB3, 100, 0},
+                                          {0xB3, 6, 12},
+                                          {0xB3, 7, 100},
+                                          {0xB3, 1, 30},
+                                          {0xB3, 91, 40},
+                                          {0xB3, 93, 0},
+                                          {0xE3, 9000 & 0x7F, 9000 >> 7},
+                                          {0xB3, 11, 64}}));
+    // The next movement to the same place sends nothing: the module has it already.
+    forget();
+    performer->SetPitchBend(9000);
+    performer->SetExpression(64);
+    EXPECT_TRUE(sent().empty());
+}

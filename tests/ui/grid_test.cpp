@@ -134,7 +134,7 @@ TEST_F(GridLayer, ChoosingAGridKeyRedrawsTheLinesOfThatKey)
 
 TEST_F(GridLayer, TheGridFollowsTheRangeAndTheCentreNote)
 {
-    form->BendRange->setCurrentText(QStringLiteral("2"));
+    enterText(form->BendRange->lineEdit(), QStringLiteral("2"));
     EXPECT_EQ(linesNearTheEdge(true), (std::set<int>{75, 150, 225}));
     // Notes 67 (below the layer), 68, 69 and 70.
     EXPECT_EQ(row(225), Stroke::Dotted);  // G sharp
@@ -166,15 +166,15 @@ TEST_F(GridLayer, LinesTakeTheGridColour)
         ASSERT_EQ(stroke(true, y, 0, 299, kWhite), Stroke::Solid) << y;
 }
 
-TEST_F(GridLayer, RangeTextThatIsNoNumberLeavesThePreviousLines)
+TEST_F(GridLayer, ARangeBeingTypedLeavesTheLinesOfTheRangeInUse)
 {
     const QImage before = layer();
-    {
-        const QSignalBlocker quiet(form->BendRange);
-        form->BendRange->setCurrentText(QStringLiteral("twelve"));
-    }
-    EXPECT_THROW(form->DrawGrid(), std::runtime_error);
+    form->BendRange->lineEdit()->setFocus();
+    QTest::keyClick(form->BendRange->lineEdit(), Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(form->BendRange->lineEdit(), QStringLiteral("twe"));
+    form->DrawGrid();
     EXPECT_EQ(layer(), before);
+    EXPECT_TRUE(messages.isEmpty());
 }
 
 TEST_F(GridLayer, TheBitmapFollowsTheSizeOfTheLayer)

@@ -12,6 +12,7 @@
 // closes it (there.cfg is written) and started again.
 #include <QApplication>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QPoint>
 #include <QPointingDevice>
@@ -134,6 +135,16 @@ protected:
     {
         QWidget* window = over->window();
         QTest::mouseMove(window->windowHandle(), over->mapTo(window, at));
+    }
+
+    // Replaces the whole text of an edit by typing, as a user does after
+    // selecting it, and commits it with Enter.
+    static void enterText(QLineEdit* edit, const QString& text)
+    {
+        edit->setFocus();
+        QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(edit, text);
+        QTest::keyClick(edit, Qt::Key_Return);
     }
 
     // A typed character, sent to the control as if it had the focus.

@@ -46,18 +46,17 @@ void rightClick(QWidget* target, QPoint at)
     QApplication::sendEvent(target, &event);
 }
 
-TEST_F(MainWindowTest, StartUpSendsSystemOnProgramAndBendRangeAndNothingMoreWithoutSettings)
+TEST_F(MainWindowTest, StartUpSendsSystemOnProgramAndBendRangeThenThePanelWithoutSettings)
 {
     const auto sent = capturedMessages();
-    ASSERT_EQ(sent.size(), 7u);
+    ASSERT_EQ(sent.size(), 17u);
     EXPECT_TRUE(sent[0].isLong);
     EXPECT_EQ(sent[0].bytes, (Bytes{0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7}));
-    EXPECT_EQ(captured(), (std::vector<Bytes>{{0xB0, 0, 0},
-                                              {0xB0, 32, 0},
-                                              {0xC0, 78},
-                                              {0xB0, 101, 0},
-                                              {0xB0, 100, 0},
-                                              {0xB0, 6, 12}}));
+    // The panel follows, so the tone module holds the volume and reverb it shows.
+    EXPECT_EQ(captured(), (std::vector<Bytes>{{0xB0, 0, 0},   {0xB0, 32, 0},  {0xC0, 78},     {0xB0, 101, 0},
+                                              {0xB0, 100, 0}, {0xB0, 6, 12},  {0xB0, 0, 0},   {0xB0, 32, 0},
+                                              {0xC0, 78},     {0xB0, 101, 0}, {0xB0, 100, 0}, {0xB0, 6, 12},
+                                              {0xB0, 7, 120}, {0xB0, 1, 0},   {0xB0, 91, 40}, {0xB0, 93, 0}}));
     EXPECT_TRUE(messages.isEmpty());
 
     ASSERT_EQ(form->ProgChg->count(), 128);
@@ -261,7 +260,7 @@ TEST_F(MainWindowTest, DeviceEntryShowsTheDeviceWindowModally)
 TEST_F(MainWindowTest, AnErrorInAHandlerIsShownAndTheProgramGoesOn)
 {
     // Through the control's own signal, as typing does.
-    form->BSM->setText(QStringLiteral("q"));
+    enterText(form->BSM, QStringLiteral("q"));
     ASSERT_EQ(messages.size(), 1);
     EXPECT_TRUE(messages[0].contains(QStringLiteral("'q'")));
     EXPECT_TRUE(form->isVisible());

@@ -1,6 +1,7 @@
 // The control panel and the modulation keys: each control sends its value,
 // the range is checked, Setup sends everything, and typed characters are
 // previewed by the window before the focused control sees them.
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -33,42 +34,62 @@ protected:
         return {control(101, 0), control(100, 0), control(6, semitones)};
     }
 
-    // Replaces the whole text of an edit by typing, as a user does after selecting it.
-    static void retype(QLineEdit* edit, const QString& text)
-    {
-        edit->setFocus();
-        QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
-        QTest::keyClicks(edit, text);
-    }
 };
 
 }  // namespace
 
 TEST_F(ControlPanel, ChoosingARangeSendsItAndSetsTheUnitsPerSemitone)
 {
-    form->BendRange->setCurrentIndex(form->BendRange->findText(QStringLiteral("24")));
+    // The list after "12" holds "24"; Up goes back through "12" to "7".
+    form->BendRange->setFocus();
+    QTest::keyClick(form->BendRange, Qt::Key_Down);
     EXPECT_EQ(captured(), rangeMessages(24));
     EXPECT_EQ(form->RangeSemitones, 24);
     EXPECT_EQ(form->UnitsPerSemitone, 341);
 
     clearCaptured();
-    form->BendRange->setCurrentIndex(form->BendRange->findText(QStringLiteral("7")));
-    EXPECT_EQ(captured(), rangeMessages(7));
+    QTest::keyClick(form->BendRange, Qt::Key_Up);
+    QTest::keyClick(form->BendRange, Qt::Key_Up);
+    EXPECT_EQ(captured(), (std::vector<Bytes>{control(101, 0), control(100, 0), control(6, 12), control(101, 0),
+                                              control(100, 0), control(6, 7)}));
     EXPECT_EQ(form->UnitsPerSemitone, 1170);
+
+    // Leaving the box with the range in use sends nothing again.
+    clearCaptured();
+    form->setFocus();
+    EXPECT_TRUE(captured().empty());
+    EXPECT_TRUE(messages.isEmpty());
+}
+
+TEST_F(ControlPanel, ATypedRangeIsSentOnceWhenCommittedAndNeverWhileTyping)
+{
+    QLineEdit* edit = form->BendRange->lineEdit();
+    edit->setFocus();
+    QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(edit, Qt::Key_Backspace);
+    QTest::keyClicks(edit, QStringLiteral("1"));
+    // No completion to "12" on the way to "16", and no box for the empty text.
+    EXPECT_EQ(form->BendRange->currentText(), QStringLiteral("1"));
+    QTest::keyClicks(edit, QStringLiteral("6"));
+    form->resize(form->width() + 20, form->height());
+    EXPECT_TRUE(captured().empty());
+    EXPECT_TRUE(messages.isEmpty());
+    EXPECT_EQ(form->RangeSemitones, 12);
+
+    // Leaving the box commits it.
+    form->Panel1->setFocus();
+    EXPECT_EQ(captured(), rangeMessages(16));
+    EXPECT_EQ(form->RangeSemitones, 16);
     EXPECT_TRUE(messages.isEmpty());
 }
 
 TEST_F(ControlPanel, RangesNoToneModuleCanTakeAreRefusedAndTwelveRestored)
 {
-    // "0" typed over the selected text; the others pasted in one go.
     for (const char* refused : {"0", "-3", "128", "9000"}) {
-        form->BendRange->setCurrentText(QStringLiteral("5"));
+        enterText(form->BendRange->lineEdit(), QStringLiteral("5"));
         clearCaptured();
         messages.clear();
-        if (std::string(refused) == "0")
-            retype(form->BendRange->lineEdit(), QStringLiteral("0"));
-        else
-            form->BendRange->setCurrentText(QString::fromLatin1(refused));
+        enterText(form->BendRange->lineEdit(), QString::fromLatin1(refused));
         EXPECT_EQ(messages, QStringList{QStringLiteral("Bad range.")}) << refused;
         EXPECT_EQ(form->BendRange->currentText(), QStringLiteral("12")) << refused;
         EXPECT_EQ(form->RangeSemitones, 12) << refused;
@@ -77,13 +98,15 @@ TEST_F(ControlPanel, RangesNoToneModuleCanTakeAreRefusedAndTwelveRestored)
     }
 }
 
-TEST_F(ControlPanel, RangeTextThatIsNoNumberIsReportedAndChangesNothing)
+TEST_F(ControlPanel, RangeTextThatIsNoNumberIsSaidOnceAndTheRangeInUseComesBack)
 {
-    form->BendRange->setCurrentText(QStringLiteral("24"));
+    enterText(form->BendRange->lineEdit(), QStringLiteral("24"));
     clearCaptured();
-    form->BendRange->setCurrentText(QStringLiteral("2x"));
-    EXPECT_EQ(messages, QStringList{QStringLiteral("'2x' is not a valid integer value")});
+    enterText(form->BendRange->lineEdit(), QStringLiteral("2q"));
+    form->Panel1->setFocus();
+    EXPECT_EQ(messages, QStringList{QStringLiteral("'2q' is not a valid integer value")});
     EXPECT_TRUE(captured().empty());
+    EXPECT_EQ(form->BendRange->currentText(), QStringLiteral("24"));
     EXPECT_EQ(form->RangeSemitones, 24);
     EXPECT_EQ(form->UnitsPerSemitone, 341);
 }
@@ -103,18 +126,49 @@ TEST_F(ControlPanel, EachControlSendsItsValueAsItChanges)
     EXPECT_EQ(captured(), (std::vector<Bytes>{control(0, 0), control(32, 0), {0xC0, 40}}));
 
     clearCaptured();
-    form->BSL->setText(QStringLiteral("3"));
-    form->BSM->setText(QStringLiteral("-1"));
+    enterText(form->BSL, QStringLiteral("3"));
+    enterText(form->BSM, QStringLiteral("-1"));
     EXPECT_EQ(captured(), (std::vector<Bytes>{control(0, 0), control(32, 3), {0xC0, 40}, control(32, 3), {0xC0, 40}}));
-    EXPECT_TRUE(messages.isEmpty());
+    EXPECT_TRUE(messages.isEmpty()) << "no box for the \"-\" on the way to \"-1\"";
 }
 
-TEST_F(ControlPanel, BankTextThatIsNoBankNumberIsReportedAndNothingIsSent)
+TEST_F(ControlPanel, ABankIsCheckedWhenCommittedSaidOnceAndPutBack)
 {
-    form->BSM->setText(QStringLiteral("1a"));
-    form->BSL->setText(QStringLiteral("200"));
-    EXPECT_EQ(messages, (QStringList{QStringLiteral("'1a' is not a valid integer value"),
-                                     QStringLiteral("'200' is not a valid bank number (0-127, or -1 to leave it out)")}));
+    enterText(form->BSL, QStringLiteral("5"));
+    clearCaptured();
+
+    // Retyping waits, whatever the edit holds meanwhile.
+    form->BSM->setFocus();
+    QTest::keyClick(form->BSM, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(form->BSM, Qt::Key_Backspace);
+    QTest::keyClicks(form->BSM, QStringLiteral("1a"));
+    EXPECT_TRUE(messages.isEmpty());
+    EXPECT_TRUE(captured().empty());
+    // An instrument chosen meanwhile goes out with the banks in use.
+    form->ProgChg->setCurrentIndex(10);
+    EXPECT_EQ(captured(), (std::vector<Bytes>{control(0, 0), control(32, 5), {0xC0, 10}}));
+    EXPECT_TRUE(messages.isEmpty());
+
+    clearCaptured();
+    form->Panel1->setFocus();
+    EXPECT_EQ(messages, QStringList{QStringLiteral("'1a' is not a valid integer value")});
+    EXPECT_EQ(form->BSM->text(), QStringLiteral("0"));
+    EXPECT_TRUE(captured().empty());
+
+    messages.clear();
+    enterText(form->BSL, QStringLiteral("200"));
+    form->Panel1->setFocus();
+    EXPECT_EQ(messages,
+              QStringList{QStringLiteral("'200' is not a valid bank number (0-127, or -1 to leave it out)")});
+    EXPECT_EQ(form->BSL->text(), QStringLiteral("5"));
+
+    messages.clear();
+    form->BSL->setFocus();
+    QTest::keyClick(form->BSL, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(form->BSL, Qt::Key_Backspace);
+    QTest::keyClick(form->BSL, Qt::Key_Return);
+    EXPECT_EQ(messages, QStringList{QStringLiteral("'' is not a valid integer value")});
+    EXPECT_EQ(form->BSL->text(), QStringLiteral("5"));
     EXPECT_TRUE(captured().empty());
 }
 
@@ -145,24 +199,25 @@ TEST_F(ControlPanel, SetupSendsTheWholePanelAgainInItsOrder)
                                               control(100, 0), control(6, 12), control(7, 120), control(1, 0),
                                               control(91, 40), control(93, 0)}));
 
-    // The range is read from the text; the surface's fields stay as they are.
-    form->BendRange->setCurrentText(QStringLiteral("5"));
-    form->RangeSemitones = 3;
+    enterText(form->BendRange->lineEdit(), QStringLiteral("5"));
     clearCaptured();
     QTest::mouseClick(form->Setup, Qt::LeftButton);
     EXPECT_EQ(captured()[5], control(6, 5));
-    EXPECT_EQ(form->RangeSemitones, 3);
+    EXPECT_EQ(form->RangeSemitones, 5);
 }
 
-TEST_F(ControlPanel, SetupStopsAtTheFirstTextThatIsNoNumber)
+TEST_F(ControlPanel, SetupSendsTheValuesInUseWhileAnEntryIsBeingTyped)
 {
     {
         const QSignalBlocker quiet(form->BendRange);
-        form->BendRange->setCurrentText(QStringLiteral("x"));
+        form->BendRange->setCurrentText(QStringLiteral("q"));
     }
-    QTest::mouseClick(form->Setup, Qt::LeftButton);
-    EXPECT_EQ(captured(), (std::vector<Bytes>{control(0, 0), control(32, 0), {0xC0, 78}}));
-    EXPECT_EQ(messages, QStringList{QStringLiteral("'x' is not a valid integer value")});
+    form->BSM->setText(QStringLiteral("-"));
+    form->Setup->click();
+    EXPECT_EQ(captured(), (std::vector<Bytes>{control(0, 0), control(32, 0), {0xC0, 78}, control(101, 0),
+                                              control(100, 0), control(6, 12), control(7, 120), control(1, 0),
+                                              control(91, 40), control(93, 0)}));
+    EXPECT_TRUE(messages.isEmpty());
 }
 
 TEST_F(ControlPanel, LetterKeysSetTheModulationAndNeverReachTheFocusedControl)
@@ -182,9 +237,9 @@ TEST_F(ControlPanel, LetterKeysSetTheModulationAndNeverReachTheFocusedControl)
     typeChar(form->BSM, 'z');
     EXPECT_EQ(captured(), (std::vector<Bytes>{control(1, 0)}));
 
-    // The whole row, in the range combo box too.
-    const std::pair<char, int> row[] = {{'x', 14}, {'C', 28}, {'v', 42}, {'N', 70}, {',', 98},
-                                        {'<', 98}, {'.', 112}, {'>', 112}, {'Z', 0}};
+    // The whole row, in the range combo box too, and the keys of the maximum.
+    const std::pair<char, int> row[] = {{'x', 14}, {'C', 28}, {'v', 42},  {'N', 70},  {',', 98}, {'<', 98},
+                                        {'.', 112}, {'>', 112}, {'Z', 0}, {'/', 127}, {'Z', 0},  {'?', 127}};
     form->BendRange->lineEdit()->setFocus();
     for (const auto& [key, position] : row) {
         typeChar(form->BendRange->lineEdit(), key);
@@ -194,23 +249,44 @@ TEST_F(ControlPanel, LetterKeysSetTheModulationAndNeverReachTheFocusedControl)
     EXPECT_TRUE(messages.isEmpty());
 }
 
-TEST_F(ControlPanel, TheLastKeysOfTheRowSetTheMaximumAndStillReachTheFocusedControl)
+TEST_F(ControlPanel, TheKeysOfTheMaximumGoNoFurtherThanTheWindow)
 {
     form->BSL->setFocus();
     typeChar(form->BSL, '/');
     EXPECT_EQ(form->Moduration->value(), 127);
-    EXPECT_EQ(form->BSL->text(), QStringLiteral("0/"));
-    // The edit took the character, so its text is no bank number any more.
-    EXPECT_EQ(messages, QStringList{QStringLiteral("'0/' is not a valid integer value")});
+    EXPECT_EQ(form->BSL->text(), QStringLiteral("0"));
     EXPECT_EQ(captured(), (std::vector<Bytes>{control(1, 127)}));
 
-    for (char key : {'?', ' '}) {
+    // A space on a check box or on Setup sets the modulation and does nothing else.
+    for (QWidget* control : {static_cast<QWidget*>(form->EasyMode), static_cast<QWidget*>(form->XAxTone),
+                             static_cast<QWidget*>(form->Setup)}) {
         form->Moduration->setValue(0);
-        form->BSL->setText(QStringLiteral("4"));
-        typeChar(form->BSL, key);
-        EXPECT_EQ(form->BSL->text(), QStringLiteral("4") + QLatin1Char(key));
-        EXPECT_EQ(form->Moduration->value(), 127) << key;
+        control->setFocus();
+        clearCaptured();
+        QTest::keyClick(control, Qt::Key_Space);
+        EXPECT_EQ(form->Moduration->value(), 127) << control->objectName().toStdString();
+        EXPECT_EQ(captured(), (std::vector<Bytes>{{0xB0, 1, 127}})) << control->objectName().toStdString();
     }
+    EXPECT_FALSE(form->EasyMode->isChecked());
+    EXPECT_FALSE(form->XAxTone->isChecked());
+    EXPECT_TRUE(messages.isEmpty());
+}
+
+TEST_F(ControlPanel, TheSurfaceHasTheKeysFromTheStart)
+{
+    EXPECT_EQ(form->focusWidget(), form->Panel1);
+    QTest::keyClick(form->focusWidget(), '/');
+    EXPECT_EQ(form->Moduration->value(), 127);
+    EXPECT_EQ(form->BSM->text(), QStringLiteral("0"));
+    clearCaptured();
+    form->ProgChg->setCurrentIndex(3);
+    EXPECT_EQ(captured(), (std::vector<Bytes>{control(0, 0), control(32, 0), {0xC0, 3}}));
+    EXPECT_TRUE(messages.isEmpty());
+
+    // A click on the surface takes the keys back from an entry of the panel.
+    form->BSM->setFocus();
+    QTest::mouseClick(form->Image4, Qt::LeftButton, {}, {150, 150});
+    EXPECT_EQ(form->focusWidget(), form->Panel1);
 }
 
 TEST_F(ControlPanel, OtherCharactersAndShortcutsAreLeftToTheControl)

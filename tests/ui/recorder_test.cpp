@@ -78,12 +78,16 @@ TEST_F(RecorderWindow, RecordsAGesturePlayedOnTheSurfaceAndReplaysItAtItsOwnSpee
 
     clearCaptured();
     click(form->recReplay);
-    // The opening snapshot sends ten messages on the first tick, then the gesture follows.
+    // The opening snapshot sends ten messages on the first tick, then the
+    // gesture follows; at its end the panel goes out again (twelve messages).
     const size_t snapshot = 10;
-    ASSERT_TRUE(waitUntil([&] { return log->size() >= snapshot + live.size(); }));
+    const size_t resync = 12;
+    ASSERT_TRUE(waitUntil([&] { return log->size() >= snapshot + live.size() + resync; }));
     ASSERT_TRUE(waitUntil([] { return !Performer().IsReplaying(); }));
-    const std::vector<platform::CapturedMessage> replayed = capturedMessages();
-    ASSERT_EQ(replayed.size(), snapshot + live.size());
+    std::vector<platform::CapturedMessage> replayed = capturedMessages();
+    ASSERT_EQ(replayed.size(), snapshot + live.size() + resync);
+    EXPECT_EQ(replayed.back().bytes, (Bytes{0xB0, 11, Performer().ExpressionLevel}));
+    replayed.resize(snapshot + live.size());
 
     EXPECT_EQ(replayed[0].bytes, (Bytes{0xB0, 0, 0}));
     EXPECT_EQ(replayed[2].bytes, (Bytes{0xC0, 78}));
@@ -139,11 +143,12 @@ TEST_F(RecorderWindow, ButtonsFollowTheRecorderAndThePlayer)
     EXPECT_FALSE(Performer().IsReplaying());
     EXPECT_EQ(states(), (States{true, false, true, false}));
     EXPECT_FALSE(form->Timer1->isActive());
-    // Stop silences all sixteen channels.
+    // Stop silences all sixteen channels, then the panel goes out again.
     const std::vector<Bytes> sent = captured();
-    ASSERT_GE(sent.size(), 32u);
-    EXPECT_EQ(sent[sent.size() - 32], (Bytes{0xB0, 120, 0}));
-    EXPECT_EQ(sent.back(), (Bytes{0xBF, 121, 0}));
+    ASSERT_GE(sent.size(), 44u);
+    EXPECT_EQ(sent[sent.size() - 44], (Bytes{0xB0, 120, 0}));
+    EXPECT_EQ(sent[sent.size() - 13], (Bytes{0xBF, 121, 0}));
+    EXPECT_EQ(sent.back(), (Bytes{0xB0, 11, 127}));
 }
 
 TEST_F(RecorderWindow, TheEndOfAReplayClearsTheStatusText)

@@ -78,15 +78,15 @@ TEST_F(Settings, EverySettingSurvivesARestart)
 {
     form->move(40, 30);
     form->resize(600, 420);
-    form->BSM->setText(QStringLiteral("1"));
-    form->BSL->setText(QStringLiteral("2"));
+    enterText(form->BSM, QStringLiteral("1"));
+    enterText(form->BSL, QStringLiteral("2"));
     form->ProgChg->setCurrentIndex(5);
     form->Volume->setValue(90);
     form->UpDownNoteNo->setPosition(60);
     form->UpDownNoteNoClick();
     form->Velosity->setValue(100);
     form->Moduration->setValue(14);
-    form->BendRange->setEditText(QStringLiteral("24"));
+    enterText(form->BendRange->lineEdit(), QStringLiteral("24"));
     form->Reverb->setValue(10);
     form->Chorus->setValue(20);
     form->EasyMode->setChecked(true);
@@ -179,40 +179,101 @@ TEST_F(Settings, PictureFromTheFileIsLoadedAndAMissingOneIsSkippedAndKept)
     EXPECT_EQ(settingsFileLines(fileBytes()).value(17), gone);
 }
 
-TEST_F(Settings, BadFileKeepsTheLinesBeforeTheFaultAndReportsItOnce)
+TEST_F(Settings, ABadLineKeepsItsDefaultTheOthersApplyAndOneMessageNamesThem)
 {
     const struct {
         const char* what;
         QStringList lines;
-        int badLine;
+        QList<int> badLines;
         const char* reasonPart;
     } cases[] = {
-        {"text in a number line", with(with(designedLines(), 8, "5"), 9, "abc"), 9, "'abc'"},
-        {"short file", with(designedLines(), 8, "5").mid(0, 9), 10, "missing"},
-        {"note out of range", with(with(designedLines(), 8, "5"), 10, "200"), 10, "200 is outside 24 to 103"},
-        {"bank the handler refuses", with(designedLines(), 6, "x"), 6, "'x'"},
+        {"text in a number line", with(designedLines(), 9, "abc"), {9}, "'abc'"},
+        {"note out of range", with(designedLines(), 10, "200"), {10}, "200 is outside 24 to 103"},
+        {"bank the handler refuses", with(designedLines(), 6, "x"), {6}, "'x'"},
+        {"range no module takes", with(designedLines(), 13, "0"), {13}, "'0' is not a bend range"},
+        {"range that is no number", with(with(designedLines(), 13, "1q"), 7, "300"), {7, 13}, "'1q'"},
     };
     for (const auto& bad : cases) {
         SCOPED_TRACE(bad.what);
-        QStringList lines = bad.lines;
-        if (lines.size() > 10)
-            lines[10] = QStringLiteral("77");  // velocity, after every fault
+        // Lines after every fault: instrument, velocity, reverb, both boxes, grid key.
+        QStringList lines = with(with(with(bad.lines, 8, "5"), 11, "77"), 14, "9");
+        lines = with(with(with(lines, 16, "1"), 17, "1"), 21, "G(#x1)");
         startWith(lines);
         ASSERT_EQ(messages.size(), 1) << messages.join(QLatin1Char('\n')).toStdString();
         EXPECT_TRUE(messages[0].contains(settingsPath()));
-        EXPECT_TRUE(messages[0].contains(QStringLiteral("line %1:").arg(bad.badLine)));
+        for (int line : bad.badLines)
+            EXPECT_TRUE(messages[0].contains(QStringLiteral("line %1 (").arg(line))) << messages[0].toStdString();
         EXPECT_TRUE(messages[0].contains(QLatin1String(bad.reasonPart))) << messages[0].toStdString();
         EXPECT_TRUE(form->isVisible());
-        if (bad.badLine > 8) {
-            EXPECT_EQ(form->ProgChg->currentIndex(), 5);
-        }
-        EXPECT_EQ(form->Velosity->value(), 120);
+
+        // The bad lines keep their defaults.
+        EXPECT_EQ(form->BSM->text(), QStringLiteral("0"));
+        EXPECT_EQ(form->BSL->text(), QStringLiteral("0"));
+        EXPECT_EQ(form->Volume->value(), 120);
         EXPECT_EQ(form->UpDownNoteNo->Position, 69);
-        // Setup does not run after a fault: the last message is still InitSound's range.
+        EXPECT_EQ(form->BendRange->currentText(), QStringLiteral("12"));
+        EXPECT_EQ(form->RangeSemitones, 12);
+        // The lines after them still apply.
+        EXPECT_EQ(form->ProgChg->currentIndex(), 5);
+        EXPECT_EQ(form->Velosity->value(), 77);
+        EXPECT_EQ(form->Reverb->value(), 9);
+        EXPECT_TRUE(form->EasyMode->isChecked());
+        EXPECT_TRUE(form->XAxTone->isChecked());
+        EXPECT_EQ(form->GridKeyGroup->checkedAction(), form->GridKeyItems[1]);
+        // And the module gets the panel as it now stands.
         const auto sent = captured();
         ASSERT_FALSE(sent.empty());
-        EXPECT_NE(sent.back(), (Bytes{0xB0, 93, 0}));
+        EXPECT_EQ(sent.back(), (Bytes{0xB0, 93, 0}));
+        EXPECT_EQ(Performer().ReverbLevel, 9);
     }
+}
+
+TEST_F(Settings, AShortFileIsSaidOnceAndTheLinesItHoldsApply)
+{
+    startWith(with(designedLines(), 8, "5").mid(0, 9));
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(messages[0].contains(QStringLiteral("lines 10-21 (missing, the file ends after line 9)")))
+        << messages[0].toStdString();
+    EXPECT_EQ(form->ProgChg->currentIndex(), 5);
+}
+
+TEST_F(Settings, NothingIsWrittenThatReadingWouldRefuse)
+{
+    enterText(form->BendRange->lineEdit(), QStringLiteral("24"));
+    enterText(form->BSM, QStringLiteral("3"));
+    // Texts still being typed at close: the values in use are written instead.
+    form->BendRange->lineEdit()->setFocus();
+    QTest::keyClick(form->BendRange->lineEdit(), Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(form->BendRange->lineEdit(), QStringLiteral("2q"));
+    form->BSM->setText(QStringLiteral("-"));
+    form->Reverb->setValue(5);
+    stopProgram();
+    const QStringList written = settingsFileLines(fileBytes());
+    ASSERT_EQ(written.size(), 21);
+    EXPECT_EQ(written[5], QStringLiteral("3"));
+    EXPECT_EQ(written[12], QStringLiteral("24"));
+
+    messages.clear();
+    startProgram();
+    EXPECT_TRUE(messages.isEmpty()) << messages.join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(form->RangeSemitones, 24);
+    EXPECT_EQ(form->Reverb->value(), 5);
+}
+
+TEST_F(Settings, FirstStartSendsThePanelSoTheToneModuleHoldsWhatItShows)
+{
+    EXPECT_EQ(Performer().ChannelVolume, 120);
+    const auto sent = captured();
+    ASSERT_GE(sent.size(), 10u);
+    const std::vector<Bytes> last(sent.end() - 4, sent.end());
+    EXPECT_EQ(last, (std::vector<Bytes>{{0xB0, 7, 120}, {0xB0, 1, 0}, {0xB0, 91, 40}, {0xB0, 93, 0}}));
+
+    // So the first recording starts from the panel's volume.
+    form->ArecStart->trigger();
+    form->ArecEnd->trigger();
+    ASSERT_GE(Performer().Entries.size(), 2u);
+    EXPECT_EQ(Performer().Entries[1].kind, RecordKind::ChannelVolume);
+    EXPECT_EQ(Performer().Entries[1].value, 120);
 }
 
 TEST_F(Settings, WindowSizeFromTheFileStaysOnTheDesktop)

@@ -152,7 +152,7 @@ TEST_F(PlayingSurface, PositionsOffTheSurfaceStayWithinTheBendAndLoudnessRanges)
 
 TEST_F(PlayingSurface, TheMappingFollowsTheRangeAndTheCentreNote)
 {
-    form->BendRange->setCurrentText(QStringLiteral("24"));
+    enterText(form->BendRange->lineEdit(), QStringLiteral("24"));
     form->UpDownNoteNo->upButton()->click();
     clearCaptured();
     moveMouse(form->Image4, {150, 0});

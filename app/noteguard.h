@@ -1,0 +1,31 @@
+#pragma once
+// Ends the note whenever the pointer can no longer be playing it, exactly as
+// a movement over the bare panel around the surface does: the pointer leaves
+// the surface's panel (for the control panel, or out of the window by any
+// jump) or goes onto the status line; the window is deactivated, blocked by a
+// modal window, hidden, minimised or closed; a menu, dialog or message box
+// opens; the application stops being the active one. The next movement over
+// the surface starts a new note.
+//
+// The main window makes one and keeps it for its life; it watches the events
+// of the whole application.
+#include <QObject>
+
+class QEvent;
+class TForm1;
+
+class NoteGuard : public QObject {
+public:
+    explicit NoteGuard(TForm1& form);
+    ~NoteGuard() override;
+    NoteGuard(const NoteGuard&) = delete;
+    NoteGuard& operator=(const NoteGuard&) = delete;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    bool endsTheNote(const QObject* watched, const QEvent& event) const;
+
+    TForm1& form_;
+};
