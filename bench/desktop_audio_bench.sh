@@ -107,7 +107,7 @@ play_pulse()
     echo "$label"
     echo "  underruns in the server's log: $(($(underruns_logged) - before))"
     echo "  output latency (server's report, buffer + sink): $(latency_summary "$latencies")"
-    "$clicks" measure "$work/click.mid" "$recording" "  onsets in the sink's recording:" | sed 's/^/  /'
+    "$clicks" measure "$work/click.mid" "$recording" "onsets in the sink's recording" | sed 's/^/  /'
     grep -iv "^\s*$\|[0-9]:[0-9][0-9]:[0-9]" "$work/$name.out" | head -n 5 | sed 's/^/  said: /' || true
 }
 
@@ -133,19 +133,20 @@ play_jack()
             return
         fi
     done
-    JACK_DEFAULT_SERVER=$jack_server jack_rec -f "$recording" -b 16 -d $((${seconds%.*} + 5)) \
+    # jack_rec completes its file only when it stops by itself, after the
+    # duration: the song, the SoundFont's loading and the player's release.
+    JACK_DEFAULT_SERVER=$jack_server jack_rec -f "$recording" -b 16 -d $((${seconds%.*} + 4)) \
         "$prefix:left" "$prefix:right" >/dev/null 2>&1 &
     local recorder=$!
     local connected
     connected=$(JACK_DEFAULT_SERVER=$jack_server jack_lsp -c "$prefix:left" | grep -c "system:playback" || true)
     wait "$running" 2>/dev/null || echo "$label: the player failed"
-    kill -INT "$recorder" 2>/dev/null || true
     wait "$recorder" 2>/dev/null || true
     echo "$label"
     echo "  xruns in the server's log: $(($(xruns_logged) - before))"
     echo "  output connected to the system's playback ports: $([[ $connected -gt 0 ]] && echo yes || echo no)"
     echo "  output latency: the server's period of 256 frames, 5.3 ms"
-    "$clicks" measure "$work/click.mid" "$recording" "  onsets in the client's own output:" | sed 's/^/  /'
+    "$clicks" measure "$work/click.mid" "$recording" "onsets in the client's own output" | sed 's/^/  /'
 }
 
 # The window's idle cost: CPU time over 10 s, 5 s after it starts, under Xvfb.

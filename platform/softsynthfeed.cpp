@@ -78,7 +78,6 @@ void SoftSynthFeed::renderPeriod(int frames, std::int64_t requestMicros, BlockRe
         held_ = true;
     } else if (held_) {
         held_ = false;
-        staleBeforeMicros_ = requestMicros;
         staleBeforeFrame_ = frame_;
     }
     for (int offset = 0; offset < frames; offset += kBlockFrames) {
@@ -137,6 +136,12 @@ void SoftSynthFeed::deliver(const Message& message, bool stale)
         synth_.longMessage(message.bytes);
     else
         synth_.shortMessage(message.packed);
+}
+
+void SoftSynthFeed::markReady(std::int64_t readyMicros) noexcept
+{
+    std::lock_guard lock(mutex_);
+    staleBeforeMicros_ = readyMicros;
 }
 
 std::size_t SoftSynthFeed::pending() const

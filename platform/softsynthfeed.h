@@ -77,6 +77,10 @@ public:
     // messages that are due before each block.
     void renderPeriod(int frames, std::int64_t requestMicros, BlockRenderer& renderer, bool synthReady = true);
 
+    // The synth became ready at readyMicros (platform::nowMicros): live
+    // notes sent before then stay silent.
+    void markReady(std::int64_t readyMicros) noexcept;
+
     // Messages sent but not applied yet.
     std::size_t pending() const;
     // Frames rendered (or silenced) so far; the audio thread's.
@@ -100,14 +104,16 @@ private:
     AudioClock clock_;
     QuietGate quiet_;
     std::int64_t frame_ = 0;
-    bool held_ = false;  // a period passed while the synth was not ready
-    std::int64_t staleBeforeMicros_ = kNever;
+    // Not ready yet: before the first period the synth could play (an output
+    // may hold back its first requests until then).
+    bool held_ = true;
     std::int64_t staleBeforeFrame_ = kNever;
 
     mutable std::mutex mutex_;
     SoftSynthRing live_;
     SoftSynthRing song_;
     std::int64_t lastMicros_ = 0;
+    std::int64_t staleBeforeMicros_ = kNever;
     std::int64_t songStartMicros_ = 0;
     bool songAnchored_ = false;
     bool songWaitsForAnchor_ = false;

@@ -14,15 +14,18 @@ namespace platform {
 namespace {
 
 constexpr std::size_t kFrameBytes = 2 * sizeof(float);
-// The whole latency asked for (with PA_STREAM_ADJUST_LATENCY the server
-// splits it between the stream's buffer and the sink): 12 ms, which the
-// synth's own period brings to under 15 ms, and which a server on a busy
-// two-core machine keeps filled when the client thread runs at real-time
-// priority, or wakes within a few milliseconds without it.
-constexpr double kStartLatencySeconds = 0.012;
-// What one underrun adds, and where the growing stops.
+// The whole latency asked for: with PA_STREAM_ADJUST_LATENCY the server
+// splits it between the sink (here (16 - 2 x 2.7) / 2 = 5.3 ms) and the
+// stream's buffer. With the synth's own period that makes 18.7 ms from a
+// message to its sound. The sink's share is what the server's own threads
+// must keep up with; a smaller one underruns on a busy two-core machine.
+constexpr double kStartLatencySeconds = 0.016;
+// What one underrun adds, and where the growing stops. Underruns come in
+// bursts, and a larger buffer takes a moment to fill: those within a second
+// of a growth add nothing more.
 constexpr double kGrowSeconds = 0.004;
 constexpr double kMaxLatencySeconds = 0.100;
+constexpr pa_usec_t kGrowQuietMicros = 1000000;
 // Where audio drivers run their threads (FluidSynth's default).
 constexpr int kAudioPriority = 60;
 
@@ -38,6 +41,10 @@ struct PulseOutput::Impl {
     double sampleRate = 0;
     std::vector<float> buffer;
     bool prioritySet = false;
+    // The whole latency asked for, in bytes. The server reports back only
+    // the stream's share of it, so growing starts from this.
+    std::uint32_t requestedBytes = 0;
+    pa_usec_t grownAt = 0;
 
     ~Impl()
     {
@@ -103,18 +110,26 @@ struct PulseOutput::Impl {
     {
         auto& impl = *static_cast<Impl*>(data);
         impl.owner->underruns_.fetch_add(1);
-        const pa_buffer_attr* current = pa_stream_get_buffer_attr(stream);
-        if (!current)
-            return;
-        pa_buffer_attr larger = *current;
         const std::uint32_t most = impl.bytesOf(kMaxLatencySeconds);
-        if (larger.tlength >= most)
+        const pa_usec_t now = pa_rtclock_now();
+        if (impl.requestedBytes >= most || (impl.grownAt != 0 && now - impl.grownAt < kGrowQuietMicros))
             return;
-        larger.tlength = std::min(most, larger.tlength + impl.bytesOf(kGrowSeconds));
-        larger.prebuf = std::uint32_t(-1);
-        larger.maxlength = std::uint32_t(-1);
+        impl.grownAt = now;
+        impl.requestedBytes = std::min(most, impl.requestedBytes + impl.bytesOf(kGrowSeconds));
+        pa_buffer_attr larger = impl.attributes();
         if (pa_operation* op = pa_stream_set_buffer_attr(stream, &larger, nullptr, nullptr))
             pa_operation_unref(op);
+    }
+
+    pa_buffer_attr attributes() const
+    {
+        pa_buffer_attr attr{};
+        attr.maxlength = std::uint32_t(-1);
+        attr.tlength = requestedBytes;
+        attr.prebuf = std::uint32_t(-1);
+        attr.minreq = std::uint32_t(periodFrames) * std::uint32_t(kFrameBytes);
+        attr.fragsize = std::uint32_t(-1);
+        return attr;
     }
 
     // Waits, with the loop locked, until the context or the stream settles.
@@ -145,14 +160,10 @@ struct PulseOutput::Impl {
         pa_stream_set_state_callback(stream, &onStreamState, this);
         pa_stream_set_write_callback(stream, &onWrite, this);
         pa_stream_set_underflow_callback(stream, &onUnderflow, this);
-        pa_buffer_attr attr{};
-        attr.maxlength = std::uint32_t(-1);
-        attr.tlength = bytesOf(kStartLatencySeconds);
-        attr.prebuf = std::uint32_t(-1);
-        attr.minreq = std::uint32_t(periodFrames) * std::uint32_t(kFrameBytes);
-        attr.fragsize = std::uint32_t(-1);
+        requestedBytes = bytesOf(kStartLatencySeconds);
+        const pa_buffer_attr attr = attributes();
         const auto flags = pa_stream_flags_t(PA_STREAM_ADJUST_LATENCY | PA_STREAM_INTERPOLATE_TIMING |
-                                             PA_STREAM_AUTO_TIMING_UPDATE);
+                                             PA_STREAM_AUTO_TIMING_UPDATE | PA_STREAM_START_CORKED);
         if (pa_stream_connect_playback(stream, nullptr, &attr, flags, nullptr, nullptr) < 0)
             return false;
         for (;;) {
@@ -167,6 +178,14 @@ struct PulseOutput::Impl {
 };
 
 PulseOutput::PulseOutput(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
+
+void PulseOutput::start()
+{
+    pa_threaded_mainloop_lock(impl_->loop);
+    if (pa_operation* op = pa_stream_cork(impl_->stream, 0, nullptr, nullptr))
+        pa_operation_unref(op);
+    pa_threaded_mainloop_unlock(impl_->loop);
+}
 
 PulseOutput::~PulseOutput() = default;
 

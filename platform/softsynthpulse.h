@@ -19,9 +19,12 @@ public:
     // Fills `frames` frames of interleaved stereo float samples.
     using Render = std::function<void(float* out, int frames)>;
 
-    // Connects and starts the stream at `sampleRate`, asking for audio a
-    // period of `periodFrames` frames at a time. Null when no server answers.
+    // Connects the stream at `sampleRate`, to ask for audio a period of
+    // `periodFrames` frames at a time once started. Null when no server answers.
     static std::unique_ptr<PulseOutput> open(double sampleRate, int periodFrames, Render render);
+    // Starts the stream; until then it holds the sink's clock still rather
+    // than underrun while the synth has nothing to play (its SoundFont loading).
+    void start();
     // Stops the stream; no rendering happens once it returns.
     ~PulseOutput();
     PulseOutput(const PulseOutput&) = delete;

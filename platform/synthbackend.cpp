@@ -20,6 +20,10 @@
 #include <thread>
 #include <utility>
 
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
 namespace platform {
 
 namespace {
@@ -35,6 +39,8 @@ constexpr int kAlsaPeriodFrames = 256;
 constexpr int kAlsaPeriods = 3;
 // Where audio drivers run their threads (FluidSynth's default).
 constexpr int kAudioPriority = 60;
+// The SoundFont loads at the lowest priority there is.
+constexpr int kLoaderNice = 19;
 
 constexpr std::string_view kFileDriver = "file";
 constexpr std::string_view kPulseDriver = "pulseaudio";
@@ -151,8 +157,16 @@ public:
     void loadSoundFont(const std::filesystem::path& file)
     {
         loader_ = std::thread([this, file] {
+            // FluidSynth reads the samples on worker threads created from this
+            // one, which take its priority: the lowest, so that the window
+            // coming up and every sound server keep the processors they need.
+            setpriority(PRIO_PROCESS, pid_t(syscall(SYS_gettid)), kLoaderNice);
             const bool loaded = synth_->loadSoundFont(file) == MmOk;
+            if (loaded)
+                feed_->markReady(nowMicros());
             soundFont_.store(loaded ? SynthOutputStatus::SoundFont::Ready : SynthOutputStatus::SoundFont::Failed);
+            if (loaded && pulse_)
+                pulse_->start();
             if (!loaded)
                 reportMessage(midiOutGetErrorText(MidiSoundFontUnreadable));
         });

@@ -40,7 +40,7 @@ load-module module-native-protocol-unix socket=$socket auth-anonymous=1
 PA
         HOME="$dir/pulse-home" PULSE_RUNTIME_PATH="$dir/pulse-run" XDG_RUNTIME_DIR="$dir/pulse-run" \
             pulseaudio -n --daemonize=no --exit-idle-time=-1 --use-pid-file=no --disallow-exit \
-            -F "$dir/private.pa" --log-target="file:$dir/pulse.log" --log-level=debug \
+            -F "$dir/private.pa" --log-target="file:$dir/pulse.log" --log-level=debug --log-time=1 \
             >"$dir/pulse.out" 2>&1 &
         private_audio_pids+=($!)
         if private_audio_wait 50 env PULSE_SERVER="unix:$socket" pactl info; then

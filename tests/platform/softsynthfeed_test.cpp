@@ -186,6 +186,7 @@ TEST_F(Feed, HoldsMessagesWhileTheSynthLoadsAndDropsOnlyTheNotesThatFellDue)
     }
     EXPECT_EQ(feed->pending(), 3u) << "nothing reaches a synth that is loading";
     EXPECT_EQ(silencedBlocks, 10);
+    feed->markReady(kStart + std::llround(double(periods) * kPeriod));
     renderPeriod();
     EXPECT_EQ(feed->pending(), 0u);
     EXPECT_EQ(channelVolume(), 50);
