@@ -83,8 +83,6 @@ public:
 
     // Messages sent but not applied yet.
     std::size_t pending() const;
-    // Frames rendered (or silenced) so far; the audio thread's.
-    std::int64_t framesRendered() const { return frame_; }
 
 private:
     using Message = SoftSynthRing::Message;
