@@ -10,6 +10,15 @@ FUZZ_SECONDS=${FUZZ_SECONDS:-60}
 jobs=$(nproc)
 werror=ON
 
+# Private sound servers for the tests that play through real ones (they skip
+# without them); stopped by process id however this script ends.
+source scripts/private-audio.sh
+private_audio_start "${TMPDIR:-/tmp}/orv-audio-$$"
+trap private_audio_stop EXIT
+# The sanitizer builds do not play through them: the sound libraries are not
+# built with the sanitizers.
+no_servers=(env -u ORV_TEST_PULSE_SERVER -u ORV_TEST_JACK_SERVER)
+
 echo "== Build and test (g++)"
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORV_WERROR=$werror >/dev/null
 cmake --build build -j "$jobs"
@@ -19,14 +28,14 @@ echo "== AddressSanitizer and UndefinedBehaviorSanitizer (clang)"
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
   -DORV_WERROR=$werror -DORV_SANITIZE=ON -DORV_BENCH=OFF >/dev/null
 cmake --build build-asan -j "$jobs"
-ASAN_OPTIONS=detect_leaks=1 ctest --test-dir build-asan --output-on-failure -j "$jobs"
+ASAN_OPTIONS=detect_leaks=1 "${no_servers[@]}" ctest --test-dir build-asan --output-on-failure -j "$jobs"
 
 if grep -rqs 'LABELS "tsan"' tests; then
   echo "== ThreadSanitizer (clang)"
   cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
     -DORV_WERROR=$werror -DORV_TSAN=ON -DORV_BENCH=OFF -DORV_APP=OFF >/dev/null
   cmake --build build-tsan -j "$jobs"
-  ctest --test-dir build-tsan --output-on-failure -L tsan -j "$jobs"
+  "${no_servers[@]}" ctest --test-dir build-tsan --output-on-failure -L tsan -j "$jobs"
 fi
 
 echo "== Fuzzing the file reader for ${FUZZ_SECONDS} s (clang, libFuzzer)"

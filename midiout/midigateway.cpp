@@ -84,13 +84,20 @@ int MidiGateway::SendProgram(int channel, int bankMsb, int bankLsb, int program)
 
 void MidiGateway::SendSysEx(const sysexEvent& event)
 {
+    sendSysEx(event, std::nullopt);
+}
+
+void MidiGateway::sendSysEx(const sysexEvent& event, std::optional<int64_t> dueMicros)
+{
     platform::MmResult status = platform::MmOk;
     {
         std::lock_guard lock(sysexMutex_);
         SysExBuffer.clear();
         SysExBuffer.push_back(event.status);
         SysExBuffer.insert(SysExBuffer.end(), event.bytes.begin(), event.bytes.end());
-        status = platform::midiOutLongMsg(MidiOut, std::span<const uint8_t>(SysExBuffer));
+        const std::span<const uint8_t> bytes(SysExBuffer);
+        status = dueMicros ? platform::midiOutLongMsgAt(MidiOut, bytes, *dueMicros)
+                           : platform::midiOutLongMsg(MidiOut, bytes);
     }
     if (status != platform::MmOk)
         reportError(status);
@@ -98,13 +105,42 @@ void MidiGateway::SendSysEx(const sysexEvent& event)
 
 void MidiGateway::SendEvent(const anyEvent& event)
 {
+    sendEvent(event, std::nullopt);
+}
+
+void MidiGateway::SendSongEvent(const anyEvent& event, int64_t dueMicros)
+{
+    sendEvent(event, dueMicros);
+}
+
+void MidiGateway::BeginSong(int64_t startMicros)
+{
+    platform::midiOutSongStart(MidiOut, startMicros);
+}
+
+void MidiGateway::CancelSong()
+{
+    platform::midiOutSongCancel(MidiOut);
+}
+
+void MidiGateway::WaitUntilReady()
+{
+    constexpr int kReadyTimeoutMillis = 10000;
+    platform::midiOutWaitReady(MidiOut, kReadyTimeoutMillis);
+}
+
+void MidiGateway::sendEvent(const anyEvent& event, std::optional<int64_t> dueMicros)
+{
     if (event.status == 0xF0 || event.status == 0xF7) {
         if (const auto* sysex = dynamic_cast<const sysexEvent*>(&event))
-            SendSysEx(*sysex);
+            sendSysEx(*sysex, dueMicros);
     } else if (const int32_t tempo = tempoSetBy(event)) {
         player_->applyTempoEvent(tempo);
     } else if (const std::optional<uint32_t> message = shortMessageOf(event)) {
-        platform::midiOutShortMsg(MidiOut, *message);
+        if (dueMicros)
+            platform::midiOutShortMsgAt(MidiOut, *message, *dueMicros);
+        else
+            platform::midiOutShortMsg(MidiOut, *message);
     }
 }
 

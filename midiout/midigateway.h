@@ -16,6 +16,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -57,6 +58,17 @@ public:
     int SendProgram(int channel, int bankMsb, int bankLsb, int program);
     void SendSysEx(const sysexEvent& event);
     void SendEvent(const anyEvent& event);
+    // A song's event with its due instant (platform::nowMicros) on the time
+    // line BeginSong started: the built-in synth schedules it in its own
+    // audio clock, any other device gets it at once. CancelSong drops what
+    // is scheduled and not yet played.
+    void BeginSong(int64_t startMicros);
+    void SendSongEvent(const anyEvent& event, int64_t dueMicros);
+    void CancelSong();
+    // Waits, a few seconds at most, until the device can sound: a song
+    // started while the built-in synth loads its SoundFont would lose its
+    // first notes.
+    void WaitUntilReady();
     void SoundOffAll();
 
     int OpenDevice(int id);
@@ -95,4 +107,6 @@ private:
     std::vector<uint8_t> SysExBuffer;
     std::unique_ptr<SequencePlayer> player_;
     void reportError(platform::MmResult status) const;
+    void sendEvent(const anyEvent& event, std::optional<int64_t> dueMicros);
+    void sendSysEx(const sysexEvent& event, std::optional<int64_t> dueMicros);
 };

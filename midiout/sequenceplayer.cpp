@@ -57,8 +57,10 @@ void SequencePlayer::cancelTimer()
 void SequencePlayer::StopPlayback()
 {
     cancelTimer();
-    if (gateway_.isOpen())
+    if (gateway_.isOpen()) {
+        gateway_.CancelSong();
         gateway_.SoundOffAll();
+    }
 }
 
 bool SequencePlayer::atEnd() const { return playIndex_ >= track_->size(); }
@@ -67,7 +69,7 @@ void SequencePlayer::sendGroup()
 {
     const int32_t t0 = track_->at(playIndex_)->time;
     while (!atEnd() && track_->at(playIndex_)->time == t0) {
-        gateway_.SendEvent(*track_->at(playIndex_));
+        gateway_.SendSongEvent(*track_->at(playIndex_), groupDue_);
         ++playIndex_;
     }
 }
@@ -86,6 +88,7 @@ void SequencePlayer::PlayTrack(midiTrack* track)
     track->expandDurations();
     if (track->empty())
         return;
+    gateway_.WaitUntilReady();
 
     bool ended = false;
     {
@@ -93,13 +96,15 @@ void SequencePlayer::PlayTrack(midiTrack* track)
         track_ = track;
         playIndex_ = 0;
         clock_ = SongClock(track->song ? track->song->division : kDefaultDivision, track->at(0)->time);
-        startMicros_ = platform::nowMicros();
+        startMicros_ = groupDue_ = platform::nowMicros();
+        gateway_.BeginSong(startMicros_);
         sendGroup();
         if (atEnd()) {
             ended = true;
         } else {
-            const int64_t due = std::max(nextInstant(), platform::nowMicros() + kFirstGapMicros);
-            timerId_ = platform::timeSetEventAt(platform::instantOfMicros(due), &timerTick, uintptr_t(this));
+            groupDue_ = nextInstant();
+            const int64_t wake = std::max(groupDue_, platform::nowMicros() + kFirstGapMicros);
+            timerId_ = platform::timeSetEventAt(platform::instantOfMicros(wake), &timerTick, uintptr_t(this));
             playing_.store(timerId_ != 0);
         }
     }
@@ -137,10 +142,11 @@ void SequencePlayer::tick(uint32_t timerId)
                 ended = true;
                 break;
             }
-            const int64_t due = nextInstant();
-            if (due <= platform::nowMicros())
+            groupDue_ = nextInstant();
+            if (groupDue_ <= platform::nowMicros())
                 continue;  // late: no timer for a time already past
-            const uint32_t next = platform::timeSetEventAt(platform::instantOfMicros(due), &timerTick, uintptr_t(this));
+            const uint32_t next =
+                platform::timeSetEventAt(platform::instantOfMicros(groupDue_), &timerTick, uintptr_t(this));
             // After a failure the song stays "playing" until StopPlayback; timerId_
             // keeps this tick's id so that a stop still waits for it to finish.
             if (next == 0)

@@ -7,7 +7,10 @@
 // Every group is aimed at its exact time from the start of the song on the
 // song clock (midiout/songclock.h), so no rounding accumulates however long
 // the song is. A set-tempo event takes effect from the gap that follows its
-// own group; a group whose time has already passed is sent at once.
+// own group; a group whose time has already passed is sent at once. Each
+// event goes out with its exact due instant, so a device with its own audio
+// clock (the built-in synth) plays it at that instant's frame, however late
+// the timer woke.
 //
 // PlayTrack, SetTempo, StopPlayback and IsPlaying run on the window thread;
 // the ticks run on the timer thread and call OnSongEnd there. Once
@@ -78,5 +81,6 @@ private:
     midiTrack* track_ = nullptr;
     size_t playIndex_ = 0;
     int64_t startMicros_ = 0;
+    int64_t groupDue_ = 0;  // the exact instant of the group at playIndex_
     SongClock clock_;
 };

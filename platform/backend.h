@@ -30,6 +30,22 @@ public:
     // Returns once the device has taken every byte; the bytes are not empty.
     virtual MmResult sendLong(std::span<const std::uint8_t> bytes) = 0;
     virtual MmResult close() = 0;
+
+    // A song: its events come with their due instants (platform::nowMicros)
+    // on a time line that starts at startMicros, in song order. A device
+    // that keeps its own clock (the built-in synth) schedules them there;
+    // any other sends each at once, when the player sends it at its time.
+    // cancelSong drops what is scheduled and not yet played.
+    virtual void beginSong(std::int64_t /*startMicros*/) {}
+    virtual MmResult sendShortAt(std::uint32_t packed, std::int64_t /*dueMicros*/) { return sendShort(packed); }
+    virtual MmResult sendLongAt(std::span<const std::uint8_t> bytes, std::int64_t /*dueMicros*/)
+    {
+        return sendLong(bytes);
+    }
+    virtual void cancelSong() {}
+    // Returns once the device can sound (the built-in synth has its
+    // SoundFont), or after timeoutMillis.
+    virtual void waitUntilReady(int /*timeoutMillis*/) {}
 };
 
 class MidiBackend {

@@ -21,7 +21,8 @@ constexpr int kAudioPriority = 60;
 
 }  // namespace
 
-std::unique_ptr<FileAudio> FileAudio::start(SoftSynth& synth, SoftSynthFeed& feed, int periodFrames)
+std::unique_ptr<FileAudio> FileAudio::start(SoftSynth& synth, SoftSynthFeed& feed, int periodFrames,
+                                            std::function<bool()> synthReady)
 {
     if (periodFrames <= 0 || periodFrames % SoftSynthFeed::kBlockFrames != 0)
         return nullptr;
@@ -31,13 +32,15 @@ std::unique_ptr<FileAudio> FileAudio::start(SoftSynth& synth, SoftSynthFeed& fee
     fluid_file_renderer_t* renderer = new_fluid_file_renderer(impl.synth);
     if (!renderer)
         return nullptr;
-    std::unique_ptr<FileAudio> audio(new FileAudio(feed, renderer, synth.sampleRate(), periodFrames));
+    std::unique_ptr<FileAudio> audio(new FileAudio(feed, renderer, synth.sampleRate(), periodFrames, std::move(synthReady)));
     audio->thread_ = std::thread([raw = audio.get()] { raw->run(); });
     return audio;
 }
 
-FileAudio::FileAudio(SoftSynthFeed& feed, fluid_file_renderer_t* renderer, double sampleRate, int periodFrames)
-    : feed_(feed), renderer_(renderer), sampleRate_(sampleRate), periodFrames_(periodFrames)
+FileAudio::FileAudio(SoftSynthFeed& feed, fluid_file_renderer_t* renderer, double sampleRate, int periodFrames,
+                     std::function<bool()> synthReady)
+    : feed_(feed), renderer_(renderer), sampleRate_(sampleRate), periodFrames_(periodFrames),
+      synthReady_(std::move(synthReady))
 {
 }
 
@@ -71,16 +74,29 @@ void FileAudio::run()
     std::unique_lock lock(mutex_);
     while (!wake_.wait_until(lock, instantOfFrame(frames), [this] { return stopping_; })) {
         lock.unlock();
-        feed_.renderPeriod(periodFrames_, nowMicros(), *this);
+        feed_.renderPeriod(periodFrames_, nowMicros(), *this, synthReady_());
         lock.lock();
         frames += periodFrames_;
     }
 }
 
 // The feed asks for whole blocks, one at a time, which is what the renderer writes per call.
-void FileAudio::renderBlock(int, int)
+float FileAudio::renderBlock(int, int)
 {
     fluid_file_renderer_process_block(renderer_);
+    // The renderer does not show its samples: as far as the feed knows, the
+    // file never falls quiet, and it never has to.
+    return 1.0f;
+}
+
+// A synth whose SoundFont is still loading cannot be rendered, and the
+// renderer cannot write anything else: the file begins once the SoundFont is
+// in. A synth that is merely quiet renders its silence; this stand-in for a
+// card need not save that work.
+void FileAudio::silenceBlock(int, int)
+{
+    if (synthReady_())
+        fluid_file_renderer_process_block(renderer_);
 }
 
 }  // namespace platform

@@ -10,6 +10,7 @@
 #include "platform/softsynthfeed.h"
 
 #include <condition_variable>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -21,22 +22,27 @@ namespace platform {
 class FileAudio : private SoftSynthFeed::BlockRenderer {
 public:
     // Starts writing at once; null when the file cannot be created. The
-    // synth and the feed must outlive the returned object.
-    static std::unique_ptr<FileAudio> start(SoftSynth& synth, SoftSynthFeed& feed, int periodFrames);
+    // synth and the feed must outlive the returned object; synthReady tells
+    // whether the synth may be rendered yet (its SoundFont is in).
+    static std::unique_ptr<FileAudio> start(SoftSynth& synth, SoftSynthFeed& feed, int periodFrames,
+                                            std::function<bool()> synthReady);
     // Stops the thread and completes the file.
     ~FileAudio();
     FileAudio(const FileAudio&) = delete;
     FileAudio& operator=(const FileAudio&) = delete;
 
 private:
-    FileAudio(SoftSynthFeed& feed, fluid_file_renderer_t* renderer, double sampleRate, int periodFrames);
+    FileAudio(SoftSynthFeed& feed, fluid_file_renderer_t* renderer, double sampleRate, int periodFrames,
+              std::function<bool()> synthReady);
     void run();
-    void renderBlock(int offset, int frames) override;
+    float renderBlock(int offset, int frames) override;
+    void silenceBlock(int offset, int frames) override;
 
     SoftSynthFeed& feed_;
     fluid_file_renderer_t* renderer_;
     double sampleRate_;
     int periodFrames_;
+    std::function<bool()> synthReady_;
     std::mutex mutex_;
     std::condition_variable wake_;
     bool stopping_ = false;

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <unordered_map>
 
 namespace platform {
@@ -143,7 +144,11 @@ MmResult midiOutClose(MidiOutHandle handle) noexcept
     }
 }
 
-MmResult midiOutShortMsg(MidiOutHandle handle, std::uint32_t message) noexcept
+namespace {
+
+// The one way a message reaches a port: a song's event when dueMicros is
+// given, a live message otherwise.
+MmResult sendShortTo(MidiOutHandle handle, std::uint32_t message, std::optional<std::int64_t> dueMicros) noexcept
 {
     try {
         LockedPort locked = lockPort(handle);
@@ -151,13 +156,14 @@ MmResult midiOutShortMsg(MidiOutHandle handle, std::uint32_t message) noexcept
             return MidiInvalidHandle;
         if (unpackShortMessage(message).length == 0)
             return MidiInvalidParameter;
-        return locked.port->sendShort(message);
+        return dueMicros ? locked.port->sendShortAt(message, *dueMicros) : locked.port->sendShort(message);
     } catch (...) {
         return MidiSendFailed;
     }
 }
 
-MmResult midiOutLongMsg(MidiOutHandle handle, std::span<const std::uint8_t> bytes) noexcept
+MmResult sendLongTo(MidiOutHandle handle, std::span<const std::uint8_t> bytes,
+                    std::optional<std::int64_t> dueMicros) noexcept
 {
     try {
         LockedPort locked = lockPort(handle);
@@ -165,7 +171,68 @@ MmResult midiOutLongMsg(MidiOutHandle handle, std::span<const std::uint8_t> byte
             return MidiInvalidHandle;
         if (bytes.empty())
             return MidiInvalidParameter;
-        return locked.port->sendLong(bytes);
+        return dueMicros ? locked.port->sendLongAt(bytes, *dueMicros) : locked.port->sendLong(bytes);
+    } catch (...) {
+        return MidiSendFailed;
+    }
+}
+
+}  // namespace
+
+MmResult midiOutShortMsg(MidiOutHandle handle, std::uint32_t message) noexcept
+{
+    return sendShortTo(handle, message, std::nullopt);
+}
+
+MmResult midiOutLongMsg(MidiOutHandle handle, std::span<const std::uint8_t> bytes) noexcept
+{
+    return sendLongTo(handle, bytes, std::nullopt);
+}
+
+MmResult midiOutShortMsgAt(MidiOutHandle handle, std::uint32_t message, std::int64_t dueMicros) noexcept
+{
+    return sendShortTo(handle, message, dueMicros);
+}
+
+MmResult midiOutLongMsgAt(MidiOutHandle handle, std::span<const std::uint8_t> bytes, std::int64_t dueMicros) noexcept
+{
+    return sendLongTo(handle, bytes, dueMicros);
+}
+
+MmResult midiOutSongStart(MidiOutHandle handle, std::int64_t startMicros) noexcept
+{
+    try {
+        LockedPort locked = lockPort(handle);
+        if (!locked.port)
+            return MidiInvalidHandle;
+        locked.port->beginSong(startMicros);
+        return MmOk;
+    } catch (...) {
+        return MidiSendFailed;
+    }
+}
+
+MmResult midiOutSongCancel(MidiOutHandle handle) noexcept
+{
+    try {
+        LockedPort locked = lockPort(handle);
+        if (!locked.port)
+            return MidiInvalidHandle;
+        locked.port->cancelSong();
+        return MmOk;
+    } catch (...) {
+        return MidiSendFailed;
+    }
+}
+
+MmResult midiOutWaitReady(MidiOutHandle handle, int timeoutMillis) noexcept
+{
+    try {
+        LockedPort locked = lockPort(handle);
+        if (!locked.port)
+            return MidiInvalidHandle;
+        locked.port->waitUntilReady(timeoutMillis);
+        return MmOk;
     } catch (...) {
         return MidiSendFailed;
     }

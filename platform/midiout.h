@@ -61,6 +61,19 @@ MmResult midiOutShortMsg(MidiOutHandle handle, std::uint32_t message) noexcept;
 // next message sent at once: there is no completion to wait for.
 MmResult midiOutLongMsg(MidiOutHandle handle, std::span<const std::uint8_t> bytes) noexcept;
 
+// A song's time line, for a device that schedules a song in its own clock
+// (the built-in synth): midiOutSongStart starts it at startMicros
+// (platform::nowMicros), the ...At sends give each event's due instant on
+// it, and midiOutSongCancel drops what is scheduled and not yet played. Any
+// other device sends each message at once.
+MmResult midiOutSongStart(MidiOutHandle handle, std::int64_t startMicros) noexcept;
+MmResult midiOutShortMsgAt(MidiOutHandle handle, std::uint32_t message, std::int64_t dueMicros) noexcept;
+MmResult midiOutLongMsgAt(MidiOutHandle handle, std::span<const std::uint8_t> bytes, std::int64_t dueMicros) noexcept;
+MmResult midiOutSongCancel(MidiOutHandle handle) noexcept;
+// Waits until the device can sound (a built-in synth still loading its
+// SoundFont plays nothing), or at most timeoutMillis.
+MmResult midiOutWaitReady(MidiOutHandle handle, int timeoutMillis) noexcept;
+
 // The text for a status code, for a message box.
 std::string midiOutGetErrorText(MmResult status);
 

@@ -35,10 +35,12 @@ bool isModuleReset(std::span<const std::uint8_t> body)
     return false;
 }
 
+}  // namespace
+
 // A SoundFont 2 (sf2, sf3) or DLS file is a RIFF file of form "sfbk" or "DLS ".
 // Anything else never reaches FluidSynth, whose fallback loader would print
 // about it.
-bool looksLikeSoundFont(const std::filesystem::path& file)
+bool SoftSynth::looksLikeSoundFont(const std::filesystem::path& file)
 {
     std::ifstream in(file, std::ios::binary);
     char header[12] = {};
@@ -48,8 +50,6 @@ bool looksLikeSoundFont(const std::filesystem::path& file)
     const std::string_view form(header + 8, 4);
     return riff == "RIFF" && (form == "sfbk" || form == "DLS ");
 }
-
-}  // namespace
 
 SoftSynth::SoftSynth(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
 
@@ -87,6 +87,11 @@ MmResult SoftSynth::loadSoundFont(const std::filesystem::path& file)
     impl_->soundFontId = id;
     impl_->soundFont = file;
     return MmOk;
+}
+
+int SoftSynth::activeVoices() const
+{
+    return fluid_synth_get_active_voice_count(impl_->synth);
 }
 
 const std::filesystem::path& SoftSynth::soundFont() const

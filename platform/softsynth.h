@@ -36,6 +36,9 @@ public:
 
     // Replaces the SoundFont; MidiSoundFontUnreadable when the file does not load.
     MmResult loadSoundFont(const std::filesystem::path& file);
+    // Whether the file begins as a SoundFont (or DLS) file does: a quick
+    // test before a load that may take a while.
+    static bool looksLikeSoundFont(const std::filesystem::path& file);
     const std::filesystem::path& soundFont() const;
     double sampleRate() const;
 
@@ -46,6 +49,8 @@ public:
     // out.size() / 2 frames.
     void render(std::span<float> out);
     void render(std::span<std::int16_t> out);
+    // The voices sounding or fading out.
+    int activeVoices() const;
 
     struct Impl;
     // For the audio driver of the synth backend.

@@ -1,94 +1,153 @@
 #include "platform/softsynthfeed.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace platform {
 
 namespace {
 
-// A period's worth of a dense song, many times over.
-constexpr std::size_t kInitialSlots = 1024;
-// Far more than a stalled audio thread could ever catch up with; beyond it
-// the messages of a device whose audio has died are refused.
-constexpr std::size_t kMaxPending = std::size_t(1) << 18;
+bool isNoteOn(const SoftSynthRing::Message& message)
+{
+    return !message.isLong && (message.packed & 0xF0) == 0x90 && ((message.packed >> 16) & 0x7F) != 0;
+}
 
 }  // namespace
 
 SoftSynthFeed::SoftSynthFeed(SoftSynth& synth, double sampleRate)
-    : synth_(synth), clock_(sampleRate), ring_(kInitialSlots)
+    : synth_(synth), sampleRate_(sampleRate > 0 ? sampleRate : 48000), clock_(sampleRate), quiet_(sampleRate_)
 {
 }
 
 bool SoftSynthFeed::sendShort(std::uint32_t packed, std::int64_t sentMicros) noexcept
 {
-    return send(packed, {}, false, sentMicros);
+    return queue(live_, sentMicros, packed, {}, false);
 }
 
 bool SoftSynthFeed::sendLong(std::span<const std::uint8_t> bytes, std::int64_t sentMicros) noexcept
 {
-    return send(0, bytes, true, sentMicros);
+    return queue(live_, sentMicros, 0, bytes, true);
 }
 
-bool SoftSynthFeed::send(std::uint32_t packed, std::span<const std::uint8_t> bytes, bool isLong,
-                         std::int64_t sentMicros) noexcept
+bool SoftSynthFeed::sendShortAt(std::uint32_t packed, std::int64_t dueMicros) noexcept
 {
-    try {
-        std::lock_guard lock(mutex_);
-        if (count_ == ring_.size()) {
-            if (count_ >= kMaxPending)
-                return false;
-            std::vector<Message> larger(2 * ring_.size());
-            for (std::size_t i = 0; i < count_; ++i)
-                larger[i] = std::move(ring_[(head_ + i) % ring_.size()]);
-            ring_.swap(larger);
-            head_ = 0;
-        }
-        Message& slot = ring_[(head_ + count_) % ring_.size()];
-        slot.bytes.assign(bytes.begin(), bytes.end());
-        // Senders on different threads may stamp out of order; the queue's order wins.
-        slot.micros = lastMicros_ = std::max(sentMicros, lastMicros_);
-        slot.packed = packed;
-        slot.isLong = isLong;
-        ++count_;
-        return true;
-    } catch (...) {
-        return false;
-    }
+    return queue(song_, dueMicros, packed, {}, false);
 }
 
-void SoftSynthFeed::renderPeriod(int frames, std::int64_t requestMicros, BlockRenderer& renderer)
+bool SoftSynthFeed::sendLongAt(std::span<const std::uint8_t> bytes, std::int64_t dueMicros) noexcept
+{
+    return queue(song_, dueMicros, 0, bytes, true);
+}
+
+bool SoftSynthFeed::queue(SoftSynthRing& ring, std::int64_t micros, std::uint32_t packed,
+                          std::span<const std::uint8_t> bytes, bool isLong) noexcept
+{
+    std::lock_guard lock(mutex_);
+    if (&ring == &live_) {
+        // Senders on different threads may stamp out of order; the queue's order wins.
+        micros = lastMicros_ = std::max(micros, lastMicros_);
+    }
+    return ring.push(micros, packed, bytes, isLong);
+}
+
+void SoftSynthFeed::beginSong(std::int64_t startMicros) noexcept
+{
+    std::lock_guard lock(mutex_);
+    song_.clear();
+    songStartMicros_ = startMicros;
+    songAnchored_ = false;
+    songWaitsForAnchor_ = true;
+}
+
+void SoftSynthFeed::cancelSong() noexcept
+{
+    std::lock_guard lock(mutex_);
+    song_.clear();
+    songWaitsForAnchor_ = false;
+}
+
+std::int64_t SoftSynthFeed::songFrameOf(std::int64_t dueMicros) const
+{
+    return songStartFrame_ + std::llround(double(dueMicros - songStartMicros_) * sampleRate_ / 1e6);
+}
+
+void SoftSynthFeed::renderPeriod(int frames, std::int64_t requestMicros, BlockRenderer& renderer, bool synthReady)
 {
     clock_.startPeriod(requestMicros, frames);
+    if (!synthReady) {
+        held_ = true;
+    } else if (held_) {
+        held_ = false;
+        staleBeforeFrame_ = frame_;
+    }
     for (int offset = 0; offset < frames; offset += kBlockFrames) {
         const int length = std::min(kBlockFrames, frames - offset);
         // The block takes what was sent one period before its middle, so
-        // that every message lands in the block nearest its due time.
-        applyMessagesBefore(clock_.instantOf(offset + length / 2.0 - frames));
-        renderer.renderBlock(offset, length);
+        // that every live message lands in the block nearest its due time.
+        const double liveMicros = clock_.instantOf(offset + length / 2.0 - frames);
+        if (applyDue(liveMicros, frame_ + offset, length, synthReady))
+            quiet_.wake();
+        if (!synthReady || quiet_.asleep()) {
+            renderer.silenceBlock(offset, length);
+        } else {
+            const float peak = renderer.renderBlock(offset, length);
+            quiet_.rendered(length, peak, synth_.activeVoices());
+        }
     }
+    frame_ += frames;
 }
 
-void SoftSynthFeed::applyMessagesBefore(double micros)
+bool SoftSynthFeed::applyDue(double liveMicros, std::int64_t blockFrame, int blockFrames, bool apply)
 {
     std::lock_guard lock(mutex_);
-    while (count_ > 0) {
-        Message& message = ring_[head_];
-        if (double(message.micros) >= micros)
-            break;
-        if (message.isLong)
-            synth_.longMessage(message.bytes);
-        else
-            synth_.shortMessage(message.packed);
-        message.bytes.clear();
-        head_ = (head_ + 1) % ring_.size();
-        --count_;
+    if (songWaitsForAnchor_ && double(songStartMicros_) < liveMicros) {
+        songWaitsForAnchor_ = false;
+        songAnchored_ = true;
+        songStartFrame_ = blockFrame + std::llround(kSongLeadMicros * sampleRate_ / 1e6);
     }
+    if (!apply)
+        return false;
+    bool applied = false;
+    while (!live_.empty() && double(live_.front().micros) < liveMicros) {
+        deliver(live_.front(), live_.front().micros < staleBeforeMicros_);
+        live_.pop();
+        applied = true;
+    }
+    // The event nearest the block's start frame goes before it.
+    const std::int64_t nearest = blockFrame + blockFrames / 2;
+    while (songAnchored_ && !song_.empty()) {
+        const std::int64_t due = songFrameOf(song_.front().micros);
+        if (due >= nearest)
+            break;
+        deliver(song_.front(), due < staleBeforeFrame_);
+        song_.pop();
+        applied = true;
+    }
+    return applied;
+}
+
+void SoftSynthFeed::deliver(const Message& message, bool stale)
+{
+    // A note that fell due while the synth could not play it stays silent
+    // rather than sound late.
+    if (stale && isNoteOn(message))
+        return;
+    if (message.isLong)
+        synth_.longMessage(message.bytes);
+    else
+        synth_.shortMessage(message.packed);
+}
+
+void SoftSynthFeed::markReady(std::int64_t readyMicros) noexcept
+{
+    std::lock_guard lock(mutex_);
+    staleBeforeMicros_ = readyMicros;
 }
 
 std::size_t SoftSynthFeed::pending() const
 {
     std::lock_guard lock(mutex_);
-    return count_;
+    return live_.size() + song_.size();
 }
 
 }  // namespace platform

@@ -1,34 +1,69 @@
 #include "platform/synthbackend.h"
 
+#include "mididata/messagesink.h"
 #include "platform/clock.h"
 #include "platform/fileaudio.h"
+#include "platform/midiout.h"
 #include "platform/softsynthfeed.h"
 #include "platform/softsynthimpl.h"
+#include "platform/softsynthpulse.h"
 #include "platform/soundfont.h"
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <mutex>
 #include <string_view>
+#include <thread>
+#include <utility>
+
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 
 namespace platform {
 
 namespace {
 
-// A message waits one period in the feed (platform/softsynthfeed.h) and then
-// three more in the driver's buffer: 10.7 ms at 48 kHz from a movement to its
-// sound, within the 12 ms the live instrument can bear.
+// The synth's own period: the unit it renders in, and the wait of a live
+// message in the feed (2.7 ms at 48 kHz).
 constexpr int kPeriodFrames = 128;
-constexpr int kPeriods = 3;
 constexpr double kSampleRate = 48000;
 static_assert(kPeriodFrames % SoftSynthFeed::kBlockFrames == 0);
+// An ALSA card's buffer: three periods of 5.3 ms, 16 ms in all, which a busy
+// machine keeps filled.
+constexpr int kAlsaPeriodFrames = 256;
+constexpr int kAlsaPeriods = 3;
+// Where audio drivers run their threads (FluidSynth's default).
+constexpr int kAudioPriority = 60;
+// The SoundFont loads at the lowest priority there is.
+constexpr int kLoaderNice = 19;
 
-// The stand-in for a sound card (platform/fileaudio.h).
 constexpr std::string_view kFileDriver = "file";
+constexpr std::string_view kPulseDriver = "pulseaudio";
+constexpr std::string_view kJackDriver = "jack";
 
 std::mutex driversMutex;
 std::vector<std::string> audioDrivers{"pulseaudio", "alsa", "jack"};
 
-// Renders blocks into the buffers of one period that a FluidSynth driver hands over.
+class SynthPort;
+// The one open built-in synth, for builtInSynthStatus.
+std::mutex openPortMutex;
+SynthPort* openPort = nullptr;
+
+float peakOf(const float* samples, int count, int stride)
+{
+    float peak = 0;
+    for (int i = 0; i < count; ++i)
+        peak = std::max(peak, std::fabs(samples[i * stride]));
+    return peak;
+}
+
+// Renders blocks into the buffers of one period that a FluidSynth driver
+// hands over, zeroed.
 class DriverBuffers : public SoftSynthFeed::BlockRenderer {
 public:
     DriverBuffers(fluid_synth_t* synth, int nfx, float* fx[], int nout, float* out[])
@@ -36,10 +71,10 @@ public:
     {
     }
 
-    void renderBlock(int offset, int frames) override
+    float renderBlock(int offset, int frames) override
     {
         if (nout_ == 0)
-            return;
+            return 0;
         float* dry[kMaxBuffers];
         float* effects[kMaxBuffers];
         for (int i = 0; i < nout_; ++i)
@@ -55,6 +90,18 @@ public:
             neffects = 4;
         }
         fluid_synth_process(synth_, frames, neffects, effects, nout_, dry);
+        float peak = 0;
+        for (int i = 0; i < nout_; ++i)
+            peak = std::max(peak, peakOf(dry[i], frames, 1));
+        return peak;
+    }
+
+    void silenceBlock(int offset, int frames) override
+    {
+        for (int i = 0; i < nout_; ++i)
+            std::fill_n(out_[i] + offset, frames, 0.0f);
+        for (int i = 0; i < nfx_; ++i)
+            std::fill_n(fx_[i] + offset, frames, 0.0f);
     }
 
 private:
@@ -66,6 +113,24 @@ private:
     float** out_;
 };
 
+// Renders blocks into one interleaved stereo period.
+class InterleavedBuffer : public SoftSynthFeed::BlockRenderer {
+public:
+    InterleavedBuffer(fluid_synth_t* synth, float* out) : synth_(synth), out_(out) {}
+
+    float renderBlock(int offset, int frames) override
+    {
+        fluid_synth_write_float(synth_, frames, out_, 2 * offset, 2, out_, 2 * offset + 1, 2);
+        return peakOf(out_ + 2 * offset, 2 * frames, 1);
+    }
+
+    void silenceBlock(int offset, int frames) override { std::fill_n(out_ + 2 * offset, 2 * frames, 0.0f); }
+
+private:
+    fluid_synth_t* synth_;
+    float* out_;
+};
+
 class SynthPort : public MidiPort {
 public:
     explicit SynthPort(std::unique_ptr<SoftSynth> synth)
@@ -74,39 +139,67 @@ public:
     }
     ~SynthPort() override { stop(); }
 
-    // Tries the drivers in order; false when none opens.
+    // Tries the outputs in order; false when none opens.
     bool startAudio()
     {
-        SoftSynth::Impl& impl = synth_->impl();
         for (const std::string& name : synthAudioDrivers()) {
-            if (name == kFileDriver) {
-                fileAudio_ = FileAudio::start(*synth_, *feed_, kPeriodFrames);
-                if (fileAudio_)
-                    return true;
-                continue;
-            }
-            fluid_settings_setint(impl.settings, "audio.period-size", kPeriodFrames);
-            fluid_settings_setint(impl.settings, "audio.periods", kPeriods);
-            fluid_settings_setstr(impl.settings, "audio.driver", name.c_str());
-            driver_ = new_fluid_audio_driver2(impl.settings, &SynthPort::renderPeriod, this);
-            if (driver_)
+            if (openOutput(name)) {
+                driverName_ = name;
+                std::lock_guard lock(openPortMutex);
+                openPort = this;
                 return true;
+            }
         }
         return false;
     }
 
+    // Loads the SoundFont on a thread of its own; the audio stays silent until it is in.
+    void loadSoundFont(const std::filesystem::path& file)
+    {
+        loader_ = std::thread([this, file] {
+            // FluidSynth reads the samples on worker threads created from this
+            // one, which take its priority: the lowest, so that the window
+            // coming up and every sound server keep the processors they need.
+            setpriority(PRIO_PROCESS, pid_t(syscall(SYS_gettid)), kLoaderNice);
+            const bool loaded = synth_->loadSoundFont(file) == MmOk;
+            if (loaded)
+                feed_->markReady(nowMicros());
+            soundFont_.store(loaded ? SynthOutputStatus::SoundFont::Ready : SynthOutputStatus::SoundFont::Failed);
+            if (loaded && pulse_)
+                pulse_->start();
+            if (!loaded)
+                reportMessage(midiOutGetErrorText(MidiSoundFontUnreadable));
+        });
+    }
+
     MmResult sendShort(std::uint32_t packed) override
     {
-        if (!feed_)
-            return MidiInvalidHandle;
         return feed_->sendShort(packed) ? MmOk : MidiSendFailed;
     }
 
     MmResult sendLong(std::span<const std::uint8_t> bytes) override
     {
-        if (!feed_)
-            return MidiInvalidHandle;
         return feed_->sendLong(bytes) ? MmOk : MidiSendFailed;
+    }
+
+    void beginSong(std::int64_t startMicros) override { feed_->beginSong(startMicros); }
+    void cancelSong() override { feed_->cancelSong(); }
+
+    MmResult sendShortAt(std::uint32_t packed, std::int64_t dueMicros) override
+    {
+        return feed_->sendShortAt(packed, dueMicros) ? MmOk : MidiSendFailed;
+    }
+
+    MmResult sendLongAt(std::span<const std::uint8_t> bytes, std::int64_t dueMicros) override
+    {
+        return feed_->sendLongAt(bytes, dueMicros) ? MmOk : MidiSendFailed;
+    }
+
+    void waitUntilReady(int timeoutMillis) override
+    {
+        const auto giveUp = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMillis);
+        while (soundFont_.load() == SynthOutputStatus::SoundFont::Loading && std::chrono::steady_clock::now() < giveUp)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
 
     MmResult close() override
@@ -115,33 +208,102 @@ public:
         return MmOk;
     }
 
-    MmResult loadSoundFont(const std::filesystem::path& file) { return synth_->loadSoundFont(file); }
+    SynthOutputStatus status() const
+    {
+        SynthOutputStatus status;
+        status.driver = driverName_;
+        status.soundFont = soundFont_.load();
+        const std::int64_t feedMicros = std::llround(kPeriodFrames * 1e6 / synth_->sampleRate());
+        if (pulse_) {
+            status.latencyMicros = pulse_->latencyMicros() + feedMicros;
+            status.underruns = pulse_->underruns();
+        } else {
+            status.latencyMicros = driverLatencyMicros_ + feedMicros;
+        }
+        return status;
+    }
 
 private:
+    bool ready() const { return soundFont_.load() == SynthOutputStatus::SoundFont::Ready; }
+
+    bool openOutput(const std::string& name)
+    {
+        if (name == kFileDriver) {
+            fileAudio_ = FileAudio::start(*synth_, *feed_, kPeriodFrames, [this] { return ready(); });
+            return fileAudio_ != nullptr;
+        }
+        if (name == kPulseDriver) {
+            pulse_ = PulseOutput::open(synth_->sampleRate(), kPeriodFrames,
+                                       [this](float* out, int frames) { renderInterleaved(out, frames); });
+            return pulse_ != nullptr;
+        }
+        SoftSynth::Impl& impl = synth_->impl();
+        if (name == kJackDriver) {
+            // A JACK server that is not running stays so: no sound card is
+            // taken over behind the user's back.
+            setenv("JACK_NO_START_SERVER", "1", 0);
+            fluid_settings_setint(impl.settings, "audio.jack.autoconnect", 1);
+            fluid_settings_setstr(impl.settings, "audio.jack.id", "Orvelline");
+        }
+        fluid_settings_setint(impl.settings, "audio.period-size", kAlsaPeriodFrames);
+        fluid_settings_setint(impl.settings, "audio.periods", kAlsaPeriods);
+        fluid_settings_setint(impl.settings, "audio.realtime-prio", kAudioPriority);
+        fluid_settings_setstr(impl.settings, "audio.driver", name.c_str());
+        driver_ = new_fluid_audio_driver2(impl.settings, &SynthPort::renderPeriod, this);
+        if (!driver_)
+            return false;
+        int size = kAlsaPeriodFrames;
+        int periods = kAlsaPeriods;
+        fluid_settings_getint(impl.settings, "audio.period-size", &size);
+        fluid_settings_getint(impl.settings, "audio.periods", &periods);
+        // A JACK server hands over one buffer at a time, whatever the settings say.
+        const int buffered = name == kJackDriver ? size : size * periods;
+        driverLatencyMicros_ = std::llround(buffered * 1e6 / synth_->sampleRate());
+        return true;
+    }
+
     // FluidSynth's audio callback, on the driver's thread.
     static int renderPeriod(void* data, int len, int nfx, float* fx[], int nout, float* out[])
     {
         auto& port = *static_cast<SynthPort*>(data);
         DriverBuffers buffers(port.synth_->impl().synth, nfx, fx, nout, out);
-        port.feed_->renderPeriod(len, nowMicros(), buffers);
+        port.feed_->renderPeriod(len, nowMicros(), buffers, port.ready());
         return FLUID_OK;
+    }
+
+    void renderInterleaved(float* out, int frames)
+    {
+        InterleavedBuffer buffer(synth_->impl().synth, out);
+        feed_->renderPeriod(frames, nowMicros(), buffer, ready());
     }
 
     void stop()
     {
+        {
+            std::lock_guard lock(openPortMutex);
+            if (openPort == this)
+                openPort = nullptr;
+        }
+        // A load cannot be cut short; closing waits for it.
+        if (loader_.joinable())
+            loader_.join();
         // The audio thread renders from the feed and the synth, so it goes first.
         if (driver_) {
             delete_fluid_audio_driver(driver_);
             driver_ = nullptr;
         }
+        pulse_.reset();
         fileAudio_.reset();
-        feed_.reset();
-        synth_.reset();
     }
 
     std::unique_ptr<SoftSynth> synth_;
     std::unique_ptr<SoftSynthFeed> feed_;
+    std::string driverName_;
+    std::atomic<SynthOutputStatus::SoundFont> soundFont_{SynthOutputStatus::SoundFont::Loading};
+    std::thread loader_;
     fluid_audio_driver_t* driver_ = nullptr;
+    std::int64_t driverLatencyMicros_ = 0;
+    std::unique_ptr<PulseOutput> pulse_;
     std::unique_ptr<FileAudio> fileAudio_;
 };
 
@@ -164,9 +326,11 @@ public:
         // Audio first: it fails fast, where loading a SoundFont takes a moment.
         if (!opened->startAudio())
             return MidiNoAudio;
-        // Loading while the driver already plays silence is safe: the synth locks itself.
-        if (const MmResult status = opened->loadSoundFont(soundFont); status != MmOk)
-            return status;
+        // A file that is no SoundFont at all is refused at once; the load
+        // itself goes on while the window comes up.
+        if (!SoftSynth::looksLikeSoundFont(soundFont))
+            return MidiSoundFontUnreadable;
+        opened->loadSoundFont(soundFont);
         port = std::move(opened);
         return MmOk;
     }
@@ -189,6 +353,36 @@ std::vector<std::string> synthAudioDrivers()
 {
     std::lock_guard lock(driversMutex);
     return audioDrivers;
+}
+
+std::string describeSynthStatus(const SynthOutputStatus& status)
+{
+    static const std::pair<std::string_view, std::string_view> kOutputNames[] = {
+        {"pulseaudio", "PulseAudio"}, {"alsa", "ALSA"}, {"jack", "JACK"}, {"file", "a file"}};
+    std::string output = status.driver;
+    for (const auto& [driver, name] : kOutputNames)
+        if (status.driver == driver)
+            output = name;
+    std::string line = "Built-in synth on " + output + ": ";
+    switch (status.soundFont) {
+    case SynthOutputStatus::SoundFont::Loading: return line + "loading the SoundFont";
+    case SynthOutputStatus::SoundFont::Failed: return line + "the SoundFont did not load";
+    case SynthOutputStatus::SoundFont::Ready: break;
+    }
+    char latency[32];
+    std::snprintf(latency, sizeof latency, "%.1f", double(status.latencyMicros) / 1000.0);
+    line += "latency " + std::string(latency) + " ms";
+    if (status.underruns >= 0)
+        line += ", " + std::to_string(status.underruns) + (status.underruns == 1 ? " underrun" : " underruns");
+    return line;
+}
+
+std::optional<SynthOutputStatus> builtInSynthStatus()
+{
+    std::lock_guard lock(openPortMutex);
+    if (!openPort)
+        return std::nullopt;
+    return openPort->status();
 }
 
 }  // namespace platform

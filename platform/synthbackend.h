@@ -1,14 +1,23 @@
 #pragma once
 // The built-in synth as a MIDI output device, so that the program sounds on
 // first start with nothing to set up. Opening it finds the SoundFont
-// (platform/soundfont.h), starts the synthesizer and an audio driver, then
-// loads the SoundFont; closing stops them. A message takes effect one audio
-// period after it is sent, in the synth's 64-frame block nearest that moment
-// (platform/softsynthfeed.h), so a song keeps its timing to within half a
-// block; with the driver's buffer that is at most 12 ms from send to sound.
+// (platform/soundfont.h), starts the synthesizer and an audio output, and
+// returns at once: the SoundFont loads on a thread of its own, and what is
+// played before it is ready stays silent (programs and controllers still
+// take effect). Closing stops them.
+//
+// Live messages take effect one audio period after they are sent, in the
+// synth's 64-frame block nearest that moment; a song's events are scheduled
+// in the synth's own frames (platform/softsynthfeed.h). Through PulseAudio
+// the whole latency is 18.7 ms until underruns make the stream grow
+// (platform/softsynthpulse.h); through ALSA 16 ms of buffer plus the period;
+// through JACK the server's period plus ours, the outputs connected to the
+// system's playback ports. While nothing sounds, nothing is computed.
 #include "platform/backend.h"
 
+#include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,11 +25,26 @@ namespace platform {
 
 std::unique_ptr<MidiBackend> makeSynthBackend();
 
-// The FluidSynth audio drivers tried in order when the synth opens; the
-// first that opens wins. Normally "pulseaudio" (which PipeWire desktops
-// serve), "alsa", "jack"; "file" writes the audio in real time into
-// fluidsynth.wav in the current folder instead (platform/fileaudio.h).
+// The audio outputs tried in order when the synth opens; the first that
+// opens wins. Normally "pulseaudio" (which PipeWire desktops serve),
+// "alsa", "jack"; "file" writes the audio in real time into fluidsynth.wav
+// in the current folder instead (platform/fileaudio.h).
 void setSynthAudioDrivers(std::vector<std::string> drivers);
 std::vector<std::string> synthAudioDrivers();
+
+// How the open built-in synth is doing, for the device window.
+struct SynthOutputStatus {
+    std::string driver;  // the audio output that opened
+    enum class SoundFont { Loading, Ready, Failed } soundFont = SoundFont::Loading;
+    // From a message sent to its sound, as far as the output tells.
+    std::int64_t latencyMicros = 0;
+    // Underruns the sound server reported; -1 when the output cannot tell.
+    int underruns = -1;
+};
+// Nothing while no built-in synth is open.
+std::optional<SynthOutputStatus> builtInSynthStatus();
+// One line for the device window, such as "Built-in synth on PulseAudio:
+// latency 14.7 ms, 0 underruns".
+std::string describeSynthStatus(const SynthOutputStatus& status);
 
 }  // namespace platform

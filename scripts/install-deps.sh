@@ -6,7 +6,8 @@ packages=(
   cmake ninja-build g++ clang libclang-rt-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev libfluidsynth-dev fluid-soundfont-gm
-  librtmidi-dev libasound2-dev libjpeg-dev
+  librtmidi-dev libasound2-dev libjpeg-dev libpulse-dev
+  pulseaudio pulseaudio-utils jackd2 sox fluidsynth
   desktop-file-utils appstream
   # the smallest font that shows the Japanese half of the hints and messages
   fonts-sawarabi-gothic

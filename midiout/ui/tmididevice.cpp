@@ -2,16 +2,20 @@
 
 #include <QAction>
 #include <QFrame>
+#include <QHideEvent>
+#include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRect>
 #include <QShowEvent>
 #include <QString>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <string>
 
 #include "midiout/midigateway.h"
+#include "platform/synthbackend.h"
 
 TMidiDevice* MidiDevice = nullptr;
 
@@ -85,6 +89,12 @@ void TMidiDevice::createControls()
     ErrorTestButton1 = makeButton(this, "ErrorTestButton1", QStringLiteral("Error Test"), QRect(128, 240, 75, 25));
     ErrorTestButton1->hide();
     CloseButton = makeButton(this, "CloseButton", QStringLiteral("Close"), QRect(352, 240, 75, 25));
+
+    AudioStatus = new QLabel(this);
+    AudioStatus->setObjectName(QStringLiteral("AudioStatus"));
+    AudioStatus->setGeometry(8, 270, 435, 20);
+    statusTimer_ = new QTimer(this);
+    statusTimer_->setInterval(500);
 }
 
 void TMidiDevice::createActions()
@@ -104,6 +114,7 @@ void TMidiDevice::connectHandlers()
     connect(DevSummListBox1, &QListWidget::itemDoubleClicked, this, &TMidiDevice::MIDIOpenExecute);
     connect(ErrorTestButton1, &QPushButton::clicked, this, &TMidiDevice::ErrorTestButton1Click);
     connect(CloseButton, &QPushButton::clicked, this, &TMidiDevice::CloseButtonClick);
+    connect(statusTimer_, &QTimer::timeout, this, &TMidiDevice::RefreshAudioStatus);
 }
 
 void TMidiDevice::FormCreate(const ModalShow& modalShow)
@@ -122,6 +133,14 @@ void TMidiDevice::FormShow()
 {
     RefreshDeviceList();
     MIDIOpenUpdate();
+    RefreshAudioStatus();
+    statusTimer_->start();
+}
+
+void TMidiDevice::RefreshAudioStatus()
+{
+    const std::optional<platform::SynthOutputStatus> status = platform::builtInSynthStatus();
+    AudioStatus->setText(status ? QString::fromStdString(platform::describeSynthStatus(*status)) : QString());
 }
 
 void TMidiDevice::FormDestroy()
@@ -141,6 +160,12 @@ void TMidiDevice::showEvent(QShowEvent* event)
     QDialog::showEvent(event);
     if (!event->spontaneous())
         FormShow();
+}
+
+void TMidiDevice::hideEvent(QHideEvent* event)
+{
+    statusTimer_->stop();
+    QDialog::hideEvent(event);
 }
 
 void TMidiDevice::RefreshDeviceList()

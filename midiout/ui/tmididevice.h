@@ -17,9 +17,12 @@
 class MidiGateway;
 class QAction;
 class QFrame;
+class QLabel;
 class QListWidget;
 class QPushButton;
+class QHideEvent;
 class QShowEvent;
+class QTimer;
 
 class TMidiDevice : public QDialog {
     Q_OBJECT
@@ -41,6 +44,9 @@ public:
     QPushButton* ErrorTestButton1 = nullptr;
     QPushButton* CloseButton = nullptr;
     QAction* MIDIOpen = nullptr;
+    // The built-in synth's output, latency and underruns while it is open;
+    // refreshed while the window shows.
+    QLabel* AudioStatus = nullptr;
 
 public slots:
     void MIDIOpenExecute();
@@ -50,9 +56,11 @@ public slots:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     std::unique_ptr<MidiGateway> gateway_;
+    QTimer* statusTimer_ = nullptr;
 
     void createControls();
     void createActions();
@@ -62,6 +70,7 @@ private:
     void FormShow();
     void FormDestroy();
     void RefreshDeviceList();
+    void RefreshAudioStatus();
     // The list line the user chose, or -1.
     int selectedLine() const;
 };

@@ -49,12 +49,27 @@ protected:
         ++periods;
     }
 
-    void renderBlock(int offset, int frames) override
+    float renderBlock(int offset, int frames) override
     {
         pendingAtBlocks.push_back(feed->pending());
-        const std::size_t first = 2 * (std::size_t(periods) * kFrames + std::size_t(offset));
-        synth->render(std::span<float>(audio.data() + first, 2 * std::size_t(frames)));
+        volumeAtBlocks.push_back(channelVolume());
+        const std::span<float> block(audio.data() + blockStart(offset), 2 * std::size_t(frames));
+        synth->render(block);
+        float peak = 0;
+        for (float sample : block)
+            peak = std::max(peak, std::fabs(sample));
+        return peak;
     }
+
+    void silenceBlock(int offset, int frames) override
+    {
+        pendingAtBlocks.push_back(feed->pending());
+        volumeAtBlocks.push_back(channelVolume());
+        std::fill_n(audio.begin() + std::ptrdiff_t(blockStart(offset)), 2 * frames, 0.0f);
+        ++silencedBlocks;
+    }
+
+    std::size_t blockStart(int offset) const { return 2 * (std::size_t(periods) * kFrames + std::size_t(offset)); }
 
     int channelVolume() const
     {
@@ -68,6 +83,8 @@ protected:
     int periods = 0;
     std::vector<float> audio;  // interleaved stereo
     std::vector<std::size_t> pendingAtBlocks;
+    std::vector<int> volumeAtBlocks;  // as each block was rendered
+    int silencedBlocks = 0;
 };
 
 }  // namespace
@@ -93,17 +110,116 @@ TEST_F(Feed, SoundsANoteExactlyAsIfPlayedAtTheStartOfTheBlockWhereItIsDue)
     for (int i = 0; i < 4; ++i)
         renderPeriod();
 
-    // The same note, played straight into a synth of its own after three blocks.
+    // The same note, played straight into a synth of its own at the start of
+    // the fourth block; before it the quiet synth was not even rendered.
     std::unique_ptr<SoftSynth> direct = SoftSynth::create({kRate, true});
     ASSERT_EQ(direct->loadSoundFont(synth->soundFont()), MmOk);
     std::vector<float> expected(audio.size());
     const std::size_t noteAt = 2 * std::size_t(kFrames + 64);
-    direct->render(std::span<float>(expected.data(), noteAt));
     direct->shortMessage(woodBlock);
     direct->render(std::span<float>(expected.data() + noteAt, expected.size() - noteAt));
+    EXPECT_EQ(silencedBlocks, 3);
 
     ASSERT_GT(*std::max_element(audio.begin(), audio.end()), 0.01f) << "the note never sounded";
     EXPECT_EQ(audio, expected);
+}
+
+TEST_F(Feed, PlaysASongInItsOwnFramesHoweverTheRequestsJitter)
+{
+    // Requests come late, early and in bursts, as a busy sound server makes them.
+    const std::vector<std::int64_t> jitter{0, 900, -400, 2500, 0, 0, -1200, 300, 4000, 4000, 4000, 0};
+    auto requestAt = [&](int period) {
+        return kStart + std::llround(double(period) * kPeriod) + jitter[std::size_t(period) % jitter.size()];
+    };
+    feed->beginSong(kStart);
+    // Volume steps 5 ms apart on the song's time line, sent all at once.
+    for (int i = 1; i <= 20; ++i)
+        feed->sendShortAt(volume(i), kStart + 5000 * i);
+
+    for (int period = 0; period < 60; ++period) {
+        audio.resize(audio.size() + 2 * kFrames);
+        feed->renderPeriod(kFrames, requestAt(period), *this);
+        ++periods;
+    }
+    EXPECT_EQ(feed->pending(), 0u);
+    // The first block where each value took hold, in frames.
+    std::vector<std::int64_t> firstFrame;
+    for (int value = 1; value <= 20; ++value) {
+        const auto at = std::find(volumeAtBlocks.begin(), volumeAtBlocks.end(), value);
+        ASSERT_NE(at, volumeAtBlocks.end()) << value;
+        firstFrame.push_back(std::int64_t(at - volumeAtBlocks.begin()) * SoftSynthFeed::kBlockFrames);
+    }
+    // 5 ms is 240 frames: each step lands in the block nearest its frame,
+    // so the distances stay within a block of the exact ones.
+    for (std::size_t i = 1; i < firstFrame.size(); ++i)
+        EXPECT_NEAR(double(firstFrame[i] - firstFrame[i - 1]), 240.0, 64.0) << i;
+    EXPECT_NEAR(double(firstFrame.back() - firstFrame.front()), 19 * 240.0, 64.0);
+    // The song begins its lead after the start, where a live message would land.
+    const double leadFrames = SoftSynthFeed::kSongLeadMicros * kRate / 1e6;
+    EXPECT_NEAR(double(firstFrame.front()), leadFrames + 240 + kFrames, 3.0 * SoftSynthFeed::kBlockFrames);
+}
+
+TEST_F(Feed, DropsTheRestOfACancelledSongButNotTheLiveMessages)
+{
+    feed->beginSong(kStart);
+    feed->sendShortAt(volume(10), kStart + 1000);
+    feed->sendShortAt(packShortMessage(0x90, 60, 100), kStart + 2000);
+    feed->cancelSong();
+    feed->sendShort(volume(99), kStart);
+    for (int i = 0; i < 40; ++i)
+        renderPeriod();
+    EXPECT_EQ(feed->pending(), 0u);
+    EXPECT_EQ(channelVolume(), 99);
+    EXPECT_EQ(synth->activeVoices(), 0);
+}
+
+TEST_F(Feed, HoldsMessagesWhileTheSynthLoadsAndDropsOnlyTheNotesThatFellDue)
+{
+    const std::uint32_t program = packShortMessage(0xC0, 78);
+    feed->sendShort(program, kStart);
+    feed->sendShort(volume(50), kStart + 10);
+    feed->sendShort(packShortMessage(0x90, 69, 100), kStart + 20);
+    for (int i = 0; i < 5; ++i) {
+        audio.resize(audio.size() + 2 * kFrames);
+        feed->renderPeriod(kFrames, kStart + std::llround(double(periods) * kPeriod), *this, false);
+        ++periods;
+    }
+    EXPECT_EQ(feed->pending(), 3u) << "nothing reaches a synth that is loading";
+    EXPECT_EQ(silencedBlocks, 10);
+    feed->markReady(kStart + std::llround(double(periods) * kPeriod));
+    renderPeriod();
+    EXPECT_EQ(feed->pending(), 0u);
+    EXPECT_EQ(channelVolume(), 50);
+    EXPECT_EQ(synth->activeVoices(), 0) << "the late note stays silent";
+
+    // Once ready, a note sounds as usual.
+    feed->sendShort(packShortMessage(0x90, 69, 100), kStart + std::llround(double(periods) * kPeriod));
+    renderPeriod();
+    renderPeriod();
+    EXPECT_GT(synth->activeVoices(), 0);
+}
+
+TEST_F(Feed, StopsRenderingOnceTheTailHasDiedAndWakesForTheNextMessage)
+{
+    const auto nowStamp = [&] { return kStart + std::llround(double(periods) * kPeriod); };
+    feed->sendShort(packShortMessage(0x90, 60, 110), nowStamp());
+    for (int i = 0; i < 40; ++i)
+        renderPeriod();
+    feed->sendShort(packShortMessage(0x80, 60, 0), nowStamp());
+    const int silencedWhilePlaying = silencedBlocks;
+    // Ten seconds: the note's release and the reverb die away, then the synth sleeps.
+    for (int i = 0; i < 3750; ++i)
+        renderPeriod();
+    EXPECT_GT(silencedBlocks, silencedWhilePlaying + 3000) << "most of the quiet time costs nothing";
+    const std::size_t tail = audio.size() - 2 * 1000 * kFrames;
+    EXPECT_TRUE(std::all_of(audio.begin() + std::ptrdiff_t(tail), audio.end(), [](float x) { return x == 0.0f; }));
+
+    const int silencedBefore = silencedBlocks;
+    feed->sendShort(packShortMessage(0x90, 72, 110), nowStamp());
+    renderPeriod();
+    renderPeriod();
+    EXPECT_LE(silencedBlocks - silencedBefore, 3) << "the note wakes the synth in the block it is due";
+    EXPECT_GT(*std::max_element(audio.end() - 2 * kFrames, audio.end()), 0.001f);
 }
 
 TEST_F(Feed, KeepsTheOrderOfShortAndLongMessagesAsItsQueueWrapsAndGrows)
@@ -139,7 +255,8 @@ TEST_F(Feed, TakesMessagesFromSeveralSendersWhileTheAudioThreadRenders)
     std::atomic<bool> sending{true};
     std::thread audioThread([&] {
         struct Silence : SoftSynthFeed::BlockRenderer {
-            void renderBlock(int, int) override {}
+            float renderBlock(int, int) override { return 0; }
+            void silenceBlock(int, int) override {}
         } silence;
         // A period at a time on the wall clock, as a driver would ask, until
         // the senders are done and every message is applied (or 5 s passed).

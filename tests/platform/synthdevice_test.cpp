@@ -73,6 +73,19 @@ std::vector<int> wavLevels(const fs::path& file)
     return levels;
 }
 
+// The SoundFont loads after the open returns; what is sent before it is in stays silent.
+bool waitForSoundFont()
+{
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (std::chrono::steady_clock::now() < giveUp) {
+        const std::optional<SynthOutputStatus> status = builtInSynthStatus();
+        if (status && status->soundFont != SynthOutputStatus::SoundFont::Loading)
+            return status->soundFont == SynthOutputStatus::SoundFont::Ready;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return false;
+}
+
 }  // namespace
 
 TEST_F(BuiltInSynth, TriesPulseAudioThenAlsaThenJack)
@@ -132,13 +145,19 @@ TEST_F(BuiltInSynth, FileDriverWritesWhatTheSynthPlaysAtTheWallClocksPace)
     setSoundFont(font);
     setSynthAudioDrivers({"file"});
 
-    const auto started = std::chrono::steady_clock::now();
     MidiOutHandle handle = MidiOutHandle::Null;
     ASSERT_EQ(midiOutOpen(handle, MidiMapper), MmOk);
+    const std::optional<SynthOutputStatus> status = builtInSynthStatus();
+    ASSERT_TRUE(status.has_value());
+    EXPECT_EQ(status->driver, "file");
+    // The file starts with the first block rendered after the load, later than this.
+    const auto started = std::chrono::steady_clock::now();
+    ASSERT_TRUE(waitForSoundFont());
     EXPECT_EQ(midiOutShortMsg(handle, packShortMessage(0xC0, 78)), MmOk);
     EXPECT_EQ(midiOutShortMsg(handle, packShortMessage(0x90, 69, 100)), MmOk);
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     EXPECT_EQ(midiOutClose(handle), MmOk);
+    EXPECT_FALSE(builtInSynthStatus().has_value());
     const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
 
     const std::vector<int> levels = wavLevels(folder / "fluidsynth.wav");
@@ -146,4 +165,18 @@ TEST_F(BuiltInSynth, FileDriverWritesWhatTheSynthPlaysAtTheWallClocksPace)
     ASSERT_GT(seconds, 0.1);
     EXPECT_LE(seconds, elapsed + 0.003) << "never ahead of the wall clock by more than a period";
     EXPECT_GT(*std::max_element(levels.begin(), levels.end()), 1000) << "the whistle sounds";
+}
+
+TEST(SynthStatus, DescribesTheOutputItsLatencyAndItsUnderruns)
+{
+    using SoundFont = SynthOutputStatus::SoundFont;
+    const std::pair<SynthOutputStatus, std::string> cases[] = {
+        {{"pulseaudio", SoundFont::Ready, 14660, 0}, "Built-in synth on PulseAudio: latency 14.7 ms, 0 underruns"},
+        {{"pulseaudio", SoundFont::Ready, 22000, 1}, "Built-in synth on PulseAudio: latency 22.0 ms, 1 underrun"},
+        {{"jack", SoundFont::Ready, 8000, -1}, "Built-in synth on JACK: latency 8.0 ms"},
+        {{"alsa", SoundFont::Loading, 0, -1}, "Built-in synth on ALSA: loading the SoundFont"},
+        {{"file", SoundFont::Failed, 0, -1}, "Built-in synth on a file: the SoundFont did not load"},
+    };
+    for (const auto& [status, line] : cases)
+        EXPECT_EQ(describeSynthStatus(status), line);
 }

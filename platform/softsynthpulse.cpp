@@ -1,0 +1,217 @@
+#include "platform/softsynthpulse.h"
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include <pthread.h>
+#include <pulse/pulseaudio.h>
+#include <sched.h>
+#include <sys/prctl.h>
+
+namespace platform {
+
+namespace {
+
+constexpr std::size_t kFrameBytes = 2 * sizeof(float);
+// The whole latency asked for: with PA_STREAM_ADJUST_LATENCY the server
+// splits it between the sink (here (16 - 2 x 2.7) / 2 = 5.3 ms) and the
+// stream's buffer. With the synth's own period that makes 18.7 ms from a
+// message to its sound. The sink's share is what the server's own threads
+// must keep up with; a smaller one underruns on a busy two-core machine.
+constexpr double kStartLatencySeconds = 0.016;
+// What one underrun adds, and where the growing stops. Underruns come in
+// bursts, and a larger buffer takes a moment to fill: those within a second
+// of a growth add nothing more.
+constexpr double kGrowSeconds = 0.004;
+constexpr double kMaxLatencySeconds = 0.100;
+constexpr pa_usec_t kGrowQuietMicros = 1000000;
+// Where audio drivers run their threads (FluidSynth's default).
+constexpr int kAudioPriority = 60;
+
+}  // namespace
+
+struct PulseOutput::Impl {
+    PulseOutput* owner = nullptr;
+    pa_threaded_mainloop* loop = nullptr;
+    pa_context* context = nullptr;
+    pa_stream* stream = nullptr;
+    Render render;
+    int periodFrames = 0;
+    double sampleRate = 0;
+    std::vector<float> buffer;
+    bool prioritySet = false;
+    // The whole latency asked for, in bytes. The server reports back only
+    // the stream's share of it, so growing starts from this.
+    std::uint32_t requestedBytes = 0;
+    pa_usec_t grownAt = 0;
+
+    ~Impl()
+    {
+        if (loop) {
+            pa_threaded_mainloop_lock(loop);
+            if (stream) {
+                pa_stream_set_write_callback(stream, nullptr, nullptr);
+                pa_stream_set_underflow_callback(stream, nullptr, nullptr);
+                pa_stream_disconnect(stream);
+            }
+            if (context)
+                pa_context_disconnect(context);
+            pa_threaded_mainloop_unlock(loop);
+            pa_threaded_mainloop_stop(loop);
+        }
+        if (stream)
+            pa_stream_unref(stream);
+        if (context)
+            pa_context_unref(context);
+        if (loop)
+            pa_threaded_mainloop_free(loop);
+    }
+
+    std::uint32_t bytesOf(double seconds) const
+    {
+        return std::uint32_t(std::lround(seconds * sampleRate)) * std::uint32_t(kFrameBytes);
+    }
+
+    static void onContextState(pa_context*, void* data)
+    {
+        pa_threaded_mainloop_signal(static_cast<Impl*>(data)->loop, 0);
+    }
+
+    static void onStreamState(pa_stream*, void* data)
+    {
+        pa_threaded_mainloop_signal(static_cast<Impl*>(data)->loop, 0);
+    }
+
+    static void onWrite(pa_stream* stream, std::size_t bytes, void* data)
+    {
+        auto& impl = *static_cast<Impl*>(data);
+        if (!impl.prioritySet) {
+            impl.prioritySet = true;
+            prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
+            sched_param realtime{};
+            realtime.sched_priority = kAudioPriority;
+            pthread_setschedparam(pthread_self(), SCHED_FIFO, &realtime);  // refused without the right: no matter
+        }
+        // Whole periods, so that the synth's clock sees requests of one size;
+        // the last may fill a little beyond what was asked.
+        const std::size_t periodBytes = std::size_t(impl.periodFrames) * kFrameBytes;
+        for (std::size_t written = 0; written < bytes; written += periodBytes) {
+            impl.render(impl.buffer.data(), impl.periodFrames);
+            pa_stream_write(stream, impl.buffer.data(), periodBytes, nullptr, 0, PA_SEEK_RELATIVE);
+        }
+        pa_usec_t latency = 0;
+        int negative = 0;
+        if (pa_stream_get_latency(stream, &latency, &negative) == 0)
+            impl.owner->latencyMicros_.store(negative ? 0 : std::int64_t(latency));
+    }
+
+    static void onUnderflow(pa_stream* stream, void* data)
+    {
+        auto& impl = *static_cast<Impl*>(data);
+        impl.owner->underruns_.fetch_add(1);
+        const std::uint32_t most = impl.bytesOf(kMaxLatencySeconds);
+        const pa_usec_t now = pa_rtclock_now();
+        if (impl.requestedBytes >= most || (impl.grownAt != 0 && now - impl.grownAt < kGrowQuietMicros))
+            return;
+        impl.grownAt = now;
+        impl.requestedBytes = std::min(most, impl.requestedBytes + impl.bytesOf(kGrowSeconds));
+        pa_buffer_attr larger = impl.attributes();
+        if (pa_operation* op = pa_stream_set_buffer_attr(stream, &larger, nullptr, nullptr))
+            pa_operation_unref(op);
+    }
+
+    pa_buffer_attr attributes() const
+    {
+        pa_buffer_attr attr{};
+        attr.maxlength = std::uint32_t(-1);
+        attr.tlength = requestedBytes;
+        attr.prebuf = std::uint32_t(-1);
+        attr.minreq = std::uint32_t(periodFrames) * std::uint32_t(kFrameBytes);
+        attr.fragsize = std::uint32_t(-1);
+        return attr;
+    }
+
+    // Waits, with the loop locked, until the context or the stream settles.
+    bool connect()
+    {
+        pa_mainloop_api* api = pa_threaded_mainloop_get_api(loop);
+        context = pa_context_new(api, "Orvelline");
+        if (!context)
+            return false;
+        pa_context_set_state_callback(context, &onContextState, this);
+        if (pa_context_connect(context, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0)
+            return false;
+        for (;;) {
+            const pa_context_state_t state = pa_context_get_state(context);
+            if (state == PA_CONTEXT_READY)
+                break;
+            if (!PA_CONTEXT_IS_GOOD(state))
+                return false;
+            pa_threaded_mainloop_wait(loop);
+        }
+        pa_sample_spec spec{};
+        spec.format = PA_SAMPLE_FLOAT32NE;
+        spec.rate = std::uint32_t(sampleRate);
+        spec.channels = 2;
+        stream = pa_stream_new(context, "Orvelline synth", &spec, nullptr);
+        if (!stream)
+            return false;
+        pa_stream_set_state_callback(stream, &onStreamState, this);
+        pa_stream_set_write_callback(stream, &onWrite, this);
+        pa_stream_set_underflow_callback(stream, &onUnderflow, this);
+        requestedBytes = bytesOf(kStartLatencySeconds);
+        const pa_buffer_attr attr = attributes();
+        const auto flags = pa_stream_flags_t(PA_STREAM_ADJUST_LATENCY | PA_STREAM_INTERPOLATE_TIMING |
+                                             PA_STREAM_AUTO_TIMING_UPDATE | PA_STREAM_START_CORKED);
+        if (pa_stream_connect_playback(stream, nullptr, &attr, flags, nullptr, nullptr) < 0)
+            return false;
+        for (;;) {
+            const pa_stream_state_t state = pa_stream_get_state(stream);
+            if (state == PA_STREAM_READY)
+                return true;
+            if (!PA_STREAM_IS_GOOD(state))
+                return false;
+            pa_threaded_mainloop_wait(loop);
+        }
+    }
+};
+
+PulseOutput::PulseOutput(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
+
+void PulseOutput::start()
+{
+    pa_threaded_mainloop_lock(impl_->loop);
+    if (pa_operation* op = pa_stream_cork(impl_->stream, 0, nullptr, nullptr))
+        pa_operation_unref(op);
+    pa_threaded_mainloop_unlock(impl_->loop);
+}
+
+PulseOutput::~PulseOutput() = default;
+
+std::unique_ptr<PulseOutput> PulseOutput::open(double sampleRate, int periodFrames, Render render)
+{
+    if (sampleRate <= 0 || periodFrames <= 0 || !render)
+        return nullptr;
+    auto impl = std::make_unique<Impl>();
+    impl->render = std::move(render);
+    impl->periodFrames = periodFrames;
+    impl->sampleRate = sampleRate;
+    impl->buffer.resize(2 * std::size_t(periodFrames));
+    impl->loop = pa_threaded_mainloop_new();
+    if (!impl->loop)
+        return nullptr;
+    Impl* raw = impl.get();
+    std::unique_ptr<PulseOutput> output(new PulseOutput(std::move(impl)));
+    raw->owner = output.get();
+    if (pa_threaded_mainloop_start(raw->loop) < 0)
+        return nullptr;
+    pa_threaded_mainloop_lock(raw->loop);
+    const bool connected = raw->connect();
+    pa_threaded_mainloop_unlock(raw->loop);
+    if (!connected)
+        return nullptr;
+    return output;
+}
+
+}  // namespace platform

@@ -1,0 +1,49 @@
+#pragma once
+// The built-in synth's own PulseAudio output (PipeWire desktops serve the
+// same protocol). FluidSynth's driver asks the server for a buffer of one
+// period, which no server on a busy machine keeps filled; this one asks for
+// a buffer the server can hold and grows it a step at each underrun the
+// server reports, never shrinking while the stream lives. It renders on the
+// client library's own thread, which asks for real-time priority where the
+// system grants it. PULSE_SERVER and the usual client settings choose the
+// server.
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+namespace platform {
+
+class PulseOutput {
+public:
+    // Fills `frames` frames of interleaved stereo float samples.
+    using Render = std::function<void(float* out, int frames)>;
+
+    // Connects the stream at `sampleRate`, to ask for audio a period of
+    // `periodFrames` frames at a time once started. Null when no server answers.
+    static std::unique_ptr<PulseOutput> open(double sampleRate, int periodFrames, Render render);
+    // Starts the stream; until then it holds the sink's clock still rather
+    // than underrun while the synth has nothing to play (its SoundFont loading).
+    void start();
+    // Stops the stream; no rendering happens once it returns.
+    ~PulseOutput();
+    PulseOutput(const PulseOutput&) = delete;
+    PulseOutput& operator=(const PulseOutput&) = delete;
+
+    // The stream's latency as the server last reported it: from a frame
+    // written to its sound at the sink.
+    std::int64_t latencyMicros() const { return latencyMicros_.load(); }
+    // The underruns the server has reported since the stream started.
+    int underruns() const { return underruns_.load(); }
+
+    struct Impl;
+
+private:
+    explicit PulseOutput(std::unique_ptr<Impl> impl);
+    std::unique_ptr<Impl> impl_;
+    std::atomic<std::int64_t> latencyMicros_{0};
+    std::atomic<int> underruns_{0};
+    friend struct Impl;
+};
+
+}  // namespace platform

@@ -1,0 +1,35 @@
+#include "platform/softsynthquiet.h"
+
+namespace platform {
+
+namespace {
+
+// -80 dBFS: below the noise floor of any listening room; the last of a
+// reverb tail that is cut there cannot be heard.
+constexpr float kInaudible = 1e-4f;
+// How long the output must stay that quiet; long enough that a tail which
+// dips and swells again is not cut.
+constexpr double kQuietSeconds = 0.5;
+
+}  // namespace
+
+QuietGate::QuietGate(double sampleRate) : framesToSleep_(std::int64_t(sampleRate * kQuietSeconds)) {}
+
+void QuietGate::wake()
+{
+    asleep_ = false;
+    quietFrames_ = 0;
+}
+
+void QuietGate::rendered(int frames, float peak, int activeVoices)
+{
+    if (activeVoices > 0 || peak >= kInaudible) {
+        quietFrames_ = 0;
+        return;
+    }
+    quietFrames_ += frames;
+    if (quietFrames_ >= framesToSleep_)
+        asleep_ = true;
+}
+
+}  // namespace platform

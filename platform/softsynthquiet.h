@@ -1,0 +1,30 @@
+#pragma once
+// Decides when the built-in synth may stop computing: once no voice has
+// sounded and its output (reverb and chorus tails included) has stayed below
+// an inaudible level for a while, the audio thread writes silence instead of
+// running the voices and effects, so an idle program costs next to nothing.
+// Any message wakes it for the very next block.
+#include <cstdint>
+
+namespace platform {
+
+class QuietGate {
+public:
+    explicit QuietGate(double sampleRate);
+
+    // True while the synth need not be rendered. A new gate is asleep: a
+    // synth that has played nothing is silent.
+    bool asleep() const { return asleep_; }
+    // A message reached the synth.
+    void wake();
+    // A block was rendered: its frames, the largest absolute sample in it
+    // and the voices still active after it.
+    void rendered(int frames, float peak, int activeVoices);
+
+private:
+    std::int64_t framesToSleep_;
+    std::int64_t quietFrames_ = 0;
+    bool asleep_ = true;
+};
+
+}  // namespace platform

@@ -1,0 +1,154 @@
+// The built-in synth through real sound servers: the private PulseAudio and
+// JACK servers that test.sh starts (scripts/private-audio.sh). Each test
+// skips when the variable naming its server is absent; none ever reaches a
+// user's own server.
+#include "platform/alsabackend.h"
+#include "platform/midiout.h"
+#include "platform/registry.h"
+#include "platform/shortmsg.h"
+#include "platform/soundfont.h"
+#include "platform/synthbackend.h"
+
+#include <gtest/gtest.h>
+
+#include <pulse/error.h>
+#include <pulse/simple.h>
+
+#include <algorithm>
+#include <array>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+using namespace platform;
+
+namespace {
+
+class RealAudio : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        selectDefaultMidiBackends();
+        setSequencerDevice("/nonexistent/snd/seq");
+        font = findSoundFont({}, systemSoundFonts());
+        if (font.empty())
+            GTEST_SKIP() << "no General MIDI SoundFont installed";
+        setSoundFont(font);
+    }
+    void TearDown() override
+    {
+        if (handle != MidiOutHandle::Null)
+            midiOutClose(handle);
+        setSynthAudioDrivers({"pulseaudio", "alsa", "jack"});
+        setSoundFont({});
+        setSequencerDevice("/dev/snd/seq");
+    }
+
+    // Opens the built-in synth on one output and waits for its SoundFont.
+    void openOn(const std::string& driver)
+    {
+        setSynthAudioDrivers({driver});
+        const MmResult status = midiOutOpen(handle, MidiMapper);
+        ASSERT_EQ(status, MmOk) << midiOutGetErrorText(status);
+        const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        std::optional<SynthOutputStatus> state;
+        while (std::chrono::steady_clock::now() < giveUp) {
+            state = builtInSynthStatus();
+            if (!state || state->soundFont != SynthOutputStatus::SoundFont::Loading)
+                break;
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        ASSERT_TRUE(state.has_value());
+        ASSERT_EQ(state->soundFont, SynthOutputStatus::SoundFont::Ready);
+        EXPECT_EQ(state->driver, driver);
+    }
+
+    void playNote()
+    {
+        EXPECT_EQ(midiOutShortMsg(handle, packShortMessage(0xC0, 78)), MmOk);
+        EXPECT_EQ(midiOutShortMsg(handle, packShortMessage(0x90, 69, 120)), MmOk);
+    }
+
+    std::filesystem::path font;
+    MidiOutHandle handle = MidiOutHandle::Null;
+};
+
+// What a command prints, or "" when it cannot run.
+std::string outputOf(const std::string& command)
+{
+    std::string text;
+    std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
+    if (!pipe)
+        return text;
+    std::array<char, 256> chunk{};
+    while (fgets(chunk.data(), int(chunk.size()), pipe.get()))
+        text += chunk.data();
+    return text;
+}
+
+}  // namespace
+
+TEST_F(RealAudio, PlaysThroughAPulseAudioServerWithinTheLatencyBudget)
+{
+    const char* server = std::getenv("ORV_TEST_PULSE_SERVER");
+    if (!server)
+        GTEST_SKIP() << "ORV_TEST_PULSE_SERVER names no private PulseAudio server";
+    setenv("PULSE_SERVER", server, 1);
+    openOn("pulseaudio");
+
+    // The null sink's monitor hears what the synth plays.
+    pa_sample_spec spec{PA_SAMPLE_FLOAT32NE, 48000, 2};
+    int error = 0;
+    std::unique_ptr<pa_simple, void (*)(pa_simple*)> recorder(
+        pa_simple_new(server, "orv-test", PA_STREAM_RECORD, "orvsink.monitor", "monitor", &spec, nullptr, nullptr,
+                      &error),
+        pa_simple_free);
+    ASSERT_TRUE(recorder) << pa_strerror(error);
+    playNote();
+    std::vector<float> heard(2 * 48000 / 2);
+    ASSERT_EQ(pa_simple_read(recorder.get(), heard.data(), heard.size() * sizeof(float), &error), 0)
+        << pa_strerror(error);
+    float peak = 0;
+    for (float sample : heard)
+        peak = std::max(peak, std::fabs(sample));
+    EXPECT_GT(peak, 0.01f) << "the whistle reaches the sink";
+
+    const std::optional<SynthOutputStatus> state = builtInSynthStatus();
+    ASSERT_TRUE(state.has_value());
+    EXPECT_GE(state->underruns, 0) << "the server reports underruns";
+    EXPECT_GT(state->latencyMicros, 0);
+    // A busy machine may cost underruns, and each grows the buffer; without
+    // them the whole latency stays within 20 ms.
+    if (state->underruns == 0) {
+        EXPECT_LE(state->latencyMicros, 20000);
+    }
+}
+
+TEST_F(RealAudio, ConnectsItsOutputsToTheJackPlaybackPortsByItself)
+{
+    const char* server = std::getenv("ORV_TEST_JACK_SERVER");
+    if (!server)
+        GTEST_SKIP() << "ORV_TEST_JACK_SERVER names no private JACK server";
+    setenv("JACK_DEFAULT_SERVER", server, 1);
+    openOn("jack");
+    playNote();
+    const std::string connections = outputOf("jack_lsp -c 2>/dev/null");
+    // jack_lsp -c lists each port, then each of its connections indented.
+    EXPECT_NE(connections.find("\nOrvelline:left\n   system:playback_1\n"), std::string::npos) << connections;
+    EXPECT_NE(connections.find("\nOrvelline:right\n   system:playback_2\n"), std::string::npos) << connections;
+}
+
+TEST_F(RealAudio, FailsAtOnceWithTheAudioErrorWhenNoServerAnswers)
+{
+    setenv("PULSE_SERVER", "unix:/nonexistent/orv-test/native", 1);
+    setSynthAudioDrivers({"pulseaudio"});
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_EQ(midiOutOpen(handle, MidiMapper), MidiNoAudio);
+    EXPECT_EQ(handle, MidiOutHandle::Null);
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10)) << "no hang";
+}
