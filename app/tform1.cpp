@@ -27,6 +27,7 @@
 #include "app/widgets.h"
 #include "mididata/song.h"
 #include "mididata/track.h"
+#include "perform/ui/correctioncontrols.h"
 
 TForm1* Form1 = nullptr;
 
@@ -174,6 +175,7 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent)
     createPanel();
     createActions();
     createMenus();
+    Correction = std::make_unique<CorrectionControls>(*this, *PopupMenu2);
     connectHandlers();
 
     OpenDialog1 = [this] { return askForMidiFileToOpen(this); };

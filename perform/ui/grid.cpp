@@ -15,6 +15,7 @@
 #include "app/widgets.h"
 #include "midispec/midispec.h"
 #include "perform/gridlines.h"
+#include "perform/ui/correctioncontrols.h"
 
 namespace {
 
@@ -67,7 +68,9 @@ void TForm1::DrawGrid()
 void TForm1::DrawVerticalGrid()
 {
     const int range = StrToInt(BendRange->currentText());
-    paintGrid(*Image4, VerticalGridLines(Image4->width(), Image4->height(), range, UpDownNoteNo->Position, ScaleTable),
+    paintGrid(*Image4,
+              VerticalGridLines(Image4->width(), Image4->height(), range, UpDownNoteNo->Position,
+                                Correction->gridMarks()),
               GridColor);
 }
 
@@ -75,7 +78,8 @@ void TForm1::DrawHorizontalGrid()
 {
     const int range = StrToInt(BendRange->currentText());
     paintGrid(*Image4,
-              HorizontalGridLines(Image4->width(), Image4->height(), range, UpDownNoteNo->Position, ScaleTable),
+              HorizontalGridLines(Image4->width(), Image4->height(), range, UpDownNoteNo->Position,
+                                  Correction->gridMarks()),
               GridColor);
 }
 
@@ -86,6 +90,7 @@ void TForm1::GridKeyClick(int index)
     if (index < 0 || index >= 15 || GridKeyItems[index] == nullptr)
         return;
     SelectGridKey(kGridKeySignatures[index], 0);
+    Correction->takeKey(kGridKeySignatures[index], 0);
     GridKeyName = GridKeyItems[index]->text();
     GridKeyItems[index]->setChecked(true);
     DrawGrid();
