@@ -19,6 +19,7 @@
 #include "midiout/playsong.h"
 #include "midiout/practicetrack.h"
 #include "midispec/midispec.h"
+#include "perform/ui/correctioncontrols.h"
 #include "perform/vidize.h"
 #include "platform/clock.h"
 
@@ -95,10 +96,10 @@ void TForm1::OpenMIDIExecute()
     // Also after a cancel: the grid goes back to the key of the file read last,
     // without changing the Grid Key menu.
     const keyEvent* key = FileSong ? FileSong->keyAt(1) : nullptr;
-    if (key != nullptr)
-        SelectGridKey(std::int8_t(key->dataByte(0)), key->dataByte(1));
-    else
-        SelectGridKey(0, 0);
+    const int sf = key != nullptr ? std::int8_t(key->dataByte(0)) : 0;
+    const int mode = key != nullptr ? key->dataByte(1) : 0;
+    SelectGridKey(sf, mode);
+    Correction->takeKey(sf, mode);
     DrawGrid();
 }
 

@@ -21,6 +21,7 @@
 #include "midiout/midigateway.h"
 #include "midiout/ui/tmididevice.h"
 #include "midispec/midispec.h"
+#include "perform/ui/correctioncontrols.h"
 #include "perform/vidize.h"
 
 namespace {
@@ -58,6 +59,7 @@ void TForm1::FormShow()
         ProgChg->setCurrentIndex(kFirstInstrument);
     }
     SelectGridKey(0, 0);
+    Correction->load(AppFolder);
     // The first start has no settings to redraw it: the grid must show C at once.
     DrawGrid();
     ReadSettings();
@@ -70,6 +72,7 @@ void TForm1::FormShow()
 void TForm1::FormClose()
 {
     WriteSettings();
+    Correction->save(AppFolder);
 }
 
 void TForm1::FormDestroy()

@@ -30,6 +30,7 @@
 #include "perform/ui/panelentries.h"
 #include "mididata/song.h"
 #include "mididata/track.h"
+#include "perform/ui/correctioncontrols.h"
 
 TForm1* Form1 = nullptr;
 
@@ -177,6 +178,7 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent)
     createPanel();
     createActions();
     createMenus();
+    Correction = std::make_unique<CorrectionControls>(*this, *PopupMenu2);
     connectHandlers();
     // Beyond the designed window: the Practice menu at the end of the context menu.
     Practice = new PracticeMenu(*this);

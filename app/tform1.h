@@ -17,6 +17,7 @@
 //   perform/ui/panelentries.cpp the bank edits and the range box, checked when committed
 //   app/noteguard.cpp          ends the note on every way the pointer leaves the surface
 //   perform/ui/grid.cpp        the grid layer and the Grid Key menu
+//   perform/ui/correctioncontrols.cpp  pitch correction: Scale and Correction menus, keys 1-5
 //   perform/ui/recorder.cpp    Rec.Start, Rec.End, Replay, Stop
 //   perform/ui/panic.cpp       Panic
 //   diag/debugbutton.cpp       the hidden Debug button
@@ -26,6 +27,7 @@
 #include <functional>
 #include <memory>
 
+class CorrectionControls;
 class midiSong;
 class midiTrack;
 class NoteGuard;
@@ -128,6 +130,9 @@ public:
     QActionGroup* GridKeyGroup = nullptr;
     // The fifteen Grid Key items in menu order: Cnob1, Gx11, Fbx11, ... Cbbx71.
     QAction* GridKeyItems[15] = {};
+    // Pitch correction: the Scale and Correction submenus after Grid Key, the
+    // keys 1-5 and orvelline.ini (perform/ui/correctioncontrols.h).
+    std::unique_ptr<CorrectionControls> Correction;
 
     FileQuestion OpenDialog1;  // "MIDI files|*.mid"
     FileQuestion SaveDialog1;  // "MIDI files|*.mid", extension mid, asks before overwriting

@@ -14,6 +14,7 @@
 #include "app/widgets.h"
 #include "midispec/midispec.h"
 #include "perform/gridlines.h"
+#include "perform/ui/correctioncontrols.h"
 
 namespace {
 
@@ -66,7 +67,9 @@ void TForm1::DrawGrid()
 void TForm1::DrawVerticalGrid()
 {
     const int range = RangeSemitones;
-    paintGrid(*Image4, VerticalGridLines(Image4->width(), Image4->height(), range, UpDownNoteNo->Position, ScaleTable),
+    paintGrid(*Image4,
+              VerticalGridLines(Image4->width(), Image4->height(), range, UpDownNoteNo->Position,
+                                Correction->gridMarks()),
               GridColor);
 }
 
@@ -74,7 +77,8 @@ void TForm1::DrawHorizontalGrid()
 {
     const int range = RangeSemitones;
     paintGrid(*Image4,
-              HorizontalGridLines(Image4->width(), Image4->height(), range, UpDownNoteNo->Position, ScaleTable),
+              HorizontalGridLines(Image4->width(), Image4->height(), range, UpDownNoteNo->Position,
+                                  Correction->gridMarks()),
               GridColor);
 }
 
@@ -83,6 +87,7 @@ void TForm1::GridKeyClick(int index)
     if (index < 0 || index >= 15 || GridKeyItems[index] == nullptr)
         return;
     SelectGridKey(kGridKeySignatures[index], 0);
+    Correction->takeKey(kGridKeySignatures[index], 0);
     GridKeyName = GridKeyItems[index]->text();
     GridKeyItems[index]->setChecked(true);
     DrawGrid();

@@ -10,6 +10,7 @@
 #include "app/tform1.h"
 #include "app/widgets.h"
 #include "perform/surfacemapping.h"
+#include "perform/ui/correctioncontrols.h"
 #include "perform/vidize.h"
 
 namespace {
@@ -20,11 +21,16 @@ void showStatus(TForm1& form, std::int32_t loudness, std::int32_t note, std::int
 }
 
 // What every movement over the surface does once its bend and loudness are known.
+// The correction, when on, changes what sounds and what the status line shows.
 void playOnSurface(TForm1& form, std::int32_t bend, std::int32_t loudness)
 {
-    Performer().SetPitchBend(bend);
-    const surface::Deviation deviation = surface::DeviationOf(bend, form.UnitsPerSemitone);
-    showStatus(form, loudness, form.CentreNote + deviation.semis, deviation.cents);
+    Performer().SetPitchBend(form.Correction->follow(bend));
+    if (const auto aimed = form.Correction->statusText(loudness, bend)) {
+        form.StatusBar1->showMessage(*aimed);
+    } else {
+        const surface::Deviation deviation = surface::DeviationOf(bend, form.UnitsPerSemitone);
+        showStatus(form, loudness, form.CentreNote + deviation.semis, deviation.cents);
+    }
     Performer().SetExpression(loudness);
     Performer().NoteOn();
 }
@@ -33,8 +39,12 @@ void playOnSurface(TForm1& form, std::int32_t bend, std::int32_t loudness)
 // the centre, the low ones the note R below, always without cents.
 void playOnStrip(TForm1& form, bool high, std::int32_t loudness)
 {
-    Performer().SetPitchBend(high ? surface::kMaxBend : 0);
-    showStatus(form, loudness, form.CentreNote + (high ? form.RangeSemitones : -form.RangeSemitones), 0);
+    const std::int32_t bend = high ? surface::kMaxBend : 0;
+    Performer().SetPitchBend(form.Correction->follow(bend));
+    if (const auto aimed = form.Correction->statusText(loudness, bend))
+        form.StatusBar1->showMessage(*aimed);
+    else
+        showStatus(form, loudness, form.CentreNote + (high ? form.RangeSemitones : -form.RangeSemitones), 0);
     Performer().SetExpression(loudness);
     Performer().NoteOn();
 }
@@ -91,6 +101,7 @@ void TForm1::Panel1MouseMove(QWidget*, int, int)
 void TForm1::EndNote()
 {
     Performer().NoteOff();
+    Correction->release();
     StatusBar1->clearMessage();
 }
 

@@ -1,0 +1,230 @@
+#include "perform/ui/correctioncontrols.h"
+
+#include <QAbstractSpinBox>
+#include <QAction>
+#include <QActionGroup>
+#include <QApplication>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QTextEdit>
+#include <QTimer>
+
+#include <filesystem>
+#include <string>
+
+#include "app/handlerguard.h"
+#include "app/tform1.h"
+#include "mididata/messagesink.h"
+#include "midispec/midispec.h"
+#include "perform/surfacemapping.h"
+#include "perform/vidize.h"
+#include "platform/clock.h"
+#include "platform/inifile.h"
+
+namespace {
+
+const char* const kStrengthCaptions[] = {"Off", "25 %", "50 %", "75 %", "100 %"};
+
+std::filesystem::path iniPath(const QString& folder)
+{
+    return std::filesystem::path(QString(folder + QStringLiteral("orvelline.ini")).toStdString());
+}
+
+// Digits belong to a field that takes typed text. A key press goes to the
+// control with the focus, so its receiver tells where the focus is.
+bool isTextField(const QObject* receiver)
+{
+    if (const auto* combo = qobject_cast<const QComboBox*>(receiver))
+        return combo->isEditable();
+    return qobject_cast<const QLineEdit*>(receiver) != nullptr ||
+           qobject_cast<const QAbstractSpinBox*>(receiver) != nullptr ||
+           qobject_cast<const QTextEdit*>(receiver) != nullptr ||
+           qobject_cast<const QPlainTextEdit*>(receiver) != nullptr;
+}
+
+}  // namespace
+
+CorrectionControls::CorrectionControls(TForm1& form, QMenu& surfaceMenu) : form_(form)
+{
+    createMenus(surfaceMenu);
+    SettleTimer = new QTimer(this);
+    SettleTimer->setObjectName(QStringLiteral("SettleTimer"));
+    SettleTimer->setTimerType(Qt::PreciseTimer);
+    SettleTimer->setInterval(int(PitchCorrection::kSettleIntervalMs));
+    connect(SettleTimer, &QTimer::timeout, this, [this] { runGuarded([this] { settleStep(); }); });
+    takeKey(0, 0);
+    showChoices();
+    qApp->installEventFilter(this);
+}
+
+CorrectionControls::~CorrectionControls()
+{
+    qApp->removeEventFilter(this);
+}
+
+bool CorrectionControls::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() != QEvent::KeyPress)
+        return false;
+    const auto* press = static_cast<QKeyEvent*>(event);
+    auto* control = qobject_cast<QWidget*>(watched);
+    if (control == nullptr || (control != &form_ && !form_.isAncestorOf(control)) || press->text().size() != 1 ||
+        (press->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)))
+        return false;
+    bool taken = false;
+    runGuarded([&] { taken = keyPress(press->text().front(), watched); });
+    return taken;
+}
+
+void CorrectionControls::createMenus(QMenu& surfaceMenu)
+{
+    ScaleMenu = surfaceMenu.addMenu(QStringLiteral("Scale"));
+    ScaleMenu->setObjectName(QStringLiteral("Scale1"));
+    auto* scales = new QActionGroup(this);
+    for (ScaleKind scale : kAllScales) {
+        QAction* item = ScaleMenu->addAction(QString::fromStdString(ScaleCaption(scale)));
+        item->setObjectName(QStringLiteral("Scale_") + QString::fromStdString(ScaleKeyword(scale)));
+        item->setCheckable(true);
+        scales->addAction(item);
+        connect(item, &QAction::triggered, this, [this, scale] { runGuarded([&] { chooseScale(scale); }); });
+        ScaleItems[std::size_t(scale)] = item;
+    }
+
+    CorrectionMenu = surfaceMenu.addMenu(QStringLiteral("Correction"));
+    CorrectionMenu->setObjectName(QStringLiteral("Correction1"));
+    auto* strengths = new QActionGroup(this);
+    // A strength from the file that no entry shows leaves every entry unchecked.
+    strengths->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
+    for (std::size_t i = 0; i < kStrengths.size(); ++i) {
+        QAction* item = CorrectionMenu->addAction(QString::fromLatin1(kStrengthCaptions[i]));
+        item->setObjectName(QStringLiteral("Strength%1").arg(kStrengths[i]));
+        item->setCheckable(true);
+        strengths->addAction(item);
+        const int percent = kStrengths[i];
+        connect(item, &QAction::triggered, this, [this, percent] { runGuarded([&] { chooseStrength(percent); }); });
+        StrengthItems[i] = item;
+    }
+}
+
+void CorrectionControls::refreshAxis()
+{
+    correction_.setAxis(form_.CentreNote, form_.RangeSemitones);
+}
+
+std::int32_t CorrectionControls::follow(std::int32_t bend)
+{
+    refreshAxis();
+    const std::int32_t sounded = correction_.follow(bend, platform::timeGetTime());
+    if (correction_.settling())
+        SettleTimer->start();
+    return sounded;
+}
+
+void CorrectionControls::release()
+{
+    correction_.release();
+    SettleTimer->stop();
+}
+
+std::optional<QString> CorrectionControls::statusText(std::int32_t loudness, std::int32_t pointerBend)
+{
+    if (correction_.isOff())
+        return std::nullopt;
+    refreshAxis();
+    const PitchCorrection::Aim aim = correction_.aimAt(pointerBend);
+    return QString::fromStdString(surface::StatusText(loudness, aim.note, aim.cents));
+}
+
+void CorrectionControls::settleStep()
+{
+    refreshAxis();
+    if (const auto bend = correction_.settle(platform::timeGetTime()))
+        Performer().SetPitchBend(*bend);
+    if (!correction_.settling())
+        SettleTimer->stop();
+}
+
+bool CorrectionControls::keyPress(QChar key, const QObject* receiver)
+{
+    const int index = key.unicode() - u'1';
+    if (index < 0 || index >= int(kStrengths.size()) || isTextField(receiver))
+        return false;
+    chooseStrength(kStrengths[std::size_t(index)]);
+    return true;
+}
+
+void CorrectionControls::chooseStrength(int percent)
+{
+    correction_.setStrength(percent);
+    showChoices();
+}
+
+void CorrectionControls::chooseScale(ScaleKind scale)
+{
+    correction_.setScale(scale);
+    marks_ = ScaleMarksOf(scale, correction_.root());
+    showChoices();
+    form_.DrawGrid();
+}
+
+void CorrectionControls::takeKey(int sf, int mode)
+{
+    if (sf < -7 || sf > 7 || (mode != 0 && mode != 1))
+        return;  // the grid key ignores such a signature too
+    correction_.setRoot(KeyTonic(sf, mode));
+    if (mode == 1)
+        correction_.setScale(ScaleKind::NaturalMinor);
+    marks_ = ScaleMarksOf(correction_.settings().scale, correction_.root());
+    showChoices();
+}
+
+const ScaleMarks& CorrectionControls::gridMarks() const
+{
+    return correction_.settings().scale == ScaleKind::Chromatic ? ScaleTable : marks_;
+}
+
+void CorrectionControls::showChoices()
+{
+    const CorrectionSettings& settings = correction_.settings();
+    for (ScaleKind scale : kAllScales)
+        ScaleItems[std::size_t(scale)]->setChecked(scale == settings.scale);
+    for (std::size_t i = 0; i < kStrengths.size(); ++i)
+        StrengthItems[i]->setChecked(kStrengths[i] == settings.strength);
+}
+
+void CorrectionControls::apply(const CorrectionSettings& settings)
+{
+    correction_.setSettings(settings);
+    marks_ = ScaleMarksOf(settings.scale, correction_.root());
+    showChoices();
+}
+
+void CorrectionControls::load(const QString& folder)
+{
+    platform::IniFile ini = platform::IniFile::load(iniPath(folder));
+    loaded_ = ReadCorrectionSettings(ini);
+    apply(loaded_);
+    if (!ini.problems().empty()) {
+        std::string text;
+        for (const std::string& problem : ini.problems())
+            text += problem + "\n";
+        reportMessage(text + "These settings keep their defaults.");
+    }
+}
+
+void CorrectionControls::save(const QString& folder)
+{
+    const CorrectionSettings& now = correction_.settings();
+    if (now == loaded_)
+        return;
+    platform::IniFile ini = platform::IniFile::load(iniPath(folder));
+    WriteCorrectionSettings(ini, now, loaded_);
+    std::string error;
+    if (!ini.save(&error))
+        reportMessage(error);
+    else
+        loaded_ = now;
+}

@@ -1,0 +1,85 @@
+#pragma once
+// Pitch correction on the main window: the "Scale" and "Correction" submenus
+// of the surface's context menu, the keys 1-5 that choose the strength while
+// playing, the timer that sends the settling steps of a glide, the aimed note
+// on the status line, and the [Correction] section of orvelline.ini beside
+// there.cfg. The correction itself is PitchCorrection; this only connects it
+// to the window and the performer.
+#include <QObject>
+#include <QString>
+
+#include <array>
+#include <cstdint>
+#include <optional>
+
+#include "perform/correctionsettings.h"
+#include "perform/gridlines.h"
+#include "perform/pitchcorrection.h"
+
+class QAction;
+class QActionGroup;
+class QMenu;
+class QTimer;
+class TForm1;
+
+class CorrectionControls : public QObject {
+public:
+    // The strengths of the menu entries and of the keys 1 to 5.
+    static constexpr std::array<int, 5> kStrengths = {0, 25, 50, 75, 100};
+
+    // Adds the two submenus at the end of the surface's menu.
+    CorrectionControls(TForm1& form, QMenu& surfaceMenu);
+    ~CorrectionControls() override;
+
+    QMenu* ScaleMenu = nullptr;
+    std::array<QAction*, kScaleCount> ScaleItems{};  // in the order of kAllScales
+    QMenu* CorrectionMenu = nullptr;
+    std::array<QAction*, kStrengths.size()> StrengthItems{};  // Off, 25 %, ... 100 %
+    QTimer* SettleTimer = nullptr;
+
+    const PitchCorrection& correction() const { return correction_; }
+
+    // A pointer movement to `bend`: the bend to send, the pointer's own while
+    // the correction is off. Starts the settling steps when a glide needs them.
+    std::int32_t follow(std::int32_t bend);
+    // The note ended: no settling step may follow it.
+    void release();
+    // While the correction is on: "Vol:.. Note:.. .. Cent" with the aimed note
+    // and the cents from it to the pointer's own pitch.
+    std::optional<QString> statusText(std::int32_t loudness, std::int32_t pointerBend);
+
+    // Keys 1-5 choose Off, 25, 50, 75 and 100 % when typed to the window or
+    // any of its controls except a text field, where digits are typed.
+    // Answers whether the key was taken.
+    bool keyPress(QChar key, const QObject* receiver);
+    void chooseStrength(int percent);
+    void chooseScale(ScaleKind scale);
+    // A key signature (sf, mode) became the grid key: its tonic is the root,
+    // and a minor key (read from a file) picks the natural minor scale.
+    void takeKey(int sf, int mode);
+    // What the grid marks: the scale on its root; the chromatic scale, which
+    // holds every note, leaves the key's own marks (ScaleTable).
+    const ScaleMarks& gridMarks() const;
+
+    // orvelline.ini in the folder of there.cfg. Problems are reported in one
+    // message; reading never stops the start. Saving writes only what changed
+    // since loading, so an untouched file keeps its text.
+    void load(const QString& folder);
+    void save(const QString& folder);
+
+protected:
+    // Sees every key press of the application before its receiver does.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    TForm1& form_;
+    PitchCorrection correction_;
+    CorrectionSettings loaded_;
+    ScaleMarks marks_{};
+
+    void createMenus(QMenu& surfaceMenu);
+    void apply(const CorrectionSettings& settings);
+    void showChoices();
+    void settleStep();
+    void refreshAxis();
+};
