@@ -16,6 +16,7 @@
 #include "app/handlerguard.h"
 #include "app/tform1.h"
 #include "app/widgets.h"
+#include "app/windowplace.h"
 #include "mididata/song.h"
 #include "mididata/track.h"
 #include "midiout/midigateway.h"
@@ -61,11 +62,13 @@ void TForm1::FormShow()
     // The first start has no settings to redraw it: the grid must show C at once.
     DrawGrid();
     ReadSettings();
+    restoreMaximized(*this);
     ColorEdges();
 }
 
 void TForm1::FormClose()
 {
+    saveMaximized(*this);
     WriteSettings();
 }
 

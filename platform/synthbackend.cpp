@@ -26,6 +26,25 @@ static_assert(kPeriodFrames % SoftSynthFeed::kBlockFrames == 0);
 constexpr std::string_view kFileDriver = "file";
 
 std::mutex driversMutex;
+// Guarded by driversMutex: what the last synth that opened uses, and which port that is.
+SynthInUse inUse;
+const void* inUseBy = nullptr;
+
+void setInUse(const void* port, SynthInUse what)
+{
+    std::lock_guard lock(driversMutex);
+    inUse = std::move(what);
+    inUseBy = port;
+}
+
+void clearInUse(const void* port)
+{
+    std::lock_guard lock(driversMutex);
+    if (inUseBy == port) {
+        inUse = {};
+        inUseBy = nullptr;
+    }
+}
 std::vector<std::string> audioDrivers{"pulseaudio", "alsa", "jack"};
 
 // Renders blocks into the buffers of one period that a FluidSynth driver hands over.
@@ -81,16 +100,20 @@ public:
         for (const std::string& name : synthAudioDrivers()) {
             if (name == kFileDriver) {
                 fileAudio_ = FileAudio::start(*synth_, *feed_, kPeriodFrames);
-                if (fileAudio_)
+                if (fileAudio_) {
+                    driverName_ = name;
                     return true;
+                }
                 continue;
             }
             fluid_settings_setint(impl.settings, "audio.period-size", kPeriodFrames);
             fluid_settings_setint(impl.settings, "audio.periods", kPeriods);
             fluid_settings_setstr(impl.settings, "audio.driver", name.c_str());
             driver_ = new_fluid_audio_driver2(impl.settings, &SynthPort::renderPeriod, this);
-            if (driver_)
+            if (driver_) {
+                driverName_ = name;
                 return true;
+            }
         }
         return false;
     }
@@ -115,7 +138,13 @@ public:
         return MmOk;
     }
 
-    MmResult loadSoundFont(const std::filesystem::path& file) { return synth_->loadSoundFont(file); }
+    MmResult loadSoundFont(const std::filesystem::path& file)
+    {
+        const MmResult status = synth_->loadSoundFont(file);
+        if (status == MmOk)
+            setInUse(this, {file, driverName_});
+        return status;
+    }
 
 private:
     // FluidSynth's audio callback, on the driver's thread.
@@ -129,6 +158,7 @@ private:
 
     void stop()
     {
+        clearInUse(this);
         // The audio thread renders from the feed and the synth, so it goes first.
         if (driver_) {
             delete_fluid_audio_driver(driver_);
@@ -143,6 +173,7 @@ private:
     std::unique_ptr<SoftSynthFeed> feed_;
     fluid_audio_driver_t* driver_ = nullptr;
     std::unique_ptr<FileAudio> fileAudio_;
+    std::string driverName_;
 };
 
 class SynthBackend : public MidiBackend {
@@ -189,6 +220,12 @@ std::vector<std::string> synthAudioDrivers()
 {
     std::lock_guard lock(driversMutex);
     return audioDrivers;
+}
+
+SynthInUse synthInUse()
+{
+    std::lock_guard lock(driversMutex);
+    return inUse;
 }
 
 }  // namespace platform

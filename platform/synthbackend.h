@@ -8,6 +8,7 @@
 // block; with the driver's buffer that is at most 12 ms from send to sound.
 #include "platform/backend.h"
 
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -22,5 +23,13 @@ std::unique_ptr<MidiBackend> makeSynthBackend();
 // fluidsynth.wav in the current folder instead (platform/fileaudio.h).
 void setSynthAudioDrivers(std::vector<std::string> drivers);
 std::vector<std::string> synthAudioDrivers();
+
+// What the open built-in synth plays with, for the program's About box; both
+// empty while no synth is open.
+struct SynthInUse {
+    std::filesystem::path soundFont;
+    std::string audioDriver;
+};
+SynthInUse synthInUse();
 
 }  // namespace platform

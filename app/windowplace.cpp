@@ -1,0 +1,139 @@
+#include "app/windowplace.h"
+
+#include <QEvent>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWidget>
+
+#include <algorithm>
+#include <string>
+
+#include "mididata/messagesink.h"
+#include "platform/inifile.h"
+
+namespace {
+
+const std::string kSection = "Window";
+const std::string kMaximized = "maximized";
+
+// The screen with the largest part of the rectangle; the primary one when none shows any of it.
+const QScreen* screenFor(const QRect& rect)
+{
+    const QScreen* best = QGuiApplication::primaryScreen();
+    qint64 bestArea = 0;
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        const QRect shared = screen->availableGeometry().intersected(rect);
+        const qint64 area = qint64(shared.width()) * shared.height();
+        if (area > bestArea) {
+            best = screen;
+            bestArea = area;
+        }
+    }
+    return best;
+}
+
+bool isNormal(const QWidget& window)
+{
+    return !(window.windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen | Qt::WindowMinimized));
+}
+
+// Remembers the last two normal geometries. A window manager that maximises
+// the window may report the new size before the new state; then the last
+// one seen as normal is already the maximised one, and the one before it is
+// the place to keep.
+class NormalPlaceTracker : public QObject {
+public:
+    explicit NormalPlaceTracker(QWidget& window) : QObject(&window), window_(window)
+    {
+        setObjectName(QStringLiteral("NormalPlaceTracker"));
+        window.installEventFilter(this);
+    }
+
+    QRect normalPlace() const
+    {
+        const QRect now = window_.geometry();
+        if (last_.isValid() && last_ != now)
+            return last_;
+        return previous_;
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched == &window_ && (event->type() == QEvent::Move || event->type() == QEvent::Resize) &&
+            isNormal(window_) && window_.geometry() != last_) {
+            previous_ = last_;
+            last_ = window_.geometry();
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    QWidget& window_;
+    QRect last_;
+    QRect previous_;
+};
+
+}  // namespace
+
+void trackNormalPlace(QWidget& window)
+{
+    new NormalPlaceTracker(window);
+}
+
+QRect normalWindowPlace(const QWidget& window)
+{
+    if (isNormal(window))
+        return window.geometry();
+    const auto* tracker =
+        window.findChild<const NormalPlaceTracker*>(QStringLiteral("NormalPlaceTracker"), Qt::FindDirectChildrenOnly);
+    const QRect tracked = tracker != nullptr ? tracker->normalPlace() : QRect();
+    if (tracked.isValid())
+        return tracked;
+    const QRect normal = window.normalGeometry();
+    return normal.isValid() ? normal : window.geometry();
+}
+
+QRect placeWithin(const QRect& wanted, const QRect& available)
+{
+    if (!available.isValid())
+        return wanted;
+    QRect place(wanted.topLeft(), wanted.size().boundedTo(available.size()));
+    place.moveLeft(std::clamp(place.left(), available.left(), available.right() + 1 - place.width()));
+    place.moveTop(std::clamp(place.top(), available.top(), available.bottom() + 1 - place.height()));
+    return place;
+}
+
+void placeWindow(QWidget& window, const QRect& wanted)
+{
+    QRect place = wanted;
+    if (const QScreen* screen = screenFor(wanted))
+        place = placeWithin(wanted, screen->availableGeometry());
+    place.setSize(place.size().expandedTo(window.minimumSize()));
+    // The client's place, not the frame's: what normalWindowPlace gives back.
+    window.setGeometry(place);
+}
+
+void restoreMaximized(QWidget& window)
+{
+    platform::IniFile ini = platform::IniFile::load(platform::IniFile::defaultPath());
+    // Only this key's own problem: the file's other lines are their readers' business.
+    const std::size_t known = ini.problems().size();
+    const std::optional<int> maximized = ini.intValue(kSection, kMaximized, 0, 1);
+    for (std::size_t i = known; i < ini.problems().size(); ++i)
+        reportMessage(ini.problems()[i]);
+    if (maximized.value_or(0) == 1)
+        window.setWindowState(window.windowState() | Qt::WindowMaximized);
+}
+
+void saveMaximized(const QWidget& window)
+{
+    platform::IniFile ini = platform::IniFile::load(platform::IniFile::defaultPath());
+    const std::string value = window.isMaximized() ? "1" : "0";
+    if (ini.value(kSection, kMaximized) == value)
+        return;
+    ini.setValue(kSection, kMaximized, value);
+    std::string error;
+    if (!ini.save(&error))
+        reportMessage("The window's state could not be saved: " + error);
+}
