@@ -138,7 +138,7 @@ TEST(Tools, CopyFailsWhenTheInputCannotBeRead)
         writeFile(broken, join({header(1, 1), chunk({0x00, 0x40})}));
         std::ostringstream err;
         EXPECT_EQ(runCopyCommand(broken, outPath, err), 1);
-        EXPECT_EQ(err.str(), "Data chunk may be broken\n");
+        EXPECT_EQ(err.str(), "orvelline-midi: " + broken + ": Data chunk may be broken\n");
     }
     {
         std::ostringstream err;
