@@ -158,6 +158,9 @@ void TForm1::createDesktopExtras()
     // Tab visits the panel in reading order, the Note arrows and sliders included.
     for (QScrollBar* bar : {Volume, Velosity, Moduration, Reverb, Chorus}) {
         bar->setFocusPolicy(Qt::StrongFocus);
+        // A scroll bar's keys run the other way by default, as in a scrolled view;
+        // these set values, and the right arrow is more.
+        bar->setInvertedControls(false);
         showValueInHint(bar);
     }
     UpDownNoteNo->upButton()->setFocusPolicy(Qt::TabFocus);

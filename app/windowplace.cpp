@@ -3,6 +3,7 @@
 #include <QEvent>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QTimer>
 #include <QWidget>
 
 #include <algorithm>
@@ -37,41 +38,38 @@ bool isNormal(const QWidget& window)
     return !(window.windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen | Qt::WindowMinimized));
 }
 
-// Remembers the last two normal geometries. A window manager that maximises
-// the window may report the new size before the new state; then the last
-// one seen as normal is already the maximised one, and the one before it is
-// the place to keep.
+// Remembers the window's normal geometry once it has stayed put for a moment.
+// A window manager that maximises the window may report the new size before
+// the new state, and the toolkit may then take the maximised geometry for the
+// normal one; a geometry that lasted is the one the user left the window at.
 class NormalPlaceTracker : public QObject {
 public:
     explicit NormalPlaceTracker(QWidget& window) : QObject(&window), window_(window)
     {
         setObjectName(QStringLiteral("NormalPlaceTracker"));
+        settled_.setSingleShot(true);
+        settled_.setInterval(250);
+        connect(&settled_, &QTimer::timeout, this, [this] {
+            if (isNormal(window_))
+                normal_ = window_.geometry();
+        });
         window.installEventFilter(this);
     }
 
-    QRect normalPlace() const
-    {
-        const QRect now = window_.geometry();
-        if (last_.isValid() && last_ != now)
-            return last_;
-        return previous_;
-    }
+    QRect normalPlace() const { return normal_; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (watched == &window_ && (event->type() == QEvent::Move || event->type() == QEvent::Resize) &&
-            isNormal(window_) && window_.geometry() != last_) {
-            previous_ = last_;
-            last_ = window_.geometry();
-        }
+        if (watched == &window_ && (event->type() == QEvent::Move || event->type() == QEvent::Resize))
+            settled_.start();
         return QObject::eventFilter(watched, event);
     }
 
 private:
     QWidget& window_;
-    QRect last_;
-    QRect previous_;
+    QTimer settled_;
+    QRect normal_;
 };
 
 }  // namespace
@@ -85,13 +83,15 @@ QRect normalWindowPlace(const QWidget& window)
 {
     if (isNormal(window))
         return window.geometry();
+    // The toolkit knows it when the program maximised the window; it has it
+    // wrong when it took the maximised geometry for the normal one.
+    const QRect known = window.normalGeometry();
+    if (known.isValid() && known != window.geometry())
+        return known;
     const auto* tracker =
         window.findChild<const NormalPlaceTracker*>(QStringLiteral("NormalPlaceTracker"), Qt::FindDirectChildrenOnly);
     const QRect tracked = tracker != nullptr ? tracker->normalPlace() : QRect();
-    if (tracked.isValid())
-        return tracked;
-    const QRect normal = window.normalGeometry();
-    return normal.isValid() ? normal : window.geometry();
+    return tracked.isValid() ? tracked : window.geometry();
 }
 
 QRect placeWithin(const QRect& wanted, const QRect& available)

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCursor>
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -14,6 +15,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
 #include <QStatusBar>
@@ -164,12 +166,17 @@ TEST_F(Desktop, ShortcutsReachTheMenusCommandsAndHelp)
     help->close();
 
     form->Setup->setFocus();
+    QCursor::setPos(form->Panel2->mapToGlobal(QPoint(100, 300)));
     QTest::keyClick(form->Setup, Qt::Key_F10, Qt::ShiftModifier);
     EXPECT_TRUE(form->PopupMenu1->isVisible()) << "Shift+F10 opens the window's menu";
     form->PopupMenu1->close();
     QTest::keyClick(form->Setup, Qt::Key_Menu);
     EXPECT_TRUE(form->PopupMenu1->isVisible()) << "so does the Menu key";
     form->PopupMenu1->close();
+    QCursor::setPos(form->Image4->mapToGlobal(QPoint(150, 150)));
+    QTest::keyClick(form->Setup, Qt::Key_Menu);
+    EXPECT_TRUE(form->PopupMenu2->isVisible()) << "over the picture, the picture's own menu";
+    form->PopupMenu2->close();
 
     // Added after the designed entries, which keep their places.
     const QList<QAction*> entries = form->PopupMenu1->actions();
