@@ -2,6 +2,7 @@
 
 #include <QEvent>
 #include <QGuiApplication>
+#include <QMargins>
 #include <QScreen>
 #include <QTimer>
 #include <QWidget>
@@ -104,11 +105,21 @@ QRect placeWithin(const QRect& wanted, const QRect& available)
     return place;
 }
 
+// The frame the window manager drew around the window last time, as the
+// window closed; none before the first close. The place kept on the screen is
+// the frame's, so that the title bar stays within reach.
+QMargins savedFrame()
+{
+    platform::IniFile ini = platform::IniFile::load(platform::IniFile::defaultPath());
+    const auto side = [&ini](const char* key) { return ini.intValue(kSection, key, 0, 200).value_or(0); };
+    return QMargins(side("frameLeft"), side("frameTop"), side("frameRight"), side("frameBottom"));
+}
+
 void placeWindow(QWidget& window, const QRect& wanted)
 {
     QRect place = wanted;
     if (const QScreen* screen = screenFor(wanted))
-        place = placeWithin(wanted, screen->availableGeometry());
+        place = placeWithin(wanted, screen->availableGeometry().marginsRemoved(savedFrame()));
     place.setSize(place.size().expandedTo(window.minimumSize()));
     // The client's place, not the frame's: what normalWindowPlace gives back.
     window.setGeometry(place);
@@ -129,10 +140,15 @@ void restoreMaximized(QWidget& window)
 void saveMaximized(const QWidget& window)
 {
     platform::IniFile ini = platform::IniFile::load(platform::IniFile::defaultPath());
-    const std::string value = window.isMaximized() ? "1" : "0";
-    if (ini.value(kSection, kMaximized) == value)
-        return;
-    ini.setValue(kSection, kMaximized, value);
+    ini.setValue(kSection, kMaximized, window.isMaximized() ? "1" : "0");
+    const QRect frame = window.frameGeometry();
+    const QRect client = window.geometry();
+    if (!window.isMaximized() && frame != client && frame.contains(client)) {
+        ini.setValue(kSection, "frameLeft", std::to_string(client.left() - frame.left()));
+        ini.setValue(kSection, "frameTop", std::to_string(client.top() - frame.top()));
+        ini.setValue(kSection, "frameRight", std::to_string(frame.right() - client.right()));
+        ini.setValue(kSection, "frameBottom", std::to_string(frame.bottom() - client.bottom()));
+    }
     std::string error;
     if (!ini.save(&error))
         reportMessage("The window's state could not be saved: " + error);

@@ -5,6 +5,8 @@
 //
 //   [Window]
 //   maximized=1
+//   frameLeft=1       ; the window manager's frame, measured at the last close
+//   frameTop=20       ; (also frameRight, frameBottom)
 //
 // The geometry saved and restored is the same one, the client area without
 // the frame the window manager draws, so a window comes back exactly where it
@@ -26,10 +28,11 @@ QRect normalWindowPlace(const QWidget& window);
 QRect placeWithin(const QRect& wanted, const QRect& available);
 
 // Puts the window at wanted (client coordinates) on the screen that shows the
-// most of it, kept within that screen's available area.
+// most of it, kept with its frame (as measured at the last close) within that
+// screen's available area.
 void placeWindow(QWidget& window, const QRect& wanted);
 
 // Reads [Window] maximized from orvelline.ini and maximises the window if so.
 void restoreMaximized(QWidget& window);
-// Writes the window's maximised state to orvelline.ini.
+// Writes the window's maximised state, and the frame around it, to orvelline.ini.
 void saveMaximized(const QWidget& window);
