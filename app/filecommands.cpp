@@ -1,12 +1,15 @@
 // The commands that deal with Standard MIDI Files: reading one to play along
 // with, playing it, and saving the recorded performance.
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QStatusBar>
 #include <QString>
 
 #include <cstdint>
+#include <exception>
 #include <memory>
+#include <stdexcept>
 #include <string>
 
 #include "app/outputcheck.h"
@@ -69,32 +72,51 @@ midiTrack& playTrackFor(std::unique_ptr<midiTrack>& track, midiSong& song)
 void TForm1::OpenMIDIExecute()
 {
     const QString path = OpenDialog1 ? OpenDialog1() : QString();
-    if (!path.isEmpty()) {
-        StopExecute();
-        // A file that cannot be read raises its error here and changes
-        // nothing: the song read before stays as it was.
-        auto song = std::make_unique<midiSong>();
-        song->load(localPath(path));
-        // The play track may hold the old song's reset messages, which go with that song.
-        if (SongTrack) {
-            SongTrack->Clear();
-            SongTrack->song = song.get();
-        }
-        FileSong = std::move(song);
-        if (Practice)
-            Practice->songRead();
+    if (!path.isEmpty())
+        ReadMidiFile(path);
+    else
+        showSongKey();
+}
 
-        SendSongReset();
-        const int channel = freeChannel(*FileSong);
-        if (channel >= 0) {
-            Performer().SetChannel(channel);
-            channnelText->setText(QString::number(channel + 1));
-        } else {
-            reportMessage("No empty channel.\n空きチャンネルがありません。Try another MIDI file.");
-        }
+void TForm1::ReadMidiFile(const QString& path)
+{
+    StopExecute();
+    // A file that cannot be read raises its error here and changes nothing:
+    // the song read before stays as it was. The reader's message does not say
+    // which file it is about; the window does.
+    auto song = std::make_unique<midiSong>();
+    try {
+        song->load(localPath(path));
+    } catch (const std::exception& error) {
+        showSongKey();
+        throw std::runtime_error(QFileInfo(path).fileName().toStdString() + ": " + error.what());
     }
-    // Also after a cancel: the grid goes back to the key of the file read last,
-    // without changing the Grid Key menu.
+    // The play track may hold the old song's reset messages, which go with that song.
+    if (SongTrack) {
+        SongTrack->Clear();
+        SongTrack->song = song.get();
+    }
+    FileSong = std::move(song);
+    if (Practice)
+        Practice->songRead();
+
+    SendSongReset();
+    const int channel = freeChannel(*FileSong);
+    if (channel >= 0) {
+        Performer().SetChannel(channel);
+        channnelText->setText(QString::number(channel + 1));
+    } else {
+        reportMessage("No empty channel.\n空きチャンネルがありません。Try another MIDI file.");
+    }
+    StatusBar1->showMessage(QFileInfo(path).fileName());
+    fileWasRead(path);
+    showSongKey();
+}
+
+// Also after a cancel: the grid goes back to the key of the file read last,
+// without changing the Grid Key menu.
+void TForm1::showSongKey()
+{
     const keyEvent* key = FileSong ? FileSong->keyAt(1) : nullptr;
     const int sf = key != nullptr ? std::int8_t(key->dataByte(0)) : 0;
     const int mode = key != nullptr ? key->dataByte(1) : 0;

@@ -7,9 +7,13 @@
 #include <QGuiApplication>
 #include <QIcon>
 #include <QString>
+#include <QStringList>
+#include <QTimer>
 
+#include <iostream>
 #include <memory>
 
+#include "app/commandline.h"
 #include "app/handlerguard.h"
 #include "app/messagebox.h"
 #include "app/orvapplication.h"
@@ -19,10 +23,41 @@
 #include "perform/vidize.h"
 #include "platform/soundfont.h"
 
+namespace {
+
+// --help and --version answer at once and end the program; the answer is
+// not found when Qt's own options stand before them, until Qt has taken those out.
+bool answered(const CommandLine& line)
+{
+    if (line.action == CommandLine::Action::Help)
+        std::cout << commandLineHelp().toStdString();
+    else if (line.action == CommandLine::Action::Version)
+        std::cout << versionLine().toStdString() << '\n';
+    else
+        return false;
+    return true;
+}
+
+}  // namespace
+
 int main(int argc, char** argv)
 {
+    // Before the application: printing the version needs no display.
+    QStringList rawArguments;
+    for (int i = 0; i < argc; ++i)
+        rawArguments << QString::fromLocal8Bit(argv[i]);
+    if (answered(parseCommandLine(rawArguments)))
+        return 0;
+
     Performer();
     OrvApplication application(argc, argv);
+    const CommandLine commandLine = parseCommandLine(QCoreApplication::arguments());
+    if (answered(commandLine))
+        return 0;
+    if (commandLine.action == CommandLine::Action::Error) {
+        std::cerr << "orvelline: " << commandLine.problem.toStdString() << "\nTry 'orvelline --help'.\n";
+        return 2;
+    }
     // X11 window managers show the window icon; Wayland has none, and the
     // compositor takes the icon from the desktop entry of this name instead.
     QGuiApplication::setDesktopFileName(QStringLiteral(ORV_DESKTOP_ID));
@@ -43,6 +78,12 @@ int main(int argc, char** argv)
         deviceWindow->setAttribute(Qt::WA_QuitOnClose, false);
         debugWindow->setAttribute(Qt::WA_QuitOnClose, false);
         mainWindow->show();
+        if (!commandLine.midiFile.isEmpty()) {
+            // Once the window is up, so that an error about the file has a window to stand in front of.
+            TForm1* form = mainWindow.get();
+            const QString file = commandLine.midiFile;
+            QTimer::singleShot(0, form, [form, file] { runGuarded([&] { form->ReadMidiFile(file); }); });
+        }
         exitCode = application.exec();
     } catch (...) {
         reportCurrentException();

@@ -2,9 +2,11 @@
 // the surface and the colour of the grid lines.
 #include <QAction>
 #include <QColor>
+#include <QDir>
 #include <QImage>
 #include <QMenu>
 #include <QString>
+#include <QStringList>
 
 #include <array>
 #include <cstdint>
@@ -68,6 +70,14 @@ void TForm1::PopupMenu1Popup()
         // its own pictures and the user's.
         entry->setData(picture.path);
         connect(entry, &QAction::triggered, this, [this, entry] { runGuarded([&] { dummy1Click(entry); }); });
+    }
+    // A submenu left empty never opens again; this entry keeps it open and says where to put pictures.
+    if (LoadImage2->isEmpty()) {
+        QStringList folders = pictureFolderPaths();
+        for (QString& folder : folders)
+            folder = captionOfFileName(QDir::toNativeSeparators(folder));
+        LoadImage2->addAction(QStringLiteral("No .jpg, .jpeg or .bmp pictures in %1").arg(folders.join(QStringLiteral(", "))))
+            ->setEnabled(false);
     }
 }
 

@@ -13,6 +13,7 @@
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QMenu>
+#include <QRect>
 #include <QScreen>
 #include <QScrollBar>
 #include <QSignalBlocker>
@@ -29,6 +30,7 @@
 #include "app/settingslines.h"
 #include "app/strtoint.h"
 #include "app/tform1.h"
+#include "app/windowplace.h"
 #include "app/widgets.h"
 #include "mididata/messagesink.h"
 #include "mididata/wholefile.h"
@@ -70,32 +72,41 @@ QSize sizeOnDesktop(const TForm1& form, QSize size)
     return size;
 }
 
+// Lines 2-5 hold the client area's normal geometry (windowplace.h), kept
+// on the screen once the last of them is read.
+Setting windowEdge(int (QRect::*get)() const, void (*set)(QRect&, int), bool isSize, bool isLast = false)
+{
+    return {[get](TForm1& form) { return QString::number((normalWindowPlace(form).*get)()); },
+            [set, isSize, isLast](TForm1& form, const QString& line) {
+                QRect place = form.geometry();
+                set(place, numberIn(line));
+                if (isSize)
+                    place.setSize(sizeOnDesktop(form, place.size()));
+                if (isLast)
+                    placeWindow(form, place);
+                else
+                    form.setGeometry(place);
+            }};
+}
+
 Setting windowTop()
 {
-    return {[](TForm1& form) { return QString::number(form.y()); },
-            [](TForm1& form, const QString& line) { form.move(form.x(), numberIn(line)); }};
+    return windowEdge(&QRect::top, [](QRect& r, int v) { r.moveTop(v); }, false);
 }
 
 Setting windowLeft()
 {
-    return {[](TForm1& form) { return QString::number(form.x()); },
-            [](TForm1& form, const QString& line) { form.move(numberIn(line), form.y()); }};
+    return windowEdge(&QRect::left, [](QRect& r, int v) { r.moveLeft(v); }, false);
 }
 
 Setting windowWidth()
 {
-    return {[](TForm1& form) { return QString::number(form.width()); },
-            [](TForm1& form, const QString& line) {
-                form.resize(sizeOnDesktop(form, QSize(numberIn(line), form.height())));
-            }};
+    return windowEdge(&QRect::width, [](QRect& r, int v) { r.setWidth(v); }, true);
 }
 
 Setting windowHeight()
 {
-    return {[](TForm1& form) { return QString::number(form.height()); },
-            [](TForm1& form, const QString& line) {
-                form.resize(sizeOnDesktop(form, QSize(form.width(), numberIn(line))));
-            }};
+    return windowEdge(&QRect::height, [](QRect& r, int v) { r.setHeight(v); }, true, true);
 }
 
 // The bank is checked before the edit shows it, so a bad line leaves the edit

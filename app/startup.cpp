@@ -16,6 +16,7 @@
 #include "app/handlerguard.h"
 #include "app/tform1.h"
 #include "app/widgets.h"
+#include "app/windowplace.h"
 #include "mididata/song.h"
 #include "mididata/track.h"
 #include "midiout/midigateway.h"
@@ -63,6 +64,7 @@ void TForm1::FormShow()
     // The first start has no settings to redraw it: the grid must show C at once.
     DrawGrid();
     ReadSettings();
+    restoreMaximized(*this);
     ColorEdges();
     // The keys belong to the surface from the start, not to the first entry of
     // the panel, where a modulation key would land as text.
@@ -71,6 +73,7 @@ void TForm1::FormShow()
 
 void TForm1::FormClose()
 {
+    saveMaximized(*this);
     WriteSettings();
     Correction->save(AppFolder);
 }

@@ -118,7 +118,9 @@ QAction* entryFor(QMenu* menu, QAction* command, const char* name)
 {
     QAction* entry = named(menu->addAction(command->text()), name);
     const auto follow = [entry, command] {
-        entry->setText(command->text());
+        // Text after a tab shows as the entry's key; the key itself stays with the action.
+        const QString key = command->shortcut().toString(QKeySequence::NativeText);
+        entry->setText(key.isEmpty() ? command->text() : command->text() + QLatin1Char('\t') + key);
         entry->setEnabled(command->isEnabled());
     };
     follow();
@@ -137,7 +139,8 @@ QToolButton* speedButton(QWidget* parent, const char* name, QPoint position, QAc
 
 QString askForMidiFileToOpen(QWidget* parent)
 {
-    return QFileDialog::getOpenFileName(parent, QString(), QString(), QStringLiteral("MIDI files (*.mid)"));
+    return QFileDialog::getOpenFileName(parent, QString(), QString(),
+                                        QStringLiteral("MIDI files (*.mid *.midi *.kar *.smf);;All files (*)"));
 }
 
 QString askForMidiFileToSave(QWidget* parent)
@@ -182,6 +185,7 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent)
     connectHandlers();
     // Beyond the designed window: the Practice menu at the end of the context menu.
     Practice = new PracticeMenu(*this);
+    createDesktopExtras();
 
     OpenDialog1 = [this] { return askForMidiFileToOpen(this); };
     SaveDialog1 = [this] { return askForMidiFileToSave(this); };
@@ -244,6 +248,12 @@ void TForm1::createPanel()
     anchor(Panel2, QRect(QPoint(kDesignedWindow.width() - kDesignedPanel2.width(), 0), kDesignedPanel2),
            Qt::TopEdge | Qt::RightEdge | Qt::BottomEdge, kDesignedWindow);
     QWidget* panel = Panel2;
+    // The controls stand at fixed places designed for a 12-pixel font; the
+    // desktop's own size would make captions overlap or be cut. Pixels here
+    // are the toolkit's device-independent ones, so high-DPI stays crisp.
+    QFont designed = Panel2->font();
+    designed.setPixelSize(12);
+    Panel2->setFont(designed);
 
     struct Caption {
         const char* name;

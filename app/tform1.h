@@ -21,6 +21,9 @@
 //   perform/ui/recorder.cpp    Rec.Start, Rec.End, Replay, Stop
 //   perform/ui/panic.cpp       Panic
 //   diag/debugbutton.cpp       the hidden Debug button
+//   app/desktopextras.cpp      what a desktop program adds: shortcuts, Tab order,
+//                              help, recent files, dropped files, hints
+//   app/windowplace.cpp        the window's place and maximised state
 #include <QWidget>
 
 #include <cstdint>
@@ -44,6 +47,7 @@ class QFrame;
 class QLabel;
 class QLineEdit;
 class QMenu;
+class RecentFiles;
 class QPushButton;
 class QScrollBar;
 class QStatusBar;
@@ -134,6 +138,13 @@ public:
     // keys 1-5 and orvelline.ini (perform/ui/correctioncontrols.h).
     std::unique_ptr<CorrectionControls> Correction;
 
+    // --- Added for the desktop, after the designed entries (app/desktopextras.cpp) ---
+    QMenu* RecentFiles1 = nullptr;  // "Recent files": the last five files read
+    QAction* HowToPlay = nullptr;   // "How to play", F1
+    QAction* About1 = nullptr;      // "About Orvelline…"
+    QAction* Quit1 = nullptr;       // "Quit", Ctrl+Q: closes the window as its close button does
+    QAction* MenuKey = nullptr;     // Shift+F10 and the Menu key open the context menu
+
     FileQuestion OpenDialog1;  // "MIDI files|*.mid"
     FileQuestion SaveDialog1;  // "MIDI files|*.mid", extension mid, asks before overwriting
 
@@ -213,9 +224,14 @@ public:
 
     // --- MIDI file commands ---
     void OpenMIDIExecute();
+    // Reads the file as "Read MIDI file" does with the file chosen; raises an
+    // error naming the file when it cannot be read.
+    void ReadMidiFile(const QString& path);
     void PlayMIDIExecute();
     void SaveMIDIExecute();
     void SendSongReset();
+    // Play MIDI needs a song read, Save as MIDI file a recording.
+    void UpdateFileActions();
 
     // --- Pictures, cursors and grid colours ---
     // Loads the named cursor of the program's resources ("CURSOR1", "CURSOR2",
@@ -261,6 +277,11 @@ protected:
 private:
     bool shown_ = false;
     std::unique_ptr<NoteGuard> noteGuard_;
+    RecentFiles* recentFiles_ = nullptr;
+
+    void createDesktopExtras();
+    void showSongKey();
+    void fileWasRead(const QString& path);
 
     void createSurface();
     void createPanel();

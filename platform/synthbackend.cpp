@@ -156,6 +156,11 @@ public:
     // Loads the SoundFont on a thread of its own; the audio stays silent until it is in.
     void loadSoundFont(const std::filesystem::path& file)
     {
+        {
+            // builtInSynthStatus reads it under this lock from other threads.
+            std::lock_guard lock(openPortMutex);
+            soundFontFile_ = file;
+        }
         loader_ = std::thread([this, file] {
             // FluidSynth reads the samples on worker threads created from this
             // one, which take its priority: the lowest, so that the window
@@ -213,6 +218,7 @@ public:
         SynthOutputStatus status;
         status.driver = driverName_;
         status.soundFont = soundFont_.load();
+        status.soundFontFile = soundFontFile_;
         const std::int64_t feedMicros = std::llround(kPeriodFrames * 1e6 / synth_->sampleRate());
         if (pulse_) {
             status.latencyMicros = pulse_->latencyMicros() + feedMicros;
@@ -301,6 +307,7 @@ private:
     std::string driverName_;
     std::atomic<SynthOutputStatus::SoundFont> soundFont_{SynthOutputStatus::SoundFont::Loading};
     std::thread loader_;
+    std::filesystem::path soundFontFile_;  // guarded by openPortMutex
     fluid_audio_driver_t* driver_ = nullptr;
     std::int64_t driverLatencyMicros_ = 0;
     std::unique_ptr<PulseOutput> pulse_;

@@ -16,6 +16,7 @@
 #include "platform/backend.h"
 
 #include <cstdint>
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
@@ -35,6 +36,7 @@ std::vector<std::string> synthAudioDrivers();
 // How the open built-in synth is doing, for the device window.
 struct SynthOutputStatus {
     std::string driver;  // the audio output that opened
+    std::filesystem::path soundFontFile;
     enum class SoundFont { Loading, Ready, Failed } soundFont = SoundFont::Loading;
     // From a message sent to its sound, as far as the output tells.
     std::int64_t latencyMicros = 0;

@@ -6,14 +6,18 @@
 
 #include "mididata/song.h"
 
+std::string commandError(const std::string& path, const std::string& message) {
+    return "orvelline-midi: " + path + ": " + message;
+}
+
 bool loadSong(midiSong& song, const std::string& path, std::ostream& err) {
     try {
         song.load(path);
         return true;
     } catch (const std::bad_alloc&) {
-        err << "Not enough memory to read " << path << '\n';
+        err << commandError(path, "Not enough memory to read the file") << '\n';
     } catch (const std::exception& e) {
-        err << e.what() << '\n';
+        err << commandError(path, e.what()) << '\n';
     }
     return false;
 }

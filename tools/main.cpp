@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "mididata/messagesink.h"
+#include "midispec/version.h"
+#include "tools/deviceadvice.h"
 #include "tools/copycommand.h"
 #include "tools/devicescommand.h"
 #include "tools/intonationcommand.h"
@@ -32,7 +34,10 @@ const char* const kHelp =
     "  json FILE       The song as read, as one JSON document: header values,\n"
     "                  tempo, key, bar count, copyright, and every track with\n"
     "                  every event (notes with their durations).\n"
-    "  text FILE       Each track's heading and each event as one line of text.\n"
+    "  text FILE [--times]\n"
+    "                  Each track's heading and each event as one line of text;\n"
+    "                  with --times each line begins with the event's place as\n"
+    "                  bar:beat:tick and its time in seconds.\n"
     "  copy IN OUT     Reads IN and writes it to OUT with Orvelline's writer.\n"
     "                  OUT is replaced only by a complete file.\n"
     "  devices         The MIDI output devices as the device window lists them,\n"
@@ -41,12 +46,14 @@ const char* const kHelp =
     "                  Plays FILE as \"Play MIDI\" does, through device N (the\n"
     "                  default route if not given), showing bar:beat:tick and\n"
     "                  time. Ctrl-C stops it and silences every channel (exit 130).\n"
-    "  render FILE OUT.wav [--soundfont SF]\n"
+    "  render FILE OUT.wav [--soundfont SF] [--gain DB] [--normalize]\n"
     "                  Renders FILE through the built-in synth offline into a\n"
     "                  44.1 kHz 16-bit stereo WAV file, with the player's timing\n"
     "                  and 2 s after the last event. SF is a .sf2 or .sf3 file;\n"
     "                  without it, the first one in the program's folder, else\n"
-    "                  the system's General MIDI SoundFont.\n"
+    "                  the system's General MIDI SoundFont. --gain raises (or\n"
+    "                  lowers) the level by DB decibels; --normalize brings the\n"
+    "                  loudest sample to -1 dBFS (--gain then adds to that).\n"
     "  intonation REFERENCE TAKE --track N\n"
     "                  How in tune TAKE played track N of REFERENCE (numbered as\n"
     "                  text and json number them), as CSV, one line per note:\n"
@@ -56,10 +63,12 @@ const char* const kHelp =
     "                  start. Cents are signed and weighted by time; coverage is\n"
     "                  the share of the note during which the take sounded.\n"
     "  --help          This text.\n"
+    "  --version       The program's version.\n"
     "\n"
     "Exit status: 0 on success, 1 when a file cannot be read or written or a\n"
     "device cannot be used (the reason is printed on standard error), 2 for a\n"
-    "usage error.\n";
+    "usage error. Errors about a file begin with the program and the file:\n"
+    "  orvelline-midi: song.mid: Couldn't find MIDI Track block\n";
 
 int usage(const char* problem) {
     std::cerr << "orvelline-midi: " << problem << "\nTry 'orvelline-midi --help'.\n";
@@ -69,19 +78,22 @@ int usage(const char* problem) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    setMessageSink([](const std::string& m) { std::cerr << m << '\n'; });
+    setMessageSink([](const std::string& m) { std::cerr << commandLineDeviceMessage(m) << '\n'; });
     if (argc < 2) return usage("no command given");
     const std::string command = argv[1];
     if (command == "--help" || command == "-h" || command == "help") {
         std::cout << kHelp;
         return 0;
     }
+    if (command == "--version" || command == "-V") {
+        std::cout << "orvelline-midi " ORVELLINE_VERSION "\n";
+        return 0;
+    }
     const int args = argc - 2;
-    if (command == "info" || command == "json" || command == "text") {
+    if (command == "info" || command == "json") {
         if (args != 1) return usage((command + " takes one FILE").c_str());
         if (command == "info") return runInfoCommand(argv[2], std::cout, std::cerr);
-        if (command == "json") return runJsonCommand(argv[2], std::cout, std::cerr);
-        return runTextCommand(argv[2], std::cout, std::cerr);
+        return runJsonCommand(argv[2], std::cout, std::cerr);
     }
     if (command == "copy") {
         if (args != 2) return usage("copy takes IN and OUT");
@@ -89,6 +101,12 @@ int main(int argc, char** argv) {
     }
     const std::vector<std::string> rest(argv + 2, argv + argc);
     std::string problem;
+    if (command == "text") {
+        std::string file;
+        TextOptions options;
+        if (!parseTextArguments(rest, file, options, problem)) return usage(problem.c_str());
+        return runTextCommand(file, std::cout, std::cerr, options);
+    }
     if (command == "devices") {
         if (args != 0) return usage("devices takes no arguments");
         return runDevicesCommand(std::cout);

@@ -17,6 +17,7 @@
 #include "midiout/sequenceplayer.h"
 #include "midiout/songclock.h"
 #include "platform/clock.h"
+#include "tools/deviceadvice.h"
 #include "tools/loadsong.h"
 #include "tools/rendercommand.h"
 
@@ -34,7 +35,7 @@ void onInterrupt(int) { interrupted.store(true); }
 class SinkToStream {
 public:
     explicit SinkToStream(std::ostream& err)
-        : previous_(setMessageSink([&err](const std::string& m) { err << m << '\n'; })) {}
+        : previous_(setMessageSink([&err](const std::string& m) { err << commandLineDeviceMessage(m) << '\n'; })) {}
     ~SinkToStream() { setMessageSink(std::move(previous_)); }
     SinkToStream(const SinkToStream&) = delete;
     SinkToStream& operator=(const SinkToStream&) = delete;
@@ -124,7 +125,7 @@ int runPlayCommand(const std::string& path, const PlayOptions& options, const st
     SinkToStream sink(err);
     MidiGateway gateway;
     if (gateway.OpenDevice(options.device) != 0) {
-        err << "MIDI device " << options.device << " did not open; 'orvelline-midi devices' lists them.\n";
+        err << "orvelline-midi: MIDI device " << options.device << " did not open. " << kDeviceChoiceAdvice << '\n';
         return 1;
     }
     sendSongReset(gateway, song);

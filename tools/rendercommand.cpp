@@ -4,7 +4,9 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <ostream>
@@ -19,6 +21,7 @@
 #include "platform/softsynth.h"
 #include "platform/soundfont.h"
 #include "tools/loadsong.h"
+#include "tools/rendergain.h"
 #include "tools/wavfile.h"
 
 namespace {
@@ -61,6 +64,47 @@ std::unique_ptr<platform::SoftSynth> startSynth(const RenderOptions& options, st
     return synth;
 }
 
+// What one pass over the song needs: the play track, each event's time, and
+// the frame count including the tail.
+struct SongRender {
+    const midiTrack& track;
+    const std::vector<std::int64_t>& times;
+    std::function<std::int64_t(std::int64_t)> frameAt;
+    std::int64_t totalFrames;
+};
+
+// Sends the events at their frames and hands the audio between them to
+// consume, block by block; stops early when consume answers false.
+bool renderSong(platform::SoftSynth& synth, const SongRender& song,
+                const std::function<bool(std::span<const float>)>& consume) {
+    std::vector<float> block(kBlockFrames * kChannels);
+    std::int64_t done = 0;
+    const auto renderUntil = [&](std::int64_t frame) {
+        while (done < frame) {
+            const auto frames = std::size_t(std::min<std::int64_t>(std::int64_t(kBlockFrames), frame - done));
+            const std::span<float> samples(block.data(), frames * kChannels);
+            synth.render(samples);
+            if (!consume(samples)) return false;
+            done += std::int64_t(frames);
+        }
+        return true;
+    };
+    std::vector<std::uint8_t> sysex;
+    for (size_t i = 0; i < song.track.size(); ++i) {
+        if (!renderUntil(song.frameAt(song.times[i]))) return false;
+        if (song.track.at(i)) sendToSynth(synth, *song.track.at(i), sysex);
+    }
+    return renderUntil(song.totalFrames);
+}
+
+// A number of decibels within reason: beyond +-60 dB a song is either all
+// clipping or silence, which is a typing mistake rather than a wish.
+bool parseDecibels(const std::string& text, double& db) {
+    char* end = nullptr;
+    db = std::strtod(text.c_str(), &end);
+    return !text.empty() && end == text.c_str() + text.size() && std::isfinite(db) && std::fabs(db) <= 60.0;
+}
+
 }  // namespace
 
 bool parseRenderArguments(std::span<const std::string> args, std::string& in, std::string& out,
@@ -73,6 +117,14 @@ bool parseRenderArguments(std::span<const std::string> args, std::string& in, st
                 return false;
             }
             options.soundFont = args[++i];
+        } else if (args[i] == "--gain") {
+            if (i + 1 >= args.size() || !parseDecibels(args[i + 1], options.gainDb)) {
+                problem = "--gain takes a number of decibels from -60 to 60";
+                return false;
+            }
+            ++i;
+        } else if (args[i] == "--normalize") {
+            options.normalize = true;
         } else if (args[i].size() > 1 && args[i][0] == '-') {
             problem = "render does not know the option '" + args[i] + "'";
             return false;
@@ -128,31 +180,37 @@ int runRenderCommand(const std::string& in, const std::string& outPath, const Re
     }
     const auto frameAt = [rate](std::int64_t micros) { return (micros * rate + 500000) / 1000000; };
     const std::int64_t totalFrames = frameAt(lastMicros) + tailFrames;
+    const SongRender pass{track, times, frameAt, totalFrames};
+
+    double gainDb = options.gainDb;
+    if (options.normalize) {
+        // The first pass only measures; the second starts from a fresh synth,
+        // so that it sounds exactly as the first did.
+        float peak = 0.0f;
+        renderSong(*synth, pass, [&peak](std::span<const float> samples) {
+            peak = std::max(peak, peakOf(samples));
+            return true;
+        });
+        gainDb += normalizingGainDb(peak);
+        synth = startSynth(options, err);
+        if (!synth) return 1;
+    }
 
     WavWriter wav(outPath, rate, kChannels);
     if (!wav.open()) {
         err << wav.error() << '\n';
         return 1;
     }
-    std::vector<std::int16_t> block(kBlockFrames * kChannels);
-    std::int64_t done = 0;
-    const auto renderUntil = [&](std::int64_t frame) {
-        while (done < frame) {
-            const auto frames = std::size_t(std::min<std::int64_t>(std::int64_t(kBlockFrames), frame - done));
-            const std::span<std::int16_t> samples(block.data(), frames * kChannels);
-            synth->render(samples);
-            if (!wav.write(samples)) return false;
-            done += std::int64_t(frames);
-        }
-        return true;
-    };
-    std::vector<std::uint8_t> sysex;
-    bool ok = true;
-    for (size_t i = 0; ok && i < track.size(); ++i) {
-        ok = renderUntil(frameAt(times[i]));
-        if (ok && track.at(i)) sendToSynth(*synth, *track.at(i), sysex);
-    }
-    ok = ok && renderUntil(totalFrames) && wav.finish();
+    const double factor = factorOfDecibels(gainDb);
+    std::vector<std::int16_t> pcm(kBlockFrames * kChannels);
+    float peak = 0.0f;
+    std::size_t clipped = 0;
+    const bool ok = renderSong(*synth, pass, [&](std::span<const float> samples) {
+        peak = std::max(peak, peakOf(samples));
+        const std::span<std::int16_t> out(pcm.data(), samples.size());
+        clipped += toPcm16(samples, factor, out);
+        return wav.write(out);
+    }) && wav.finish();
     if (!ok) {
         err << wav.error() << '\n';
         return 1;
@@ -161,7 +219,12 @@ int runRenderCommand(const std::string& in, const std::string& outPath, const Re
     const double length = double(totalFrames) / rate;
     char speed[64];
     std::snprintf(speed, sizeof speed, "%.2f s (%.0f times real time)", took, took > 0 ? length / took : 0.0);
-    report << "Rendered " << clockText(totalFrames * 1000000 / rate) << " of audio to " << outPath << " in " << speed << " with "
-           << synth->soundFont().string() << '\n';
+    report << "Rendered " << clockText(totalFrames * 1000000 / rate) << " of audio to " << outPath << " in " << speed
+           << " with " << synth->soundFont().string() << '\n';
+    char level[128];
+    std::snprintf(level, sizeof level, "Gain %+.1f dB, peak %.1f dBFS", gainDb, decibelsOf(peak * factor));
+    report << level;
+    if (clipped > 0) report << ", " << clipped << " samples clipped";
+    report << '\n';
     return 0;
 }

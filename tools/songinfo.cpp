@@ -22,6 +22,20 @@ std::string resetNames(uint32_t flags) {
     return s.empty() ? "none" : s;
 }
 
+// A format 0 file holds one track, which the reader splits by channel: the
+// song then lists the first track (what is not on a channel) and sixteen
+// channel tracks, of which only those that got events count.
+std::string trackSummary(const midiSong& song) {
+    std::string line = std::to_string(song.trackCount) + " in the file";
+    if (song.format == 0 && song.tracks.size() > 1) {
+        size_t used = 0;
+        for (size_t i = 1; i < song.tracks.size(); ++i) used += song.tracks[i] && !song.tracks[i]->empty();
+        line += ", split by channel into " + std::to_string(used) + " channel track" + (used == 1 ? "" : "s") + " (" +
+                std::to_string(song.tracks.size()) + " listed)";
+    }
+    return line;
+}
+
 size_t eventCount(const midiTrack& t) {
     size_t n = 0;
     for (const anyEvent* e : t.items()) n += e != nullptr;
@@ -45,7 +59,7 @@ void writeSongInfo(midiSong& song, std::ostream& out) {
         << (key && key->hasDataBytes(2) ? KeyName(int8_t(key->dataByte(0)), key->dataByte(1)) : std::string("none"))
         << "\n"
         << "Resets:   " << resetNames(song.resetFlags) << "\n"
-        << "Tracks:   " << song.tracks.size() << "\n";
+        << "Tracks:   " << trackSummary(song) << "\n";
     for (const midiTrack* t : song.tracks)
         out << "  " << t->number << "  " << t->name << "  " << t->label << "  " << eventCount(*t) << " events\n";
 }

@@ -1,8 +1,11 @@
 #include "tools/textcommand.h"
 
+#include <cstdio>
 #include <ostream>
+#include <vector>
 
 #include "mididata/song.h"
+#include "mididata/tempomap.h"
 #include "mididata/track.h"
 #include "tools/loadsong.h"
 
@@ -19,21 +22,54 @@ std::string channelList(uint16_t channels) {
     return list.empty() ? "-" : list;
 }
 
-void listTrack(const midiTrack& track, std::ostream& out) {
+// The reader stores each event's bar, beat and tick counted from 0.
+std::string timeColumns(const anyEvent& e, const TempoMap& tempos) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%03u:%02u:%03u %8.3f  ", e.measure + 1, e.beat + 1, e.tick,
+                  double(tempos.microsecondsAt(e.time)) / 1e6);
+    return text;
+}
+
+void listTrack(const midiTrack& track, const TempoMap* tempos, std::ostream& out) {
     out << "Track " << track.number << " \"" << track.name << "\" " << track.label << " channels "
         << channelList(track.channels) << '\n';
     for (size_t i = 0; i < track.size(); ++i) {
-        if (const anyEvent* e = track.at(i)) out << e->AsText() << '\n';
+        const anyEvent* e = track.at(i);
+        if (!e) continue;
+        if (tempos) out << timeColumns(*e, *tempos);
+        out << e->AsText() << '\n';
     }
 }
 
 }  // namespace
 
-int runTextCommand(const std::string& path, std::ostream& out, std::ostream& err) {
+bool parseTextArguments(std::span<const std::string> args, std::string& file, TextOptions& options,
+                        std::string& problem) {
+    std::vector<std::string> files;
+    for (const std::string& arg : args) {
+        if (arg == "--times") {
+            options.times = true;
+        } else if (arg.size() > 1 && arg[0] == '-') {
+            problem = "text does not know the option '" + arg + "'";
+            return false;
+        } else {
+            files.push_back(arg);
+        }
+    }
+    if (files.size() != 1) {
+        problem = "text takes one FILE";
+        return false;
+    }
+    file = files[0];
+    return true;
+}
+
+int runTextCommand(const std::string& path, std::ostream& out, std::ostream& err, const TextOptions& options) {
     midiSong song;
     if (!loadSong(song, path, err)) return 1;
+    const TempoMap tempos(song);
     for (const midiTrack* track : song.tracks) {
-        if (track) listTrack(*track, out);
+        if (track) listTrack(*track, options.times ? &tempos : nullptr, out);
     }
     return 0;
 }

@@ -54,6 +54,14 @@ done
 # window program (which needs a display to run) finds every library it links.
 help=$("$tool" --help) || fail "installed orvelline-midi --help exits with $?"
 [[ $help == "Usage: orvelline-midi "* ]] || fail "installed orvelline-midi --help prints no usage"
+# Both programs tell their one version, and the window program answers
+# --help and --version without a display.
+tool_version=$("$tool" --version) || fail "installed orvelline-midi --version exits with $?"
+program_version=$(env -u DISPLAY -u WAYLAND_DISPLAY "$program" --version) || fail "installed orvelline --version exits with $?"
+[[ $tool_version =~ ^orvelline-midi\ [0-9]+\.[0-9]+ ]] || fail "orvelline-midi --version prints '$tool_version'"
+[[ ${program_version#orvelline } == "${tool_version#orvelline-midi }" ]] || fail "orvelline --version prints '$program_version', orvelline-midi '$tool_version'"
+program_help=$(env -u DISPLAY -u WAYLAND_DISPLAY "$program" --help) || fail "installed orvelline --help exits with $?"
+[[ $program_help == "Usage: orvelline "* ]] || fail "installed orvelline --help prints no usage"
 if missing=$(ldd "$program" 2>&1 | grep 'not found'); then
   fail "installed orvelline lacks libraries: $missing"
 fi
@@ -67,6 +75,9 @@ fi
 value() { sed -n "s/^$1=//p" "$entry"; }
 # Exec, decoded as a launcher does: the key file's escapes, then the quoting.
 exec_line=$(value Exec)
+# A file manager passes the file it opens with the entry through the %f field code.
+[[ $exec_line == *" %f" ]] || fail "Exec=$exec_line takes no file (%f)"
+exec_line=${exec_line% %f}
 command_path=${exec_line//\\\\/\\}
 if [[ $command_path == \"*\" ]]; then
   command_path=$(printf '%s' "${command_path:1:${#command_path}-2}" | sed 's/\\\(.\)/\1/g')
@@ -74,6 +85,7 @@ fi
 [[ $command_path == "$program" ]] || fail "Exec=$exec_line starts '$command_path', not the installed $program"
 [[ $(value Icon) == "$id" ]] || fail "Icon=$(value Icon), not $id"
 [[ $(value Categories) == "AudioVideo;Audio;Midi;" ]] || fail "Categories=$(value Categories)"
+[[ $(value MimeType) == "audio/midi;audio/x-midi;" ]] || fail "MimeType=$(value MimeType)"
 for keyword in theremin MIDI instrument; do
   [[ ";$(value Keywords)" == *";$keyword;"* ]] || fail "Keywords lack $keyword"
 done
@@ -138,7 +150,7 @@ if DESTDIR="$stage" "$cmake" --install "$build" --prefix /usr >"$scratch/stage.l
   [[ $staged_datadir == /* ]] || staged_datadir=/usr/$datadir
   staged_entry="$stage$staged_datadir/applications/$id.desktop"
   if [[ -f $staged_entry ]]; then
-    grep -qx "Exec=$staged_bindir/orvelline" "$staged_entry" || fail "staged Exec is $(grep '^Exec=' "$staged_entry")"
+    grep -qx "Exec=$staged_bindir/orvelline %f" "$staged_entry" || fail "staged Exec is $(grep '^Exec=' "$staged_entry")"
   else
     fail "staged install put no $staged_entry"
   fi

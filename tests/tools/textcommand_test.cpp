@@ -71,7 +71,7 @@ TEST(TextCommand, ReportsUnreadableFilesOnTheErrorStream)
     std::ostringstream out, err;
     EXPECT_EQ(runTextCommand(notMidi.path(), out, err), 1);
     EXPECT_EQ(out.str(), "");
-    EXPECT_EQ(err.str(), "Couldn't find MIDI Header block\n");
+    EXPECT_EQ(err.str(), "orvelline-midi: " + notMidi.path() + ": Couldn't find MIDI Header block\n");
 
     std::ostringstream out2, err2;
     const std::string missing = (std::filesystem::temp_directory_path() / "orv-textcommand-no-such-file.mid").string();

@@ -92,7 +92,7 @@ TEST(Tools, InfoSummarisesFormatTracksTempoAndKey)
     EXPECT_EQ(err.str(), "");
     const std::string info = out.str();
     for (const std::string& line : {std::string("Format:   1\n"), std::string("Division: 480 "),
-                                    std::string("Tempo:    600000 "), std::string("Tracks:   2\n"),
+                                    std::string("Tempo:    600000 "), std::string("Tracks:   2 in the file\n"),
                                     std::string("Key:      ") + KeyName(-3, 1) + "\n", std::string("Resets:   none\n"),
                                     std::string("Length:   480 ticks, 0.600 s\n")})
         EXPECT_TRUE(contains(info, line)) << line << "\n" << info;
@@ -101,7 +101,7 @@ TEST(Tools, InfoSummarisesFormatTracksTempoAndKey)
     writeFile(path, {'M', 'T', 'h', 'x'});
     std::ostringstream out2, err2;
     EXPECT_EQ(runInfoCommand(path, out2, err2), 1);
-    EXPECT_EQ(err2.str(), "Couldn't find MIDI Header block\n");
+    EXPECT_EQ(err2.str(), "orvelline-midi: " + path + ": Couldn't find MIDI Header block\n");
 }
 
 TEST(Tools, CopyWritesAFileThatReadsBackAsTheSameSong)
@@ -138,7 +138,7 @@ TEST(Tools, CopyFailsWhenTheInputCannotBeRead)
         writeFile(broken, join({header(1, 1), chunk({0x00, 0x40})}));
         std::ostringstream err;
         EXPECT_EQ(runCopyCommand(broken, outPath, err), 1);
-        EXPECT_EQ(err.str(), "Data chunk may be broken\n");
+        EXPECT_EQ(err.str(), "orvelline-midi: " + broken + ": Data chunk may be broken\n");
     }
     {
         std::ostringstream err;

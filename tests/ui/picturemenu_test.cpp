@@ -80,7 +80,10 @@ void expectDark(const QColor& colour)
 TEST_F(PictureMenu, ListsThePicturesOfTheProgramFolderAfreshEachTimeItOpens)
 {
     openSurfaceMenu();
-    EXPECT_TRUE(pictureEntries().isEmpty()) << "the designed placeholder entry is gone";
+    // The designed placeholder is gone; what stands there says that nothing was found.
+    ASSERT_EQ(form->LoadImage2->actions().size(), 1);
+    EXPECT_FALSE(form->LoadImage2->actions().first()->isEnabled());
+    EXPECT_NE(pictureEntries().first(), QStringLiteral("dummy"));
     form->PopupMenu2->close();
 
     writeBitmap(QStringLiteral("c.bmp"), cornersPicture());

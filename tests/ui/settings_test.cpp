@@ -59,7 +59,8 @@ protected:
 TEST_F(Settings, FirstStartWritesTwentyOneLinesOfDesignedValuesAtClose)
 {
     ASSERT_FALSE(QFile::exists(settingsPath()));
-    const QPoint place = form->pos();
+    // The client area's place, which the window is given back, not its frame's.
+    const QPoint place = form->geometry().topLeft();
     stopProgram();
 
     const QByteArray text = fileBytes();
