@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the whole program needs, when any is missing.
+# Installs the Debian packages the whole program needs, when any is missing,
+# and the packages named as arguments (tools only some scripts use).
 set -euo pipefail
 
 packages=(
@@ -8,6 +9,7 @@ packages=(
   qt6-base-dev libfluidsynth-dev fluid-soundfont-gm
   librtmidi-dev libasound2-dev libjpeg-dev
   desktop-file-utils appstream
+  "$@"
 )
 
 missing=()
