@@ -34,7 +34,17 @@ packages=("$build"/orvelline_*.deb)
 [[ ${#packages[@]} -eq 1 ]] || { echo "expected one package in $build, found ${#packages[@]}" >&2; exit 1; }
 package=${packages[0]}
 
+dpkg-deb --field "$package" Package Version Architecture Depends Recommends
+
 # Errors fail the build; warnings are shown.
 echo "== lintian"
 lintian --fail-on error --allow-root --display-info "$package"
+
+echo "== The menu entry and the AppStream metadata as the package installs them"
+unpacked="$build/unpacked"
+rm -rf "$unpacked"
+dpkg-deb -x "$package" "$unpacked"
+desktop-file-validate "$unpacked"/usr/share/applications/*.desktop
+appstreamcli validate --no-net "$unpacked"/usr/share/metainfo/*.metainfo.xml
+appstreamcli validate-tree --no-net "$unpacked"
 echo "$package"
