@@ -5,10 +5,13 @@
 # The font the Japanese texts of the windows need, recommended rather than
 # required: the program runs without it and shows boxes for those texts.
 set(ORV_DEB_JAPANESE_FONT fonts-ipafont-gothic)
+# Maintainer of the package, and the contact in its change log and copyright file.
+set(ORV_DEB_MAINTAINER "Orvelline maintainers <maintainers@users.noreply.c-seed-4b951405.example>")
 
-# The Debian-only documents: the package's change log and the copyright file
-# every package carries. A plain `cmake --install` leaves them out.
-option(ORV_DEB_DOCS "Install the Debian package's copyright file and change log" OFF)
+# The Debian-only files: the package's change log, the copyright file every
+# package carries and lintian's overrides. A plain `cmake --install` leaves
+# them out.
+option(ORV_DEB_DOCS "Install the Debian package's copyright file, change log and lintian overrides" OFF)
 if(ORV_DEB_DOCS)
   set(ORV_DEB_DOC_DIR ${CMAKE_INSTALL_DATADIR}/doc/orvelline)
   # The date of the change log entry is the build's, or SOURCE_DATE_EPOCH's
@@ -22,13 +25,16 @@ if(ORV_DEB_DOCS)
     VERBATIM)
   add_custom_target(orv_deb_changelog ALL DEPENDS ${CMAKE_BINARY_DIR}/packaging/changelog.gz)
   install(FILES ${CMAKE_BINARY_DIR}/packaging/changelog.gz DESTINATION ${ORV_DEB_DOC_DIR})
-  install(FILES ${CMAKE_SOURCE_DIR}/packaging/copyright DESTINATION ${ORV_DEB_DOC_DIR})
+  configure_file(${CMAKE_SOURCE_DIR}/packaging/copyright.in ${CMAKE_BINARY_DIR}/packaging/copyright @ONLY)
+  install(FILES ${CMAKE_BINARY_DIR}/packaging/copyright DESTINATION ${ORV_DEB_DOC_DIR})
+  install(FILES ${CMAKE_SOURCE_DIR}/packaging/lintian-overrides
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides RENAME orvelline)
 endif()
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME orvelline)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(CPACK_PACKAGE_CONTACT "Orvelline maintainers <maintainers@users.noreply.c-seed-4b951405.example>")
+set(CPACK_PACKAGE_CONTACT ${ORV_DEB_MAINTAINER})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "play a General MIDI tone module like a theremin")
 set(CPACK_PACKAGE_DESCRIPTION [=[
 Orvelline turns the mouse pointer into a theremin. A square playing surface
@@ -48,7 +54,7 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Qt's platform plugins, loaded at run time, without which no window opens.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fluid-soundfont-gm, qt6-qpa-plugins")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS ${ORV_DEB_JAPANESE_FONT})
-set(CPACK_STRIP_FILES ON)
+set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/debian-stage.cmake)
 # The folders the package makes are 0755 whatever the packager's umask.
 set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
   OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
