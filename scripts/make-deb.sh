@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds the Debian package orvelline_<version>_<arch>.deb from the sources in
-# a clean build folder, with Debian's hardening flags, and runs lintian on it.
-# The package lands in the build folder (default build-deb); its path is the
-# last line printed.
+# a clean build folder, with Debian's hardening flags, runs lintian on it and
+# validates the menu entry and AppStream metadata it installs. The package
+# lands in the build folder (default build-deb); its path is the last line
+# printed.
 #
 # Usage: scripts/make-deb.sh [BUILD_DIR]
 set -euo pipefail
@@ -14,7 +15,12 @@ build=$(realpath -m "$build")
 "$source_dir/scripts/install-deps.sh" dpkg-dev file lintian
 
 # A clean build; the fresh system check-deb.sh keeps in debian12-check stays.
+# A folder that holds anything else is no build folder, and is left alone.
 if [[ -d $build ]]; then
+  if [[ ! -f $build/CMakeCache.txt ]] && [[ -n $(find "$build" -mindepth 1 -maxdepth 1 ! -name debian12-check) ]]; then
+    echo "$build is not a build folder: not cleaning it" >&2
+    exit 1
+  fi
   find "$build" -mindepth 1 -maxdepth 1 ! -name debian12-check -exec rm -rf --one-file-system {} +
 fi
 export DEB_BUILD_MAINT_OPTIONS=hardening=+all
