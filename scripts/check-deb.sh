@@ -191,8 +191,16 @@ in_root apt-get install -y -q --no-install-recommends xvfb x11-utils >"$work/xvf
   || { tail -n 20 "$work/xvfb.log"; echo "xvfb does not install" >&2; exit 1; }
 in_root Xvfb :7 -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb-server.log" 2>&1 &
 xvfb_pid=$!
-for _ in $(seq 50); do [[ -S $root/tmp/.X11-unix/X7 ]] && break; sleep 0.2; done
-[[ -S $root/tmp/.X11-unix/X7 ]] || fail "Xvfb did not start"
+# A loaded machine may take a while; a server that quit will not come.
+for _ in $(seq 300); do
+  [[ -S $root/tmp/.X11-unix/X7 ]] && break
+  kill -0 "$xvfb_pid" 2>/dev/null || break
+  sleep 0.2
+done
+if [[ ! -S $root/tmp/.X11-unix/X7 ]]; then
+  cat "$work/xvfb-server.log"
+  fail "Xvfb did not start"
+fi
 as_user env DISPLAY=:7 orvelline >"$work/orvelline.log" 2>&1 &
 program_pid=$!
 window=
