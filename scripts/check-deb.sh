@@ -65,6 +65,7 @@ unmount_all() {
   done
 }
 remove_root() {
+  stop_root_processes
   unmount_all
   if [[ -d $root ]] && findmnt -rn -o TARGET | grep -q "^$root/"; then
     echo "something is still mounted under $root: not removing it" >&2
@@ -72,18 +73,20 @@ remove_root() {
   fi
   rm -rf --one-file-system "$root"
 }
-xvfb_pid=
+# Every process this script started inside the root (and only those: no other
+# process lives there); they keep its mounts busy.
+stop_root_processes() {
+  local pid found=0
+  for pid in $(ls /proc | grep -E '^[0-9]+$'); do
+    if [[ $(readlink "/proc/$pid/root" 2>/dev/null) == "$root" ]]; then
+      kill "$pid" 2>/dev/null && found=1
+    fi
+  done
+  if [[ $found -eq 1 ]]; then sleep 1; fi
+}
 finish() {
   local status=$?
-  [[ -n $xvfb_pid ]] && kill "$xvfb_pid" 2>/dev/null
-  # Programs started inside the root keep its mounts busy.
-  if [[ -d $root/proc ]]; then
-    local pid
-    for pid in $(ls /proc | grep -E '^[0-9]+$'); do
-      [[ $(readlink "/proc/$pid/root" 2>/dev/null) == "$root" ]] && kill "$pid" 2>/dev/null
-    done
-    sleep 1
-  fi
+  stop_root_processes
   unmount_all
   exit "$status"
 }
@@ -189,24 +192,32 @@ step "orvelline under Xvfb"
 # The display server and the window lister belong to the check, not to the package.
 in_root apt-get install -y -q --no-install-recommends xvfb x11-utils >"$work/xvfb.log" 2>&1 \
   || { tail -n 20 "$work/xvfb.log"; echo "xvfb does not install" >&2; exit 1; }
-in_root Xvfb :7 -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb-server.log" 2>&1 &
+# X servers listen on abstract sockets too, which a chroot shares with this
+# machine: the display must be free here as well.
+display=7
+while [[ -e /tmp/.X11-unix/X$display ]] || grep -q "@/tmp/.X11-unix/X$display\$" /proc/net/unix; do
+  display=$((display + 1))
+done
+# Started as a simple command, so that $! is the server itself.
+chroot "$root" env -i PATH=/usr/bin:/bin Xvfb ":$display" -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb-server.log" 2>&1 &
 xvfb_pid=$!
 # A loaded machine may take a while; a server that quit will not come.
 for _ in $(seq 300); do
-  [[ -S $root/tmp/.X11-unix/X7 ]] && break
+  [[ -S $root/tmp/.X11-unix/X$display ]] && break
   kill -0 "$xvfb_pid" 2>/dev/null || break
   sleep 0.2
 done
-if [[ ! -S $root/tmp/.X11-unix/X7 ]]; then
+if [[ ! -S $root/tmp/.X11-unix/X$display ]]; then
   cat "$work/xvfb-server.log"
   fail "Xvfb did not start"
 fi
-as_user env DISPLAY=:7 orvelline >"$work/orvelline.log" 2>&1 &
+chroot --userspec="$(user_ids)" "$root" env -i PATH=/usr/bin:/bin HOME="/home/$user" LANG=C.UTF-8 DISPLAY=":$display" \
+  orvelline >"$work/orvelline.log" 2>&1 &
 program_pid=$!
 window=
 for _ in $(seq 60); do
-  window=$(as_user env DISPLAY=:7 xwininfo -root -tree 2>/dev/null | sed -n 's/^ *\(0x[0-9a-f]*\) "O r v e l l i n e".*/\1/p' | head -n 1)
-  if [[ -n $window ]] && as_user env DISPLAY=:7 xwininfo -id "$window" | grep -q 'Map State: IsViewable'; then
+  window=$(as_user env DISPLAY=":$display" xwininfo -root -tree 2>/dev/null | sed -n 's/^ *\(0x[0-9a-f]*\) "O r v e l l i n e".*/\1/p' | head -n 1)
+  if [[ -n $window ]] && as_user env DISPLAY=":$display" xwininfo -id "$window" | grep -q 'Map State: IsViewable'; then
     break
   fi
   window=
@@ -214,18 +225,18 @@ for _ in $(seq 60); do
   sleep 1
 done
 if [[ -n $window ]]; then
-  as_user env DISPLAY=:7 xwininfo -id "$window" | sed -n 's/^xwininfo: \(Window id.*\)/\1/p; s/^ *\(Width\|Height\): */  \1 /p'
+  as_user env DISPLAY=":$display" xwininfo -id "$window" | sed -n 's/^xwininfo: \(Window id.*\)/\1/p; s/^ *\(Width\|Height\): */  \1 /p'
 else
   cat "$work/orvelline.log"
   # A message box in place of the window says what stopped it.
-  as_user env DISPLAY=:7 xwininfo -root -tree 2>/dev/null | grep -i orvelline || true
+  as_user env DISPLAY=":$display" xwininfo -root -tree 2>/dev/null | grep -i orvelline || true
   fail "no Orvelline window showed within a minute"
 fi
 kill "$program_pid" 2>/dev/null || true
 wait "$program_pid" 2>/dev/null || true
 kill "$xvfb_pid" 2>/dev/null || true
 wait "$xvfb_pid" 2>/dev/null || true
-xvfb_pid=
+stop_root_processes
 
 step "apt-get purge orvelline"
 in_root apt-get purge -y -q orvelline xvfb x11-utils >"$work/purge.log" 2>&1 || fail "apt-get purge fails"
