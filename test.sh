@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test: the normal build (g++),
 # the sanitizer builds (clang: ASan+UBSan, and TSan for threaded code), and a
-# short fuzzing run of the file reader.
+# short fuzzing run of the file reader. ORV_PACKAGE_CHECK=1 also builds the
+# Debian package and tries it on a fresh Debian 12 (root and network needed).
 set -euo pipefail
 cd "$(dirname "$0")"
 ./scripts/install-deps.sh
@@ -46,5 +47,13 @@ mkdir -p build-fuzz/corpus
 ./build-fuzz/fuzz/smf_seeds build-fuzz/corpus
 ./build-fuzz/fuzz/smf_fuzz -max_total_time="$FUZZ_SECONDS" -timeout=1 -rss_limit_mb=2048 -malloc_limit_mb=256 \
   -print_final_stats=1 build-fuzz/corpus 2>&1 | tail -n 60
+
+if [[ ${ORV_PACKAGE_CHECK:-0} == 1 ]]; then
+  echo "== The Debian package: built, checked by lintian, tried on a fresh Debian 12"
+  ./scripts/make-deb.sh
+  as_root=()
+  [[ $(id -u) -eq 0 ]] || as_root=(sudo)
+  "${as_root[@]}" ./scripts/check-deb.sh
+fi
 
 echo "All tests passed."

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the whole program needs, when any is missing.
+# Installs the Debian packages the whole program needs, when any is missing,
+# and the packages named as arguments (tools only some scripts use).
 set -euo pipefail
 
 packages=(
@@ -11,6 +12,7 @@ packages=(
   desktop-file-utils appstream
   # the smallest font that shows the Japanese half of the hints and messages
   fonts-sawarabi-gothic
+  "$@"
 )
 
 missing=()

@@ -2,9 +2,10 @@
 # Installs the build as a user would (`cmake --install BUILD --prefix PREFIX`)
 # and as a packager would (DESTDIR), then checks the installed tree: both
 # programs, a valid menu entry that starts the installed program, the icon,
-# the AppStream metadata and a manual page that renders cleanly and covers
-# every command and option of `orvelline-midi --help`. Needs no display and no
-# network; a missing appstreamcli or man/groff skips only that check.
+# the AppStream metadata, a manual page of orvelline that renders cleanly and
+# one of orvelline-midi that also covers every command and option of its
+# `--help`. Needs no display and no network; a missing appstreamcli or
+# man/groff skips only that check.
 #
 # Usage: check_install.sh CMAKE BUILD_DIR DESKTOP_ID BINDIR DATADIR MANDIR
 set -uo pipefail
@@ -41,8 +42,9 @@ svg=$(in_prefix "$datadir")/icons/hicolor/scalable/apps/$id.svg
 png=$(in_prefix "$datadir")/icons/hicolor/256x256/apps/$id.png
 metainfo=$(in_prefix "$datadir")/metainfo/$id.metainfo.xml
 manual=$(in_prefix "$mandir")/man1/orvelline-midi.1
+program_manual=$(in_prefix "$mandir")/man1/orvelline.1
 
-for file in "$program" "$tool" "$entry" "$svg" "$png" "$metainfo" "$manual"; do
+for file in "$program" "$tool" "$entry" "$svg" "$png" "$metainfo" "$manual" "$program_manual"; do
   [[ -f $file ]] || fail "not installed: $file"
 done
 for file in "$program" "$tool"; do
@@ -132,6 +134,11 @@ if [[ ${#render[@]} -gt 0 ]]; then
   for word in $commands $options; do
     grep -q -- "$word" <<<"$text" || fail "the manual does not mention $word"
   done
+  "${render[@]}" "$program_manual" >/dev/null 2>"$scratch/program_manual.warnings" || fail "the manual of orvelline does not render"
+  if [[ -s $scratch/program_manual.warnings ]]; then
+    fail "the manual of orvelline renders with warnings:"
+    cat "$scratch/program_manual.warnings"
+  fi
   exit_section=$(awk '/^EXIT STATUS/ { inside = 1; next } /^[^ ]/ { inside = 0 } inside' <<<"$text")
   for status in 0 1 2 130; do
     grep -Eq "^ +$status( |$)" <<<"$exit_section" || fail "the manual gives no exit status $status"
