@@ -1,13 +1,12 @@
 // Reading a Standard MIDI File into a song.
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
-#include <cstdio>
-#include <sys/stat.h>
 #include <memory>
 #include <optional>
 
 #include "mididata/bytereader.h"
+#include "mididata/eventpool.h"
+#include "mididata/fileimage.h"
 #include "mididata/notefolder.h"
 #include "mididata/song.h"
 
@@ -33,6 +32,17 @@ inline int32_t readDelta(ByteReader& in) {
 }
 
 bool isAllOff(uint8_t controller) { return controller == 0x78 || controller == 0x7B; }
+
+// A byte with its high bit set cannot be a data byte: taken as one it would
+// become a key or a value the writer could never write back, and the copy
+// would read as other messages under running status.
+void requireDataBytes(ByteReader& in, uint8_t status) {
+    const uint8_t high = status & 0xF0;
+    const size_t count = high == 0xC0 || high == 0xD0 ? 1 : 2;
+    const uint8_t* p = in.take(count);
+    in.setPosition(in.position() - count);
+    if ((p[0] | p[count - 1]) & 0x80) fail(kBroken);
+}
 
 }  // namespace
 
@@ -165,6 +175,7 @@ void SmfReader::readTrack(midiTrack& track) {
         anyEvent* event = nullptr;
         bool tempoFlag = false;
         if (status < 0xF0) {
+            requireDataBytes(in_, status);
             runningStatus = status;
             const uint8_t ch = status & 0x0F;
             track.channels = uint16_t(track.channels | (1u << ch));
@@ -298,7 +309,9 @@ void SmfReader::mergeConductorTempos() {
 
 void SmfReader::finishCopyright() {
     copyrightText_.resize(std::min(copyrightText_.size(), copyrightCommitted_));
-    if (copyrightChanged_ && song_.copyright) song_.copyright->setText(copyrightText_);
+    // Texts of a track that failed to read are gone again; then the first copyright is all there is.
+    if (copyrightChanged_ && song_.copyright && copyrightText_ != song_.copyright->ValueText())
+        song_.showJoinedCopyright(copyrightText_);
 }
 
 void SmfReader::read() {
@@ -353,27 +366,14 @@ void SmfReader::read() {
 }
 
 void midiSong::loadFromMemory(const uint8_t* data, size_t size) {
+    // Events take at most about sixteen times the bytes they come from.
+    eventPoolReserve(size * 16);
     SmfReader(*this, data, size).read();
     markRhythmTracks();
 }
 
 void midiSong::load(const std::string& path) {
-    // Read to the end rather than trusting a size: a folder or a device has none.
-    FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) throw MidiDataError("Cannot open file " + path + ": " + std::strerror(errno));
-    struct stat info {};
-    if (fstat(fileno(f), &info) != 0 || !S_ISREG(info.st_mode)) {
-        std::fclose(f);
-        throw MidiDataError("Cannot open file " + path + ": not a regular file");
-    }
-    std::vector<uint8_t> image(size_t(std::max<off_t>(info.st_size, 0)));
-    size_t got = std::fread(image.data(), 1, image.size(), f);
-    image.resize(got);
-    uint8_t more[65536];  // the file may have grown since it was measured
-    while ((got = std::fread(more, 1, sizeof more, f)) > 0) image.insert(image.end(), more, more + got);
-    const bool failed = std::ferror(f);
-    std::fclose(f);
-    if (failed) throw MidiDataError("Cannot read file " + path);
+    const FileImage image(path);
     loadFromMemory(image.data(), image.size());
     fileName = path;
 }

@@ -42,8 +42,22 @@ void midiSong::forgetContent() {
     keySignatures.clear();
     sysexEvents.clear();
     copyright = nullptr;
+    if (joinedCopyright_) anyEvent::release(joinedCopyright_);
+    joinedCopyright_ = nullptr;
     conductor = nullptr;
     tracks.clearTracks();
+}
+
+void midiSong::showJoinedCopyright(const std::string& text) {
+    auto* joined = new copyrightEvent(copyright->time);
+    joined->setText(text);
+    joined->measure = copyright->measure;
+    joined->beat = copyright->beat;
+    joined->tick = copyright->tick;
+    joined->retain();
+    if (joinedCopyright_) anyEvent::release(joinedCopyright_);
+    joinedCopyright_ = joined;
+    copyright = joined;
 }
 
 void midiSong::reset() {

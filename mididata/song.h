@@ -76,7 +76,10 @@ public:
     sysexEvent* gsReset = nullptr;
     sysexEvent* gsModeSet1 = nullptr;
     sysexEvent* gsModeSet2 = nullptr;
-    copyrightEvent* copyright = nullptr;   // the first copyright read, holding all their texts
+    // The first copyright read; when a file holds several, an event of the song's
+    // own at the first one's time holding all their texts joined by spaces, so
+    // that the events in the tracks keep their own texts when written again.
+    copyrightEvent* copyright = nullptr;
     int32_t tempo = 500000;
     std::vector<sysexEvent*> sysexEvents;  // read, other than the reset messages; not counted
     std::vector<keyEvent*> keySignatures;
@@ -111,10 +114,10 @@ private:
     void buildPrebuiltMessages();
     void destroyPrebuiltMessages();
     void forgetContent();
+    void showJoinedCopyright(const std::string& text);
+    copyrightEvent* joinedCopyright_ = nullptr;  // held with one reference
     void splitFormat0();
-    void writeHeader(ByteStream& stream) const;
-    void writeTrack(const midiTrack& track, ByteStream& stream, bool withResets) const;
-    void writeMergedTrack(ByteStream& stream) const;
+    void writeHeader(ByteStream& stream, size_t chunks) const;
     // The time signatures are a public list that anyone may change, so the index
     // is built afresh by every operation that uses it.
     void rebuildMeterIndex() const;

@@ -8,6 +8,7 @@ packages=(
   qt6-base-dev libfluidsynth-dev fluid-soundfont-gm
   librtmidi-dev libasound2-dev libjpeg-dev
   desktop-file-utils appstream
+  abcmidi midicsv
 )
 
 missing=()
