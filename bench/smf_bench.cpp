@@ -1,7 +1,9 @@
 // Reading and writing speed and memory of the Standard MIDI File reader and
 // writer, on generated songs of 10k, 100k and 1M notes of four kinds.
 // Prints, per song: load and save time (median of 5), events per second, and
-// the peak memory of a load per event in the file (file image included).
+// the peak memory of a load per event in the file (file image included), and
+// the whole time of a fresh orvelline-midi process reading the file next to
+// midicsv's. "smf_bench --write KIND NOTES FILE" writes one generated song.
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/resource.h>
@@ -121,6 +123,13 @@ double peakBytesPerEvent(const char* self, const std::string& path, size_t event
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 5 && std::strcmp(argv[1], "--write") == 0) {
+        // The generated song alone, for timing other programs on it.
+        const GeneratedSong gen = generateSong(argv[2], std::stoi(argv[3]));
+        std::ofstream out(argv[4], std::ios::binary);
+        out.write(reinterpret_cast<const char*>(gen.image.data()), std::streamsize(gen.image.size()));
+        return out ? 0 : 1;
+    }
     if (argc == 4 && std::strcmp(argv[1], "--measure") == 0) {
         std::printf("%f\n", measureInThisProcess(argv[2], std::stoul(argv[3])));
         return 0;

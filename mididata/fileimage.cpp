@@ -54,8 +54,12 @@ FileImage::~FileImage() {
 
 void FileImage::grow(size_t capacity) {
     capacity = pageRounded(std::max<size_t>(capacity, 1));
-    void* mem = mmap(nullptr, capacity, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE, -1, 0);
+    void* mem = mmap(nullptr, capacity, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (mem == MAP_FAILED) throw std::bad_alloc();
+    // Huge pages where the system gives them, all faulted in by one call (on an
+    // older kernel the read faults them in as it goes).
+    madvise(mem, capacity, MADV_HUGEPAGE);
+    madvise(mem, capacity, MADV_POPULATE_WRITE);
     if (data_) {
         std::memcpy(mem, data_, size_);
         munmap(data_, mapped_);
