@@ -184,17 +184,27 @@ void SmfReader::readTrack(midiTrack& track) {
             if (high == 0x80 || high == 0x90) {
                 const uint8_t* p = in_.take(2);
                 if (high == 0x80 || p[1] == 0) {
-                    // A note-off: it only ends a note; its creation number is spent
-                    // as if it had been made, so later events sort the same.
-                    nextCreationIndex = nextCreationIndex == INT32_MAX ? 1 : nextCreationIndex + 1;
-                    folder_.noteOff(ch, p[0], t);
-                    continue;
+                    if (folder_.noteOff(ch, p[0], t)) {
+                        // A note-off that ends a note only gives it its duration; its
+                        // creation number is spent as if it had been made, so later
+                        // events sort the same.
+                        nextCreationIndex = nextCreationIndex == INT32_MAX ? 1 : nextCreationIndex + 1;
+                        continue;
+                    }
+                    // One that ends no note stays as it was written: it is all that
+                    // tells of its channel, and of the track's first note time when
+                    // written as a note-on, and a copy must keep both.
+                    auto* off = new NoteOnEvent(t, status);
+                    off->status = status;
+                    off->key = p[0];
+                    event = off;
+                } else {
+                    auto* on = new NoteOnEvent(t, status);
+                    on->key = p[0];
+                    on->velocity = p[1];
+                    folder_.noteOn(on, seq);
+                    event = on;
                 }
-                auto* on = new NoteOnEvent(t, status);
-                on->key = p[0];
-                on->velocity = p[1];
-                folder_.noteOn(on, seq);
-                event = on;
             } else {
                 std::unique_ptr<anyEvent> made(createEvent(t, status, 0));
                 made->readBody(in_);
@@ -304,6 +314,8 @@ void SmfReader::mergeConductorTempos() {
     std::merge(items.begin(), items.end(), conductorTempos_.begin(), conductorTempos_.end(),
                std::back_inserter(merged), [](const anyEvent* a, const anyEvent* b) { return a->time < b->time; });
     items.swap(merged);
+    // The first track now ends no earlier than its last event, as it will when written.
+    song_.conductor->endTime = std::max(song_.conductor->endTime, items.back()->time);
     conductorTempos_.clear();
 }
 

@@ -216,6 +216,29 @@ TEST(SmfReader, NoteOffsBecomeDurations)
     EXPECT_EQ(first.firstNoteTime, 20);
 }
 
+TEST(SmfReader, ANoteOffThatEndsNoNoteStaysAsWritten)
+{
+    const Bytes events = {0x00, 0x93, 0x3C, 0x00, 0x0A, 0x84, 0x3D, 0x40, 0x81, 0x70, 0x90, 0x3E, 0x64,
+                          0x60, 0x80, 0x3E, 0x00};
+    midiSong song;
+    ASSERT_EQ(loadMessage(song, smf(1, {events})), "");
+    const midiTrack& t = *song.tracks[0];
+    ASSERT_EQ(t.size(), 3u);
+    EXPECT_EQ(noteAt(t, 0)->status, 0x93);
+    EXPECT_EQ(noteAt(t, 0)->kind(), kKindNoteOff);
+    EXPECT_EQ(noteAt(t, 1)->status, 0x84);
+    EXPECT_EQ(noteAt(t, 1)->time, 10);
+    EXPECT_EQ(noteAt(t, 1)->velocity, 0);
+    EXPECT_EQ(noteAt(t, 2)->kind(), kKindNoteOn);
+    EXPECT_EQ(noteAt(t, 2)->duration, 96);
+    EXPECT_EQ(t.firstNoteTime, 0);
+    EXPECT_EQ(t.channels, 0x19);
+    // Written back as read, the note's own note-off built from its duration.
+    EXPECT_EQ(trackBody(saveImage(song), 0),
+              join({{0x00, 0x93, 0x3C, 0x00, 0x0A, 0x84, 0x3D, 0x00, 0x81, 0x70, 0x90, 0x3E, 0x64, 0x60, 0x3E, 0x00},
+                    kEndOfTrack}));
+}
+
 TEST(SmfReader, PairsTenThousandOverlappingNotesOfOneKeyInOrder)
 {
     const int n = 5000;
@@ -311,6 +334,17 @@ TEST(SmfReader, KeepsTheFirstTrackAndDropsLaterTracksWithoutEvents)
 
 TEST(SmfReader, TempoEventsOfLaterTracksMoveToTheFirstTrackInTimeOrder)
 {
+    {
+        // The first track ends no earlier than the last tempo it is given.
+        midiSong song;
+        ASSERT_EQ(loadMessage(song, smf(1, {{0x64, 0xFF, 0x01, 0x00},
+                                            {0x83, 0x60, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20, 0x10, 0xC0, 0x01}})),
+                  "");
+        EXPECT_EQ(song.tracks[0]->endTime, 480);
+        EXPECT_EQ(song.tracks[1]->endTime, 496);
+        EXPECT_EQ(song.songLength, 496);
+    }
+
     midiSong song;
     ASSERT_EQ(loadMessage(song, smf(1, {
         {0x00, 0xFF, 0x03, 0x01, 'C',
