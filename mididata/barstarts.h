@@ -2,6 +2,7 @@
 // The start times of the bars of a song, from 0 up to and including the first
 // bar start after the song's end. Stored as runs of equal bars (one per meter),
 // so a song of two billion ticks in bars of one tick costs a handful of entries.
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -18,12 +19,13 @@ public:
 
     // The equal bars around a time: bar i of the run starts at start + i * length
     // (i below count). Times from `from` up to `until` fall in this run; a time
-    // before the first bar has a run of count 0.
+    // before the first bar has a run of count 0. `hint` is kept by the caller
+    // between lookups (start it at 0): times in order are then found at once.
     struct Span {
         int64_t from, until;
         int64_t start, length, count, firstIndex;
     };
-    Span spanAt(int64_t time) const;
+    Span spanAt(int64_t time, size_t& hint) const;
 
 private:
     struct Run {

@@ -306,13 +306,14 @@ void SmfReader::mergeConductorTempos() {
     if (conductorTempos_.empty() || !song_.conductor) return;
     // Each tempo would have gone in after every event of its time or earlier:
     // a stable merge by time of the track and the tempos in the order read.
-    std::stable_sort(conductorTempos_.begin(), conductorTempos_.end(),
-                     [](const anyEvent* a, const anyEvent* b) { return a->time < b->time; });
+    auto earlier = [](const anyEvent* a, const anyEvent* b) { return a->time < b->time; };
+    if (!std::is_sorted(conductorTempos_.begin(), conductorTempos_.end(), earlier))
+        std::stable_sort(conductorTempos_.begin(), conductorTempos_.end(), earlier);
     std::vector<anyEvent*>& items = song_.conductor->mutableItems();
     std::vector<anyEvent*> merged;
     merged.reserve(items.size() + conductorTempos_.size());
     std::merge(items.begin(), items.end(), conductorTempos_.begin(), conductorTempos_.end(),
-               std::back_inserter(merged), [](const anyEvent* a, const anyEvent* b) { return a->time < b->time; });
+               std::back_inserter(merged), earlier);
     items.swap(merged);
     // The first track now ends no earlier than its last event, as it will when written.
     song_.conductor->endTime = std::max(song_.conductor->endTime, items.back()->time);

@@ -47,6 +47,7 @@ private:
     BarStarts::Span bars_{};
     Meter meter_{};
     int64_t bar_ = -1;  // the bar of the last time, within bars_
+    size_t meterHint_ = 0, runHint_ = 0;  // where the last lookups ended
     int64_t barStart_ = 0;
     void reload(int64_t time);
 };
@@ -122,8 +123,12 @@ private:
     // is built afresh by every operation that uses it.
     void rebuildMeterIndex() const;
     Meter indexedMeterAt(int64_t time) const;
-    // The interval of times around `time` for which the meter stays the same.
-    void meterSpan(int64_t time, int64_t& from, int64_t& until) const;
+    // How many signatures the scan for `time` passes (hint: the last answer),
+    // and the meter they leave.
+    size_t meterStop(int64_t time, size_t hint) const;
+    Meter meterAtStop(size_t stop) const;
+    // The interval of times for which the meter of that stop holds.
+    void meterSpan(size_t stop, int64_t& from, int64_t& until) const;
 
     // The largest time among the first i+1 time signatures.
     mutable std::vector<int32_t> meterPrefixMax_;
