@@ -9,6 +9,8 @@
 class BarStarts {
 public:
     void clear() { runs_.clear(); }
+    // Room for that many runs, so that a long list is not copied while it grows.
+    void reserve(size_t runs) { runs_.reserve(runs); }
     // Appends `count` bars of `length` ticks starting at `start`.
     void appendRun(int64_t start, int64_t length, int64_t count);
     int64_t count() const { return runs_.empty() ? 0 : runs_.back().firstIndex + runs_.back().count; }

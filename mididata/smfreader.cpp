@@ -400,6 +400,12 @@ void midiSong::splitFormat0() {
     }
     int32_t lastKept = 0;
     std::vector<anyEvent*>& items = source->mutableItems();
+    // Each list gets its room at once rather than by doubling, which would copy
+    // and touch about twice the memory a big song's lists need.
+    size_t perChannel[16] = {};
+    for (const anyEvent* e : items)
+        if (e && e->status < 0xF0) ++perChannel[e->status & 0x0F];
+    for (int n = 0; n < 16; ++n) byChannel[n]->reserve(perChannel[n]);
     size_t kept = 0;
     for (anyEvent* e : items) {
         if (!e) continue;

@@ -112,6 +112,8 @@ void midiSong::buildBarStarts() { buildBarStartsUntil(songLength); }
 void midiSong::buildBarStartsUntil(int64_t songEnd) {
     barStarts.clear();
     rebuildMeterIndex();
+    // Each meter starts at most one run of bars, and the song's end one more.
+    barStarts.reserve(timeSignatures.size() + 2);
     int64_t t = 0;
     size_t stop = 0;
     for (;;) {
