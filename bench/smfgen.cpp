@@ -130,6 +130,36 @@ GeneratedSong generateSong(const std::string& kind, int notes) {
             if (i % 4 == 0) tracks[1].add(time, {uint8_t(0xE0 | ch), 0, uint8_t(64 + i % 16)});
             if (i % 8 == 3) tracks[1].add(time, {uint8_t(0xB0 | ch), 1, uint8_t(i & 0x7F)});
         }
+    } else if (kind == "unmatched") {
+        // Notes that no note-off ends: each lasts until the next note of its key.
+        tracks.resize(2);
+        tracks[0].add(0, {0xFF, 0x51, 3, 0x07, 0xA1, 0x20});
+        for (int i = 0; i < notes; ++i) {
+            const uint8_t ch = uint8_t(i % 4);
+            tracks[1].add(uint32_t(i) * 10, {uint8_t(0x90 | ch), uint8_t(40 + i % 37), 100});
+        }
+    } else if (kind == "tempo2") {
+        // A tempo change with every fourth note, in the second track: all of
+        // them move to the first.
+        tracks.resize(3);
+        tracks[0].add(0, {0xFF, 0x58, 4, 4, 2, 24, 8});
+        for (int i = 0; i < notes; ++i) {
+            const uint32_t time = uint32_t(i) * 60;
+            tracks[1].add(time, {0x90, uint8_t(48 + i % 24), 100});
+            tracks[1].add(time + 50, {0x80, uint8_t(48 + i % 24), 0});
+            if (i % 4 == 0) tracks[2].add(time, {0xFF, 0x51, 3, 0x07, uint8_t(0xA1 + i % 7), 0x20});
+        }
+    } else if (kind == "meters") {
+        // A bar for every note, each with a time signature of its own (4/4 and 3/4 by turns).
+        tracks.resize(2);
+        uint32_t time = 0;
+        for (int i = 0; i < notes; ++i) {
+            const uint8_t beats = i % 2 ? 3 : 4;
+            tracks[0].add(time, {0xFF, 0x58, 4, beats, 2, 24, 8});
+            tracks[1].add(time, {0x90, uint8_t(48 + i % 24), 100});
+            tracks[1].add(time + 240, {0x80, uint8_t(48 + i % 24), 0});
+            time += 480u * beats;
+        }
     } else {  // onekey
         tracks.resize(2);
         tracks[0].add(0, {0xFF, 0x51, 3, 0x07, 0xA1, 0x20});

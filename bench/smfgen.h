@@ -15,5 +15,7 @@ struct GeneratedSong {
 // "format1": 16 tracks (tempo map, 15 channel tracks with pitch-bend and
 // controller streams, overlapping same-key notes, tempo events in several tracks);
 // "format0": the same in one track; "dense": chords of very short notes;
-// "onekey": every note on one key, each overlapping the next.
+// "onekey": every note on one key, each overlapping the next; "unmatched": notes
+// without note-offs; "tempo2": tempo events in the second track; "meters": a
+// bar for every note, each with its own time signature.
 GeneratedSong generateSong(const std::string& kind, int notes);

@@ -1,5 +1,7 @@
 #include "mididata/barstarts.h"
 
+#include "mididata/nearsearch.h"
+
 #include <algorithm>
 #include <cstdint>
 
@@ -26,11 +28,10 @@ int64_t BarStarts::lastAtOrBefore(int64_t time) const {
     return it->firstIndex + within;
 }
 
-BarStarts::Span BarStarts::spanAt(int64_t time) const {
-    auto it = std::upper_bound(runs_.begin(), runs_.end(), time,
-                               [](int64_t t, const Run& r) { return t < r.start; });
-    if (it == runs_.begin()) return {INT64_MIN, runs_.empty() ? INT64_MAX : runs_.front().start, 0, 0, 0, -1};
-    const int64_t until = it == runs_.end() ? INT64_MAX : it->start;
-    --it;
-    return {it->start, until, it->start, it->length, it->count, it->firstIndex};
+BarStarts::Span BarStarts::spanAt(int64_t time, size_t& hint) const {
+    hint = upperBoundNear(runs_, time, hint, [](int64_t t, const Run& r) { return t < r.start; });
+    if (hint == 0) return {INT64_MIN, runs_.empty() ? INT64_MAX : runs_.front().start, 0, 0, 0, -1};
+    const int64_t until = hint == runs_.size() ? INT64_MAX : runs_[hint].start;
+    const Run& r = runs_[hint - 1];
+    return {r.start, until, r.start, r.length, r.count, r.firstIndex};
 }

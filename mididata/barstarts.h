@@ -2,12 +2,15 @@
 // The start times of the bars of a song, from 0 up to and including the first
 // bar start after the song's end. Stored as runs of equal bars (one per meter),
 // so a song of two billion ticks in bars of one tick costs a handful of entries.
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
 class BarStarts {
 public:
     void clear() { runs_.clear(); }
+    // Room for that many runs, so that a long list is not copied while it grows.
+    void reserve(size_t runs) { runs_.reserve(runs); }
     // Appends `count` bars of `length` ticks starting at `start`.
     void appendRun(int64_t start, int64_t length, int64_t count);
     int64_t count() const { return runs_.empty() ? 0 : runs_.back().firstIndex + runs_.back().count; }
@@ -18,12 +21,13 @@ public:
 
     // The equal bars around a time: bar i of the run starts at start + i * length
     // (i below count). Times from `from` up to `until` fall in this run; a time
-    // before the first bar has a run of count 0.
+    // before the first bar has a run of count 0. `hint` is kept by the caller
+    // between lookups (start it at 0): times in order are then found at once.
     struct Span {
         int64_t from, until;
         int64_t start, length, count, firstIndex;
     };
-    Span spanAt(int64_t time) const;
+    Span spanAt(int64_t time, size_t& hint) const;
 
 private:
     struct Run {

@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "mididata/metabytes.h"
+
 class ByteReader;
 class ByteStream;
 
@@ -195,7 +197,7 @@ public:
     uint8_t metaType;
     // Count of data bytes written; data may hold more (see TempoEvent::tempoValue).
     int32_t length = 0;
-    std::vector<uint8_t> data;
+    MetaBytes data;
 
     void readBody(ByteReader& in) override;
     void writeBody(ByteStream& out) const override;

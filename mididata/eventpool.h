@@ -11,3 +11,6 @@
 
 void* eventPoolAllocate(size_t size);
 void eventPoolFree(void* p, size_t size);
+// Makes room for about `bytes` of events in one stretch of memory that can be
+// backed by huge pages; the reader calls it with an estimate from a file's size.
+void eventPoolReserve(size_t bytes);

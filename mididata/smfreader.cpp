@@ -1,13 +1,12 @@
 // Reading a Standard MIDI File into a song.
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
-#include <cstdio>
-#include <sys/stat.h>
 #include <memory>
 #include <optional>
 
 #include "mididata/bytereader.h"
+#include "mididata/eventpool.h"
+#include "mididata/fileimage.h"
 #include "mididata/notefolder.h"
 #include "mididata/song.h"
 
@@ -33,6 +32,17 @@ inline int32_t readDelta(ByteReader& in) {
 }
 
 bool isAllOff(uint8_t controller) { return controller == 0x78 || controller == 0x7B; }
+
+// A byte with its high bit set cannot be a data byte: taken as one it would
+// become a key or a value the writer could never write back, and the copy
+// would read as other messages under running status.
+void requireDataBytes(ByteReader& in, uint8_t status) {
+    const uint8_t high = status & 0xF0;
+    const size_t count = high == 0xC0 || high == 0xD0 ? 1 : 2;
+    const uint8_t* p = in.take(count);
+    in.setPosition(in.position() - count);
+    if ((p[0] | p[count - 1]) & 0x80) fail(kBroken);
+}
 
 }  // namespace
 
@@ -165,6 +175,7 @@ void SmfReader::readTrack(midiTrack& track) {
         anyEvent* event = nullptr;
         bool tempoFlag = false;
         if (status < 0xF0) {
+            requireDataBytes(in_, status);
             runningStatus = status;
             const uint8_t ch = status & 0x0F;
             track.channels = uint16_t(track.channels | (1u << ch));
@@ -173,17 +184,27 @@ void SmfReader::readTrack(midiTrack& track) {
             if (high == 0x80 || high == 0x90) {
                 const uint8_t* p = in_.take(2);
                 if (high == 0x80 || p[1] == 0) {
-                    // A note-off: it only ends a note; its creation number is spent
-                    // as if it had been made, so later events sort the same.
-                    nextCreationIndex = nextCreationIndex == INT32_MAX ? 1 : nextCreationIndex + 1;
-                    folder_.noteOff(ch, p[0], t);
-                    continue;
+                    if (folder_.noteOff(ch, p[0], t)) {
+                        // A note-off that ends a note only gives it its duration; its
+                        // creation number is spent as if it had been made, so later
+                        // events sort the same.
+                        nextCreationIndex = nextCreationIndex == INT32_MAX ? 1 : nextCreationIndex + 1;
+                        continue;
+                    }
+                    // One that ends no note stays as it was written: it is all that
+                    // tells of its channel, and of the track's first note time when
+                    // written as a note-on, and a copy must keep both.
+                    auto* off = new NoteOnEvent(t, status);
+                    off->status = status;
+                    off->key = p[0];
+                    event = off;
+                } else {
+                    auto* on = new NoteOnEvent(t, status);
+                    on->key = p[0];
+                    on->velocity = p[1];
+                    folder_.noteOn(on, seq);
+                    event = on;
                 }
-                auto* on = new NoteOnEvent(t, status);
-                on->key = p[0];
-                on->velocity = p[1];
-                folder_.noteOn(on, seq);
-                event = on;
             } else {
                 std::unique_ptr<anyEvent> made(createEvent(t, status, 0));
                 made->readBody(in_);
@@ -285,20 +306,25 @@ void SmfReader::mergeConductorTempos() {
     if (conductorTempos_.empty() || !song_.conductor) return;
     // Each tempo would have gone in after every event of its time or earlier:
     // a stable merge by time of the track and the tempos in the order read.
-    std::stable_sort(conductorTempos_.begin(), conductorTempos_.end(),
-                     [](const anyEvent* a, const anyEvent* b) { return a->time < b->time; });
+    auto earlier = [](const anyEvent* a, const anyEvent* b) { return a->time < b->time; };
+    if (!std::is_sorted(conductorTempos_.begin(), conductorTempos_.end(), earlier))
+        std::stable_sort(conductorTempos_.begin(), conductorTempos_.end(), earlier);
     std::vector<anyEvent*>& items = song_.conductor->mutableItems();
     std::vector<anyEvent*> merged;
     merged.reserve(items.size() + conductorTempos_.size());
     std::merge(items.begin(), items.end(), conductorTempos_.begin(), conductorTempos_.end(),
-               std::back_inserter(merged), [](const anyEvent* a, const anyEvent* b) { return a->time < b->time; });
+               std::back_inserter(merged), earlier);
     items.swap(merged);
+    // The first track now ends no earlier than its last event, as it will when written.
+    song_.conductor->endTime = std::max(song_.conductor->endTime, items.back()->time);
     conductorTempos_.clear();
 }
 
 void SmfReader::finishCopyright() {
     copyrightText_.resize(std::min(copyrightText_.size(), copyrightCommitted_));
-    if (copyrightChanged_ && song_.copyright) song_.copyright->setText(copyrightText_);
+    // Texts of a track that failed to read are gone again; then the first copyright is all there is.
+    if (copyrightChanged_ && song_.copyright && copyrightText_ != song_.copyright->ValueText())
+        song_.showJoinedCopyright(copyrightText_);
 }
 
 void SmfReader::read() {
@@ -353,27 +379,14 @@ void SmfReader::read() {
 }
 
 void midiSong::loadFromMemory(const uint8_t* data, size_t size) {
+    // Events take at most about sixteen times the bytes they come from.
+    eventPoolReserve(size * 16);
     SmfReader(*this, data, size).read();
     markRhythmTracks();
 }
 
 void midiSong::load(const std::string& path) {
-    // Read to the end rather than trusting a size: a folder or a device has none.
-    FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) throw MidiDataError("Cannot open file " + path + ": " + std::strerror(errno));
-    struct stat info {};
-    if (fstat(fileno(f), &info) != 0 || !S_ISREG(info.st_mode)) {
-        std::fclose(f);
-        throw MidiDataError("Cannot open file " + path + ": not a regular file");
-    }
-    std::vector<uint8_t> image(size_t(std::max<off_t>(info.st_size, 0)));
-    size_t got = std::fread(image.data(), 1, image.size(), f);
-    image.resize(got);
-    uint8_t more[65536];  // the file may have grown since it was measured
-    while ((got = std::fread(more, 1, sizeof more, f)) > 0) image.insert(image.end(), more, more + got);
-    const bool failed = std::ferror(f);
-    std::fclose(f);
-    if (failed) throw MidiDataError("Cannot read file " + path);
+    const FileImage image(path);
     loadFromMemory(image.data(), image.size());
     fileName = path;
 }
@@ -387,6 +400,12 @@ void midiSong::splitFormat0() {
     }
     int32_t lastKept = 0;
     std::vector<anyEvent*>& items = source->mutableItems();
+    // Each list gets its room at once rather than by doubling, which would copy
+    // and touch about twice the memory a big song's lists need.
+    size_t perChannel[16] = {};
+    for (const anyEvent* e : items)
+        if (e && e->status < 0xF0) ++perChannel[e->status & 0x0F];
+    for (int n = 0; n < 16; ++n) byChannel[n]->reserve(perChannel[n]);
     size_t kept = 0;
     for (anyEvent* e : items) {
         if (!e) continue;

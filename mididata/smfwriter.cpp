@@ -36,8 +36,9 @@ public:
     // expands(i): whether event i comes from a track in duration form, whose
     // notes get their note-offs built.
     template <class Expands>
+    // End of Track stands at endTime, or at the last event when that is later.
     void write(const std::vector<anyEvent*>& events, Expands&& expands, const std::vector<sysexEvent*>& resets,
-               const trackEndEvent& end) {
+               const trackEndEvent& end, int32_t endTime) {
         out_.reserve(out_.size() + events.size() * 4 + 64);
         out_.writeByte('M');
         out_.writeByte('T');
@@ -73,7 +74,7 @@ public:
             }
         }
 
-        writeVarLen(0, out_);
+        writeDelta(endTime);
         out_.writeByte(end.status);
         end.writeBody(out_);
         const size_t endAt = out_.position();
@@ -86,7 +87,6 @@ private:
     ByteStream& out_;
     uint8_t lastStatus_ = 0;
     int32_t lastTime_ = 0;
-    bool nameWritten_ = false;
 
     // A built note-off has creation number 0.
     static bool offBefore(const BuiltOff& off, const anyEvent* e) {
@@ -104,10 +104,6 @@ private:
     int writeEvent(const anyEvent* e) {
         if (e->status == 0) return 0;
         const int kind = e->kind();
-        if (kind == kKindTrackName) {
-            if (nameWritten_) return 0;
-            nameWritten_ = true;
-        }
         writeDelta(e->time);
         if (e->status != lastStatus_ || e->status >= 0xF0) {
             out_.writeByte(e->status);
@@ -178,11 +174,40 @@ MergedTracks mergeTracks(const midiTracks& tracks) {
 
 }  // namespace
 
-void midiSong::writeHeader(ByteStream& stream) const {
+namespace {
+
+// The reader leaves out the track chunks that hold no event, and the tracks
+// after them keep the numbers of their chunks. Writing an empty chunk for each
+// number missing gives the tracks their numbers back when the file is read
+// again. Answers, per track, the empty chunks that go before it: none at all
+// unless the numbers start at 0 and rise, as they do in a song read from a file.
+std::vector<size_t> numberGaps(const midiTracks& tracks)
+{
+    std::vector<size_t> gaps(tracks.size(), 0);
+    int64_t expected = 0;
+    for (size_t i = 0; i < tracks.size(); ++i) {
+        const int64_t number = tracks[i]->number;
+        if (number < expected || (i == 0 && number != 0)) return std::vector<size_t>(tracks.size(), 0);
+        gaps[i] = size_t(number - expected);
+        expected = number + 1;
+    }
+    if (expected > 0xFFFF) return std::vector<size_t>(tracks.size(), 0);
+    return gaps;
+}
+
+void writeEmptyChunk(ByteStream& out)
+{
+    static const uint8_t bytes[] = {'M', 'T', 'r', 'k', 0, 0, 0, 4, 0, 0xFF, 0x2F, 0};
+    for (uint8_t b : bytes) out.writeByte(b);
+}
+
+}  // namespace
+
+void midiSong::writeHeader(ByteStream& stream, size_t chunks) const {
     for (char c : {'M', 'T', 'h', 'd'}) stream.writeByte(uint8_t(c));
     stream.writeBe32(6);
     stream.writeBe16(format != 0 ? 1 : 0);
-    stream.writeBe16(format != 0 ? uint16_t(tracks.size()) : 1);
+    stream.writeBe16(format != 0 ? uint16_t(chunks) : 1);
     stream.writeBe16(division);
 }
 
@@ -197,21 +222,29 @@ void midiSong::save(ByteStream& stream) {
         for (midiTrack* t : tracks)
             if (t->durationForm) t->sort();
 
-        writeHeader(stream);
         if (format != 0) {
+            const std::vector<size_t> gaps = numberGaps(tracks);
+            size_t chunks = tracks.size();
+            for (size_t g : gaps) chunks += g;
+            writeHeader(stream, chunks);
             for (size_t i = 0; i < tracks.size(); ++i) {
                 static const std::vector<sysexEvent*> none;
-                const bool form = tracks[i]->durationForm;
-                TrackWriter(stream).write(tracks[i]->items(), [form](size_t) { return form; }, i == 0 ? resets : none,
-                                          tracks[i]->endOfTrack);
+                for (size_t g = 0; g < gaps[i]; ++g) writeEmptyChunk(stream);
+                const midiTrack& t = *tracks[i];
+                const bool form = t.durationForm;
+                TrackWriter(stream).write(t.items(), [form](size_t) { return form; }, i == 0 ? resets : none,
+                                          t.endOfTrack, t.endTime);
             }
         } else {
             // Each note keeps the form of its own track: a recorded track beside
             // tracks in duration form keeps its note-offs, and theirs are built.
+            writeHeader(stream, 1);
             const MergedTracks merged = mergeTracks(tracks);
             const trackEndEvent end(0);
+            int32_t endTime = songLength;
+            for (const midiTrack* t : tracks) endTime = std::max(endTime, t->endTime);
             TrackWriter(stream).write(merged.events, [&merged](size_t i) { return bool(merged.durationForm[i]); },
-                                      resets, end);
+                                      resets, end, endTime);
         }
     } catch (...) {
         throw MidiDataError(kSaveFailed);

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "mididata/nearsearch.h"
+
 namespace {
 
 sysexEvent* prebuilt(std::initializer_list<uint8_t> bytes) {
@@ -42,8 +44,22 @@ void midiSong::forgetContent() {
     keySignatures.clear();
     sysexEvents.clear();
     copyright = nullptr;
+    if (joinedCopyright_) anyEvent::release(joinedCopyright_);
+    joinedCopyright_ = nullptr;
     conductor = nullptr;
     tracks.clearTracks();
+}
+
+void midiSong::showJoinedCopyright(const std::string& text) {
+    auto* joined = new copyrightEvent(copyright->time);
+    joined->setText(text);
+    joined->measure = copyright->measure;
+    joined->beat = copyright->beat;
+    joined->tick = copyright->tick;
+    joined->retain();
+    if (joinedCopyright_) anyEvent::release(joinedCopyright_);
+    joinedCopyright_ = joined;
+    copyright = joined;
 }
 
 void midiSong::reset() {
@@ -72,14 +88,18 @@ Meter midiSong::meterAt(int32_t time) const {
     return indexedMeterAt(time);
 }
 
-Meter midiSong::indexedMeterAt(int64_t time) const {
-    Meter meter{division, 4};
-    if (timeSignatures.empty()) return meter;
+size_t midiSong::meterStop(int64_t time, size_t hint) const {
     // The signatures are scanned in the order read while their times do not pass
     // `time`; the first later one ends the scan even if others after it are earlier.
-    const auto stop = std::upper_bound(meterPrefixMax_.begin(), meterPrefixMax_.end(), time);
-    if (stop == meterPrefixMax_.begin()) return meter;
-    const timeBeatEvent* sig = timeSignatures[size_t(stop - meterPrefixMax_.begin()) - 1];
+    return upperBoundNear(meterPrefixMax_, time, hint, [](int64_t t, int32_t m) { return t < m; });
+}
+
+Meter midiSong::indexedMeterAt(int64_t time) const { return meterAtStop(meterStop(time, 0)); }
+
+Meter midiSong::meterAtStop(size_t stop) const {
+    Meter meter{division, 4};
+    if (stop == 0) return meter;
+    const timeBeatEvent* sig = timeSignatures[stop - 1];
     if (!sig->hasDataBytes(2) || sig->dataByte(0) == 0) return meter;
     const unsigned power = sig->dataByte(1);
     meter.beatsPerBar = sig->dataByte(0);
@@ -92,13 +112,16 @@ void midiSong::buildBarStarts() { buildBarStartsUntil(songLength); }
 void midiSong::buildBarStartsUntil(int64_t songEnd) {
     barStarts.clear();
     rebuildMeterIndex();
+    // Each meter starts at most one run of bars, and the song's end one more.
+    barStarts.reserve(timeSignatures.size() + 2);
     int64_t t = 0;
+    size_t stop = 0;
     for (;;) {
-        const Meter m = indexedMeterAt(t);
+        stop = meterStop(t, stop);
+        const Meter m = meterAtStop(stop);
         const int64_t length = m.ticksPerBeat * m.beatsPerBar;
         // The meter holds until the next time signature that the scan would reach.
-        const auto next = std::upper_bound(meterPrefixMax_.begin(), meterPrefixMax_.end(), t);
-        const int64_t nextChange = next == meterPrefixMax_.end() ? INT64_MAX : int64_t(*next);
+        const int64_t nextChange = stop == meterPrefixMax_.size() ? INT64_MAX : int64_t(meterPrefixMax_[stop]);
         if (length <= 0) {
             // A bar of no length would never end: it lasts until the meter changes.
             barStarts.appendRun(t, 0, 1);
@@ -118,21 +141,18 @@ void midiSong::buildBarStartsUntil(int64_t songEnd) {
     }
 }
 
-void midiSong::meterSpan(int64_t time, int64_t& from, int64_t& until) const {
-    from = INT64_MIN;
-    until = INT64_MAX;
-    if (timeSignatures.empty()) return;
-    const auto stop = std::upper_bound(meterPrefixMax_.begin(), meterPrefixMax_.end(), time);
-    if (stop != meterPrefixMax_.begin()) from = *(stop - 1);
-    if (stop != meterPrefixMax_.end()) until = *stop;
+void midiSong::meterSpan(size_t stop, int64_t& from, int64_t& until) const {
+    from = stop == 0 ? INT64_MIN : int64_t(meterPrefixMax_[stop - 1]);
+    until = stop == meterPrefixMax_.size() ? INT64_MAX : int64_t(meterPrefixMax_[stop]);
 }
 
 PositionCursor::PositionCursor(const midiSong& song) : song_(song) { song_.rebuildMeterIndex(); }
 
 void PositionCursor::reload(int64_t time) {
-    meter_ = song_.indexedMeterAt(time);
-    song_.meterSpan(time, from_, until_);
-    bars_ = song_.barStarts.spanAt(time);
+    meterHint_ = song_.meterStop(time, meterHint_);
+    meter_ = song_.meterAtStop(meterHint_);
+    song_.meterSpan(meterHint_, from_, until_);
+    bars_ = song_.barStarts.spanAt(time, runHint_);
     from_ = std::max(from_, bars_.from);
     until_ = std::min(until_, bars_.until);
 }

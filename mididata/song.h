@@ -47,6 +47,7 @@ private:
     BarStarts::Span bars_{};
     Meter meter_{};
     int64_t bar_ = -1;  // the bar of the last time, within bars_
+    size_t meterHint_ = 0, runHint_ = 0;  // where the last lookups ended
     int64_t barStart_ = 0;
     void reload(int64_t time);
 };
@@ -76,7 +77,10 @@ public:
     sysexEvent* gsReset = nullptr;
     sysexEvent* gsModeSet1 = nullptr;
     sysexEvent* gsModeSet2 = nullptr;
-    copyrightEvent* copyright = nullptr;   // the first copyright read, holding all their texts
+    // The first copyright read; when a file holds several, an event of the song's
+    // own at the first one's time holding all their texts joined by spaces, so
+    // that the events in the tracks keep their own texts when written again.
+    copyrightEvent* copyright = nullptr;
     int32_t tempo = 500000;
     std::vector<sysexEvent*> sysexEvents;  // read, other than the reset messages; not counted
     std::vector<keyEvent*> keySignatures;
@@ -111,16 +115,20 @@ private:
     void buildPrebuiltMessages();
     void destroyPrebuiltMessages();
     void forgetContent();
+    void showJoinedCopyright(const std::string& text);
+    copyrightEvent* joinedCopyright_ = nullptr;  // held with one reference
     void splitFormat0();
-    void writeHeader(ByteStream& stream) const;
-    void writeTrack(const midiTrack& track, ByteStream& stream, bool withResets) const;
-    void writeMergedTrack(ByteStream& stream) const;
+    void writeHeader(ByteStream& stream, size_t chunks) const;
     // The time signatures are a public list that anyone may change, so the index
     // is built afresh by every operation that uses it.
     void rebuildMeterIndex() const;
     Meter indexedMeterAt(int64_t time) const;
-    // The interval of times around `time` for which the meter stays the same.
-    void meterSpan(int64_t time, int64_t& from, int64_t& until) const;
+    // How many signatures the scan for `time` passes (hint: the last answer),
+    // and the meter they leave.
+    size_t meterStop(int64_t time, size_t hint) const;
+    Meter meterAtStop(size_t stop) const;
+    // The interval of times for which the meter of that stop holds.
+    void meterSpan(size_t stop, int64_t& from, int64_t& until) const;
 
     // The largest time among the first i+1 time signatures.
     mutable std::vector<int32_t> meterPrefixMax_;

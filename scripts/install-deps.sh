@@ -10,6 +10,8 @@ packages=(
   librtmidi-dev libasound2-dev libjpeg-dev libpulse-dev
   pulseaudio pulseaudio-utils jackd2 sox fluidsynth
   desktop-file-utils appstream
+  # real MIDI writers for the round-trip tests, and the benchmark's peer reader
+  abcmidi midicsv
   # the smallest font that shows the Japanese half of the hints and messages
   fonts-sawarabi-gothic
   "$@"

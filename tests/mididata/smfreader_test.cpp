@@ -114,6 +114,24 @@ TEST(SmfReader, RefusesNegativeOrOverflowingNumbersAsBrokenData)
     EXPECT_EQ(song.barStarts.count(), int64_t(INT32_MAX) / 1920 + 2);
 }
 
+TEST(SmfReader, RefusesAStatusByteWhereADataByteBelongs)
+{
+    const char* broken = "Data may have been broken.";
+    const Bytes cases[] = {
+        {0x00, 0x90, 0xC3, 0x64},                    // key
+        {0x00, 0x90, 0x3C, 0x64, 0x00, 0x3E, 0x80},  // velocity under running status
+        {0x00, 0x80, 0x3C, 0xFF},                    // note-off velocity
+        {0x00, 0xB0, 0x07, 0x90},
+        {0x00, 0xC0, 0x85},
+        {0x00, 0xD0, 0xF7},
+        {0x00, 0xE0, 0x00, 0xC0},
+        {0x00, 0xA0, 0x80, 0x00},
+    };
+    for (const Bytes& c : cases) EXPECT_EQ(loadMessage(smf(1, {c})), broken) << int(c[1]);
+    // Data bytes up to 0x7F are fine.
+    EXPECT_EQ(loadMessage(smf(1, {{0x00, 0x90, 0x7F, 0x7F, 0x00, 0xC0, 0x7F, 0x00, 0xE0, 0x7F, 0x7F}})), "");
+}
+
 TEST(SmfReader, RunningStatusRepeatsTheLastChannelStatusOfTheTrack)
 {
     const Bytes between[] = {
@@ -198,6 +216,29 @@ TEST(SmfReader, NoteOffsBecomeDurations)
     EXPECT_EQ(first.firstNoteTime, 20);
 }
 
+TEST(SmfReader, ANoteOffThatEndsNoNoteStaysAsWritten)
+{
+    const Bytes events = {0x00, 0x93, 0x3C, 0x00, 0x0A, 0x84, 0x3D, 0x40, 0x81, 0x70, 0x90, 0x3E, 0x64,
+                          0x60, 0x80, 0x3E, 0x00};
+    midiSong song;
+    ASSERT_EQ(loadMessage(song, smf(1, {events})), "");
+    const midiTrack& t = *song.tracks[0];
+    ASSERT_EQ(t.size(), 3u);
+    EXPECT_EQ(noteAt(t, 0)->status, 0x93);
+    EXPECT_EQ(noteAt(t, 0)->kind(), kKindNoteOff);
+    EXPECT_EQ(noteAt(t, 1)->status, 0x84);
+    EXPECT_EQ(noteAt(t, 1)->time, 10);
+    EXPECT_EQ(noteAt(t, 1)->velocity, 0);
+    EXPECT_EQ(noteAt(t, 2)->kind(), kKindNoteOn);
+    EXPECT_EQ(noteAt(t, 2)->duration, 96);
+    EXPECT_EQ(t.firstNoteTime, 0);
+    EXPECT_EQ(t.channels, 0x19);
+    // Written back as read, the note's own note-off built from its duration.
+    EXPECT_EQ(trackBody(saveImage(song), 0),
+              join({{0x00, 0x93, 0x3C, 0x00, 0x0A, 0x84, 0x3D, 0x00, 0x81, 0x70, 0x90, 0x3E, 0x64, 0x60, 0x3E, 0x00},
+                    kEndOfTrack}));
+}
+
 TEST(SmfReader, PairsTenThousandOverlappingNotesOfOneKeyInOrder)
 {
     const int n = 5000;
@@ -248,19 +289,30 @@ TEST(SmfReader, ResetMessagesSetFlagsAndLeaveTheirTracks)
     EXPECT_TRUE(song.sysexEvents.empty());
 }
 
-TEST(SmfReader, CopyrightTextsAreJoinedIntoTheFirstCopyright)
+TEST(SmfReader, CopyrightTextsAreJoinedForShowingAndKeptAsReadInTheirTracks)
 {
     midiSong song;
-    ASSERT_EQ(loadMessage(song, smf(1, {
+    const Bytes twoTracks = smf(1, {
         {0x00, 0xFF, 0x02, 0x01, 'A', 0x00, 0xFF, 0x02, 0x01, 'B'},
         {0x00, 0xFF, 0x02, 0x02, 'C', 'D', 0x00, 0xFF, 0x02, 0x00},
-    })), "");
+    });
+    ASSERT_EQ(loadMessage(song, twoTracks), "");
     ASSERT_NE(song.copyright, nullptr);
     EXPECT_EQ(song.copyright->ValueText(), "A B CD ");
     ASSERT_EQ(song.tracks[0]->size(), 2u);
-    EXPECT_EQ(song.tracks[0]->at(0), song.copyright);
+    EXPECT_EQ(eventAs<copyrightEvent>(*song.tracks[0], 0)->ValueText(), "A");
     EXPECT_EQ(eventAs<copyrightEvent>(*song.tracks[0], 1)->ValueText(), "B");
     EXPECT_EQ(song.tracks[1]->size(), 2u);
+    // Saving writes each text as it was read, however often it is done.
+    const Bytes once = saveImage(song);
+    midiSong again;
+    ASSERT_EQ(loadMessage(again, once), "");
+    EXPECT_EQ(again.copyright->ValueText(), "A B CD ");
+    EXPECT_EQ(saveImage(again), once);
+    EXPECT_EQ(trackBody(once, 0), join({{0x00, 0xFF, 0x02, 0x01, 'A', 0x00, 0xFF, 0x02, 0x01, 'B'}, kEndOfTrack}));
+    // A single copyright is the event itself.
+    ASSERT_EQ(loadMessage(song, smf(1, {{0x00, 0xFF, 0x02, 0x01, 'Y'}})), "");
+    EXPECT_EQ(song.copyright, song.tracks[0]->at(0));
 
     ASSERT_EQ(loadMessage(song, smf(1, {{0x00, 0xFF, 0x02, 0x01, 'X'}})), "");
     EXPECT_EQ(song.copyright->ValueText(), "X");
@@ -282,6 +334,17 @@ TEST(SmfReader, KeepsTheFirstTrackAndDropsLaterTracksWithoutEvents)
 
 TEST(SmfReader, TempoEventsOfLaterTracksMoveToTheFirstTrackInTimeOrder)
 {
+    {
+        // The first track ends no earlier than the last tempo it is given.
+        midiSong song;
+        ASSERT_EQ(loadMessage(song, smf(1, {{0x64, 0xFF, 0x01, 0x00},
+                                            {0x83, 0x60, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20, 0x10, 0xC0, 0x01}})),
+                  "");
+        EXPECT_EQ(song.tracks[0]->endTime, 480);
+        EXPECT_EQ(song.tracks[1]->endTime, 496);
+        EXPECT_EQ(song.songLength, 496);
+    }
+
     midiSong song;
     ASSERT_EQ(loadMessage(song, smf(1, {
         {0x00, 0xFF, 0x03, 0x01, 'C',

@@ -147,7 +147,7 @@ TEST(SmfWriter, Format0WritesOneTrackWithOnlyTheFirstTrackName)
                                         0x00, 0xFF, 0x2F, 0x00}));
 }
 
-TEST(SmfWriter, WritesOnlyTheFirstTrackNameOfATrack)
+TEST(SmfWriter, KeepsEveryTrackNameOfATrackInItsPlace)
 {
     midiSong song;
     song.format = 1;
@@ -157,7 +157,8 @@ TEST(SmfWriter, WritesOnlyTheFirstTrackNameOfATrack)
     t->insertEvent(name(20, "b"), true);
     t->insertEvent(control(30, 0, 7, 101), true);
     EXPECT_EQ(trackBody(saveImage(song), 0),
-              (Bytes{0x00, 0xFF, 0x03, 0x01, 'a', 0x0A, 0xB0, 0x07, 0x64, 0x14, 0x07, 0x65, 0x00, 0xFF, 0x2F, 0x00}));
+              (Bytes{0x00, 0xFF, 0x03, 0x01, 'a', 0x0A, 0xB0, 0x07, 0x64, 0x0A, 0xFF, 0x03, 0x01, 'b', 0x0A, 0xB0,
+                     0x07, 0x65, 0x00, 0xFF, 0x2F, 0x00}));
     EXPECT_EQ(t->size(), 4u);
 }
 
@@ -269,17 +270,28 @@ TEST(SmfWriter, Format0KeepsTheNoteOffsOfTracksInDurationFormBesideARecordedTrac
                                                     0x00, 0xFF, 0x2F, 0x00}));
 }
 
-TEST(SmfWriter, EndsEachTrackAtItsLastEventWritten)
+TEST(SmfWriter, EndsEachTrackAtItsEndTimeOrItsLastEvent)
 {
     midiSong song;
     song.format = 1;
     midiTrack* t = addTrack(song);
     t->insertEvent(control(10, 0, 7, 100), true);
     t->endTime = 5000;
+    midiTrack* early = addTrack(song);
+    early->insertEvent(control(300, 0, 7, 100), true);
+    early->endTime = 200;
     addTrack(song);
     const Bytes image = saveImage(song);
-    EXPECT_EQ(trackBody(image, 0), (Bytes{0x0A, 0xB0, 0x07, 0x64, 0x00, 0xFF, 0x2F, 0x00}));
-    EXPECT_EQ(trackBody(image, 1), kEndOfTrack);
+    EXPECT_EQ(trackBody(image, 0), (Bytes{0x0A, 0xB0, 0x07, 0x64, 0xA6, 0x7E, 0xFF, 0x2F, 0x00}));
+    EXPECT_EQ(trackBody(image, 1), (Bytes{0x82, 0x2C, 0xB0, 0x07, 0x64, 0x00, 0xFF, 0x2F, 0x00}));
+    EXPECT_EQ(trackBody(image, 2), kEndOfTrack);
+
+    // A format 0 file ends with the song.
+    song.format = 0;
+    song.songLength = 6000;
+    EXPECT_EQ(trackBody(saveImage(song), 0),
+              (Bytes{0x0A, 0xB0, 0x07, 0x64, 0x82, 0x22, 0x07, 0x64, 0xAC, 0x44, 0xFF, 0x2F, 0x00}));
+    song.format = 1;
 
     midiSong none;
     none.format = 1;
@@ -361,21 +373,10 @@ TEST(SmfWriter, SaveToFileReportsFailuresAndLeavesTheOldFileAlone)
         EXPECT_TRUE(std::filesystem::is_directory(folder));
         EXPECT_TRUE(std::filesystem::is_empty(folder));
     }
-    {
-        // The new file cannot be made beside the old one: the old one stays as it was.
-        SinkCapture sink;
-        const std::string old = dir.file("old.mid");
-        const Bytes oldBytes(777, 0x55);
-        writeFile(old, oldBytes);
-        std::filesystem::create_directory(old + ".part");
-        EXPECT_FALSE(song.saveToFile(old));
-        EXPECT_EQ(sink.messages.size(), 1u);
-        EXPECT_EQ(readFile(old), oldBytes);
-    }
     size_t entries = 0;
     for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
         (void)entry;
         ++entries;
     }
-    EXPECT_EQ(entries, 4u);  // good.mid, folder.mid, old.mid, old.mid.part: nothing left behind
+    EXPECT_EQ(entries, 2u);  // good.mid, folder.mid: nothing left behind
 }
