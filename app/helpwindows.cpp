@@ -30,7 +30,7 @@ QString aboutText(const QString& deviceName)
 {
     QString text = QStringLiteral("Orvelline %1\n"
                                   "A theremin for General MIDI tone modules, played with the pointer.\n\n"
-                                  "Licence: none is declared yet; see the README.\n\n")
+                                  "Licence: MIT (see LICENSE).\n\n")
                        .arg(QStringLiteral(ORVELLINE_VERSION));
     text += QStringLiteral("MIDI output: %1\n").arg(deviceName.isEmpty() ? QStringLiteral("none open") : deviceName);
     if (const auto synth = platform::builtInSynthStatus()) {

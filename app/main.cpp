@@ -38,6 +38,12 @@ bool answered(const CommandLine& line)
     return true;
 }
 
+int refused(const CommandLine& line)
+{
+    std::cerr << "orvelline: " << line.problem.toStdString() << "\nTry 'orvelline --help'.\n";
+    return 2;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -46,24 +52,36 @@ int main(int argc, char** argv)
     QStringList rawArguments;
     for (int i = 0; i < argc; ++i)
         rawArguments << QString::fromLocal8Bit(argv[i]);
-    if (answered(parseCommandLine(rawArguments)))
+    const CommandLine early = parseCommandLine(rawArguments);
+    if (answered(early))
         return 0;
+    // Qt's own options have one dash; a long option we do not know is refused
+    // here, where no display is needed to say so.
+    if (early.action == CommandLine::Action::Error && early.problem.contains(QLatin1String("'--")))
+        return refused(early);
 
     Performer();
     OrvApplication application(argc, argv);
     const CommandLine commandLine = parseCommandLine(QCoreApplication::arguments());
     if (answered(commandLine))
         return 0;
-    if (commandLine.action == CommandLine::Action::Error) {
-        std::cerr << "orvelline: " << commandLine.problem.toStdString() << "\nTry 'orvelline --help'.\n";
-        return 2;
-    }
+    if (commandLine.action == CommandLine::Action::Error)
+        return refused(commandLine);
     // X11 window managers show the window icon; Wayland has none, and the
     // compositor takes the icon from the desktop entry of this name instead.
     QGuiApplication::setDesktopFileName(QStringLiteral(ORV_DESKTOP_ID));
     QGuiApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/orvelline.png")));
     platform::setProgramFolder(QCoreApplication::applicationDirPath().toStdString());
-    const MessageBoxSink messageBoxes;
+    // What goes wrong while starting (no audio output, a device that does not
+    // open) is said once the main window stands, so the program is seen to
+    // start whatever its output does.
+    bool windowShown = false;
+    const MessageBoxSink messageBoxes([&windowShown](const QString& text) {
+        if (windowShown)
+            showMessageBox(text);
+        else
+            QTimer::singleShot(0, [text] { showMessageBox(text); });
+    });
 
     std::unique_ptr<TForm1> mainWindow;
     std::unique_ptr<TMidiDevice> deviceWindow;
@@ -71,13 +89,15 @@ int main(int argc, char** argv)
     int exitCode = 1;
     try {
         mainWindow = std::make_unique<TForm1>();
-        deviceWindow = std::make_unique<TMidiDevice>();
+        deviceWindow = std::make_unique<TMidiDevice>(
+            nullptr, [](TMidiDevice& window) { QTimer::singleShot(0, &window, [&window] { window.exec(); }); });
         Performer().attach(&deviceWindow->gateway());
         debugWindow = std::make_unique<TDebugWindow>();
         // Only the main window's close ends the program, even with the debug window open.
         deviceWindow->setAttribute(Qt::WA_QuitOnClose, false);
         debugWindow->setAttribute(Qt::WA_QuitOnClose, false);
         mainWindow->show();
+        windowShown = true;
         if (!commandLine.midiFile.isEmpty()) {
             // Once the window is up, so that an error about the file has a window to stand in front of.
             TForm1* form = mainWindow.get();

@@ -36,12 +36,12 @@ std::vector<std::string> synthAudioDrivers();
 // How the open built-in synth is doing, for the device window.
 struct SynthOutputStatus {
     std::string driver;  // the audio output that opened
-    std::filesystem::path soundFontFile;
     enum class SoundFont { Loading, Ready, Failed } soundFont = SoundFont::Loading;
     // From a message sent to its sound, as far as the output tells.
     std::int64_t latencyMicros = 0;
     // Underruns the sound server reported; -1 when the output cannot tell.
     int underruns = -1;
+    std::filesystem::path soundFontFile;
 };
 // Nothing while no built-in synth is open.
 std::optional<SynthOutputStatus> builtInSynthStatus();

@@ -171,11 +171,11 @@ TEST(SynthStatus, DescribesTheOutputItsLatencyAndItsUnderruns)
 {
     using SoundFont = SynthOutputStatus::SoundFont;
     const std::pair<SynthOutputStatus, std::string> cases[] = {
-        {{"pulseaudio", SoundFont::Ready, 14660, 0}, "Built-in synth on PulseAudio: latency 14.7 ms, 0 underruns"},
-        {{"pulseaudio", SoundFont::Ready, 22000, 1}, "Built-in synth on PulseAudio: latency 22.0 ms, 1 underrun"},
-        {{"jack", SoundFont::Ready, 8000, -1}, "Built-in synth on JACK: latency 8.0 ms"},
-        {{"alsa", SoundFont::Loading, 0, -1}, "Built-in synth on ALSA: loading the SoundFont"},
-        {{"file", SoundFont::Failed, 0, -1}, "Built-in synth on a file: the SoundFont did not load"},
+        {{"pulseaudio", SoundFont::Ready, 14660, 0, {}}, "Built-in synth on PulseAudio: latency 14.7 ms, 0 underruns"},
+        {{"pulseaudio", SoundFont::Ready, 22000, 1, {}}, "Built-in synth on PulseAudio: latency 22.0 ms, 1 underrun"},
+        {{"jack", SoundFont::Ready, 8000, -1, {}}, "Built-in synth on JACK: latency 8.0 ms"},
+        {{"alsa", SoundFont::Loading, 0, -1, {}}, "Built-in synth on ALSA: loading the SoundFont"},
+        {{"file", SoundFont::Failed, 0, -1, {}}, "Built-in synth on a file: the SoundFont did not load"},
     };
     for (const auto& [status, line] : cases)
         EXPECT_EQ(describeSynthStatus(status), line);

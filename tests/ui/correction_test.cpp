@@ -243,11 +243,13 @@ TEST_F(Correction, ABadKeyInTheSettingsFileCostsThatKeyAloneWithOneMessage)
     EXPECT_TRUE(messages[0].contains(QStringLiteral("orvelline.ini, line 3: scale"))) << messages[0].toStdString();
     EXPECT_EQ(form->Correction->correction().settings(), (CorrectionSettings{100, ScaleKind::Chromatic, 20}));
 
-    // Closing leaves the file as the user wrote it, since nothing was changed.
+    // Closing leaves the user's lines as written, since nothing was changed
+    // (the window's own sections may follow them).
     stopProgram();
     QFile file(iniPath());
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_EQ(file.readAll(), QByteArray("[Correction]\nstrength=100\nscale=ionian ; a typo\nglide_ms=20\n"));
+    const QByteArray text = file.readAll();
+    EXPECT_TRUE(text.startsWith("[Correction]\nstrength=100\nscale=ionian ; a typo\nglide_ms=20\n")) << text.toStdString();
     startProgram();
 }
 

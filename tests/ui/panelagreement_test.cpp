@@ -100,6 +100,7 @@ TEST_F(PanelAgreement, WithNoOutputOpenReplayAndPlayMidiSaySoAndStartNothing)
 
     messages.clear();
     form->FileSong = std::make_unique<midiSong>();
+    idle();
     form->PlayMIDI->trigger();
     ASSERT_EQ(messages.size(), 1);
     EXPECT_TRUE(messages[0].startsWith(QStringLiteral("No MIDI output is open")));

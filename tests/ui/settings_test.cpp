@@ -11,6 +11,11 @@
 #include <QLineEdit>
 #include <QScreen>
 #include <QScrollBar>
+#include <QFileInfo>
+
+#include <sys/resource.h>
+
+#include <csignal>
 
 #include "app/settingslines.h"
 #include "app/widgets.h"
@@ -290,14 +295,23 @@ TEST_F(Settings, FailedWriteIsReportedAndTheOldFileStays)
 {
     startWith(designedLines());
     const QByteArray before = fileBytes();
-    // The temporary file cannot be created where a folder of that name is.
-    ASSERT_TRUE(QDir().mkdir(settingsPath() + QStringLiteral(".part")));
+    // The disk "fills up" after 16 bytes: the new file cannot be written whole.
+    struct rlimit old {};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+    struct rlimit small = old;
+    small.rlim_cur = 16;
+    void (*previous)(int) = signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
     form->Volume->setValue(50);
     stopProgram();
-    ASSERT_EQ(messages.size(), 1);
-    EXPECT_TRUE(messages[0].contains(settingsPath()));
+    setrlimit(RLIMIT_FSIZE, &old);
+    signal(SIGXFSZ, previous);
+    // orvelline.ini cannot be written either, and says so on its own.
+    ASSERT_EQ(messages.filter(settingsPath()).size(), 1) << messages.join(QLatin1Char('\n')).toStdString();
     EXPECT_EQ(fileBytes(), before);
-    ASSERT_TRUE(QDir().rmdir(settingsPath() + QStringLiteral(".part")));
+    // Nothing is left beside it.
+    EXPECT_EQ(QDir(QFileInfo(settingsPath()).path()).entryList(QDir::Files).filter(QStringLiteral("there.cfg")),
+              QStringList{QStringLiteral("there.cfg")});
 }
 
 TEST(SettingsFileText, EndsEveryLineWithCrLfAndReadsBareLineFeedsToo)
