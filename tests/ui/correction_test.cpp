@@ -260,7 +260,7 @@ TEST_F(Correction, WithAGlideARestingHandLandsOnTheNoteInSpacedSteps)
     const int h = form->Image4->height();
     // 160 of 300 pixels up: bend 8737, 0.8 semitones above A, which is the nearest note of C major.
     moveMouse(form->Image4, {w / 2, h - 160});
-    ASSERT_TRUE(waitUntil([this] { return Performer().PitchBend == 8192; }));
+    ASSERT_TRUE(waitUntil([] { return Performer().PitchBend == 8192; }));
     EXPECT_EQ(form->StatusBar1->currentMessage(), QStringLiteral("Vol:127 Note: A 4 79 Cent"));
 
     std::vector<platform::CapturedMessage> bends;

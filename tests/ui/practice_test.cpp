@@ -82,7 +82,7 @@ TEST_F(PracticeWindow, YourPartIsLeftOutOfTheSongAndPlayedInItsOwnSound)
 
     clearCaptured();
     form->PlayMIDI->trigger();
-    ASSERT_TRUE(waitUntil([this] { return !Performer().IsReplaying(); }));
+    ASSERT_TRUE(waitUntil([] { return !Performer().IsReplaying(); }));
     const std::vector<Bytes> played = captured();
     EXPECT_NE(std::find(played.begin(), played.end(), Bytes{0x91, 36, 100}), played.end());
     EXPECT_EQ(std::find(played.begin(), played.end(), Bytes{0x90, 69, 100}), played.end());
