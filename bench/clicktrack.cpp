@@ -9,20 +9,15 @@
 
 #include "mididata/song.h"
 #include "mididata/tempomap.h"
+#include "midispec/midivocabulary.h"
+
+#include "benchsupport.h"
 
 namespace {
 
 constexpr int kDivision = 480;
-constexpr int32_t kTempos[] = {500000, 400000, 600000, 333333, 545455};
+constexpr int32_t kTempos[] = {midi::kDefaultTempo, 400000, 600000, 333333, 545455};
 constexpr uint8_t kWoodBlock = 76;
-
-void putVarLen(std::vector<uint8_t>& out, uint32_t v) {
-    uint8_t buf[5];
-    int n = 0;
-    buf[n++] = v & 0x7F;
-    while (v >>= 7) buf[n++] = uint8_t((v & 0x7F) | 0x80);
-    while (n) out.push_back(buf[--n]);
-}
 
 void putTrack(std::vector<uint8_t>& file, const std::vector<uint8_t>& events) {
     const size_t n = events.size() + 4;
@@ -108,13 +103,6 @@ std::vector<double> onsetMicros(const Audio& audio) {
         }
     }
     return onsets;
-}
-
-double percentile(std::vector<double> values, double p) {
-    if (values.empty()) return 0;
-    std::sort(values.begin(), values.end());
-    const size_t index = size_t(std::ceil(p * double(values.size()))) - 1;
-    return values[std::min(index, values.size() - 1)];
 }
 
 // nearStall, when given, marks the clicks that a stall of the machine may have

@@ -21,8 +21,6 @@ bool readWav(const std::string& path, Audio& audio);
 // The first frame of each click, in microseconds from the start of the audio.
 std::vector<double> onsetMicros(const Audio& audio);
 
-double percentile(std::vector<double> values, double p);
-
 // Prints the clicks' errors against their exact times, after removing the
 // constant delay (the median of onset - exact): p50, p99 and maximum, and the
 // error of the last click (the drift by the end). fitRate first fits the

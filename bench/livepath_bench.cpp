@@ -18,27 +18,23 @@
 #include "mididata/song.h"
 #include "midiout/midigateway.h"
 #include "midiout/playsong.h"
+#include "midispec/midivocabulary.h"
 #include "perform/pitchcorrection.h"
 #include "perform/vidize.h"
 #include "platform/capture.h"
 #include "platform/clock.h"
 
+#include "benchsupport.h"
+
 namespace {
 
 constexpr int kPerformerChannel = 15;
-
-double percentile(std::vector<double> values, double p) {
-    if (values.empty()) return 0;
-    std::sort(values.begin(), values.end());
-    const size_t index = size_t(std::ceil(p * double(values.size()))) - 1;
-    return values[std::min(index, values.size() - 1)];
-}
 
 // A song of about `seconds`: a note on or off on channel 0 and a pitch bend on
 // channel 1 every 5 ticks (5.2 ms at the default tempo).
 std::vector<uint8_t> busySong(double seconds) {
     std::vector<uint8_t> body;
-    const int steps = int(seconds * 1e6 / (5 * 500000.0 / 480));
+    const int steps = int(seconds * 1e6 / (5.0 * midi::kDefaultTempo / 480));
     for (int i = 0; i < steps; ++i) {
         const uint8_t key = uint8_t(60 + i / 2 % 12);
         body.insert(body.end(), {0x05, 0x90, key, uint8_t(i % 2 ? 0 : 90), 0x00, 0xE1, uint8_t(i & 0x7F), 0x40});
@@ -57,7 +53,7 @@ std::vector<double> measureBends(TVidize& performer, platform::CaptureLog& log, 
     std::vector<int64_t> called;
     for (int i = 0; i < count; ++i) {
         called.push_back(platform::nowMicros());
-        performer.SetPitchBend(i % 2 ? 8192 + 300 : 8192 - 300);
+        performer.SetPitchBend(i % 2 ? midi::kBendCentre + 300 : midi::kBendCentre - 300);
     }
     std::vector<double> latencies;
     size_t next = 0;

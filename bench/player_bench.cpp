@@ -33,7 +33,10 @@
 #include "midiout/practicetrack.h"
 #include "midiout/songclock.h"
 #include "midiout/sequenceplayer.h"
+#include "midispec/midivocabulary.h"
 #include "platform/capture.h"
+
+#include "benchsupport.h"
 #include "wakeprobe.h"
 
 namespace {
@@ -43,20 +46,12 @@ constexpr int kChannels = 4;
 constexpr int kChordNotes = 6;
 constexpr uint32_t kSixteenth = 120;
 constexpr uint32_t kTwoBars = 8 * 480;
-constexpr int32_t kTempos[] = {500000, 428571, 600000, 375000, 545454, 461538};
+constexpr int32_t kTempos[] = {midi::kDefaultTempo, 428571, 600000, 375000, 545454, 461538};
 
 struct TimedBytes {
     uint32_t time;
     std::vector<uint8_t> bytes;
 };
-
-void putVarLen(std::vector<uint8_t>& out, uint32_t v) {
-    uint8_t buf[5];
-    int n = 0;
-    buf[n++] = v & 0x7F;
-    while (v >>= 7) buf[n++] = uint8_t((v & 0x7F) | 0x80);
-    while (n) out.push_back(buf[--n]);
-}
 
 void putTrack(std::vector<uint8_t>& file, std::vector<TimedBytes>& events) {
     std::stable_sort(events.begin(), events.end(), [](const TimedBytes& a, const TimedBytes& b) { return a.time < b.time; });
@@ -101,13 +96,6 @@ std::vector<uint8_t> generateSong(double minutes) {
                                  uint8_t(kDivision >> 8), uint8_t(kDivision)};
     for (auto& track : tracks) putTrack(file, track);
     return file;
-}
-
-double percentile(std::vector<double> values, double p) {
-    if (values.empty()) return 0;
-    std::sort(values.begin(), values.end());
-    const size_t index = size_t(std::ceil(p * double(values.size()))) - 1;
-    return values[std::min(index, values.size() - 1)];
 }
 
 std::ptrdiff_t countAbove(const std::vector<double>& values, double limit) {

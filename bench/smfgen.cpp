@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "benchsupport.h"
+
 namespace {
 
 struct Ev {
@@ -16,14 +18,6 @@ public:
     std::vector<Ev> events;
     uint32_t order = 0;
 };
-
-void putVarLen(std::vector<uint8_t>& out, uint32_t v) {
-    uint8_t buf[5];
-    int n = 0;
-    buf[n++] = v & 0x7F;
-    while (v >>= 7) buf[n++] = uint8_t((v & 0x7F) | 0x80);
-    while (n) out.push_back(buf[--n]);
-}
 
 void put32(std::vector<uint8_t>& out, uint32_t v) {
     for (int s = 24; s >= 0; s -= 8) out.push_back(uint8_t(v >> s));

@@ -39,6 +39,7 @@
 #include "midiout/sequenceplayer.h"
 #include "platform/synthbackend.h"
 #include "tools/rendercommand.h"
+#include "benchsupport.h"
 #include "clicktrack.h"
 #include "wakeprobe.h"
 

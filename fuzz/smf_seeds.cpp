@@ -4,6 +4,7 @@
 
 #include "mididata/bytestream.h"
 #include "mididata/song.h"
+#include "midispec/midivocabulary.h"
 
 namespace {
 
@@ -40,9 +41,9 @@ void fillTrack(midiSong& song, midiTrack* t, int channel, bool meta) {
         on->velocity = 100;
         on->duration = i % 4 == 0 ? 0 : 240;
         auto* cc = add(t, new ControlChangeEvent(i * 120 + 10, uint8_t(channel)));
-        cc->controller = i == 7 ? 123 : 11;
+        cc->controller = i == 7 ? midi::kAllNotesOff : midi::kExpression;
         cc->value = 90;
-        add(t, new PitchBendEvent(i * 120 + 20, uint8_t(channel)))->bend = uint16_t(8192 + i * 100);
+        add(t, new PitchBendEvent(i * 120 + 20, uint8_t(channel)))->bend = uint16_t(midi::kBendCentre + i * 100);
     }
     add(t, new ProgramChangeEvent(5, uint8_t(channel)))->program = 78;
     add(t, new ChannelAfterTouchEvent(30, uint8_t(channel)))->pressure = 40;

@@ -6,6 +6,7 @@
 #include "mididata/bytereader.h"
 #include "mididata/bytestream.h"
 #include "mididata/eventpool.h"
+#include "midispec/midivocabulary.h"
 
 int32_t nextCreationIndex = 0;
 
@@ -127,7 +128,7 @@ TempoEvent::TempoEvent(int32_t t, uint8_t type, uint32_t tempo) : metaEvent(t, t
 uint32_t TempoEvent::tempoValue() {
     if (length == 0) data = {0x07, 0xA1, 0x20};
     const uint32_t v = numericValue();
-    return v == 0 ? 500000 : v;
+    return v == 0 ? uint32_t(midi::kDefaultTempo) : v;
 }
 
 void TempoEvent::setTempoValue(uint32_t v) {

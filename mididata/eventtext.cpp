@@ -5,6 +5,7 @@
 #include "mididata/event.h"
 #include "mididata/textformat.h"
 #include "mididata/xgnames.h"
+#include "midispec/midivocabulary.h"
 #include "midispec/midispec.h"
 
 namespace {
@@ -55,7 +56,7 @@ std::string ChannelAfterTouchEvent::AsText() const {
 }
 
 std::string PitchBendEvent::AsText() const {
-    return ChannelPrefix() + FormatText("PitchBend:Value %5d ", {int(bend) - 8192});
+    return ChannelPrefix() + FormatText("PitchBend:Value %5d ", {int(bend) - midi::kBendCentre});
 }
 
 std::string metaEvent::AsText() const {

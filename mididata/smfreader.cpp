@@ -9,6 +9,7 @@
 #include "mididata/fileimage.h"
 #include "mididata/notefolder.h"
 #include "mididata/song.h"
+#include "midispec/midivocabulary.h"
 
 namespace {
 
@@ -30,8 +31,6 @@ inline int32_t readDelta(ByteReader& in) {
     }
     return readVarLen(in);
 }
-
-bool isAllOff(uint8_t controller) { return controller == 0x78 || controller == 0x7B; }
 
 // A byte with its high bit set cannot be a data byte: taken as one it would
 // become a key or a value the writer could never write back, and the copy
@@ -209,7 +208,7 @@ void SmfReader::readTrack(midiTrack& track) {
                 std::unique_ptr<anyEvent> made(createEvent(t, status, 0));
                 made->readBody(in_);
                 event = made.release();
-                if (high == 0xB0 && isAllOff(static_cast<ControlChangeEvent*>(event)->controller))
+                if (high == 0xB0 && midi::endsAllNotes(static_cast<ControlChangeEvent*>(event)->controller))
                     folder_.allOff(ch, seq, t);
             }
         } else if (status == 0xF0 || status == 0xF7) {

@@ -3,12 +3,14 @@
 #include <algorithm>
 
 #include "mididata/nearsearch.h"
+#include "midispec/midivocabulary.h"
 
 namespace {
 
-sysexEvent* prebuilt(std::initializer_list<uint8_t> bytes) {
-    auto* e = new sysexEvent(0, 0xF0, 0);
-    e->bytes.assign(bytes);
+template <class Bytes>
+sysexEvent* prebuilt(const Bytes& bytes) {
+    auto* e = new sysexEvent(0, midi::kSysEx, 0);
+    e->bytes.assign(std::begin(bytes), std::end(bytes));
     e->refCount = anyEvent::kPermanent;
     return e;
 }
@@ -24,11 +26,11 @@ midiSong::~midiSong() {
 
 void midiSong::buildPrebuiltMessages() {
     if (gmSystemOn) return;
-    gmSystemOn = prebuilt({0x7E, 0x7F, 0x09, 0x01, 0xF7});
-    xgSystemOn = prebuilt({0x43, 0x10, 0x4C, 0x00, 0x00, 0x7E, 0x00, 0xF7});
-    gsReset = prebuilt({0x41, 0x10, 0x42, 0x12, 0x40, 0x00, 0x7F, 0x00, 0x41, 0xF7});
-    gsModeSet1 = prebuilt({0x41, 0x10, 0x42, 0x12, 0x00, 0x00, 0x7F, 0x00, 0x01, 0xF7});
-    gsModeSet2 = prebuilt({0x41, 0x10, 0x42, 0x12, 0x00, 0x00, 0x7F, 0x01, 0x00, 0xF7});
+    gmSystemOn = prebuilt(midi::kGmSystemOn);
+    xgSystemOn = prebuilt(midi::kXgSystemOn);
+    gsReset = prebuilt(midi::kGsReset);
+    gsModeSet1 = prebuilt(std::initializer_list<uint8_t>{0x41, 0x10, 0x42, 0x12, 0x00, 0x00, 0x7F, 0x00, 0x01, 0xF7});
+    gsModeSet2 = prebuilt(std::initializer_list<uint8_t>{0x41, 0x10, 0x42, 0x12, 0x00, 0x00, 0x7F, 0x01, 0x00, 0xF7});
 }
 
 void midiSong::destroyPrebuiltMessages() {
@@ -213,7 +215,7 @@ void midiSong::setPosition(anyEvent* e) const {
 }
 
 int32_t midiSong::tempoAt(int32_t time) {
-    tempo = 500000;
+    tempo = midi::kDefaultTempo;
     if (tracks.empty()) return tempo;
     for (anyEvent* e : tracks.front()->items()) {
         if (!e) continue;

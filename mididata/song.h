@@ -11,6 +11,7 @@
 #include "mididata/barstarts.h"
 #include "mididata/event.h"
 #include "mididata/track.h"
+#include "midispec/midivocabulary.h"
 
 class ByteStream;
 
@@ -81,7 +82,7 @@ public:
     // own at the first one's time holding all their texts joined by spaces, so
     // that the events in the tracks keep their own texts when written again.
     copyrightEvent* copyright = nullptr;
-    int32_t tempo = 500000;
+    int32_t tempo = midi::kDefaultTempo;
     std::vector<sysexEvent*> sysexEvents;  // read, other than the reset messages; not counted
     std::vector<keyEvent*> keySignatures;
     uint32_t resetFlags = 0;  // kResetGmSystemOn | kResetGsReset | kResetXgSystemOn

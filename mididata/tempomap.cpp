@@ -3,9 +3,10 @@
 #include <algorithm>
 
 #include "mididata/song.h"
+#include "midispec/midivocabulary.h"
 
 TempoMap::TempoMap(const midiSong& song) : division_(song.division) {
-    changes_.push_back({0, 500000, 0});
+    changes_.push_back({0, midi::kDefaultTempo, 0});
     if (song.tracks.empty()) return;
     for (anyEvent* e : song.tracks.front()->items()) {
         if (!e || e->kind() != kKindTempo) continue;

@@ -5,6 +5,7 @@
 
 #include "mididata/notefolder.h"
 #include "mididata/song.h"
+#include "midispec/midivocabulary.h"
 
 midiTrack::midiTrack(midiSong* s, int32_t n, const std::string& trackName)
     : song(s), name(trackName.empty() ? "Track" + std::to_string(n) : trackName), number(n) {}
@@ -73,7 +74,7 @@ void midiTrack::sort() {
 static bool isAllOff(const anyEvent* e) {
     if (e->kind() != kKindControlChange) return false;
     const uint8_t c = static_cast<const ControlChangeEvent*>(e)->controller;
-    return c == 0x78 || c == 0x7B;
+    return midi::endsAllNotes(c);
 }
 
 void midiTrack::foldNoteOffs() {

@@ -11,17 +11,11 @@
 #include "midiout/eventmessage.h"
 #include "midiout/sequenceplayer.h"
 #include "midiout/songclock.h"
+#include "midispec/midivocabulary.h"
 #include "platform/clock.h"
 #include "platform/shortmsg.h"
 
 namespace {
-
-constexpr uint8_t kNoteOn = 0x90;
-constexpr uint8_t kControlChange = 0xB0;
-constexpr uint8_t kProgramChange = 0xC0;
-constexpr uint8_t kPitchBend = 0xE0;
-constexpr int kAllSoundOff = 120;
-constexpr int kResetAllControllers = 121;
 
 // A channel outside 0-15 would otherwise spill into the kind nibble and make
 // another message (a system reset for -1); like the pitch-bend send, every
@@ -55,19 +49,19 @@ void MidiGateway::reportError(platform::MmResult status) const
 int MidiGateway::SendNoteOn(int channel, int note, int velocity)
 {
     return platform::midiOutShortMsg(
-        MidiOut, platform::packShortMessage(channelStatus(kNoteOn, channel), uint8_t(note), uint8_t(velocity)));
+        MidiOut, platform::packShortMessage(channelStatus(midi::kNoteOn, channel), uint8_t(note), uint8_t(velocity)));
 }
 
 int MidiGateway::SendControl(int channel, int controller, int value)
 {
     return platform::midiOutShortMsg(
         MidiOut,
-        platform::packShortMessage(channelStatus(kControlChange, channel), uint8_t(controller), uint8_t(value)));
+        platform::packShortMessage(channelStatus(midi::kControlChange, channel), uint8_t(controller), uint8_t(value)));
 }
 
 int MidiGateway::SendPitchBend(int channel, int value)
 {
-    return platform::midiOutShortMsg(MidiOut, platform::packShortMessage(channelStatus(kPitchBend, channel),
+    return platform::midiOutShortMsg(MidiOut, platform::packShortMessage(channelStatus(midi::kPitchBend, channel),
                                                                          uint8_t(value & 0x7F),
                                                                          uint8_t((value >> 7) & 0x7F)));
 }
@@ -75,11 +69,11 @@ int MidiGateway::SendPitchBend(int channel, int value)
 int MidiGateway::SendProgram(int channel, int bankMsb, int bankLsb, int program)
 {
     if (bankMsb != -1)
-        SendControl(channel, 0, bankMsb);
+        SendControl(channel, midi::kBankSelectMsb, bankMsb);
     if (bankLsb != -1)
-        SendControl(channel, 32, bankLsb);
+        SendControl(channel, midi::kBankSelectLsb, bankLsb);
     return platform::midiOutShortMsg(
-        MidiOut, platform::packShortMessage(channelStatus(kProgramChange, channel), uint8_t(program)));
+        MidiOut, platform::packShortMessage(channelStatus(midi::kProgramChange, channel), uint8_t(program)));
 }
 
 void MidiGateway::SendSysEx(const sysexEvent& event)
@@ -147,8 +141,8 @@ void MidiGateway::sendEvent(const anyEvent& event, std::optional<int64_t> dueMic
 void MidiGateway::SoundOffAll()
 {
     for (int channel = 0; channel < 16; ++channel) {
-        SendControl(channel, kAllSoundOff, 0);
-        SendControl(channel, kResetAllControllers, 0);
+        SendControl(channel, midi::kAllSoundOff, 0);
+        SendControl(channel, midi::kResetAllControllers, 0);
     }
 }
 

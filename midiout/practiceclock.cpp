@@ -4,6 +4,7 @@
 
 #include "mididata/track.h"
 #include "midiout/songclock.h"
+#include "midispec/midivocabulary.h"
 
 PracticeClock::PracticeClock(const midiTrack& playTrack, uint16_t division, int32_t startTempo,
                              const PracticeLayout& layout)
@@ -13,7 +14,7 @@ PracticeClock::PracticeClock(const midiTrack& playTrack, uint16_t division, int3
     for (const anyEvent* e : playTrack.items())
         if (e && tempoSetBy(*e) > 0) changes.push_back({e->time, tempoSetBy(*e)});
     std::stable_sort(changes.begin(), changes.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
-    segments_ = {{0, 0, startTempo > 0 ? startTempo : 500000}};
+    segments_ = {{0, 0, startTempo > 0 ? startTempo : midi::kDefaultTempo}};
     for (const auto& [tick, tempo] : changes) {
         Segment& last = segments_.back();
         if (tick == last.tick) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "midiout/practicetrack.h"
+#include "midispec/midivocabulary.h"
 
 class midiTrack;
 
@@ -32,7 +33,7 @@ private:
         int64_t scaled;  // the sum of ticks x tempo before the segment: division x its start in microseconds
         int64_t tempo;
     };
-    std::vector<Segment> segments_{{0, 0, 500000}};
+    std::vector<Segment> segments_{{0, 0, midi::kDefaultTempo}};
     int64_t division_ = 480;
     PracticeLayout layout_;
 };

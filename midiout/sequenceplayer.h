@@ -20,6 +20,7 @@
 #include <mutex>
 
 #include "midiout/songclock.h"
+#include "midispec/midivocabulary.h"
 
 class MidiGateway;
 class midiTrack;
@@ -68,7 +69,7 @@ private:
     void cancelTimer();
 
     MidiGateway& gateway_;
-    std::atomic<int32_t> tempo_{500000};
+    std::atomic<int32_t> tempo_{midi::kDefaultTempo};
     std::atomic<bool> playing_{false};
 
     // A tick holds this while it sends and arms the next one, so PlayTrack

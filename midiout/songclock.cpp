@@ -5,11 +5,11 @@
 #include "mididata/event.h"
 #include "mididata/song.h"
 #include "mididata/track.h"
+#include "midispec/midivocabulary.h"
 
 namespace {
 
 constexpr uint8_t kSetTempo = 0x51;
-constexpr uint32_t kDefaultTempo = 500000;
 
 }  // namespace
 
@@ -30,7 +30,7 @@ int32_t tempoSetBy(const anyEvent& event)
     // Read without TempoEvent::tempoValue, which fills in missing data: the
     // timer thread must not change an event that the window thread may read.
     const uint32_t tempo = meta->numericValue();
-    return int32_t(std::clamp<uint32_t>(tempo == 0 ? kDefaultTempo : tempo, 1, kMaxTempo));
+    return int32_t(std::clamp<uint32_t>(tempo == 0 ? uint32_t(midi::kDefaultTempo) : tempo, 1, kMaxTempo));
 }
 
 std::vector<int64_t> playerEventMicros(const midiTrack& track, int32_t startTempo)

@@ -5,10 +5,11 @@
 #include <cstdlib>
 
 #include "perform/surfacemapping.h"
+#include "midispec/midivocabulary.h"
 
 namespace {
 
-constexpr std::int64_t kUnitsPerRange = 8192;  // bend units from the centre to either end
+constexpr std::int64_t kUnitsPerRange = midi::kBendCentre;  // bend units from the centre to either end
 
 // Integer division rounding to the nearest, halves away from zero.
 std::int64_t roundedDivision(std::int64_t numerator, std::int64_t denominator)
@@ -53,7 +54,7 @@ void PitchCorrection::setAxis(int centreNote, int rangeSemitones)
 // where every note lies on a whole multiple of 8192: exact, so ties are ties.
 PitchCorrection::Aim PitchCorrection::aimAt(std::int32_t bend) const
 {
-    const std::int64_t position = (std::int64_t(bend) - surface::kCentreBend) * range_;
+    const std::int64_t position = (std::int64_t(bend) - midi::kBendCentre) * range_;
     std::int64_t below = floorDivision(position, kUnitsPerRange);
     std::int64_t above = below + (position % kUnitsPerRange != 0 ? 1 : 0);
     // Every scale holds its root, so a note is found within 12 semitones.
@@ -63,10 +64,10 @@ PitchCorrection::Aim PitchCorrection::aimAt(std::int32_t bend) const
         ++above;
     // A tie goes to the upper note.
     const std::int64_t chosen = position - below * kUnitsPerRange < above * kUnitsPerRange - position ? below : above;
-    const std::int64_t exact = surface::kCentreBend + roundedDivision(chosen * kUnitsPerRange, range_);
+    const std::int64_t exact = midi::kBendCentre + roundedDivision(chosen * kUnitsPerRange, range_);
     Aim aim;
     aim.note = centre_ + static_cast<int>(chosen);
-    aim.bend = static_cast<std::int32_t>(std::clamp<std::int64_t>(exact, 0, surface::kMaxBend));
+    aim.bend = static_cast<std::int32_t>(std::clamp<std::int64_t>(exact, 0, midi::kBendMax));
     aim.cents = static_cast<std::int32_t>((position - chosen * kUnitsPerRange) * 100 / kUnitsPerRange);
     return aim;
 }

@@ -8,10 +8,10 @@
 
 #include "mididata/event.h"
 #include "mididata/track.h"
+#include "midispec/midivocabulary.h"
 
 namespace {
 
-constexpr int kBendCentre = 8192;
 constexpr int kDefaultRangeSemitones = 2;
 constexpr int kNoParameter = 127;
 
@@ -24,7 +24,7 @@ struct Control {
 
 // The pitch-bend state of one channel.
 struct ChannelBend {
-    int bend = kBendCentre;
+    int bend = midi::kBendCentre;
     int parameterMsb = kNoParameter;
     int parameterLsb = kNoParameter;
     int rangeSemitones = kDefaultRangeSemitones;
@@ -56,7 +56,7 @@ struct ChannelBend {
     double semitones() const
     {
         const double range = rangeSemitones + rangeCents / 100.0;
-        return (bend - kBendCentre) * range / kBendCentre;
+        return (bend - midi::kBendCentre) * range / midi::kBendCentre;
     }
 };
 

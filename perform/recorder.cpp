@@ -10,6 +10,7 @@
 #include "mididata/messagesink.h"
 #include "mididata/song.h"
 #include "midiout/midigateway.h"
+#include "midispec/midivocabulary.h"
 #include "perform/vidize.h"
 
 namespace {
@@ -141,26 +142,26 @@ void TVidize::BuildSong(midiSong& song)
         case RecordKind::Program:
             // A bank byte of 0xFF is a bank select that was left out (-1), not a value to send.
             if ((v & 0xFF) != kBankLeftOut)
-                add.control(0, v & 0xFF);
+                add.control(midi::kBankSelectMsb, v & 0xFF);
             if (((v >> 8) & 0xFF) != kBankLeftOut)
-                add.control(32, (v >> 8) & 0xFF);
+                add.control(midi::kBankSelectLsb, (v >> 8) & 0xFF);
             add.program((v >> 16) & 0xFF);
             break;
-        case RecordKind::ChannelVolume: add.control(7, v); break;
+        case RecordKind::ChannelVolume: add.control(midi::kChannelVolume, v); break;
         case RecordKind::NoteOn: add.note(note, velocity); break;
         case RecordKind::NoteOff: add.note(note, 0); break;
         case RecordKind::Velocity: velocity = uint8_t(v); break;
         case RecordKind::CentreNote: note = uint8_t(v & 0xFF); break;
         case RecordKind::BendRange:
-            add.control(101, 0);
-            add.control(100, 0);
-            add.control(6, v);
+            add.control(midi::kRpnMsb, 0);
+            add.control(midi::kRpnLsb, 0);
+            add.control(midi::kDataEntryMsb, v);
             break;
         case RecordKind::PitchBend: add.bend(v); break;
-        case RecordKind::Expression: add.control(11, v); break;
-        case RecordKind::Modulation: add.control(1, v); break;
-        case RecordKind::Reverb: add.control(91, v); break;
-        case RecordKind::Chorus: add.control(93, v); break;
+        case RecordKind::Expression: add.control(midi::kExpression, v); break;
+        case RecordKind::Modulation: add.control(midi::kModulation, v); break;
+        case RecordKind::Reverb: add.control(midi::kReverbSend, v); break;
+        case RecordKind::Chorus: add.control(midi::kChorusSend, v); break;
         default: break;
         }
     }

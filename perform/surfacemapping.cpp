@@ -18,7 +18,7 @@ std::int64_t usableLength(std::int32_t length)
 
 std::int32_t clampBend(std::int64_t bend)
 {
-    return static_cast<std::int32_t>(std::clamp<std::int64_t>(bend, 0, kMaxBend));
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(bend, 0, midi::kBendMax));
 }
 
 }  // namespace
@@ -37,12 +37,12 @@ std::int32_t Loudness(std::int32_t c, std::int32_t length)
 std::int32_t VerticalBend(std::int32_t y, std::int32_t height)
 {
     const std::int64_t h = usableLength(height);
-    return clampBend((h - y) * kMaxBend / h);
+    return clampBend((h - y) * midi::kBendMax / h);
 }
 
 std::int32_t HorizontalBend(std::int32_t x, std::int32_t width)
 {
-    return clampBend(std::int64_t(x) * kMaxBend / usableLength(width));
+    return clampBend(std::int64_t(x) * midi::kBendMax / usableLength(width));
 }
 
 std::int32_t EasyBend(std::int32_t p, std::int32_t length, std::int32_t rangeSemitones)
@@ -52,14 +52,14 @@ std::int32_t EasyBend(std::int32_t p, std::int32_t length, std::int32_t rangeSem
     const double pos = p;
     const double pi = std::numbers::pi;
     const double eased = pos - std::sin(pos * 4 * pi * r / l) * (l / r * 0.25 * (1 / pi));
-    const double bend = std::trunc(eased * kMaxBend / l);
-    return static_cast<std::int32_t>(std::clamp(bend, 0.0, static_cast<double>(kMaxBend)));
+    const double bend = std::trunc(eased * midi::kBendMax / l);
+    return static_cast<std::int32_t>(std::clamp(bend, 0.0, static_cast<double>(midi::kBendMax)));
 }
 
 Deviation DeviationOf(std::int32_t bend, std::int32_t unitsPerSemitone)
 {
     const std::int32_t u = std::max<std::int32_t>(unitsPerSemitone, 1);
-    const std::int32_t offset = bend - kCentreBend;
+    const std::int32_t offset = bend - midi::kBendCentre;
     return {offset / u, (offset % u) * 100 / u};
 }
 

@@ -11,10 +11,10 @@
 #include <cstdint>
 #include <string>
 
+#include "midispec/midivocabulary.h"
+
 namespace surface {
 
-constexpr std::int32_t kMaxBend = 16383;
-constexpr std::int32_t kCentreBend = 8192;
 constexpr std::int32_t kMaxLoudness = 127;
 // The widest bend range in semitones: the range goes to the tone module as one
 // data byte (controller 6).

@@ -5,6 +5,7 @@
 
 #include "mididata/messagesink.h"
 #include "midiout/midigateway.h"
+#include "midispec/midivocabulary.h"
 
 namespace {
 
@@ -12,7 +13,6 @@ namespace {
 constexpr std::uint32_t kControlPause = 2;
 constexpr std::uint32_t kSystemOnPause = 50;
 // What "reset all controllers" leaves on the tone module.
-constexpr std::int32_t kCentredBend = 8192;
 constexpr std::uint8_t kFullExpression = 127;
 
 }  // namespace
@@ -38,7 +38,7 @@ void TVidize::InitSound()
     ReverbLevel = 40;
     ChorusLevel = 0;
     ExpressionLevel = 127;
-    PitchBend = 8192;
+    PitchBend = midi::kBendCentre;
     PerformerFlags = 0;
 
     // A failing send is reported by the gateway itself; the rest goes on.
@@ -83,11 +83,11 @@ void TVidize::SetPitchBendRange(std::int32_t semitones)
 {
     // Registered parameter 0 is the bend range. Only whole semitones are set:
     // the cents (data-entry LSB) stay as they were and the parameter stays selected.
-    sendControl(101, 0);
+    sendControl(midi::kRpnMsb, 0);
     pause_(kControlPause);
-    sendControl(100, 0);
+    sendControl(midi::kRpnLsb, 0);
     pause_(kControlPause);
-    sendControl(6, semitones);
+    sendControl(midi::kDataEntryMsb, semitones);
     pause_(kControlPause);
     PitchBendRange = std::uint8_t(semitones);
     record(RecordKind::BendRange, PitchBendRange);
@@ -109,7 +109,7 @@ void TVidize::SetExpression(std::int32_t value)
     if (value == ExpressionLevel)
         return;
     ExpressionLevel = std::uint8_t(value);
-    sendControl(11, ExpressionLevel);
+    sendControl(midi::kExpression, ExpressionLevel);
     pause_(kControlPause);
     record(RecordKind::Expression, ExpressionLevel);
 }
@@ -123,14 +123,14 @@ void TVidize::SetVelocity(std::int32_t value)
 void TVidize::SetChannelVolume(std::int32_t value)
 {
     ChannelVolume = std::uint8_t(value);
-    sendControl(7, value);
+    sendControl(midi::kChannelVolume, value);
     pause_(kControlPause);
     record(RecordKind::ChannelVolume, ChannelVolume);
 }
 
 void TVidize::SetModulation(std::int32_t value)
 {
-    sendControl(1, value);
+    sendControl(midi::kModulation, value);
     ModulationDepth = std::uint8_t(value);
     record(RecordKind::Modulation, ModulationDepth);
 }
@@ -138,14 +138,14 @@ void TVidize::SetModulation(std::int32_t value)
 void TVidize::SetReverb(std::int32_t value)
 {
     ReverbLevel = std::uint8_t(value);
-    sendControl(91, value);
+    sendControl(midi::kReverbSend, value);
     record(RecordKind::Reverb, ReverbLevel);
 }
 
 void TVidize::SetChorus(std::int32_t value)
 {
     ChorusLevel = std::uint8_t(value);
-    sendControl(93, value);
+    sendControl(midi::kChorusSend, value);
     record(RecordKind::Chorus, ChorusLevel);
 }
 
@@ -166,7 +166,7 @@ void TVidize::Panic()
     NoteOff();
     if (gateway_)
         gateway_->SoundOffAll();
-    PitchBend = kCentredBend;
+    PitchBend = midi::kBendCentre;
     record(RecordKind::PitchBend, PitchBend);
     ExpressionLevel = kFullExpression;
     record(RecordKind::Expression, ExpressionLevel);
@@ -200,7 +200,7 @@ void TVidize::Resync()
     if (gateway_)
         gateway_->SendPitchBend(Channel, PitchBend);
     pause_(kControlPause);
-    sendControl(11, ExpressionLevel);
+    sendControl(midi::kExpression, ExpressionLevel);
     pause_(kControlPause);
 }
 

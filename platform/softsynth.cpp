@@ -1,5 +1,6 @@
 #include "platform/softsynth.h"
 
+#include "midispec/midivocabulary.h"
 #include "platform/quietlibs.h"
 #include "platform/shortmsg.h"
 #include "platform/softsynthimpl.h"
@@ -16,23 +17,26 @@ namespace {
 // FluidSynth counts frames in an int; larger renders go in pieces.
 constexpr std::size_t kRenderChunk = 65536;
 
+// Whether the body of a system-exclusive message is the given one, whatever
+// device number it carries in its second byte. The pattern ends in F7, the body does not.
 template <std::size_t N>
-bool bytesEqual(std::span<const std::uint8_t> bytes, const std::array<std::uint8_t, N>& expected)
+bool isForAnyDevice(std::span<const std::uint8_t> body, const std::array<std::uint8_t, N>& pattern)
 {
-    return bytes.size() == N && std::equal(expected.begin(), expected.end(), bytes.begin());
+    return body.size() == N - 1 && body[0] == pattern[0]
+        && std::equal(pattern.begin() + 2, pattern.end() - 1, body.begin() + 2);
 }
 
 // The body of a system-exclusive message (without F0 and F7) that asks a GM,
 // GS or XG module to reset, whatever its device number.
 bool isModuleReset(std::span<const std::uint8_t> body)
 {
-    if (body.size() == 4 && body[0] == 0x7E && body[2] == 0x09)
-        return body[3] == 0x01 || body[3] == 0x03;  // GM System On, GM2 System On
-    if (body.size() == 9 && body[0] == 0x41)         // GS Reset
-        return bytesEqual(body.subspan(2), std::array<std::uint8_t, 7>{0x42, 0x12, 0x40, 0x00, 0x7F, 0x00, 0x41});
-    if (body.size() == 7 && body[0] == 0x43 && (body[1] & 0xF0) == 0x10)  // XG System On
-        return bytesEqual(body.subspan(2), std::array<std::uint8_t, 5>{0x4C, 0x00, 0x00, 0x7E, 0x00});
-    return false;
+    constexpr std::uint8_t kGm2SystemOn = 0x03;  // in place of GM System On's 0x01
+    if (body.size() == midi::kGmSystemOn.size() - 1 && body[0] == midi::kGmSystemOn[0]
+        && body[2] == midi::kGmSystemOn[2])
+        return body[3] == midi::kGmSystemOn[3] || body[3] == kGm2SystemOn;
+    if (isForAnyDevice(body, midi::kGsReset))
+        return true;
+    return isForAnyDevice(body, midi::kXgSystemOn) && (body[1] & 0xF0) == 0x10;  // XG device numbers are 1n
 }
 
 }  // namespace

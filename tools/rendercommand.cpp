@@ -17,6 +17,7 @@
 #include "midiout/eventmessage.h"
 #include "midiout/playsong.h"
 #include "midiout/songclock.h"
+#include "midispec/midivocabulary.h"
 #include "platform/midiout.h"
 #include "platform/softsynth.h"
 #include "platform/soundfont.h"
@@ -26,9 +27,9 @@
 
 namespace {
 
-constexpr std::int32_t kDefaultTempo = 500000;
 constexpr std::size_t kBlockFrames = 4096;
 constexpr std::uint16_t kChannels = 2;
+constexpr std::int64_t kMicrosPerSecond = 1000000;
 
 // The event as the gateway would send it to a device.
 void sendToSynth(platform::SoftSynth& synth, const anyEvent& e, std::vector<std::uint8_t>& sysex) {
@@ -151,7 +152,7 @@ std::string clockText(std::int64_t micros) {
 
 std::int32_t playStartTempo(midiSong& song) {
     const std::int32_t tempo = song.tempoAt(0);
-    return tempo >= 1 && tempo <= kMaxTempo ? tempo : kDefaultTempo;
+    return tempo >= 1 && tempo <= kMaxTempo ? tempo : midi::kDefaultTempo;
 }
 
 int runRenderCommand(const std::string& in, const std::string& outPath, const RenderOptions& options,
@@ -173,12 +174,12 @@ int runRenderCommand(const std::string& in, const std::string& outPath, const Re
     const std::int64_t maxFrames = std::int64_t(WavWriter::kMaxDataBytes / (2 * kChannels)) - tailFrames;
     // Checked before any multiplication by the rate, which could overflow for a
     // song of absurd length.
-    if (lastMicros > maxFrames / rate * 1000000) {
+    if (lastMicros > maxFrames / rate * kMicrosPerSecond) {
         err << in << ": the song lasts " << clockText(lastMicros) << ", too long for a WAV file (at most "
-            << clockText(maxFrames / rate * 1000000) << ")\n";
+            << clockText(maxFrames / rate * kMicrosPerSecond) << ")\n";
         return 1;
     }
-    const auto frameAt = [rate](std::int64_t micros) { return (micros * rate + 500000) / 1000000; };
+    const auto frameAt = [rate](std::int64_t micros) { return (micros * rate + kMicrosPerSecond / 2) / kMicrosPerSecond; };
     const std::int64_t totalFrames = frameAt(lastMicros) + tailFrames;
     const SongRender pass{track, times, frameAt, totalFrames};
 
@@ -219,7 +220,7 @@ int runRenderCommand(const std::string& in, const std::string& outPath, const Re
     const double length = double(totalFrames) / rate;
     char speed[64];
     std::snprintf(speed, sizeof speed, "%.2f s (%.0f times real time)", took, took > 0 ? length / took : 0.0);
-    report << "Rendered " << clockText(totalFrames * 1000000 / rate) << " of audio to " << outPath << " in " << speed
+    report << "Rendered " << clockText(totalFrames * kMicrosPerSecond / rate) << " of audio to " << outPath << " in " << speed
            << " with " << synth->soundFont().string() << '\n';
     char level[128];
     std::snprintf(level, sizeof level, "Gain %+.1f dB, peak %.1f dBFS", gainDb, decibelsOf(peak * factor));

@@ -18,6 +18,7 @@
 #include "app/widgets.h"
 #include "mididata/messagesink.h"
 #include "midispec/midispec.h"
+#include "midispec/midivocabulary.h"
 #include "perform/surfacemapping.h"
 #include "perform/ui/panelentries.h"
 #include "perform/vidize.h"
@@ -131,7 +132,7 @@ void TForm1::BendRangeChange()
         range = kDefaultRange;
     }
     RangeSemitones = range;
-    UnitsPerSemitone = 8192 / range;
+    UnitsPerSemitone = midi::kBendCentre / range;
     Performer().SetPitchBendRange(range);
     DrawGrid();
 }

@@ -39,7 +39,7 @@ void playOnSurface(TForm1& form, std::int32_t bend, std::int32_t loudness)
 // the centre, the low ones the note R below, always without cents.
 void playOnStrip(TForm1& form, bool high, std::int32_t loudness)
 {
-    const std::int32_t bend = high ? surface::kMaxBend : 0;
+    const std::int32_t bend = high ? midi::kBendMax : 0;
     Performer().SetPitchBend(form.Correction->follow(bend));
     if (const auto aimed = form.Correction->statusText(loudness, bend))
         form.StatusBar1->showMessage(*aimed);
