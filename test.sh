@@ -47,7 +47,8 @@ if [[ $run_tsan == 1 ]]; then
   cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
     -DORV_WERROR=$werror -DORV_TSAN=ON -DORV_BENCH=OFF -DORV_APP=OFF >/dev/null
   cmake --build build-tsan -j "$jobs"
-  "${no_servers[@]}" ctest --test-dir build-tsan --output-on-failure -L tsan -j "$jobs"
+  TSAN_OPTIONS="suppressions=$PWD/tests/tsan.supp" "${no_servers[@]}" \
+    ctest --test-dir build-tsan --output-on-failure -L tsan -j "$jobs"
 fi
 
 echo "== Fuzzing the file reader for ${FUZZ_SECONDS} s (clang, libFuzzer)"
