@@ -39,8 +39,10 @@ constexpr int kAlsaPeriodFrames = 256;
 constexpr int kAlsaPeriods = 3;
 // Where audio drivers run their threads (FluidSynth's default).
 constexpr int kAudioPriority = 60;
-// The SoundFont loads at the lowest priority there is.
-constexpr int kLoaderNice = 19;
+// The SoundFont loads a little below normal priority: the window and the
+// sound server come first, yet on a machine busy with other work the load
+// still gets its share (at the lowest priority it took ten seconds there).
+constexpr int kLoaderNice = 5;
 
 constexpr std::string_view kFileDriver = "file";
 constexpr std::string_view kPulseDriver = "pulseaudio";
@@ -163,7 +165,7 @@ public:
         }
         loader_ = std::thread([this, file] {
             // FluidSynth reads the samples on worker threads created from this
-            // one, which take its priority: the lowest, so that the window
+            // one, which take its priority: below normal, so that the window
             // coming up and every sound server keep the processors they need.
             setpriority(PRIO_PROCESS, pid_t(syscall(SYS_gettid)), kLoaderNice);
             const bool loaded = synth_->loadSoundFont(file) == MmOk;
