@@ -47,6 +47,17 @@ std::vector<uint8_t> busySong(double seconds) {
     return file;
 }
 
+// The microseconds from each call to the bend message it sent, in order.
+std::vector<double> latenciesOf(platform::CaptureLog& log, const std::vector<int64_t>& called) {
+    std::vector<double> latencies;
+    size_t next = 0;
+    for (const platform::CapturedMessage& m : log.messages()) {
+        if (m.bytes.empty() || m.bytes[0] != 0xE0 + kPerformerChannel) continue;
+        if (next < called.size()) latencies.push_back(double(m.micros - called[next++]));
+    }
+    return latencies;
+}
+
 // Bends alternately up and down, so each call sends, and answers the
 // microseconds from each call to its message's arrival.
 std::vector<double> measureBends(TVidize& performer, platform::CaptureLog& log, int count) {
@@ -55,13 +66,7 @@ std::vector<double> measureBends(TVidize& performer, platform::CaptureLog& log, 
         called.push_back(platform::nowMicros());
         performer.SetPitchBend(i % 2 ? midi::kBendCentre + 300 : midi::kBendCentre - 300);
     }
-    std::vector<double> latencies;
-    size_t next = 0;
-    for (const platform::CapturedMessage& m : log.messages()) {
-        if (m.bytes.empty() || m.bytes[0] != 0xE0 + kPerformerChannel) continue;
-        if (next < called.size()) latencies.push_back(double(m.micros - called[next++]));
-    }
-    return latencies;
+    return latenciesOf(log, called);
 }
 
 // A hand sweeping the whole range up and down, 37 units a move: each move
@@ -86,13 +91,7 @@ std::vector<double> measureCorrectedBends(TVidize& performer, platform::CaptureL
         performer.SetPitchBend(sounded);
         last = sounded;
     }
-    std::vector<double> latencies;
-    size_t next = 0;
-    for (const platform::CapturedMessage& m : log.messages()) {
-        if (m.bytes.empty() || m.bytes[0] != 0xE0 + kPerformerChannel) continue;
-        if (next < called.size()) latencies.push_back(double(m.micros - called[next++]));
-    }
-    return latencies;
+    return latenciesOf(log, called);
 }
 
 // The correction's own share of a move, without sending: many moves, timed together.

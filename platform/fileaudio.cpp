@@ -1,23 +1,17 @@
 #include "platform/fileaudio.h"
 
+#include "platform/audiothread.h"
 #include "platform/clock.h"
 #include "platform/softsynthimpl.h"
 
 #include <chrono>
 #include <cmath>
 
-#include <pthread.h>
-#include <sched.h>
-#include <sys/prctl.h>
-
 namespace platform {
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-// Where audio drivers run their threads (FluidSynth's default).
-constexpr int kAudioPriority = 60;
 
 }  // namespace
 
@@ -58,10 +52,7 @@ FileAudio::~FileAudio()
 
 void FileAudio::run()
 {
-    prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
-    sched_param realtime{};
-    realtime.sched_priority = kAudioPriority;
-    pthread_setschedparam(pthread_self(), SCHED_FIFO, &realtime);
+    makeAudioThread();
 
     // Each period is asked for when the one before it is due to have played;
     // one that comes late is followed at once by the next, as if the card's

@@ -1,13 +1,12 @@
 #include "platform/softsynthpulse.h"
 
+#include "platform/audiothread.h"
+
 #include <algorithm>
 #include <cmath>
 #include <vector>
 
-#include <pthread.h>
 #include <pulse/pulseaudio.h>
-#include <sched.h>
-#include <sys/prctl.h>
 
 namespace platform {
 
@@ -26,8 +25,6 @@ constexpr double kStartLatencySeconds = 0.016;
 constexpr double kGrowSeconds = 0.004;
 constexpr double kMaxLatencySeconds = 0.100;
 constexpr pa_usec_t kGrowQuietMicros = 1000000;
-// Where audio drivers run their threads (FluidSynth's default).
-constexpr int kAudioPriority = 60;
 
 }  // namespace
 
@@ -88,10 +85,7 @@ struct PulseOutput::Impl {
         auto& impl = *static_cast<Impl*>(data);
         if (!impl.prioritySet) {
             impl.prioritySet = true;
-            prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
-            sched_param realtime{};
-            realtime.sched_priority = kAudioPriority;
-            pthread_setschedparam(pthread_self(), SCHED_FIFO, &realtime);  // refused without the right: no matter
+            makeAudioThread();
         }
         // Whole periods, so that the synth's clock sees requests of one size;
         // the last may fill a little beyond what was asked.

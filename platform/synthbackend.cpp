@@ -1,6 +1,7 @@
 #include "platform/synthbackend.h"
 
 #include "mididata/messagesink.h"
+#include "platform/audiothread.h"
 #include "platform/clock.h"
 #include "platform/fileaudio.h"
 #include "platform/midiout.h"
@@ -37,8 +38,6 @@ static_assert(kPeriodFrames % SoftSynthFeed::kBlockFrames == 0);
 // machine keeps filled.
 constexpr int kAlsaPeriodFrames = 256;
 constexpr int kAlsaPeriods = 3;
-// Where audio drivers run their threads (FluidSynth's default).
-constexpr int kAudioPriority = 60;
 // The SoundFont loads a little below normal priority: the window and the
 // sound server come first, yet on a machine busy with other work the load
 // still gets its share (at the lowest priority it took ten seconds there).
@@ -255,7 +254,7 @@ private:
         }
         fluid_settings_setint(impl.settings, "audio.period-size", kAlsaPeriodFrames);
         fluid_settings_setint(impl.settings, "audio.periods", kAlsaPeriods);
-        fluid_settings_setint(impl.settings, "audio.realtime-prio", kAudioPriority);
+        fluid_settings_setint(impl.settings, "audio.realtime-prio", kAudioThreadPriority);
         fluid_settings_setstr(impl.settings, "audio.driver", name.c_str());
         driver_ = new_fluid_audio_driver2(impl.settings, &SynthPort::renderPeriod, this);
         if (!driver_)

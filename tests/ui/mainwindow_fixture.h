@@ -19,7 +19,9 @@
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QEventLoop>
 #include <QTest>
+#include <QTimer>
 #include <QWidget>
 #include <QWindow>
 
@@ -152,6 +154,14 @@ protected:
 
     // Runs the event loop until done() holds (the player and queued reports need it), at most 20 s.
     static bool waitUntil(const std::function<bool()>& done) { return QTest::qWaitFor(done, 20000); }
+    // Lets the window go idle (its event loop waits for events), which is
+    // when the actions' states are updated.
+    static void idle()
+    {
+        QEventLoop loop;
+        QTimer::singleShot(5, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
 
     QTemporaryDir folder;
     QTemporaryDir userRoot;

@@ -35,13 +35,6 @@ protected:
         MainWindowTest::TearDown();
     }
 
-    static void idle()
-    {
-        QEventLoop loop;
-        QTimer::singleShot(5, &loop, &QEventLoop::quit);
-        loop.exec();
-    }
-
     // The panel as Setup sends it, then the bend and loudness the performer holds.
     static std::vector<Bytes> thePanel()
     {

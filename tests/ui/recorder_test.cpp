@@ -30,16 +30,6 @@ protected:
         MainWindowTest::TearDown();
     }
 
-    // Lets the window go idle (its event loop waits for events), which is
-    // when the actions' states are updated.
-    static void idle()
-    {
-        QEventLoop loop;
-        QTimer::singleShot(5, &loop, &QEventLoop::quit);
-        loop.exec();
-    }
-
-
     void click(QToolButton* button)
     {
         ASSERT_TRUE(button->isEnabled()) << button->objectName().toStdString();
