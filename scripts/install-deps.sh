@@ -4,16 +4,19 @@
 set -euo pipefail
 
 packages=(
-  cmake ninja-build g++ clang libclang-rt-dev
-  libgtest-dev libgmock-dev libbenchmark-dev
-  qt6-base-dev libfluidsynth-dev fluid-soundfont-gm
-  librtmidi-dev libasound2-dev libjpeg-dev libpulse-dev
-  pulseaudio pulseaudio-utils jackd2 sox fluidsynth
+  # the build
+  cmake ninja-build g++ qt6-base-dev libfluidsynth-dev librtmidi-dev libasound2-dev libjpeg-dev libpulse-dev
+  # what the program loads at run time: the General MIDI SoundFont, and the
+  # smallest font that shows the Japanese half of the hints and messages
+  fluid-soundfont-gm fonts-sawarabi-gothic
+  # the tests: sanitizer and fuzz builds, the test libraries, the private
+  # sound servers the real-server tests play through, the install check's
+  # validators, and real MIDI writers for the round-trip tests (midicsv is
+  # also the file benchmark's peer reader)
+  clang libclang-rt-dev libgtest-dev libgmock-dev libbenchmark-dev
+  pulseaudio pulseaudio-utils jackd2
   desktop-file-utils appstream
-  # real MIDI writers for the round-trip tests, and the benchmark's peer reader
   abcmidi midicsv
-  # the smallest font that shows the Japanese half of the hints and messages
-  fonts-sawarabi-gothic
   "$@"
 )
 
