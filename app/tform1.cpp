@@ -23,6 +23,7 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include "app/actionbinding.h"
 #include "app/anchors.h"
 #include "app/handlerguard.h"
 #include "app/noteguard.h"
@@ -111,21 +112,11 @@ QAction* checkable(QMenu* menu, const char* name, const char* caption, bool chec
     return item;
 }
 
-// A menu entry bound to an action: it shows the action's caption and enabled
-// state and runs it. A separate entry per place, because a Qt menu holds an
-// action only once and "Stop" appears twice.
+// A separate entry per place, because a Qt menu holds an action only once.
 QAction* entryFor(QMenu* menu, QAction* command, const char* name)
 {
     QAction* entry = named(menu->addAction(command->text()), name);
-    const auto follow = [entry, command] {
-        // Text after a tab shows as the entry's key; the key itself stays with the action.
-        const QString key = command->shortcut().toString(QKeySequence::NativeText);
-        entry->setText(key.isEmpty() ? command->text() : command->text() + QLatin1Char('\t') + key);
-        entry->setEnabled(command->isEnabled());
-    };
-    follow();
-    QObject::connect(command, &QAction::changed, entry, follow);
-    QObject::connect(entry, &QAction::triggered, command, &QAction::trigger);
+    bindToAction(entry, command);
     return entry;
 }
 

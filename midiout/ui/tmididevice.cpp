@@ -14,6 +14,7 @@
 
 #include <string>
 
+#include "app/actionbinding.h"
 #include "midiout/midigateway.h"
 #include "platform/synthbackend.h"
 
@@ -29,20 +30,6 @@ QPushButton* makeButton(QWidget* parent, const char* name, const QString& captio
     // None of the window's buttons is the default one: Enter in the list must not open a device.
     button->setAutoDefault(false);
     return button;
-}
-
-// Widgets buttons cannot take an action as their command the way tool
-// buttons do, so the button follows the action's caption and enabled state
-// and triggers it.
-void bindToAction(QPushButton* button, QAction* action)
-{
-    const auto follow = [button, action] {
-        button->setText(action->text());
-        button->setEnabled(action->isEnabled());
-    };
-    follow();
-    QObject::connect(action, &QAction::changed, button, follow);
-    QObject::connect(button, &QPushButton::clicked, action, &QAction::trigger);
 }
 
 }  // namespace
