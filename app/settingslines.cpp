@@ -2,17 +2,15 @@
 
 #include <QString>
 
+#include <string_view>
+
+#include "platform/settingstext.h"
+
 QStringList settingsFileLines(const QByteArray& text)
 {
     QStringList lines;
-    for (QByteArray line : text.split('\n')) {
-        if (line.endsWith('\r'))
-            line.chop(1);
-        lines << QString::fromUtf8(line);
-    }
-    // The end of the last line is not the start of another one.
-    if (text.endsWith('\n'))
-        lines.removeLast();
+    for (const std::string& line : platform::settingsFileLines(std::string_view(text.constData(), std::size_t(text.size()))))
+        lines << QString::fromUtf8(line.data(), qsizetype(line.size()));
     return lines;
 }
 

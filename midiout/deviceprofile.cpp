@@ -4,17 +4,16 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <charconv>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <optional>
-#include <string_view>
 
 #include "mididata/messagesink.h"
 #include "mididata/wholefile.h"
 #include "midiout/midigateway.h"
+#include "platform/settingstext.h"
 #include "platform/userfolders.h"
 
 namespace {
@@ -30,39 +29,14 @@ std::filesystem::path profilePath(const std::string& folder)
     return base / "device.prf";
 }
 
-std::optional<int> wholeNumber(std::string_view text)
-{
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
-        text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
-        text.remove_suffix(1);
-    if (!text.empty() && text.front() == '+')
-        text.remove_prefix(1);
-    int value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || error != std::errc() || end != text.data() + text.size())
-        return std::nullopt;
-    return value;
-}
-
 std::vector<std::string> readLines(std::ifstream& in)
 {
     std::string text(size_t(kMaxBytes), '\0');
     in.read(text.data(), kMaxBytes);
     text.resize(size_t(in.gcount()));
-    std::vector<std::string> lines;
-    size_t from = 0;
-    while (from < text.size()) {
-        size_t end = text.find('\n', from);
-        if (end == std::string::npos)
-            end = text.size();
-        std::string line = text.substr(from, end - from);
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        lines.push_back(std::move(line));
-        from = end + 1;
-    }
-    return lines;
+    if (text.empty())
+        return {};
+    return platform::settingsFileLines(text);
 }
 
 void reportBadProfile(const std::filesystem::path& path, const std::string& why)
@@ -89,7 +63,7 @@ void MidiGateway::LoadProfile()
         return;
     }
     std::optional<int> values[kLines];
-    values[0] = wholeNumber(lines[0]);
+    values[0] = platform::wholeNumber(lines[0]);
     if (values[0] && *values[0] > 0) {
         reportMessage("Illegal data version.  Get latest version of MIDI Vellamondo.");
         return;
@@ -99,7 +73,7 @@ void MidiGateway::LoadProfile()
         return;
     }
     for (int i = 0; i < kLines; ++i) {
-        values[i] = wholeNumber(lines[size_t(i)]);
+        values[i] = platform::wholeNumber(lines[size_t(i)]);
         if (!values[i]) {
             reportBadProfile(path, "line " + std::to_string(i + 1) + " is not a whole number");
             return;
