@@ -173,6 +173,25 @@ T* eventAs(const midiTrack& t, size_t i)
     return i < t.size() ? dynamic_cast<T*>(t.at(i)) : nullptr;
 }
 
+// Events made in memory, as the editing operations take them (owned by
+// whichever track they are added to).
+inline NoteOnEvent* note(int32_t t, int ch, int key, int velocity = 100, int32_t duration = 0)
+{
+    auto* e = new NoteOnEvent(t, uint8_t(ch));
+    e->key = uint8_t(key);
+    e->velocity = uint8_t(velocity);
+    e->duration = duration;
+    return e;
+}
+
+inline ControlChangeEvent* control(int32_t t, int ch, int controller, int value)
+{
+    auto* e = new ControlChangeEvent(t, uint8_t(ch));
+    e->controller = uint8_t(controller);
+    e->value = uint8_t(value);
+    return e;
+}
+
 inline NoteOnEvent* noteAt(const midiTrack& t, size_t i) { return eventAs<NoteOnEvent>(t, i); }
 
 // One line: time, status, kind and the event's own data; the position when asked.

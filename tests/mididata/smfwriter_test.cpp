@@ -15,23 +15,6 @@ using namespace smftest;
 
 namespace {
 
-NoteOnEvent* note(int32_t t, int ch, int key, int velocity, int32_t duration)
-{
-    auto* e = new NoteOnEvent(t, uint8_t(ch));
-    e->key = uint8_t(key);
-    e->velocity = uint8_t(velocity);
-    e->duration = duration;
-    return e;
-}
-
-ControlChangeEvent* control(int32_t t, int ch, int controller, int value)
-{
-    auto* e = new ControlChangeEvent(t, uint8_t(ch));
-    e->controller = uint8_t(controller);
-    e->value = uint8_t(value);
-    return e;
-}
-
 trackNameEvent* name(int32_t t, const std::string& text)
 {
     auto* e = new trackNameEvent(t);

@@ -8,6 +8,10 @@
 #include "mididata/song.h"
 #include "mididata/tempomap.h"
 #include "mididata/track.h"
+#include "mididata/smf_test_support.h"
+
+using smftest::control;
+using smftest::note;
 
 namespace {
 
@@ -50,23 +54,6 @@ void expectPosition(const midiSong& song, int32_t time, uint32_t measure, uint32
     EXPECT_EQ(p.beat, beat) << "time " << time;
     EXPECT_EQ(p.tick, tick) << "time " << time;
 }
-
-NoteOnEvent* note(int32_t t, int ch, int key)
-{
-    auto* e = new NoteOnEvent(t, uint8_t(ch));
-    e->key = uint8_t(key);
-    e->velocity = 100;
-    return e;
-}
-
-ControlChangeEvent* control(int32_t t, int ch, int controller, int value)
-{
-    auto* e = new ControlChangeEvent(t, uint8_t(ch));
-    e->controller = uint8_t(controller);
-    e->value = uint8_t(value);
-    return e;
-}
-
 
 // Bar starts and positions worked out bar by bar, the slow way, for meters
 // that have a length.

@@ -9,32 +9,17 @@
 #include "mididata/track.h"
 #include "mididata/smf_test_support.h"
 
+using smftest::control;
+using smftest::note;
 using smftest::noteAt;
 
 namespace {
-
-NoteOnEvent* note(int32_t t, int ch, int key, int velocity = 100, int32_t duration = 0)
-{
-    auto* e = new NoteOnEvent(t, uint8_t(ch));
-    e->key = uint8_t(key);
-    e->velocity = uint8_t(velocity);
-    e->duration = duration;
-    return e;
-}
 
 // A note-off as the reader builds it from a note-on of velocity 0: status 8n.
 NoteOnEvent* silentOn(int32_t t, int ch, int key)
 {
     auto* e = note(t, ch, key, 0);
     e->status = uint8_t(0x80 | ch);
-    return e;
-}
-
-ControlChangeEvent* control(int32_t t, int ch, int controller, int value)
-{
-    auto* e = new ControlChangeEvent(t, uint8_t(ch));
-    e->controller = uint8_t(controller);
-    e->value = uint8_t(value);
     return e;
 }
 

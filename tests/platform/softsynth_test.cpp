@@ -1,6 +1,7 @@
 #include "platform/shortmsg.h"
 #include "platform/softsynth.h"
 #include "platform/soundfont.h"
+#include "systemfontsynth.h"
 
 #include <gtest/gtest.h>
 
@@ -19,12 +20,9 @@ class OfflineSynth : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        const std::filesystem::path font = findSoundFont({}, systemSoundFonts());
-        if (font.empty())
+        synth = offlineSynthWithSystemFont(kRate);
+        if (!synth)
             GTEST_SKIP() << "no General MIDI SoundFont installed";
-        synth = SoftSynth::create({kRate, true});
-        ASSERT_NE(synth, nullptr);
-        ASSERT_EQ(synth->loadSoundFont(font), MmOk);
     }
 
     // Renders seconds of audio and returns the left channel.

@@ -4,6 +4,7 @@
 #include "platform/shortmsg.h"
 #include "platform/softsynthimpl.h"
 #include "platform/soundfont.h"
+#include "systemfontsynth.h"
 
 #include <gtest/gtest.h>
 
@@ -31,12 +32,9 @@ class Feed : public ::testing::Test, protected SoftSynthFeed::BlockRenderer {
 protected:
     void SetUp() override
     {
-        const std::filesystem::path font = findSoundFont({}, systemSoundFonts());
-        if (font.empty())
+        synth = offlineSynthWithSystemFont(kRate);
+        if (!synth)
             GTEST_SKIP() << "no General MIDI SoundFont installed";
-        synth = SoftSynth::create({kRate, true});
-        ASSERT_NE(synth, nullptr);
-        ASSERT_EQ(synth->loadSoundFont(font), MmOk);
         feed = std::make_unique<SoftSynthFeed>(*synth, kRate);
     }
 
