@@ -1,11 +1,14 @@
 // The commands that deal with Standard MIDI Files: reading one to play along
 // with, playing it, and saving the recorded performance.
+#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QStatusBar>
 #include <QString>
+#include <QTimer>
 
+#include <chrono>
 #include <cstdint>
 #include <exception>
 #include <memory>
@@ -19,18 +22,14 @@
 #include "mididata/song.h"
 #include "mididata/track.h"
 #include "midiout/midigateway.h"
+#include "midiout/opensong.h"
 #include "midiout/playsong.h"
 #include "midiout/practicetrack.h"
 #include "midispec/midispec.h"
 #include "perform/ui/correctioncontrols.h"
 #include "perform/vidize.h"
-#include "platform/clock.h"
 
 namespace {
-
-// General MIDI keeps channel index 9 for percussion; the instrument never plays there.
-constexpr int kPercussionChannel = 9;
-constexpr std::uint32_t kResetWait = 50;  // ms between looks at the player
 
 // The gateway the performer is attached to: the one whose player the Stop
 // action stops, so that no song is still playing a track that is rebuilt.
@@ -39,26 +38,22 @@ MidiGateway* outputGateway()
     return Performer().gateway();
 }
 
+// The module's time to reset: the window keeps drawing itself meanwhile,
+// and what the user does waits until the pause is over.
+void pauseKeepingTheWindowDrawn(std::uint32_t milliseconds)
+{
+    QEventLoop loop;
+    QTimer::singleShot(std::chrono::milliseconds(milliseconds), &loop, &QEventLoop::quit);
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+}
+
 std::string localPath(const QString& path)
 {
     return QFile::encodeName(path).toStdString();
 }
 
-// The lowest channel that no track of the song uses, other than percussion; -1 when none.
-int freeChannel(const midiSong& song)
-{
-    std::uint16_t used = 0;
-    for (const midiTrack* track : song.tracks)
-        if (track)
-            used = std::uint16_t(used | track->channels);
-    for (int channel = 0; channel < 16; ++channel)
-        if (channel != kPercussionChannel && !(used & (1u << channel)))
-            return channel;
-    return -1;
-}
-
-// The track the player plays the file's resets and the file from, made on
-// first use and kept from song to song.
+// The track the player plays the file from, made on first use and kept
+// from song to song.
 midiTrack& playTrackFor(std::unique_ptr<midiTrack>& track, midiSong& song)
 {
     if (!track)
@@ -127,22 +122,9 @@ void TForm1::showSongKey()
 
 void TForm1::SendSongReset()
 {
-    if (!FileSong)
-        return;
-    midiTrack& track = playTrackFor(SongTrack, *FileSong);
-    track.Clear();
     MidiGateway* gateway = outputGateway();
-    // The track is not emptied in between, so a second reset plays the first again before it.
-    for (sysexEvent* reset : songResetMessages(*FileSong)) {
-        track.addEvent(reset);
-        if (gateway != nullptr)
-            gateway->PlayTrack(&track);
-    }
-
-    // The tone module needs time to reset before the next message.
-    platform::Sleep(kResetWait);
-    while (gateway != nullptr && gateway->IsPlaying())
-        platform::Sleep(kResetWait);
+    if (FileSong && gateway != nullptr)
+        sendSongReset(*gateway, *FileSong, pauseKeepingTheWindowDrawn);
 }
 
 void TForm1::PlayMIDIExecute()

@@ -2,20 +2,8 @@
 
 #include "mididata/song.h"
 #include "midiout/midigateway.h"
-
-std::vector<sysexEvent*> songResetMessages(const midiSong& song)
-{
-    const uint32_t flags = song.resetFlags;
-    const uint32_t any = kResetGmSystemOn | kResetGsReset | kResetXgSystemOn;
-    std::vector<sysexEvent*> resets;
-    if ((flags & kResetGmSystemOn) || (flags & any) == 0)
-        resets.push_back(song.gmSystemOn);
-    if (flags & kResetGsReset)
-        resets.push_back(song.gsReset);
-    else if (flags & kResetXgSystemOn)
-        resets.push_back(song.xgSystemOn);
-    return resets;
-}
+#include "midiout/songclock.h"
+#include "midispec/midivocabulary.h"
 
 size_t buildPlayTrack(midiSong& song, midiTrack& playTrack, const std::function<void()>& onSkip)
 {
@@ -52,4 +40,10 @@ size_t playSong(MidiGateway& gateway, midiSong& song, midiTrack& playTrack, cons
         gateway.PlayTrack(&playTrack);
     }
     return skipped;
+}
+
+std::int32_t playStartTempo(midiSong& song)
+{
+    const std::int32_t tempo = song.tempoAt(0);
+    return tempo >= 1 && tempo <= kMaxTempo ? tempo : midi::kDefaultTempo;
 }

@@ -4,18 +4,13 @@
 // tool share it. The play track belongs to the caller, who reuses it from
 // song to song; it holds the song's own events (one more reference each).
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <vector>
 
 class MidiGateway;
 class midiSong;
 class midiTrack;
-class sysexEvent;
-
-// The reset messages that reading a song sends to the tone module, in order:
-// GM System On when the song holds it or holds no reset at all, then GS
-// Reset, or else XG System On, when the song holds one of them.
-std::vector<sysexEvent*> songResetMessages(const midiSong& song);
 
 // Empties playTrack and fills it with every event of every track of song,
 // tracks in song order, except the system-exclusive messages equal to the
@@ -29,3 +24,7 @@ size_t buildPlayTrack(midiSong& song, midiTrack& playTrack, const std::function<
 // Stops the player, builds the play track, sets the tempo of the song's start
 // and plays it. Returns the number of messages skipped.
 size_t playSong(MidiGateway& gateway, midiSong& song, midiTrack& playTrack, const std::function<void()>& onSkip = {});
+
+// The tempo the player starts a song with: the song's tempo at tick 0, or
+// the default tempo when the player would refuse that value.
+std::int32_t playStartTempo(midiSong& song);

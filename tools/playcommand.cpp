@@ -13,19 +13,19 @@
 #include "mididata/song.h"
 #include "mididata/track.h"
 #include "midiout/midigateway.h"
+#include "midiout/opensong.h"
 #include "midiout/playsong.h"
 #include "midiout/sequenceplayer.h"
 #include "midiout/songclock.h"
 #include "platform/clock.h"
+#include "tools/clocktext.h"
 #include "tools/deviceadvice.h"
 #include "tools/loadsong.h"
-#include "tools/rendercommand.h"
 
 namespace {
 
 constexpr std::chrono::milliseconds kPoll{20};
 constexpr std::chrono::milliseconds kPositionEvery{100};
-constexpr std::uint32_t kResetWaitMs = 50;  // what reading a file gives the module after its resets
 
 std::atomic<bool> interrupted{false};
 
@@ -43,13 +43,6 @@ public:
 private:
     MessageSink previous_;
 };
-
-// The reset that reading the file would send: GM System On when the file asks
-// for it or for nothing, then GS Reset, or else XG System On, when it asks for one.
-void sendSongReset(MidiGateway& gateway, const midiSong& song) {
-    for (const sysexEvent* reset : songResetMessages(song)) gateway.SendSysEx(*reset);
-    platform::Sleep(kResetWaitMs);
-}
 
 // Bar, beat and tick of the last group sent, and the time, over the length.
 class PositionLine {
@@ -128,7 +121,8 @@ int runPlayCommand(const std::string& path, const PlayOptions& options, const st
         err << "orvelline-midi: MIDI device " << options.device << " did not open. " << kDeviceChoiceAdvice << '\n';
         return 1;
     }
-    sendSongReset(gateway, song);
+    // What reading the file does to the module; the command may wait on its own thread.
+    sendSongReset(gateway, song, platform::Sleep);
 
     midiTrack track(&song, 0, "");
     const int32_t startTempo = playStartTempo(song);

@@ -21,6 +21,7 @@
 #include "platform/midiout.h"
 #include "platform/softsynth.h"
 #include "platform/soundfont.h"
+#include "tools/clocktext.h"
 #include "tools/loadsong.h"
 #include "tools/rendergain.h"
 #include "tools/wavfile.h"
@@ -140,19 +141,6 @@ bool parseRenderArguments(std::span<const std::string> args, std::string& in, st
     in = files[0];
     out = files[1];
     return true;
-}
-
-std::string clockText(std::int64_t micros) {
-    char text[32];
-    const std::int64_t tenths = std::max<std::int64_t>(0, micros) / 100000;
-    std::snprintf(text, sizeof text, "%lld:%02lld.%lld", static_cast<long long>(tenths / 600),
-                  static_cast<long long>(tenths / 10 % 60), static_cast<long long>(tenths % 10));
-    return text;
-}
-
-std::int32_t playStartTempo(midiSong& song) {
-    const std::int32_t tempo = song.tempoAt(0);
-    return tempo >= 1 && tempo <= kMaxTempo ? tempo : midi::kDefaultTempo;
 }
 
 int runRenderCommand(const std::string& in, const std::string& outPath, const RenderOptions& options,

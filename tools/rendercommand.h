@@ -9,8 +9,6 @@
 #include <span>
 #include <string>
 
-class midiSong;
-
 struct RenderOptions {
     std::string soundFont;  // empty: the built-in synth's own search
     std::uint32_t sampleRate = 44100;
@@ -27,10 +25,3 @@ bool parseRenderArguments(std::span<const std::string> args, std::string& in, st
 // writes the reason to err and returns 1, leaving no file at outPath.
 int runRenderCommand(const std::string& in, const std::string& outPath, const RenderOptions& options,
                      std::ostream& report, std::ostream& err);
-
-// A time as minutes, seconds and tenths: "2:05.3".
-std::string clockText(std::int64_t micros);
-
-// The tempo the player starts a song with: the song's tempo at tick 0, or
-// 500000 when the player would refuse that value.
-std::int32_t playStartTempo(midiSong& song);
