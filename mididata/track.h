@@ -52,6 +52,11 @@ public:
     // sounding note, the end time and first note. In order: after every event of
     // the same or an earlier time.
     void insertEvent(anyEvent* e, bool inOrder);
+    // Adds the events, each with one reference, by time: a stable merge in which
+    // each goes after the list's events of its time or earlier, and events of one
+    // time keep the order given. The list must be in time order; empty slots are
+    // dropped first. No bookkeeping, as for addEvent.
+    void mergeByTime(std::vector<anyEvent*> events);
     void releaseAt(size_t i);
     // Empties slot i without releasing its reference (the caller takes it over).
     anyEvent* takeAt(size_t i);
@@ -77,7 +82,7 @@ public:
     // "[1]", "[1,2]", "[]": the first two channels used.
     void buildLabel();
 
-    // For the reader, which moves events between lists without touching counts.
+    // The list itself: whoever changes it keeps the counts right.
     std::vector<anyEvent*>& mutableItems() { return items_; }
 
 private:
