@@ -68,6 +68,12 @@ void midiTrack::releaseAt(size_t i) {
     }
 }
 
+void midiTrack::replaceAt(size_t i, anyEvent* e) {
+    e->retain();  // first: e may be the event it replaces
+    releaseAt(i);
+    items_[i] = e;
+}
+
 anyEvent* midiTrack::takeAt(size_t i) {
     anyEvent* e = items_[i];
     items_[i] = nullptr;

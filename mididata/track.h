@@ -58,6 +58,8 @@ public:
     // dropped first. No bookkeeping, as for addEvent.
     void mergeByTime(std::vector<anyEvent*> events);
     void releaseAt(size_t i);
+    // Puts e in slot i with one reference and releases the event that was there.
+    void replaceAt(size_t i, anyEvent* e);
     // Empties slot i without releasing its reference (the caller takes it over).
     anyEvent* takeAt(size_t i);
     void pack();
@@ -81,9 +83,6 @@ public:
     int lowestChannel() const;
     // "[1]", "[1,2]", "[]": the first two channels used.
     void buildLabel();
-
-    // The list itself: whoever changes it keeps the counts right.
-    std::vector<anyEvent*>& mutableItems() { return items_; }
 
 private:
     std::vector<anyEvent*> items_;

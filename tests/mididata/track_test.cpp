@@ -472,6 +472,17 @@ TEST(Track, ListsReleaseOnlyTheirOwnReferences)
     anyEvent::release(taken);
     EXPECT_EQ(shared->refCount, 1);
 
+    // Replacing an event releases only the reference of its slot.
+    a->addEvent(shared);
+    auto* other = note(0, 0, 62);
+    a->replaceAt(1, other);
+    EXPECT_EQ(a->at(1), other);
+    EXPECT_EQ(other->refCount, 1);
+    EXPECT_EQ(shared->refCount, 1);
+    a->replaceAt(1, other);  // by itself: still there
+    EXPECT_EQ(other->refCount, 1);
+    a->releaseAt(1);
+
     auto* name = new trackNameEvent(0);
     name->setText("Lead");
     b->addEvent(name);
