@@ -88,6 +88,7 @@ private:
     void skipChunkPadding(size_t chunkEnd);
     void mergeConductorTempos();
     void finishCopyright();
+    void splitFormat0();
 };
 
 void SmfReader::readHeader() {
@@ -302,20 +303,15 @@ void SmfReader::finishPositions() {
 }
 
 void SmfReader::mergeConductorTempos() {
-    if (conductorTempos_.empty() || !song_.conductor) return;
-    // Each tempo would have gone in after every event of its time or earlier:
-    // a stable merge by time of the track and the tempos in the order read.
-    auto earlier = [](const anyEvent* a, const anyEvent* b) { return a->time < b->time; };
-    if (!std::is_sorted(conductorTempos_.begin(), conductorTempos_.end(), earlier))
-        std::stable_sort(conductorTempos_.begin(), conductorTempos_.end(), earlier);
-    std::vector<anyEvent*>& items = song_.conductor->mutableItems();
-    std::vector<anyEvent*> merged;
-    merged.reserve(items.size() + conductorTempos_.size());
-    std::merge(items.begin(), items.end(), conductorTempos_.begin(), conductorTempos_.end(),
-               std::back_inserter(merged), earlier);
-    items.swap(merged);
-    // The first track now ends no earlier than its last event, as it will when written.
-    song_.conductor->endTime = std::max(song_.conductor->endTime, items.back()->time);
+    if (conductorTempos_.empty()) return;
+    if (midiTrack* conductor = song_.conductor) {
+        // Each tempo goes in after every event of its time or earlier, as if
+        // added in the order read.
+        conductor->mergeByTime(conductorTempos_);
+        // The first track now ends no earlier than its last event, as it will when written.
+        conductor->endTime = std::max(conductor->endTime, conductor->items().back()->time);
+    }
+    for (anyEvent* e : conductorTempos_) anyEvent::release(e);
     conductorTempos_.clear();
 }
 
@@ -324,6 +320,48 @@ void SmfReader::finishCopyright() {
     // Texts of a track that failed to read are gone again; then the first copyright is all there is.
     if (copyrightChanged_ && song_.copyright && copyrightText_ != song_.copyright->ValueText())
         song_.showJoinedCopyright(copyrightText_);
+}
+
+// The one track of a format 0 file keeps its meta and system-exclusive events;
+// the channel events move to one new track per channel.
+void SmfReader::splitFormat0() {
+    midiSong& s = song_;
+    midiTrack* source = s.tracks.front();
+    midiTrack* byChannel[16];
+    for (int n = 0; n < 16; ++n) {
+        byChannel[n] = new midiTrack(&s, n + 1, "");
+        s.tracks.push_back(byChannel[n]);
+    }
+    int32_t lastKept = 0;
+    // Each list gets its room at once rather than by doubling, which would copy
+    // and touch about twice the memory a big song's lists need.
+    size_t perChannel[16] = {};
+    for (const anyEvent* e : source->items())
+        if (e && e->status < 0xF0) ++perChannel[e->status & 0x0F];
+    for (int n = 0; n < 16; ++n) byChannel[n]->reserve(perChannel[n]);
+    for (size_t i = 0; i < source->size(); ++i) {
+        anyEvent* e = source->at(i);
+        if (!e) continue;
+        if (e->status >= 0xF0) {
+            lastKept = e->time;
+        } else {
+            byChannel[e->status & 0x0F]->addEvent(e);
+            source->releaseAt(i);
+        }
+    }
+    source->pack();
+    source->endTime = lastKept;
+    for (int n = 0; n < 16; ++n) {
+        midiTrack* t = byChannel[n];
+        t->sort();
+        source->channels = uint16_t(source->channels & ~(1u << n));
+        if (t->empty()) {
+            t->label = "[--]";
+        } else {
+            t->channels = uint16_t(t->channels | (1u << n));
+            t->label = "[" + std::to_string(n + 1) + "]";
+        }
+    }
 }
 
 void SmfReader::read() {
@@ -374,7 +412,7 @@ void SmfReader::read() {
     finishPositions();
     mergeConductorTempos();
     finishCopyright();
-    if (s.format == 0 && !s.tracks.empty()) s.splitFormat0();
+    if (s.format == 0 && !s.tracks.empty()) splitFormat0();
 }
 
 void midiSong::loadFromMemory(const uint8_t* data, size_t size) {
@@ -388,44 +426,4 @@ void midiSong::load(const std::string& path) {
     const FileImage image(path);
     loadFromMemory(image.data(), image.size());
     fileName = path;
-}
-
-void midiSong::splitFormat0() {
-    midiTrack* source = tracks.front();
-    midiTrack* byChannel[16];
-    for (int n = 0; n < 16; ++n) {
-        byChannel[n] = new midiTrack(this, n + 1, "");
-        tracks.push_back(byChannel[n]);
-    }
-    int32_t lastKept = 0;
-    std::vector<anyEvent*>& items = source->mutableItems();
-    // Each list gets its room at once rather than by doubling, which would copy
-    // and touch about twice the memory a big song's lists need.
-    size_t perChannel[16] = {};
-    for (const anyEvent* e : items)
-        if (e && e->status < 0xF0) ++perChannel[e->status & 0x0F];
-    for (int n = 0; n < 16; ++n) byChannel[n]->reserve(perChannel[n]);
-    size_t kept = 0;
-    for (anyEvent* e : items) {
-        if (!e) continue;
-        if (e->status >= 0xF0) {
-            lastKept = e->time;
-            items[kept++] = e;
-        } else {
-            byChannel[e->status & 0x0F]->mutableItems().push_back(e);
-        }
-    }
-    items.resize(kept);
-    source->endTime = lastKept;
-    for (int n = 0; n < 16; ++n) {
-        midiTrack* t = byChannel[n];
-        t->sort();
-        source->channels = uint16_t(source->channels & ~(1u << n));
-        if (t->empty()) {
-            t->label = "[--]";
-        } else {
-            t->channels = uint16_t(t->channels | (1u << n));
-            t->label = "[" + std::to_string(n + 1) + "]";
-        }
-    }
 }

@@ -90,6 +90,9 @@ public:
     std::string fileName;
 
     void reset();
+    // Destroys the tracks and empties the indexes that point into them; the
+    // header values and the bar starts stay.
+    void forgetContent();
     // Reads a Standard MIDI File (format 0 or 1). Raises MidiDataError with the
     // reader's message; a file that cannot be opened raises one naming the file.
     void load(const std::string& path);
@@ -103,22 +106,23 @@ public:
     bool saveToFile(const std::string& path);
 
     void buildBarStarts();
+    // Bar starts from 0 up to the first one after `end`.
+    void buildBarStartsUntil(int64_t end);
     MusicalPosition positionOf(int32_t time) const;
     void setPosition(anyEvent* e) const;
     Meter meterAt(int32_t time) const;
     int32_t tempoAt(int32_t time);
     keyEvent* keyAt(int32_t time) const;
     void markRhythmTracks();
+    // Shows `text` as the copyright: an event of the song's own at the time and
+    // position of the current copyright (which must be set); the events in the
+    // tracks keep their own texts.
+    void showJoinedCopyright(const std::string& text);
 
 private:
-    // Bar starts from 0 up to the first one after `end`.
-    void buildBarStartsUntil(int64_t end);
     void buildPrebuiltMessages();
     void destroyPrebuiltMessages();
-    void forgetContent();
-    void showJoinedCopyright(const std::string& text);
     copyrightEvent* joinedCopyright_ = nullptr;  // held with one reference
-    void splitFormat0();
     void writeHeader(ByteStream& stream, size_t chunks) const;
     // The time signatures are a public list that anyone may change, so the index
     // is built afresh by every operation that uses it.
@@ -134,6 +138,5 @@ private:
     // The largest time among the first i+1 time signatures.
     mutable std::vector<int32_t> meterPrefixMax_;
 
-    friend class SmfReader;
     friend class PositionCursor;
 };

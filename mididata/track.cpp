@@ -47,12 +47,31 @@ void midiTrack::insertEvent(anyEvent* e, bool inOrder) {
     items_.insert(items_.begin() + std::ptrdiff_t(pos), e);
 }
 
+void midiTrack::mergeByTime(std::vector<anyEvent*> events) {
+    if (events.empty()) return;
+    pack();
+    auto earlier = [](const anyEvent* a, const anyEvent* b) { return a->time < b->time; };
+    if (!std::is_sorted(events.begin(), events.end(), earlier))
+        std::stable_sort(events.begin(), events.end(), earlier);
+    std::vector<anyEvent*> merged;
+    merged.reserve(items_.size() + events.size());
+    std::merge(items_.begin(), items_.end(), events.begin(), events.end(), std::back_inserter(merged), earlier);
+    for (anyEvent* e : events) e->retain();
+    items_.swap(merged);
+}
+
 void midiTrack::releaseAt(size_t i) {
     if (anyEvent* e = items_[i]) {
         items_[i] = nullptr;
         if (e == nameEvent) nameEvent = nullptr;
         anyEvent::release(e);
     }
+}
+
+void midiTrack::replaceAt(size_t i, anyEvent* e) {
+    e->retain();  // first: e may be the event it replaces
+    releaseAt(i);
+    items_[i] = e;
 }
 
 anyEvent* midiTrack::takeAt(size_t i) {

@@ -52,7 +52,14 @@ public:
     // sounding note, the end time and first note. In order: after every event of
     // the same or an earlier time.
     void insertEvent(anyEvent* e, bool inOrder);
+    // Adds the events, each with one reference, by time: a stable merge in which
+    // each goes after the list's events of its time or earlier, and events of one
+    // time keep the order given. The list must be in time order; empty slots are
+    // dropped first. No bookkeeping, as for addEvent.
+    void mergeByTime(std::vector<anyEvent*> events);
     void releaseAt(size_t i);
+    // Puts e in slot i with one reference and releases the event that was there.
+    void replaceAt(size_t i, anyEvent* e);
     // Empties slot i without releasing its reference (the caller takes it over).
     anyEvent* takeAt(size_t i);
     void pack();
@@ -76,9 +83,6 @@ public:
     int lowestChannel() const;
     // "[1]", "[1,2]", "[]": the first two channels used.
     void buildLabel();
-
-    // For the reader, which moves events between lists without touching counts.
-    std::vector<anyEvent*>& mutableItems() { return items_; }
 
 private:
     std::vector<anyEvent*> items_;

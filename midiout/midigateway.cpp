@@ -138,6 +138,12 @@ void MidiGateway::sendEvent(const anyEvent& event, std::optional<int64_t> dueMic
     }
 }
 
+void MidiGateway::songEnded()
+{
+    if (OnSongEnd)
+        OnSongEnd();
+}
+
 void MidiGateway::SoundOffAll()
 {
     for (int channel = 0; channel < 16; ++channel) {

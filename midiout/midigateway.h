@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "midiout/songoutput.h"
 #include "platform/midiout.h"
 #include "platform/timer.h"
 
@@ -28,12 +29,12 @@ class sysexEvent;
 class midiTrack;
 class SequencePlayer;
 
-class MidiGateway {
+class MidiGateway : public SongOutput {
 public:
     MidiGateway();
     // Stops the player and closes the device (what the window does on destroy,
     // the profile excepted: the window writes it, as it knows its own position).
-    ~MidiGateway();
+    ~MidiGateway() override;
     MidiGateway(const MidiGateway&) = delete;
     MidiGateway& operator=(const MidiGateway&) = delete;
 
@@ -62,18 +63,18 @@ public:
     // line BeginSong started: the built-in synth schedules it in its own
     // audio clock, any other device gets it at once. CancelSong drops what
     // is scheduled and not yet played.
-    void BeginSong(int64_t startMicros);
-    void SendSongEvent(const anyEvent& event, int64_t dueMicros);
-    void CancelSong();
+    void BeginSong(int64_t startMicros) override;
+    void SendSongEvent(const anyEvent& event, int64_t dueMicros) override;
+    void CancelSong() override;
     // Waits, a few seconds at most, until the device can sound: a song
     // started while the built-in synth loads its SoundFont would lose its
     // first notes.
-    void WaitUntilReady();
-    void SoundOffAll();
+    void WaitUntilReady() override;
+    void SoundOffAll() override;
 
     int OpenDevice(int id);
     int CloseDevice();
-    bool isOpen() const { return MidiOut != platform::MidiOutHandle::Null; }
+    bool isOpen() const override { return MidiOut != platform::MidiOutHandle::Null; }
     void SetFolder(const std::string& folder);
 
     // One line per device, the default route first: product name, a blank and
@@ -106,6 +107,7 @@ private:
     std::mutex sysexMutex_;  // one system-exclusive send at a time
     std::vector<uint8_t> SysExBuffer;
     std::unique_ptr<SequencePlayer> player_;
+    void songEnded() override;
     void reportError(platform::MmResult status) const;
     void sendEvent(const anyEvent& event, std::optional<int64_t> dueMicros);
     void sendSysEx(const sysexEvent& event, std::optional<int64_t> dueMicros);

@@ -140,9 +140,7 @@ void scaleTempos(midiTrack& playTrack, int percent)
         auto* scaled = static_cast<TempoEvent*>(copyEventAt(*e, e->time));
         scaled->length = 3;
         scaled->setTempoValue(uint32_t(scaledTempo(static_cast<TempoEvent*>(e)->tempoValue(), percent)));
-        scaled->retain();
-        anyEvent::release(playTrack.takeAt(i));
-        playTrack.mutableItems()[i] = scaled;
+        playTrack.replaceAt(i, scaled);
     }
 }
 

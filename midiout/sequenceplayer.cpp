@@ -5,7 +5,6 @@
 #include "mididata/messagesink.h"
 #include "mididata/song.h"
 #include "mididata/track.h"
-#include "midiout/midigateway.h"
 #include "platform/clock.h"
 #include "platform/timer.h"
 
@@ -16,7 +15,7 @@ constexpr int64_t kFirstGapMicros = 1000;
 
 }  // namespace
 
-SequencePlayer::SequencePlayer(MidiGateway& gateway) : gateway_(gateway) {}
+SequencePlayer::SequencePlayer(SongOutput& output) : output_(output) {}
 
 SequencePlayer::~SequencePlayer() { cancelTimer(); }
 
@@ -57,9 +56,9 @@ void SequencePlayer::cancelTimer()
 void SequencePlayer::StopPlayback()
 {
     cancelTimer();
-    if (gateway_.isOpen()) {
-        gateway_.CancelSong();
-        gateway_.SoundOffAll();
+    if (output_.isOpen()) {
+        output_.CancelSong();
+        output_.SoundOffAll();
     }
 }
 
@@ -69,7 +68,11 @@ void SequencePlayer::sendGroup()
 {
     const int32_t t0 = track_->at(playIndex_)->time;
     while (!atEnd() && track_->at(playIndex_)->time == t0) {
-        gateway_.SendSongEvent(*track_->at(playIndex_), groupDue_);
+        const anyEvent& e = *track_->at(playIndex_);
+        if (const int32_t tempo = tempoSetBy(e))
+            applyTempoEvent(tempo);
+        else
+            output_.SendSongEvent(e, groupDue_);
         ++playIndex_;
     }
 }
@@ -82,13 +85,13 @@ int64_t SequencePlayer::nextInstant()
 void SequencePlayer::PlayTrack(midiTrack* track)
 {
     cancelTimer();
-    if (!track || track->empty() || !gateway_.isOpen())
+    if (!track || track->empty() || !output_.isOpen())
         return;
     track->pack();
     track->expandDurations();
     if (track->empty())
         return;
-    gateway_.WaitUntilReady();
+    output_.WaitUntilReady();
 
     bool ended = false;
     {
@@ -97,7 +100,7 @@ void SequencePlayer::PlayTrack(midiTrack* track)
         playIndex_ = 0;
         clock_ = SongClock(track->song ? track->song->division : kDefaultDivision, track->at(0)->time);
         startMicros_ = groupDue_ = platform::nowMicros();
-        gateway_.BeginSong(startMicros_);
+        output_.BeginSong(startMicros_);
         sendGroup();
         if (atEnd()) {
             ended = true;
@@ -109,8 +112,7 @@ void SequencePlayer::PlayTrack(midiTrack* track)
         }
     }
     if (ended) {
-        if (gateway_.OnSongEnd)
-            gateway_.OnSongEnd();
+        output_.songEnded();
     } else if (!IsPlaying()) {
         reportMessage("Timer Error");
     }
@@ -131,7 +133,7 @@ void SequencePlayer::tick(uint32_t timerId)
             return;
         if (atEnd()) {
             // Only a track that shrank while it played gets here.
-            gateway_.SoundOffAll();
+            output_.SoundOffAll();
             playing_.store(false);
             ended = true;
         }
@@ -158,6 +160,6 @@ void SequencePlayer::tick(uint32_t timerId)
     }
     if (timerFailed)
         reportMessage("Timer Error");
-    if (ended && gateway_.OnSongEnd)
-        gateway_.OnSongEnd();
+    if (ended)
+        output_.songEnded();
 }

@@ -1,33 +1,33 @@
 #pragma once
-// The song player: sends the events of one prepared track through the
-// gateway at their musical times, one group of same-tick events per timer.
-// It serves "Play MIDI" and the replay of a recording; the gateway owns the
-// one player and forwards its operations to it.
+// The song player: sends the events of one prepared track to its output
+// (midiout/songoutput.h) at their musical times, one group of same-tick events
+// per timer. It serves "Play MIDI" and the replay of a recording; the gateway
+// owns the one player, is its output and forwards its operations to it.
 //
 // Every group is aimed at its exact time from the start of the song on the
 // song clock (midiout/songclock.h), so no rounding accumulates however long
 // the song is. A set-tempo event takes effect from the gap that follows its
-// own group; a group whose time has already passed is sent at once. Each
+// own group and is not sent; a group whose time has already passed is sent at once. Each
 // event goes out with its exact due instant, so a device with its own audio
 // clock (the built-in synth) plays it at that instant's frame, however late
 // the timer woke.
 //
 // PlayTrack, SetTempo, StopPlayback and IsPlaying run on the window thread;
-// the ticks run on the timer thread and call OnSongEnd there. Once
-// StopPlayback returns, no tick runs or is armed.
+// the ticks run on the timer thread and tell the output of the song's end
+// there. Once StopPlayback returns, no tick runs or is armed.
 #include <atomic>
 #include <cstdint>
 #include <mutex>
 
 #include "midiout/songclock.h"
+#include "midiout/songoutput.h"
 #include "midispec/midivocabulary.h"
 
-class MidiGateway;
 class midiTrack;
 
 class SequencePlayer {
 public:
-    explicit SequencePlayer(MidiGateway& gateway);
+    explicit SequencePlayer(SongOutput& output);
     // Cancels a pending tick without silencing the device.
     ~SequencePlayer();
     SequencePlayer(const SequencePlayer&) = delete;
@@ -47,7 +47,7 @@ public:
     // playing is cancelled first (without silencing).
     void PlayTrack(midiTrack* track);
     // Cancels the pending tick, waits for one that is running, and silences
-    // the device when one is open. OnSongEnd is not called.
+    // the device when one is open. The output hears of no song end.
     void StopPlayback();
     bool IsPlaying() const { return playing_.load(); }
 
@@ -68,7 +68,7 @@ private:
     // Takes the pending tick away from the timer and waits for a running one.
     void cancelTimer();
 
-    MidiGateway& gateway_;
+    SongOutput& output_;
     std::atomic<int32_t> tempo_{midi::kDefaultTempo};
     std::atomic<bool> playing_{false};
 

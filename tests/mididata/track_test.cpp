@@ -457,6 +457,17 @@ TEST(Track, ListsReleaseOnlyTheirOwnReferences)
     anyEvent::release(taken);
     EXPECT_EQ(shared->refCount, 1);
 
+    // Replacing an event releases only the reference of its slot.
+    a->addEvent(shared);
+    auto* other = note(0, 0, 62);
+    a->replaceAt(1, other);
+    EXPECT_EQ(a->at(1), other);
+    EXPECT_EQ(other->refCount, 1);
+    EXPECT_EQ(shared->refCount, 1);
+    a->replaceAt(1, other);  // by itself: still there
+    EXPECT_EQ(other->refCount, 1);
+    a->releaseAt(1);
+
     auto* name = new trackNameEvent(0);
     name->setText("Lead");
     b->addEvent(name);
@@ -493,4 +504,34 @@ TEST(Track, SortOrdersByTimeThenCreationAndDropsEmptySlots)
     EXPECT_EQ(t[0], early);
     EXPECT_EQ(t[1], first);
     EXPECT_EQ(t[2], second);
+}
+
+TEST(Track, MergeByTimePutsEachEventAfterTheListsEventsOfItsTimeWithOneReference)
+{
+    midiSong song;
+    midiTrack t(&song, 0, "");
+    auto* at0 = control(0, 0, 1, 1);
+    auto* at100 = control(100, 0, 1, 2);
+    auto* at200 = control(200, 0, 1, 3);
+    t.addEvent(at0);
+    t.addEvent(control(50, 0, 1, 4));
+    t.addEvent(at100);
+    t.addEvent(at200);
+    t.releaseAt(1);  // an empty slot goes first
+
+    // Given out of time order; two of one time keep the order given.
+    auto* late = control(300, 0, 2, 1);
+    auto* firstAt100 = control(100, 0, 2, 2);
+    auto* secondAt100 = control(100, 0, 2, 3);
+    auto* atStart = control(0, 0, 2, 4);
+    late->retain();  // held elsewhere too: the track adds its own reference
+    t.mergeByTime({late, firstAt100, atStart, secondAt100});
+    EXPECT_EQ(t.items(), (std::vector<anyEvent*>{at0, atStart, at100, firstAt100, secondAt100, at200, late}));
+    EXPECT_EQ(late->refCount, 2);
+    EXPECT_EQ(firstAt100->refCount, 1);
+    EXPECT_EQ(atStart->refCount, 1);
+    anyEvent::release(late);
+
+    t.mergeByTime({});
+    EXPECT_EQ(t.size(), 7u);
 }

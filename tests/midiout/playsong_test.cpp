@@ -62,7 +62,8 @@ TEST_F(SequencePlayerSong, BuildSharesEveryEventButTheGsModeSetMessage)
     anyEvent* gmOn = sysex(first, song.gmSystemOn->bytes);
     anyEvent* b = note(second, 0, 1, 60, 10);
     sysex(second, song.gsModeSet1->bytes);
-    second->mutableItems().push_back(nullptr);  // an empty slot is passed over
+    second->addEvent(new ControlChangeEvent(0, 0));
+    second->releaseAt(second->size() - 1);  // an empty slot is passed over
 
     control(&playTrack, 0, 0, 99);  // what the last song left behind goes first
     playTrack.durationForm = false;

@@ -57,7 +57,8 @@ TEST(SequencePlayerClock, TimesEveryEventOfATrackAsThePlayerAimsThem)
     track.addEvent(new ControlChangeEvent(240, 0));
     track.addEvent(new TempoEvent(720, 0x51, 250000));
     track.addEvent(new ControlChangeEvent(720, 0));
-    track.mutableItems().push_back(nullptr);
+    track.addEvent(new ControlChangeEvent(720, 0));
+    track.releaseAt(track.size() - 1);  // an empty slot
     track.addEvent(new ControlChangeEvent(1200, 0));
     EXPECT_EQ(playerEventMicros(track, 500000), (std::vector<int64_t>{0, 500000, 500000, 500000, 750000}));
 
