@@ -346,7 +346,7 @@ public:
 
 }  // namespace
 
-std::unique_ptr<MidiBackend> makeSynthBackend()
+std::unique_ptr<MidiBackend> makeSynthBackend(const OutputOptions&)
 {
     return std::make_unique<SynthBackend>();
 }

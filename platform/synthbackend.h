@@ -14,6 +14,7 @@
 // through JACK the server's period plus ours, the outputs connected to the
 // system's playback ports. While nothing sounds, nothing is computed.
 #include "platform/backend.h"
+#include "platform/outputoptions.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -24,7 +25,7 @@
 
 namespace platform {
 
-std::unique_ptr<MidiBackend> makeSynthBackend();
+std::unique_ptr<MidiBackend> makeSynthBackend(const OutputOptions& options);
 
 // The audio outputs tried in order when the synth opens; the first that
 // opens wins. Normally "pulseaudio" (which PipeWire desktops serve),

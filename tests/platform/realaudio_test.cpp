@@ -8,6 +8,7 @@
 #include "platform/shortmsg.h"
 #include "platform/soundfont.h"
 #include "platform/synthbackend.h"
+#include "testoptions.h"
 
 #include <gtest/gtest.h>
 
@@ -33,8 +34,7 @@ class RealAudio : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        selectDefaultMidiBackends();
-        setSequencerDevice("/nonexistent/snd/seq");
+        selectDefaultMidiBackends(withoutSequencer());
         font = findSoundFont({}, systemSoundFonts());
         if (font.empty())
             GTEST_SKIP() << "no General MIDI SoundFont installed";
@@ -46,7 +46,7 @@ protected:
             midiOutClose(handle);
         setSynthAudioDrivers({"pulseaudio", "alsa", "jack"});
         setSoundFont({});
-        setSequencerDevice("/dev/snd/seq");
+        selectDefaultMidiBackends();
     }
 
     // Opens the built-in synth on one output and waits for its SoundFont.

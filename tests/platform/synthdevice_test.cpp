@@ -4,6 +4,7 @@
 #include "platform/shortmsg.h"
 #include "platform/soundfont.h"
 #include "platform/synthbackend.h"
+#include "testoptions.h"
 
 #include <gtest/gtest.h>
 
@@ -33,8 +34,7 @@ class BuiltInSynth : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        selectDefaultMidiBackends();
-        setSequencerDevice("/nonexistent/snd/seq");
+        selectDefaultMidiBackends(withoutSequencer());
         folder = fs::temp_directory_path() / ("orv-synth-" + std::to_string(getpid()));
         fs::create_directories(folder);
         // FluidSynth's file driver, the stand-in for a sound card, writes into the current folder.
@@ -46,7 +46,7 @@ protected:
         fs::current_path(previousFolder);
         setSynthAudioDrivers({"pulseaudio", "alsa", "jack"});
         setSoundFont({});
-        setSequencerDevice("/dev/snd/seq");
+        selectDefaultMidiBackends();
         fs::remove_all(folder);
     }
 

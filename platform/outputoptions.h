@@ -1,0 +1,18 @@
+#pragma once
+// What the MIDI output backends are told when they are made
+// (platform/registry.h): one plain value that the caller builds and hands
+// over, so that nothing about where the devices and files are lives in the
+// process at large. A default-made value is the program's own choice; tests
+// and the command line change only the fields they care about.
+#include <filesystem>
+
+namespace platform {
+
+struct OutputOptions {
+    // The ALSA sequencer's device node. When it cannot be opened for reading
+    // and writing the ALSA backend does not try the sequencer at all, so the
+    // ALSA library has nothing to complain about.
+    std::filesystem::path sequencerDevice = "/dev/snd/seq";
+};
+
+}  // namespace platform
