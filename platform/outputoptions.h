@@ -5,6 +5,8 @@
 // process at large. A default-made value is the program's own choice; tests
 // and the command line change only the fields they care about.
 #include <filesystem>
+#include <string>
+#include <vector>
 
 namespace platform {
 
@@ -13,6 +15,15 @@ struct OutputOptions {
     // and writing the ALSA backend does not try the sequencer at all, so the
     // ALSA library has nothing to complain about.
     std::filesystem::path sequencerDevice = "/dev/snd/seq";
+
+    // The audio outputs the built-in synth tries in order when it opens; the
+    // first that opens wins. Normally "pulseaudio" (which PipeWire desktops
+    // serve), "alsa", "jack"; "file" writes the audio in real time into
+    // fileAudioOutput instead (platform/fileaudio.h).
+    std::vector<std::string> synthAudioDrivers{"pulseaudio", "alsa", "jack"};
+    // The WAV file the "file" output writes; a relative name is taken from
+    // the current folder.
+    std::filesystem::path fileAudioOutput = "fluidsynth.wav";
 };
 
 }  // namespace platform

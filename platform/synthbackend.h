@@ -25,14 +25,8 @@
 
 namespace platform {
 
+// Sounds through options.synthAudioDrivers, the first that opens.
 std::unique_ptr<MidiBackend> makeSynthBackend(const OutputOptions& options);
-
-// The audio outputs tried in order when the synth opens; the first that
-// opens wins. Normally "pulseaudio" (which PipeWire desktops serve),
-// "alsa", "jack"; "file" writes the audio in real time into fluidsynth.wav
-// in the current folder instead (platform/fileaudio.h).
-void setSynthAudioDrivers(std::vector<std::string> drivers);
-std::vector<std::string> synthAudioDrivers();
 
 // How the open built-in synth is doing, for the device window.
 struct SynthOutputStatus {

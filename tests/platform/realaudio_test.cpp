@@ -44,15 +44,22 @@ protected:
     {
         if (handle != MidiOutHandle::Null)
             midiOutClose(handle);
-        setSynthAudioDrivers({"pulseaudio", "alsa", "jack"});
         setSoundFont({});
         selectDefaultMidiBackends();
+    }
+
+    // Only this output for the built-in synth.
+    static void useAudioDriver(const std::string& driver)
+    {
+        OutputOptions options = withoutSequencer();
+        options.synthAudioDrivers = {driver};
+        selectDefaultMidiBackends(options);
     }
 
     // Opens the built-in synth on one output and waits for its SoundFont.
     void openOn(const std::string& driver)
     {
-        setSynthAudioDrivers({driver});
+        useAudioDriver(driver);
         const MmResult status = midiOutOpen(handle, MidiMapper);
         ASSERT_EQ(status, MmOk) << midiOutGetErrorText(status);
         const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(30);
@@ -146,7 +153,7 @@ TEST_F(RealAudio, ConnectsItsOutputsToTheJackPlaybackPortsByItself)
 TEST_F(RealAudio, FailsAtOnceWithTheAudioErrorWhenNoServerAnswers)
 {
     setenv("PULSE_SERVER", "unix:/nonexistent/orv-test/native", 1);
-    setSynthAudioDrivers({"pulseaudio"});
+    useAudioDriver("pulseaudio");
     const auto started = std::chrono::steady_clock::now();
     EXPECT_EQ(midiOutOpen(handle, MidiMapper), MidiNoAudio);
     EXPECT_EQ(handle, MidiOutHandle::Null);

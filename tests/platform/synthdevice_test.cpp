@@ -37,21 +37,25 @@ protected:
         selectDefaultMidiBackends(withoutSequencer());
         folder = fs::temp_directory_path() / ("orv-synth-" + std::to_string(getpid()));
         fs::create_directories(folder);
-        // FluidSynth's file driver, the stand-in for a sound card, writes into the current folder.
-        previousFolder = fs::current_path();
-        fs::current_path(folder);
     }
     void TearDown() override
     {
-        fs::current_path(previousFolder);
-        setSynthAudioDrivers({"pulseaudio", "alsa", "jack"});
         setSoundFont({});
         selectDefaultMidiBackends();
         fs::remove_all(folder);
     }
 
+    // The synth sounds through these outputs; the "file" one, the stand-in
+    // for a sound card, writes into this test's folder.
+    void useAudioDrivers(std::vector<std::string> drivers)
+    {
+        OutputOptions options = withoutSequencer();
+        options.synthAudioDrivers = std::move(drivers);
+        options.fileAudioOutput = folder / "synth.wav";
+        selectDefaultMidiBackends(options);
+    }
+
     fs::path folder;
-    fs::path previousFolder;
 };
 
 // The frames of a 16-bit stereo WAV file, as the larger of |left| and |right|.
@@ -90,7 +94,7 @@ bool waitForSoundFont()
 
 TEST_F(BuiltInSynth, TriesPulseAudioThenAlsaThenJack)
 {
-    EXPECT_EQ(synthAudioDrivers(), (std::vector<std::string>{"pulseaudio", "alsa", "jack"}));
+    EXPECT_EQ(OutputOptions{}.synthAudioDrivers, (std::vector<std::string>{"pulseaudio", "alsa", "jack"}));
 }
 
 TEST_F(BuiltInSynth, ReportsTheAudioErrorWhenNoOutputOpens)
@@ -98,7 +102,7 @@ TEST_F(BuiltInSynth, ReportsTheAudioErrorWhenNoOutputOpens)
     setSoundFont(folder / "any.sf2");
     for (const std::vector<std::string>& drivers :
          {std::vector<std::string>{"no-such-driver", "another-missing-one"}, std::vector<std::string>{}}) {
-        setSynthAudioDrivers(drivers);
+        useAudioDrivers(drivers);
         for (int id : {MidiMapper, 0}) {
             MidiOutHandle handle = MidiOutHandle::Null;
             const MmResult status = midiOutOpen(handle, id);
@@ -115,7 +119,7 @@ TEST_F(BuiltInSynth, PlaysThroughTheFirstAudioDriverThatOpens)
     if (font.empty())
         GTEST_SKIP() << "no General MIDI SoundFont installed";
     setSoundFont(font);
-    setSynthAudioDrivers({"no-such-driver", "file"});
+    useAudioDrivers({"no-such-driver", "file"});
 
     MidiOutHandle handle = MidiOutHandle::Null;
     const MmResult opened = midiOutOpen(handle, MidiMapper);
@@ -130,7 +134,7 @@ TEST_F(BuiltInSynth, PlaysThroughTheFirstAudioDriverThatOpens)
 
 TEST_F(BuiltInSynth, ReportsAChosenSoundFontThatDoesNotLoad)
 {
-    setSynthAudioDrivers({"file"});
+    useAudioDrivers({"file"});
     setSoundFont(folder / "missing.sf2");
     MidiOutHandle handle = MidiOutHandle::Null;
     EXPECT_EQ(midiOutOpen(handle, 0), MidiSoundFontUnreadable);
@@ -143,7 +147,7 @@ TEST_F(BuiltInSynth, FileDriverWritesWhatTheSynthPlaysAtTheWallClocksPace)
     if (font.empty())
         GTEST_SKIP() << "no General MIDI SoundFont installed";
     setSoundFont(font);
-    setSynthAudioDrivers({"file"});
+    useAudioDrivers({"file"});
 
     MidiOutHandle handle = MidiOutHandle::Null;
     ASSERT_EQ(midiOutOpen(handle, MidiMapper), MmOk);
@@ -160,7 +164,7 @@ TEST_F(BuiltInSynth, FileDriverWritesWhatTheSynthPlaysAtTheWallClocksPace)
     EXPECT_FALSE(builtInSynthStatus().has_value());
     const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
 
-    const std::vector<int> levels = wavLevels(folder / "fluidsynth.wav");
+    const std::vector<int> levels = wavLevels(folder / "synth.wav");
     const double seconds = double(levels.size()) / 48000;
     ASSERT_GT(seconds, 0.1);
     EXPECT_LE(seconds, elapsed + 0.003) << "never ahead of the wall clock by more than a period";
