@@ -20,6 +20,10 @@ struct OutputOptions {
     // first that opens wins. Normally "pulseaudio" (which PipeWire desktops
     // serve), "alsa", "jack"; "file" writes the audio in real time into
     // fileAudioOutput instead (platform/fileaudio.h).
+    // The built-in synth's SoundFont. Empty: searched for each time the synth
+    // opens (platform/soundfont.h). A chosen file that does not load makes the
+    // open fail rather than quietly fall back to another font.
+    std::filesystem::path soundFont;
     std::vector<std::string> synthAudioDrivers{"pulseaudio", "alsa", "jack"};
     // The WAV file the "file" output writes; a relative name is taken from
     // the current folder.

@@ -324,7 +324,7 @@ public:
 
     MmResult open(const DeviceInfo&, std::unique_ptr<MidiPort>& port) override
     {
-        const std::filesystem::path soundFont = findSoundFont();
+        const std::filesystem::path soundFont = findSoundFont(options_.soundFont);
         if (soundFont.empty())
             return MidiNoSoundFont;
         std::unique_ptr<SoftSynth> synth = SoftSynth::create({kSampleRate, false});

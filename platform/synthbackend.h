@@ -25,7 +25,8 @@
 
 namespace platform {
 
-// Sounds through options.synthAudioDrivers, the first that opens.
+// Sounds with options.soundFont through options.synthAudioDrivers, the
+// first that opens.
 std::unique_ptr<MidiBackend> makeSynthBackend(const OutputOptions& options);
 
 // How the open built-in synth is doing, for the device window.

@@ -38,20 +38,19 @@ protected:
         font = findSoundFont({}, systemSoundFonts());
         if (font.empty())
             GTEST_SKIP() << "no General MIDI SoundFont installed";
-        setSoundFont(font);
     }
     void TearDown() override
     {
         if (handle != MidiOutHandle::Null)
             midiOutClose(handle);
-        setSoundFont({});
         selectDefaultMidiBackends();
     }
 
-    // Only this output for the built-in synth.
-    static void useAudioDriver(const std::string& driver)
+    // Only this output for the built-in synth, which sounds with the system's font.
+    void useAudioDriver(const std::string& driver)
     {
         OutputOptions options = withoutSequencer();
+        options.soundFont = font;
         options.synthAudioDrivers = {driver};
         selectDefaultMidiBackends(options);
     }

@@ -40,16 +40,16 @@ protected:
     }
     void TearDown() override
     {
-        setSoundFont({});
         selectDefaultMidiBackends();
         fs::remove_all(folder);
     }
 
-    // The synth sounds through these outputs; the "file" one, the stand-in
-    // for a sound card, writes into this test's folder.
-    void useAudioDrivers(std::vector<std::string> drivers)
+    // The synth sounds with this font through these outputs; the "file" one,
+    // the stand-in for a sound card, writes into this test's folder.
+    void useSynth(const fs::path& font, std::vector<std::string> drivers)
     {
         OutputOptions options = withoutSequencer();
+        options.soundFont = font;
         options.synthAudioDrivers = std::move(drivers);
         options.fileAudioOutput = folder / "synth.wav";
         selectDefaultMidiBackends(options);
@@ -99,10 +99,9 @@ TEST_F(BuiltInSynth, TriesPulseAudioThenAlsaThenJack)
 
 TEST_F(BuiltInSynth, ReportsTheAudioErrorWhenNoOutputOpens)
 {
-    setSoundFont(folder / "any.sf2");
     for (const std::vector<std::string>& drivers :
          {std::vector<std::string>{"no-such-driver", "another-missing-one"}, std::vector<std::string>{}}) {
-        useAudioDrivers(drivers);
+        useSynth(folder / "any.sf2", drivers);
         for (int id : {MidiMapper, 0}) {
             MidiOutHandle handle = MidiOutHandle::Null;
             const MmResult status = midiOutOpen(handle, id);
@@ -118,8 +117,7 @@ TEST_F(BuiltInSynth, PlaysThroughTheFirstAudioDriverThatOpens)
     const fs::path font = findSoundFont({}, systemSoundFonts());
     if (font.empty())
         GTEST_SKIP() << "no General MIDI SoundFont installed";
-    setSoundFont(font);
-    useAudioDrivers({"no-such-driver", "file"});
+    useSynth(font, {"no-such-driver", "file"});
 
     MidiOutHandle handle = MidiOutHandle::Null;
     const MmResult opened = midiOutOpen(handle, MidiMapper);
@@ -134,8 +132,7 @@ TEST_F(BuiltInSynth, PlaysThroughTheFirstAudioDriverThatOpens)
 
 TEST_F(BuiltInSynth, ReportsAChosenSoundFontThatDoesNotLoad)
 {
-    useAudioDrivers({"file"});
-    setSoundFont(folder / "missing.sf2");
+    useSynth(folder / "missing.sf2", {"file"});
     MidiOutHandle handle = MidiOutHandle::Null;
     EXPECT_EQ(midiOutOpen(handle, 0), MidiSoundFontUnreadable);
     EXPECT_EQ(handle, MidiOutHandle::Null);
@@ -146,8 +143,7 @@ TEST_F(BuiltInSynth, FileDriverWritesWhatTheSynthPlaysAtTheWallClocksPace)
     const fs::path font = findSoundFont({}, systemSoundFonts());
     if (font.empty())
         GTEST_SKIP() << "no General MIDI SoundFont installed";
-    setSoundFont(font);
-    useAudioDrivers({"file"});
+    useSynth(font, {"file"});
 
     MidiOutHandle handle = MidiOutHandle::Null;
     ASSERT_EQ(midiOutOpen(handle, MidiMapper), MmOk);
