@@ -3,7 +3,7 @@
 // (platform/registry.h): one plain value that the caller builds and hands
 // over, so that nothing about where the devices and files are lives in the
 // process at large. A default-made value is the program's own choice; tests
-// and the command line change only the fields they care about.
+// and benchmarks change only the fields they care about.
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -16,14 +16,15 @@ struct OutputOptions {
     // ALSA library has nothing to complain about.
     std::filesystem::path sequencerDevice = "/dev/snd/seq";
 
-    // The audio outputs the built-in synth tries in order when it opens; the
-    // first that opens wins. Normally "pulseaudio" (which PipeWire desktops
-    // serve), "alsa", "jack"; "file" writes the audio in real time into
-    // fileAudioOutput instead (platform/fileaudio.h).
     // The built-in synth's SoundFont. Empty: searched for each time the synth
     // opens (platform/soundfont.h). A chosen file that does not load makes the
     // open fail rather than quietly fall back to another font.
     std::filesystem::path soundFont;
+
+    // The audio outputs the built-in synth tries in order when it opens; the
+    // first that opens wins. Normally "pulseaudio" (which PipeWire desktops
+    // serve), "alsa", "jack"; "file" writes the audio in real time into
+    // fileAudioOutput instead (platform/fileaudio.h).
     std::vector<std::string> synthAudioDrivers{"pulseaudio", "alsa", "jack"};
     // The WAV file the "file" output writes; a relative name is taken from
     // the current folder.

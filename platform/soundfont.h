@@ -1,11 +1,11 @@
 #pragma once
 // Where the built-in synth gets its General MIDI SoundFont. A SoundFont
 // chosen explicitly (OutputOptions::soundFont, a command-line option) wins;
-// otherwise the first *.sf2
-// or *.sf3, by name, of the program folder, then of the per-user folder of
-// an installed copy (platform/userfolders.h); otherwise the first of the
-// system SoundFonts that exists. The search runs each time the synth opens,
-// so a font dropped into a folder is used from the next open on.
+// otherwise the first *.sf2 or *.sf3, by name, of the program folder, then
+// of the per-user folder of an installed copy (platform/userfolders.h);
+// otherwise the first of the system SoundFonts that exists. The search runs
+// each time the synth opens, so a font dropped into a folder is used from
+// the next open on.
 #include <filesystem>
 #include <span>
 #include <vector>
