@@ -5,7 +5,7 @@
 //    no sound card here, the synth's "file" audio driver (platform/fileaudio.h)
 //    stands in for one: it asks for the synth's output a period at a time on
 //    the steady clock's beat, as a card would, and writes it into
-//    fluidsynth.wav in a scratch folder. The clicks are compared against the
+//    live.wav in a scratch folder. The clicks are compared against the
 //    audio's own clock, its rate fitted, as a card's clock would need. Sleeping
 //    probes (wakeprobe.h) watch for stalls of the machine meanwhile; clicks due
 //    during one are also left out in a second line of figures.
@@ -37,7 +37,7 @@
 #include "midiout/midigateway.h"
 #include "midiout/playsong.h"
 #include "midiout/sequenceplayer.h"
-#include "platform/synthbackend.h"
+#include "platform/registry.h"
 #include "tools/rendercommand.h"
 #include "benchsupport.h"
 #include "clicktrack.h"
@@ -65,10 +65,11 @@ int main(int argc, char** argv) {
     std::printf("synth_bench: %zu clicks over %.1f s, tempo changing every 2 bars\n\n", exact.size(), exact.back() / 1e6);
 
     // Live, through the built-in synth device and the file driver, which
-    // writes fluidsynth.wav into the current folder.
-    const std::filesystem::path home = std::filesystem::current_path();
-    std::filesystem::current_path(dir);
-    platform::setSynthAudioDrivers({"file"});
+    // writes live.wav into the scratch folder.
+    platform::OutputOptions options;
+    options.synthAudioDrivers = {"file"};
+    options.fileAudioOutput = dir / "live.wav";
+    platform::selectDefaultMidiBackends(options);
     {
         MidiGateway gateway;
         if (gateway.OpenDevice(platform::MidiMapper) != 0) {
@@ -96,17 +97,17 @@ int main(int argc, char** argv) {
             if (probe.stolenMillis() >= 0) std::printf("; the hypervisor stole %.0f ms", probe.stolenMillis());
             std::printf("\n");
             Audio live;
-            if (readWav((dir / "fluidsynth.wav").string(), live) && !live.level.empty()) {
+            if (readWav(options.fileAudioOutput.string(), live) && !live.level.empty()) {
                 std::printf("live: %.1f s of audio at %.0f Hz written by the file driver\n",
                             double(live.level.size()) / live.rate, live.rate);
                 const std::vector<double> onsets = onsetMicros(live);
                 report("live, against the audio's own clock (its rate fitted):", onsets, exact, true, nearStall);
             } else {
-                std::printf("live: the file driver left no readable fluidsynth.wav\n");
+                std::printf("live: the file driver left no readable live.wav\n");
             }
         }
     }
-    std::filesystem::current_path(home);
+    platform::selectDefaultMidiBackends();
 
     // Offline, in sample time.
     const std::string wav = (dir / "render.wav").string();

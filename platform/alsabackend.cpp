@@ -5,7 +5,7 @@
 
 #include <RtMidi.h>
 
-#include <mutex>
+#include <filesystem>
 
 #include <unistd.h>
 
@@ -15,25 +15,22 @@ namespace {
 
 constexpr const char* kClientName = "Orvelline";
 
-std::mutex nodeMutex;
-std::filesystem::path sequencerNode = "/dev/snd/seq";
-
-bool sequencerReachable()
+bool sequencerReachable(const std::filesystem::path& node)
 {
-    return access(sequencerDevice().c_str(), R_OK | W_OK) == 0;
+    return access(node.c_str(), R_OK | W_OK) == 0;
 }
 
 // One client of the sequencer. RtMidi reports errors through a callback
 // instead of throwing or printing once the callback is set.
 class AlsaClient {
 public:
-    AlsaClient() = default;
+    explicit AlsaClient(std::filesystem::path node) : node_(std::move(node)) {}
     AlsaClient(const AlsaClient&) = delete;
     AlsaClient& operator=(const AlsaClient&) = delete;
 
     bool start()
     {
-        if (!sequencerReachable())
+        if (!sequencerReachable(node_))
             return false;
         silenceLibraryLogs();
         try {
@@ -73,6 +70,7 @@ private:
             static_cast<AlsaClient*>(client)->failed_ = true;
     }
 
+    std::filesystem::path node_;
     bool failed_ = false;
     std::unique_ptr<RtMidiOut> out_;
 };
@@ -110,10 +108,12 @@ private:
 
 class AlsaBackend : public MidiBackend {
 public:
+    explicit AlsaBackend(std::filesystem::path node) : node_(std::move(node)) {}
+
     std::vector<DeviceInfo> listDevices() override
     {
         std::vector<DeviceInfo> devices;
-        AlsaClient client;
+        AlsaClient client(node_);
         if (!client.start())
             return devices;
         const unsigned count = client.out().getPortCount();
@@ -128,7 +128,7 @@ public:
 
     MmResult open(const DeviceInfo& device, std::unique_ptr<MidiPort>& port) override
     {
-        auto client = std::make_unique<AlsaClient>();
+        auto client = std::make_unique<AlsaClient>(node_);
         if (!client->start())
             return MidiNoSequencer;
         const int index = client->findPort(device.key);
@@ -140,25 +140,16 @@ public:
         port = std::make_unique<AlsaPort>(std::move(client));
         return MmOk;
     }
+
+private:
+    std::filesystem::path node_;
 };
 
 }  // namespace
 
-std::unique_ptr<MidiBackend> makeAlsaBackend()
+std::unique_ptr<MidiBackend> makeAlsaBackend(const OutputOptions& options)
 {
-    return std::make_unique<AlsaBackend>();
-}
-
-void setSequencerDevice(const std::filesystem::path& node)
-{
-    std::lock_guard lock(nodeMutex);
-    sequencerNode = node;
-}
-
-std::filesystem::path sequencerDevice()
-{
-    std::lock_guard lock(nodeMutex);
-    return sequencerNode;
+    return std::make_unique<AlsaBackend>(options.sequencerDevice);
 }
 
 }  // namespace platform

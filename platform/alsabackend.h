@@ -5,18 +5,13 @@
 // other programs can subscribe as well. Without a sequencer the list has no
 // ports and nothing fails.
 #include "platform/backend.h"
+#include "platform/outputoptions.h"
 
-#include <filesystem>
 #include <memory>
 
 namespace platform {
 
-std::unique_ptr<MidiBackend> makeAlsaBackend();
-
-// The sequencer's device node, normally /dev/snd/seq. When it cannot be
-// opened for reading and writing the backend does not try the sequencer at
-// all, so the ALSA library has nothing to complain about.
-void setSequencerDevice(const std::filesystem::path& node);
-std::filesystem::path sequencerDevice();
+// Reaches the sequencer through options.sequencerDevice.
+std::unique_ptr<MidiBackend> makeAlsaBackend(const OutputOptions& options);
 
 }  // namespace platform

@@ -179,7 +179,7 @@ void removeCaptureBackend()
     selectDefaultMidiBackends();
 }
 
-std::unique_ptr<MidiBackend> makeCaptureBackend()
+std::unique_ptr<MidiBackend> makeCaptureBackend(const OutputOptions&)
 {
     return std::make_unique<CaptureBackend>();
 }

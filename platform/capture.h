@@ -5,6 +5,7 @@
 // first device), drives the code under test, and reads the log back. It can
 // also make opens, closes and long messages fail, for the error paths.
 #include "platform/backend.h"
+#include "platform/outputoptions.h"
 
 #include <chrono>
 #include <condition_variable>
@@ -71,6 +72,7 @@ CaptureLog& installCaptureBackend(int deviceCount = 1);
 // Back to the program's backends.
 void removeCaptureBackend();
 
-std::unique_ptr<MidiBackend> makeCaptureBackend();
+// Capture devices have nothing to be told; the options are taken for the table's sake.
+std::unique_ptr<MidiBackend> makeCaptureBackend(const OutputOptions& options);
 
 }  // namespace platform

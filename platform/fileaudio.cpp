@@ -16,13 +16,14 @@ using Clock = std::chrono::steady_clock;
 }  // namespace
 
 std::unique_ptr<FileAudio> FileAudio::start(SoftSynth& synth, SoftSynthFeed& feed, int periodFrames,
-                                            std::function<bool()> synthReady)
+                                            const std::filesystem::path& file, std::function<bool()> synthReady)
 {
     if (periodFrames <= 0 || periodFrames % SoftSynthFeed::kBlockFrames != 0)
         return nullptr;
     SoftSynth::Impl& impl = synth.impl();
     // The renderer writes one block per call, so the feed decides what each block hears.
     fluid_settings_setint(impl.settings, "audio.period-size", SoftSynthFeed::kBlockFrames);
+    fluid_settings_setstr(impl.settings, "audio.file.name", file.c_str());
     fluid_file_renderer_t* renderer = new_fluid_file_renderer(impl.synth);
     if (!renderer)
         return nullptr;

@@ -41,12 +41,12 @@ struct Listed {
 
 class Registry {
 public:
-    Registry() { selectLocked(kDefaultSelection); }
+    Registry() { selectLocked(kDefaultSelection, {}); }
 
-    bool select(std::span<const std::string_view> ids)
+    bool select(std::span<const std::string_view> ids, const OutputOptions& options)
     {
         std::lock_guard lock(mutex_);
-        return selectLocked(ids);
+        return selectLocked(ids, options);
     }
 
     std::vector<std::string> selectedIds()
@@ -95,14 +95,14 @@ public:
     }
 
 private:
-    bool selectLocked(std::span<const std::string_view> ids)
+    bool selectLocked(std::span<const std::string_view> ids, const OutputOptions& options)
     {
         std::vector<Selected> chosen;
         for (std::string_view id : ids) {
             const MidiBackendEntry* entry = findEntry(id);
             if (!entry)
                 return false;
-            chosen.push_back({entry->id, entry->factory()});
+            chosen.push_back({entry->id, entry->factory(options)});
         }
         selected_ = std::move(chosen);
         devices_.clear();
@@ -151,14 +151,14 @@ std::span<const MidiBackendEntry> midiBackendTable()
     return kBackends;
 }
 
-bool selectMidiBackends(std::initializer_list<std::string_view> ids)
+bool selectMidiBackends(std::initializer_list<std::string_view> ids, const OutputOptions& options)
 {
-    return registry().select(std::span<const std::string_view>(ids.begin(), ids.size()));
+    return registry().select(std::span<const std::string_view>(ids.begin(), ids.size()), options);
 }
 
-void selectDefaultMidiBackends()
+void selectDefaultMidiBackends(const OutputOptions& options)
 {
-    registry().select(kDefaultSelection);
+    registry().select(kDefaultSelection, options);
 }
 
 std::vector<std::string> selectedMidiBackends()

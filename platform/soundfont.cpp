@@ -2,15 +2,11 @@
 
 #include <algorithm>
 #include <cctype>
-#include <mutex>
 #include <string>
 
 namespace platform {
 
 namespace {
-
-std::mutex settingsMutex;
-std::filesystem::path givenSoundFont;
 
 bool hasSoundFontExtension(const std::filesystem::path& file)
 {
@@ -27,18 +23,6 @@ bool isFile(const std::filesystem::path& file)
 }
 
 }  // namespace
-
-void setSoundFont(const std::filesystem::path& file)
-{
-    std::lock_guard lock(settingsMutex);
-    givenSoundFont = file;
-}
-
-std::filesystem::path chosenSoundFont()
-{
-    std::lock_guard lock(settingsMutex);
-    return givenSoundFont;
-}
 
 std::span<const std::filesystem::path> systemSoundFonts()
 {
@@ -83,9 +67,9 @@ std::filesystem::path findSoundFont(std::span<const std::filesystem::path> folde
     return {};
 }
 
-std::filesystem::path findSoundFont()
+std::filesystem::path findSoundFont(const std::filesystem::path& chosen)
 {
-    if (std::filesystem::path chosen = chosenSoundFont(); !chosen.empty())
+    if (!chosen.empty())
         return chosen;
     const std::vector<std::filesystem::path> folders = extraFolders();
     return findSoundFont(folders, systemSoundFonts());

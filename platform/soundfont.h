@@ -1,10 +1,11 @@
 #pragma once
 // Where the built-in synth gets its General MIDI SoundFont. A SoundFont
-// chosen explicitly (a command-line option) wins; otherwise the first *.sf2
-// or *.sf3, by name, of the program folder, then of the per-user folder of
-// an installed copy (platform/userfolders.h); otherwise the first of the
-// system SoundFonts that exists. The search runs each time the synth opens,
-// so a font dropped into a folder is used from the next open on.
+// chosen explicitly (OutputOptions::soundFont, a command-line option) wins;
+// otherwise the first *.sf2 or *.sf3, by name, of the program folder, then
+// of the per-user folder of an installed copy (platform/userfolders.h);
+// otherwise the first of the system SoundFonts that exists. The search runs
+// each time the synth opens, so a font dropped into a folder is used from
+// the next open on.
 #include <filesystem>
 #include <span>
 #include <vector>
@@ -12,11 +13,6 @@
 #include "platform/userfolders.h"
 
 namespace platform {
-
-// An empty path returns to searching. A chosen file that does not load makes
-// the open fail rather than quietly fall back to another font.
-void setSoundFont(const std::filesystem::path& file);
-std::filesystem::path chosenSoundFont();
 
 // The GM SoundFonts of the usual distribution folders, in the order tried
 // (FluidR3 before TimGM6mb, whose whistle is badly out of tune).
@@ -30,8 +26,8 @@ std::filesystem::path firstSoundFontIn(const std::filesystem::path& folder);
 // system fonts; empty when nothing is found.
 std::filesystem::path findSoundFont(std::span<const std::filesystem::path> folders,
                                     std::span<const std::filesystem::path> systemFonts);
-// The font the built-in synth uses now: the chosen one, or the search over
+// The font to use now: chosen when it is not empty, else the search over
 // extraFolders() and systemSoundFonts().
-std::filesystem::path findSoundFont();
+std::filesystem::path findSoundFont(const std::filesystem::path& chosen);
 
 }  // namespace platform

@@ -47,9 +47,6 @@ constexpr std::string_view kFileDriver = "file";
 constexpr std::string_view kPulseDriver = "pulseaudio";
 constexpr std::string_view kJackDriver = "jack";
 
-std::mutex driversMutex;
-std::vector<std::string> audioDrivers{"pulseaudio", "alsa", "jack"};
-
 class SynthPort;
 // The one open built-in synth, for builtInSynthStatus.
 std::mutex openPortMutex;
@@ -141,10 +138,10 @@ public:
     ~SynthPort() override { stop(); }
 
     // Tries the outputs in order; false when none opens.
-    bool startAudio()
+    bool startAudio(const OutputOptions& options)
     {
-        for (const std::string& name : synthAudioDrivers()) {
-            if (openOutput(name)) {
+        for (const std::string& name : options.synthAudioDrivers) {
+            if (openOutput(name, options)) {
                 driverName_ = name;
                 std::lock_guard lock(openPortMutex);
                 openPort = this;
@@ -233,10 +230,11 @@ public:
 private:
     bool ready() const { return soundFont_.load() == SynthOutputStatus::SoundFont::Ready; }
 
-    bool openOutput(const std::string& name)
+    bool openOutput(const std::string& name, const OutputOptions& options)
     {
         if (name == kFileDriver) {
-            fileAudio_ = FileAudio::start(*synth_, *feed_, kPeriodFrames, [this] { return ready(); });
+            fileAudio_ = FileAudio::start(*synth_, *feed_, kPeriodFrames, options.fileAudioOutput,
+                                          [this] { return ready(); });
             return fileAudio_ != nullptr;
         }
         if (name == kPulseDriver) {
@@ -317,6 +315,8 @@ private:
 
 class SynthBackend : public MidiBackend {
 public:
+    explicit SynthBackend(OutputOptions options) : options_(std::move(options)) {}
+
     std::vector<DeviceInfo> listDevices() override
     {
         return {{"Built-in synth", MidiTechnology::SoftwareSynth, "synth"}};
@@ -324,7 +324,7 @@ public:
 
     MmResult open(const DeviceInfo&, std::unique_ptr<MidiPort>& port) override
     {
-        const std::filesystem::path soundFont = findSoundFont();
+        const std::filesystem::path soundFont = findSoundFont(options_.soundFont);
         if (soundFont.empty())
             return MidiNoSoundFont;
         std::unique_ptr<SoftSynth> synth = SoftSynth::create({kSampleRate, false});
@@ -332,7 +332,7 @@ public:
             return MidiSynthFailed;
         auto opened = std::make_unique<SynthPort>(std::move(synth));
         // Audio first: it fails fast, where loading a SoundFont takes a moment.
-        if (!opened->startAudio())
+        if (!opened->startAudio(options_))
             return MidiNoAudio;
         // A file that is no SoundFont at all is refused at once; the load
         // itself goes on while the window comes up.
@@ -342,25 +342,16 @@ public:
         port = std::move(opened);
         return MmOk;
     }
+
+private:
+    OutputOptions options_;
 };
 
 }  // namespace
 
-std::unique_ptr<MidiBackend> makeSynthBackend()
+std::unique_ptr<MidiBackend> makeSynthBackend(const OutputOptions& options)
 {
-    return std::make_unique<SynthBackend>();
-}
-
-void setSynthAudioDrivers(std::vector<std::string> drivers)
-{
-    std::lock_guard lock(driversMutex);
-    audioDrivers = std::move(drivers);
-}
-
-std::vector<std::string> synthAudioDrivers()
-{
-    std::lock_guard lock(driversMutex);
-    return audioDrivers;
+    return std::make_unique<SynthBackend>(options);
 }
 
 std::string describeSynthStatus(const SynthOutputStatus& status)

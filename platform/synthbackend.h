@@ -14,24 +14,19 @@
 // through JACK the server's period plus ours, the outputs connected to the
 // system's playback ports. While nothing sounds, nothing is computed.
 #include "platform/backend.h"
+#include "platform/outputoptions.h"
 
 #include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
-#include <vector>
 
 namespace platform {
 
-std::unique_ptr<MidiBackend> makeSynthBackend();
-
-// The audio outputs tried in order when the synth opens; the first that
-// opens wins. Normally "pulseaudio" (which PipeWire desktops serve),
-// "alsa", "jack"; "file" writes the audio in real time into fluidsynth.wav
-// in the current folder instead (platform/fileaudio.h).
-void setSynthAudioDrivers(std::vector<std::string> drivers);
-std::vector<std::string> synthAudioDrivers();
+// Sounds with options.soundFont through options.synthAudioDrivers, the
+// first that opens.
+std::unique_ptr<MidiBackend> makeSynthBackend(const OutputOptions& options);
 
 // How the open built-in synth is doing, for the device window.
 struct SynthOutputStatus {

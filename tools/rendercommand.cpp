@@ -46,8 +46,7 @@ void sendToSynth(platform::SoftSynth& synth, const anyEvent& e, std::vector<std:
 }
 
 std::unique_ptr<platform::SoftSynth> startSynth(const RenderOptions& options, std::ostream& err) {
-    const std::filesystem::path font =
-        options.soundFont.empty() ? platform::findSoundFont() : std::filesystem::path(options.soundFont);
+    const std::filesystem::path font = platform::findSoundFont(options.soundFont);
     if (font.empty()) {
         err << platform::midiOutGetErrorText(platform::MidiNoSoundFont) << " Or name one with --soundfont SF.\n";
         return nullptr;

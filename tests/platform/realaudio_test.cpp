@@ -8,6 +8,7 @@
 #include "platform/shortmsg.h"
 #include "platform/soundfont.h"
 #include "platform/synthbackend.h"
+#include "testoptions.h"
 
 #include <gtest/gtest.h>
 
@@ -33,26 +34,31 @@ class RealAudio : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        selectDefaultMidiBackends();
-        setSequencerDevice("/nonexistent/snd/seq");
+        selectDefaultMidiBackends(withoutSequencer());
         font = findSoundFont({}, systemSoundFonts());
         if (font.empty())
             GTEST_SKIP() << "no General MIDI SoundFont installed";
-        setSoundFont(font);
     }
     void TearDown() override
     {
         if (handle != MidiOutHandle::Null)
             midiOutClose(handle);
-        setSynthAudioDrivers({"pulseaudio", "alsa", "jack"});
-        setSoundFont({});
-        setSequencerDevice("/dev/snd/seq");
+        selectDefaultMidiBackends();
+    }
+
+    // Only this output for the built-in synth, which sounds with the system's font.
+    void useAudioDriver(const std::string& driver)
+    {
+        OutputOptions options = withoutSequencer();
+        options.soundFont = font;
+        options.synthAudioDrivers = {driver};
+        selectDefaultMidiBackends(options);
     }
 
     // Opens the built-in synth on one output and waits for its SoundFont.
     void openOn(const std::string& driver)
     {
-        setSynthAudioDrivers({driver});
+        useAudioDriver(driver);
         const MmResult status = midiOutOpen(handle, MidiMapper);
         ASSERT_EQ(status, MmOk) << midiOutGetErrorText(status);
         const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(30);
@@ -146,7 +152,7 @@ TEST_F(RealAudio, ConnectsItsOutputsToTheJackPlaybackPortsByItself)
 TEST_F(RealAudio, FailsAtOnceWithTheAudioErrorWhenNoServerAnswers)
 {
     setenv("PULSE_SERVER", "unix:/nonexistent/orv-test/native", 1);
-    setSynthAudioDrivers({"pulseaudio"});
+    useAudioDriver("pulseaudio");
     const auto started = std::chrono::steady_clock::now();
     EXPECT_EQ(midiOutOpen(handle, MidiMapper), MidiNoAudio);
     EXPECT_EQ(handle, MidiOutHandle::Null);

@@ -2,6 +2,7 @@
 #include "platform/capture.h"
 #include "platform/midiout.h"
 #include "platform/registry.h"
+#include "testoptions.h"
 
 #include <gtest/gtest.h>
 
@@ -15,7 +16,6 @@ class DeviceList : public ::testing::Test {
 protected:
     void TearDown() override
     {
-        setSequencerDevice("/dev/snd/seq");
         selectDefaultMidiBackends();
     }
 
@@ -36,7 +36,7 @@ TEST_F(DeviceList, ChoosesBackendsFromOneTable)
         ids.push_back(entry.id);
         EXPECT_FALSE(entry.displayName.empty());
         ASSERT_NE(entry.factory, nullptr);
-        EXPECT_NE(entry.factory(), nullptr);
+        EXPECT_NE(entry.factory(OutputOptions{}), nullptr);
     }
     EXPECT_EQ(ids, (std::vector<std::string_view>{"synth", "alsa", "capture"}));
     EXPECT_EQ(selectedMidiBackends(), (std::vector<std::string>{"synth", "alsa"}));
@@ -47,7 +47,7 @@ TEST_F(DeviceList, ChoosesBackendsFromOneTable)
 
 TEST_F(DeviceList, ListsTheDefaultRouteThenTheBuiltInSynthWithoutASequencer)
 {
-    setSequencerDevice("/nonexistent/snd/seq");
+    selectDefaultMidiBackends(withoutSequencer());
     EXPECT_EQ(midiOutGetNumDevs(), 1u);
 
     const MidiOutCaps mapper = caps(MidiMapper);
@@ -73,7 +73,7 @@ TEST_F(DeviceList, ListsSequencerPortsAfterTheSynthWhenThereIsASequencer)
 
 TEST_F(DeviceList, RefusesIdentifiersOutsideTheList)
 {
-    setSequencerDevice("/nonexistent/snd/seq");
+    selectDefaultMidiBackends(withoutSequencer());
     const int count = int(midiOutGetNumDevs());
     MidiOutCaps unused;
     for (int id : {-2, count, count + 1, 1 << 30})
@@ -88,8 +88,7 @@ TEST_F(DeviceList, RefusesIdentifiersOutsideTheList)
 TEST_F(DeviceList, FollowsTheOrderOfSelectionAndRoutesToTheFirstDevice)
 {
     captureLog().reset(2);
-    setSequencerDevice("/nonexistent/snd/seq");
-    ASSERT_TRUE(selectMidiBackends({"capture", "synth", "alsa"}));
+    ASSERT_TRUE(selectMidiBackends({"capture", "synth", "alsa"}, withoutSequencer()));
     EXPECT_EQ(midiOutGetNumDevs(), 3u);
     EXPECT_EQ(caps(MidiMapper).productName, "Default route (Capture 1)");
     EXPECT_EQ(caps(0).productName, "Capture 1");
@@ -121,8 +120,7 @@ TEST_F(DeviceList, HasNoDefaultRouteWhenNoBackendHasADevice)
 
 TEST_F(DeviceList, OpensNoSequencerPortWithoutASequencer)
 {
-    setSequencerDevice("/nonexistent/snd/seq");
-    std::unique_ptr<MidiBackend> alsa = makeAlsaBackend();
+    std::unique_ptr<MidiBackend> alsa = makeAlsaBackend(withoutSequencer());
     EXPECT_TRUE(alsa->listDevices().empty());
     std::unique_ptr<MidiPort> port;
     EXPECT_EQ(alsa->open({"Some Synth:Port 0 128:0", MidiTechnology::MidiPort, "Some Synth:Port 0 128:0"}, port),

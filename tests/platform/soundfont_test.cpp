@@ -21,7 +21,6 @@ protected:
     }
     void TearDown() override
     {
-        setSoundFont({});
         setProgramFolder({});
         setUserFolder({});
         setWritableCheck({});
@@ -102,12 +101,9 @@ TEST_F(SoundFontSearch, UsesTheHandedOverProgramFolderAndAnExplicitChoiceFirst)
 {
     setProgramFolder(root / "program");
     const fs::path own = touch(root / "program" / "own.sf2");
-    EXPECT_EQ(findSoundFont(), own);
+    EXPECT_EQ(findSoundFont({}), own);
 
-    setSoundFont(root / "chosen.sf2");
-    EXPECT_EQ(findSoundFont(), root / "chosen.sf2") << "a chosen font is never swapped for another";
-    setSoundFont({});
-    EXPECT_EQ(findSoundFont(), own);
+    EXPECT_EQ(findSoundFont(root / "chosen.sf2"), root / "chosen.sf2") << "a chosen font is never swapped for another";
 }
 
 TEST_F(SoundFontSearch, AnInstalledCopyAlsoLooksInThePerUserFolder)
@@ -116,10 +112,10 @@ TEST_F(SoundFontSearch, AnInstalledCopyAlsoLooksInThePerUserFolder)
     setUserFolder(root / "user");
     fs::create_directories(root / "user");
     const fs::path users = touch(root / "user" / "users.sf2");
-    EXPECT_NE(findSoundFont(), users) << "a copy in a writable folder looks beside itself only";
+    EXPECT_NE(findSoundFont({}), users) << "a copy in a writable folder looks beside itself only";
 
     setWritableCheck([](const fs::path&) { return false; });
-    EXPECT_EQ(findSoundFont(), users);
+    EXPECT_EQ(findSoundFont({}), users);
     const fs::path own = touch(root / "program" / "zz-own.sf2");
-    EXPECT_EQ(findSoundFont(), own) << "the program's own font comes first";
+    EXPECT_EQ(findSoundFont({}), own) << "the program's own font comes first";
 }

@@ -4,6 +4,7 @@
 #include "platform/shortmsg.h"
 #include "platform/soundfont.h"
 #include "platform/synthbackend.h"
+#include "testoptions.h"
 
 #include <gtest/gtest.h>
 
@@ -33,25 +34,28 @@ class BuiltInSynth : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        selectDefaultMidiBackends();
-        setSequencerDevice("/nonexistent/snd/seq");
+        selectDefaultMidiBackends(withoutSequencer());
         folder = fs::temp_directory_path() / ("orv-synth-" + std::to_string(getpid()));
         fs::create_directories(folder);
-        // FluidSynth's file driver, the stand-in for a sound card, writes into the current folder.
-        previousFolder = fs::current_path();
-        fs::current_path(folder);
     }
     void TearDown() override
     {
-        fs::current_path(previousFolder);
-        setSynthAudioDrivers({"pulseaudio", "alsa", "jack"});
-        setSoundFont({});
-        setSequencerDevice("/dev/snd/seq");
+        selectDefaultMidiBackends();
         fs::remove_all(folder);
     }
 
+    // The synth sounds with this font through these outputs; the "file" one,
+    // the stand-in for a sound card, writes into this test's folder.
+    void useSynth(const fs::path& font, std::vector<std::string> drivers)
+    {
+        OutputOptions options = withoutSequencer();
+        options.soundFont = font;
+        options.synthAudioDrivers = std::move(drivers);
+        options.fileAudioOutput = folder / "synth.wav";
+        selectDefaultMidiBackends(options);
+    }
+
     fs::path folder;
-    fs::path previousFolder;
 };
 
 // The frames of a 16-bit stereo WAV file, as the larger of |left| and |right|.
@@ -90,15 +94,14 @@ bool waitForSoundFont()
 
 TEST_F(BuiltInSynth, TriesPulseAudioThenAlsaThenJack)
 {
-    EXPECT_EQ(synthAudioDrivers(), (std::vector<std::string>{"pulseaudio", "alsa", "jack"}));
+    EXPECT_EQ(OutputOptions{}.synthAudioDrivers, (std::vector<std::string>{"pulseaudio", "alsa", "jack"}));
 }
 
 TEST_F(BuiltInSynth, ReportsTheAudioErrorWhenNoOutputOpens)
 {
-    setSoundFont(folder / "any.sf2");
     for (const std::vector<std::string>& drivers :
          {std::vector<std::string>{"no-such-driver", "another-missing-one"}, std::vector<std::string>{}}) {
-        setSynthAudioDrivers(drivers);
+        useSynth(folder / "any.sf2", drivers);
         for (int id : {MidiMapper, 0}) {
             MidiOutHandle handle = MidiOutHandle::Null;
             const MmResult status = midiOutOpen(handle, id);
@@ -114,8 +117,7 @@ TEST_F(BuiltInSynth, PlaysThroughTheFirstAudioDriverThatOpens)
     const fs::path font = findSoundFont({}, systemSoundFonts());
     if (font.empty())
         GTEST_SKIP() << "no General MIDI SoundFont installed";
-    setSoundFont(font);
-    setSynthAudioDrivers({"no-such-driver", "file"});
+    useSynth(font, {"no-such-driver", "file"});
 
     MidiOutHandle handle = MidiOutHandle::Null;
     const MmResult opened = midiOutOpen(handle, MidiMapper);
@@ -130,8 +132,7 @@ TEST_F(BuiltInSynth, PlaysThroughTheFirstAudioDriverThatOpens)
 
 TEST_F(BuiltInSynth, ReportsAChosenSoundFontThatDoesNotLoad)
 {
-    setSynthAudioDrivers({"file"});
-    setSoundFont(folder / "missing.sf2");
+    useSynth(folder / "missing.sf2", {"file"});
     MidiOutHandle handle = MidiOutHandle::Null;
     EXPECT_EQ(midiOutOpen(handle, 0), MidiSoundFontUnreadable);
     EXPECT_EQ(handle, MidiOutHandle::Null);
@@ -142,8 +143,7 @@ TEST_F(BuiltInSynth, FileDriverWritesWhatTheSynthPlaysAtTheWallClocksPace)
     const fs::path font = findSoundFont({}, systemSoundFonts());
     if (font.empty())
         GTEST_SKIP() << "no General MIDI SoundFont installed";
-    setSoundFont(font);
-    setSynthAudioDrivers({"file"});
+    useSynth(font, {"file"});
 
     MidiOutHandle handle = MidiOutHandle::Null;
     ASSERT_EQ(midiOutOpen(handle, MidiMapper), MmOk);
@@ -160,7 +160,7 @@ TEST_F(BuiltInSynth, FileDriverWritesWhatTheSynthPlaysAtTheWallClocksPace)
     EXPECT_FALSE(builtInSynthStatus().has_value());
     const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
 
-    const std::vector<int> levels = wavLevels(folder / "fluidsynth.wav");
+    const std::vector<int> levels = wavLevels(folder / "synth.wav");
     const double seconds = double(levels.size()) / 48000;
     ASSERT_GT(seconds, 0.1);
     EXPECT_LE(seconds, elapsed + 0.003) << "never ahead of the wall clock by more than a period";

@@ -1,0 +1,34 @@
+#pragma once
+// What the MIDI output backends are told when they are made
+// (platform/registry.h): one plain value that the caller builds and hands
+// over, so that nothing about where the devices and files are lives in the
+// process at large. A default-made value is the program's own choice; tests
+// and benchmarks change only the fields they care about.
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+struct OutputOptions {
+    // The ALSA sequencer's device node. When it cannot be opened for reading
+    // and writing the ALSA backend does not try the sequencer at all, so the
+    // ALSA library has nothing to complain about.
+    std::filesystem::path sequencerDevice = "/dev/snd/seq";
+
+    // The built-in synth's SoundFont. Empty: searched for each time the synth
+    // opens (platform/soundfont.h). A chosen file that does not load makes the
+    // open fail rather than quietly fall back to another font.
+    std::filesystem::path soundFont;
+
+    // The audio outputs the built-in synth tries in order when it opens; the
+    // first that opens wins. Normally "pulseaudio" (which PipeWire desktops
+    // serve), "alsa", "jack"; "file" writes the audio in real time into
+    // fileAudioOutput instead (platform/fileaudio.h).
+    std::vector<std::string> synthAudioDrivers{"pulseaudio", "alsa", "jack"};
+    // The WAV file the "file" output writes; a relative name is taken from
+    // the current folder.
+    std::filesystem::path fileAudioOutput = "fluidsynth.wav";
+};
+
+}  // namespace platform
