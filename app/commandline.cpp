@@ -34,19 +34,18 @@ CommandLine parseCommandLine(const QStringList& arguments)
 
 QString commandLineHelp()
 {
-    return QStringLiteral(
-        "Usage: orvelline [FILE.mid]\n"
-        "\n"
-        "A theremin for General MIDI tone modules: move the pointer over the picture\n"
-        "to play. With FILE.mid, starts with that file read, as \"Read MIDI file\" does,\n"
-        "ready to play along with it (\"Play MIDI\").\n"
-        "\n"
-        "Options:\n"
-        "  -h, --help     This text.\n"
-        "  -V, --version  The program's version.\n"
-        "\n"
-        "In the window, F1 shows how to play. orvelline-midi looks into, plays and\n"
-        "renders MIDI files from the command line.\n");
+    return QStringLiteral("Usage: orvelline [FILE.mid]\n"
+                          "\n"
+                          "A theremin for General MIDI tone modules: move the pointer over the picture\n"
+                          "to play. With FILE.mid, starts with that file read, as \"Read MIDI file\" does,\n"
+                          "ready to play along with it (\"Play MIDI\").\n"
+                          "\n"
+                          "Options:\n"
+                          "  -h, --help     This text.\n"
+                          "  -V, --version  The program's version.\n"
+                          "\n"
+                          "In the window, F1 shows how to play. orvelline-midi looks into, plays and\n"
+                          "renders MIDI files from the command line.\n");
 }
 
 QString versionLine()

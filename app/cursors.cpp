@@ -24,9 +24,9 @@ struct CursorShape {
 };
 
 constexpr std::array kCursorShapes{
-    CursorShape{"CURSOR1", 29, 21},   // the tip of the pointing finger
-    CursorShape{"CURSOR2", 20, 3},    // the tip of the baton
-    CursorShape{"NEKONOTE", 7, 19},   // the paw's outer toe
+    CursorShape{"CURSOR1", 29, 21},  // the tip of the pointing finger
+    CursorShape{"CURSOR2", 20, 3},   // the tip of the baton
+    CursorShape{"NEKONOTE", 7, 19},  // the paw's outer toe
 };
 
 constexpr int kSide = 32;
@@ -67,6 +67,5 @@ QCursor loadCursorResource(const QString& resourceName)
                 ink[byte] |= bit;
         }
     const QSize size(kSide, kSide);
-    return QCursor(QBitmap::fromData(size, ink.data()), QBitmap::fromData(size, mask.data()), shape.hotX,
-                   shape.hotY);
+    return QCursor(QBitmap::fromData(size, ink.data()), QBitmap::fromData(size, mask.data()), shape.hotX, shape.hotY);
 }

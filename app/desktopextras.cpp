@@ -122,7 +122,8 @@ void TForm1::createDesktopExtras()
     addAction(SaveMIDI);
 
     RecentFiles1 = named(new QMenu(QStringLiteral("Recent files"), this), "RecentFiles1");
-    recentFiles_ = new RecentFiles(RecentFiles1, [this](const QString& path) { ReadMidiFile(path); }, this);
+    recentFiles_ = new RecentFiles(
+        RecentFiles1, [this](const QString& path) { ReadMidiFile(path); }, this);
     HowToPlay = named(new QAction(QStringLiteral("How to play"), this), "HowToPlay");
     HowToPlay->setShortcut(QKeySequence(Qt::Key_F1));
     About1 = named(new QAction(QStringLiteral("About Orvelline…"), this), "About1");
@@ -165,16 +166,30 @@ void TForm1::createDesktopExtras()
     }
     UpDownNoteNo->upButton()->setFocusPolicy(Qt::TabFocus);
     UpDownNoteNo->downButton()->setFocusPolicy(Qt::TabFocus);
-    const std::vector<QWidget*> order{BSM,        BSL,          ProgChg,   Volume,    UpDownNoteNo->upButton(),
-                                      UpDownNoteNo->downButton(), Velosity,  BendRange, Setup,
-                                      Moduration, Reverb,       Chorus,    EasyMode,  XAxTone,
-                                      SpeedButton1, recEndButton, recReplay, StopButton};
+    const std::vector<QWidget*> order{BSM,
+                                      BSL,
+                                      ProgChg,
+                                      Volume,
+                                      UpDownNoteNo->upButton(),
+                                      UpDownNoteNo->downButton(),
+                                      Velosity,
+                                      BendRange,
+                                      Setup,
+                                      Moduration,
+                                      Reverb,
+                                      Chorus,
+                                      EasyMode,
+                                      XAxTone,
+                                      SpeedButton1,
+                                      recEndButton,
+                                      recReplay,
+                                      StopButton};
     for (std::size_t i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
 
     // A permanent part of the status line shows only while no message does.
-    auto* startHint = named(new QLabel(QStringLiteral("Move the pointer over the picture to play"), StatusBar1),
-                            "StartHint");
+    auto* startHint =
+        named(new QLabel(QStringLiteral("Move the pointer over the picture to play"), StatusBar1), "StartHint");
     StatusBar1->addWidget(startHint, 1);
 
     trackNormalPlace(*this);

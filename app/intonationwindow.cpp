@@ -12,7 +12,10 @@ namespace {
 
 constexpr int kRowHeight = 6;
 
-QString cents(double value) { return QString::number(value, 'f', 1); }
+QString cents(double value)
+{
+    return QString::number(value, 'f', 1);
+}
 
 }  // namespace
 
@@ -29,7 +32,7 @@ protected:
         if (rows.empty())
             return;
         int low = 127, high = 0;
-        int64_t end = 1;
+        std::int64_t end = 1;
         for (const IntonationRow& r : rows) {
             low = std::min(low, r.note);
             high = std::max(high, r.note);
@@ -38,7 +41,7 @@ protected:
         low -= 1;
         high += 1;
         const double perNote = double(height()) / double(high - low + 1);
-        const auto xOf = [&](int64_t us) { return int(double(us) * width() / double(end)); };
+        const auto xOf = [&](std::int64_t us) { return int(double(us) * width() / double(end)); };
         const auto yOf = [&](double note) { return int((high - note + 0.5) * perNote); };
         for (const IntonationRow& r : rows) {
             const QRect bar(xOf(r.startUs), yOf(r.note) - kRowHeight / 2, std::max(xOf(r.endUs) - xOf(r.startUs), 1),
@@ -86,11 +89,12 @@ void IntonationWindow::showRows(const std::vector<IntonationRow>& rows)
     Roll->rows = rows;
     Table->setRowCount(int(rows.size()));
     for (int i = 0; i < int(rows.size()); ++i) {
-        const IntonationRow& r = rows[size_t(i)];
+        const IntonationRow& r = rows[std::size_t(i)];
         const bool sounded = r.coverage > 0;
-        const QString texts[] = {QString::number(double(r.startUs) / 1e6, 'f', 3), QString::number(r.note),
-                                 QString::fromStdString(compactNoteName(r.note)), sounded ? cents(r.centsMean) : QString(),
-                                 sounded ? cents(r.centsMax) : QString(), QString::number(r.coverage, 'f', 2)};
+        const QString texts[] = {
+            QString::number(double(r.startUs) / 1e6, 'f', 3), QString::number(r.note),
+            QString::fromStdString(compactNoteName(r.note)),  sounded ? cents(r.centsMean) : QString(),
+            sounded ? cents(r.centsMax) : QString(),          QString::number(r.coverage, 'f', 2)};
         for (int column = 0; column < 6; ++column)
             Table->setItem(i, column, new QTableWidgetItem(texts[column]));
         Table->item(i, 3)->setBackground(intonationColour(r.centsMean, r.coverage));

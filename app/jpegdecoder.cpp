@@ -34,10 +34,8 @@ bool warningLosesPixels(int code)
     case JWRN_JPEG_EOF:
     case JWRN_HIT_MARKER:
     case JWRN_HUFF_BAD_CODE:
-    case JWRN_MUST_RESYNC:
-        return true;
-    default:
-        return false;
+    case JWRN_MUST_RESYNC: return true;
+    default: return false;
     }
 }
 
@@ -100,22 +98,17 @@ void storeRow(const jpeg_decompress_struct& cinfo, const JSAMPLE* in, std::uint8
             out[2] = scaled(y, k);
         }
         break;
-    default:
-        std::memcpy(out, in, std::size_t{width} * 3);
-        break;
+    default: std::memcpy(out, in, std::size_t{width} * 3); break;
     }
 }
 
 J_COLOR_SPACE outputSpaceFor(J_COLOR_SPACE fileSpace)
 {
     switch (fileSpace) {
-    case JCS_GRAYSCALE:
-        return JCS_GRAYSCALE;
+    case JCS_GRAYSCALE: return JCS_GRAYSCALE;
     case JCS_CMYK:
-    case JCS_YCCK:
-        return JCS_CMYK;
-    default:
-        return JCS_RGB;
+    case JCS_YCCK: return JCS_CMYK;
+    default: return JCS_RGB;
     }
 }
 
@@ -140,8 +133,8 @@ bool decodeGuarded(Decompressor& d, const std::uint8_t* data, std::size_t size, 
     jpeg_mem_src(&cinfo, const_cast<unsigned char*>(data), static_cast<unsigned long>(size));
     jpeg_read_header(&cinfo, TRUE);
     if (tooLarge(cinfo)) {
-        std::snprintf(d.errors.message, sizeof d.errors.message, "Picture too large: %u x %u pixels",
-                      cinfo.image_width, cinfo.image_height);
+        std::snprintf(d.errors.message, sizeof d.errors.message, "Picture too large: %u x %u pixels", cinfo.image_width,
+                      cinfo.image_height);
         return false;
     }
     cinfo.out_color_space = outputSpaceFor(cinfo.jpeg_color_space);

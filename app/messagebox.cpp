@@ -37,8 +37,8 @@ void deliver(const MessageBoxSink::Display& display, const std::string& message)
 
 MessageBoxSink::MessageBoxSink(Display display)
 {
-    previous_ = setMessageSink(
-        [display = std::move(display)](const std::string& message) { deliver(display, message); });
+    previous_ =
+        setMessageSink([display = std::move(display)](const std::string& message) { deliver(display, message); });
 }
 
 MessageBoxSink::~MessageBoxSink()

@@ -34,17 +34,13 @@ bool NoteGuard::endsTheNote(const QObject* watched, const QEvent& event) const
     switch (event.type()) {
     // Moving from the surface onto one of its strips stays inside Panel1 and
     // is no leave; the status line lies inside Panel1 but plays nothing.
-    case QEvent::Leave:
-        return watched == form_.Panel1 || watched == window;
-    case QEvent::Enter:
-        return watched == form_.StatusBar1;
+    case QEvent::Leave: return watched == form_.Panel1 || watched == window;
+    case QEvent::Enter: return watched == form_.StatusBar1;
     case QEvent::WindowDeactivate:
     case QEvent::WindowBlocked:
     case QEvent::Hide:
-    case QEvent::Close:
-        return watched == window;
-    case QEvent::WindowStateChange:
-        return watched == window && form_.isMinimized();
+    case QEvent::Close: return watched == window;
+    case QEvent::WindowStateChange: return watched == window && form_.isMinimized();
     // A menu, dialog or message box takes the pointer or the keyboard; a
     // tooltip takes neither.
     case QEvent::Show: {
@@ -53,7 +49,6 @@ bool NoteGuard::endsTheNote(const QObject* watched, const QEvent& event) const
     }
     case QEvent::ApplicationStateChange:
         return static_cast<const QApplicationStateChangeEvent&>(event).applicationState() != Qt::ApplicationActive;
-    default:
-        return false;
+    default: return false;
     }
 }

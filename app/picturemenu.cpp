@@ -76,7 +76,8 @@ void TForm1::PopupMenu1Popup()
         QStringList folders = pictureFolderPaths();
         for (QString& folder : folders)
             folder = captionOfFileName(QDir::toNativeSeparators(folder));
-        LoadImage2->addAction(QStringLiteral("No .jpg, .jpeg or .bmp pictures in %1").arg(folders.join(QStringLiteral(", "))))
+        LoadImage2
+            ->addAction(QStringLiteral("No .jpg, .jpeg or .bmp pictures in %1").arg(folders.join(QStringLiteral(", "))))
             ->setEnabled(false);
     }
 }
@@ -119,13 +120,40 @@ void TForm1::InstallCursor1(const QString& resourceName)
         control->setCursor(cursor);
 }
 
-void TForm1::N11Click() { chooseCursor(*this, N11, QStringLiteral("CURSOR1")); }
-void TForm1::N21Click() { chooseCursor(*this, N21, QStringLiteral("CURSOR2")); }
-void TForm1::N31Click() { chooseCursor(*this, N31, QStringLiteral("NEKONOTE")); }
+void TForm1::N11Click()
+{
+    chooseCursor(*this, N11, QStringLiteral("CURSOR1"));
+}
+void TForm1::N21Click()
+{
+    chooseCursor(*this, N21, QStringLiteral("CURSOR2"));
+}
+void TForm1::N31Click()
+{
+    chooseCursor(*this, N31, QStringLiteral("NEKONOTE"));
+}
 
-void TForm1::White1Click() { chooseGridColour(*this, White2, 255, 255, 255); }
-void TForm1::Red1Click() { chooseGridColour(*this, Red2, 255, 0, 0); }
-void TForm1::Yellow1Click() { chooseGridColour(*this, Yellow2, 255, 255, 0); }
-void TForm1::Black1Click() { chooseGridColour(*this, Black2, 0, 0, 0); }
-void TForm1::Green1Click() { chooseGridColour(*this, Green2, 0, 128, 0); }
-void TForm1::Blue1Click() { chooseGridColour(*this, Blue2, 0, 0, 255); }
+void TForm1::White1Click()
+{
+    chooseGridColour(*this, White2, 255, 255, 255);
+}
+void TForm1::Red1Click()
+{
+    chooseGridColour(*this, Red2, 255, 0, 0);
+}
+void TForm1::Yellow1Click()
+{
+    chooseGridColour(*this, Yellow2, 255, 255, 0);
+}
+void TForm1::Black1Click()
+{
+    chooseGridColour(*this, Black2, 0, 0, 0);
+}
+void TForm1::Green1Click()
+{
+    chooseGridColour(*this, Green2, 0, 128, 0);
+}
+void TForm1::Blue1Click()
+{
+    chooseGridColour(*this, Blue2, 0, 0, 255);
+}

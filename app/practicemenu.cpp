@@ -28,7 +28,10 @@ namespace {
 const char* const kSection = "Practice";
 constexpr int kMaxBar = 9999;
 
-MidiGateway* gateway() { return Performer().gateway(); }
+MidiGateway* gateway()
+{
+    return Performer().gateway();
+}
 
 }  // namespace
 
@@ -176,7 +179,8 @@ void PracticeMenu::updateLoopTexts()
     const bool loops = choices_.loops();
     LoopFrom->setText(loops ? QStringLiteral("Loop from bar %1...").arg(choices_.loopFrom)
                             : QStringLiteral("Loop from bar..."));
-    LoopTo->setText(loops ? QStringLiteral("Loop to bar %1...").arg(choices_.loopTo) : QStringLiteral("Loop to bar..."));
+    LoopTo->setText(loops ? QStringLiteral("Loop to bar %1...").arg(choices_.loopTo)
+                          : QStringLiteral("Loop to bar..."));
     NoLoop->setEnabled(loops);
 }
 
@@ -198,7 +202,8 @@ void PracticeMenu::runStarted(const midiTrack& playTrack)
         return;
     }
     midiSong& song = *form_.FileSong;
-    clock_ = PracticeClock(playTrack, song.division, practiceStartTempo(song, choices_), practiceLayout(song, choices_));
+    clock_ =
+        PracticeClock(playTrack, song.division, practiceStartTempo(song, choices_), practiceLayout(song, choices_));
     const midiTrack* part = choices_.part == PracticeChoices::kNoPart ? nullptr : trackNumbered(song, choices_.part);
     if (part)
         guide_->start(*part, clock_, gateway()->Player().songStartMicros());
@@ -214,7 +219,10 @@ void PracticeMenu::recordingStarted()
     recordingStartMicros_ = platform::nowMicros() - gateway()->Player().songStartMicros();
 }
 
-bool PracticeMenu::hasTake() const { return takeRecorded_ && form_.FileSong && Performer().HasRecording(); }
+bool PracticeMenu::hasTake() const
+{
+    return takeRecorded_ && form_.FileSong && Performer().HasRecording();
+}
 
 bool PracticeMenu::buildTake(midiTrack& take) const
 {
@@ -263,9 +271,9 @@ void PracticeMenu::loadSettings()
     choices_.countIn = ini.intValue(kSection, "CountIn", 0, 1).value_or(0) != 0;
     choices_.loopFrom = ini.intValue(kSection, "LoopFrom", 0, kMaxBar).value_or(0);
     choices_.loopTo = ini.intValue(kSection, "LoopTo", 0, kMaxBar).value_or(0);
-    choices_.tempoPercent = ini.intValue(kSection, "Tempo", PracticeChoices::kMinTempoPercent,
-                                         PracticeChoices::kMaxTempoPercent)
-                                .value_or(100);
+    choices_.tempoPercent =
+        ini.intValue(kSection, "Tempo", PracticeChoices::kMinTempoPercent, PracticeChoices::kMaxTempoPercent)
+            .value_or(100);
     for (const std::string& problem : ini.problems())
         reportMessage(problem);
 }

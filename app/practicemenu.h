@@ -35,15 +35,15 @@ public:
     explicit PracticeMenu(TForm1& form);
     ~PracticeMenu() override;
 
-    QMenu* Menu = nullptr;          // "Practice"
-    QMenu* YourPart = nullptr;      // "Your part": "None" and the tracks holding notes
-    QAction* CountIn = nullptr;     // "Count-in", checkable
-    QAction* LoopFrom = nullptr;    // "Loop from bar..."
-    QAction* LoopTo = nullptr;      // "Loop to bar..."
-    QAction* NoLoop = nullptr;      // "No loop"
-    QMenu* Tempo = nullptr;         // "Tempo": 50 % to 150 % in steps of 10
-    QAction* SaveTake = nullptr;    // "Save practice take..."
-    QAction* Report = nullptr;      // "Intonation report..."
+    QMenu* Menu = nullptr;        // "Practice"
+    QMenu* YourPart = nullptr;    // "Your part": "None" and the tracks holding notes
+    QAction* CountIn = nullptr;   // "Count-in", checkable
+    QAction* LoopFrom = nullptr;  // "Loop from bar..."
+    QAction* LoopTo = nullptr;    // "Loop to bar..."
+    QAction* NoLoop = nullptr;    // "No loop"
+    QMenu* Tempo = nullptr;       // "Tempo": 50 % to 150 % in steps of 10
+    QAction* SaveTake = nullptr;  // "Save practice take..."
+    QAction* Report = nullptr;    // "Intonation report..."
     BarQuestion AskBar;
 
     const PracticeChoices& choices() const { return choices_; }
@@ -69,9 +69,9 @@ private:
     QActionGroup* partGroup_ = nullptr;
     QActionGroup* tempoGroup_ = nullptr;
     PracticeClock clock_;
-    bool runActive_ = false;    // the last Play MIDI started a practice run
-    bool takeRecorded_ = false; // Rec.Start came during that run
-    int64_t recordingStartMicros_ = 0;  // after the run's start
+    bool runActive_ = false;                 // the last Play MIDI started a practice run
+    bool takeRecorded_ = false;              // Rec.Start came during that run
+    std::int64_t recordingStartMicros_ = 0;  // after the run's start
     GuideNotes* guide_ = nullptr;
     std::unique_ptr<IntonationWindow> report_;
 

@@ -30,8 +30,8 @@
 #include "app/settingslines.h"
 #include "app/strtoint.h"
 #include "app/tform1.h"
-#include "app/windowplace.h"
 #include "app/widgets.h"
+#include "app/windowplace.h"
 #include "mididata/messagesink.h"
 #include "mididata/wholefile.h"
 #include "perform/surfacemapping.h"
@@ -91,22 +91,26 @@ Setting windowEdge(int (QRect::*get)() const, void (*set)(QRect&, int), bool isS
 
 Setting windowTop()
 {
-    return windowEdge(&QRect::top, [](QRect& r, int v) { r.moveTop(v); }, false);
+    return windowEdge(
+        &QRect::top, [](QRect& r, int v) { r.moveTop(v); }, false);
 }
 
 Setting windowLeft()
 {
-    return windowEdge(&QRect::left, [](QRect& r, int v) { r.moveLeft(v); }, false);
+    return windowEdge(
+        &QRect::left, [](QRect& r, int v) { r.moveLeft(v); }, false);
 }
 
 Setting windowWidth()
 {
-    return windowEdge(&QRect::width, [](QRect& r, int v) { r.setWidth(v); }, true);
+    return windowEdge(
+        &QRect::width, [](QRect& r, int v) { r.setWidth(v); }, true);
 }
 
 Setting windowHeight()
 {
-    return windowEdge(&QRect::height, [](QRect& r, int v) { r.setHeight(v); }, true, true);
+    return windowEdge(
+        &QRect::height, [](QRect& r, int v) { r.setHeight(v); }, true, true);
 }
 
 // The bank is checked before the edit shows it, so a bad line leaves the edit
@@ -169,8 +173,9 @@ Setting bendRange()
 {
     return {[](TForm1& form) {
                 const QString text = form.BendRange->currentText();
-                return isBendRange(text) && StrToInt(text) == form.RangeSemitones ? text
-                                                                                   : QString::number(form.RangeSemitones);
+                return isBendRange(text) && StrToInt(text) == form.RangeSemitones
+                           ? text
+                           : QString::number(form.RangeSemitones);
             },
             [](TForm1& form, const QString& line) {
                 if (!isBendRange(line))

@@ -9,7 +9,8 @@
 QStringList settingsFileLines(const QByteArray& text)
 {
     QStringList lines;
-    for (const std::string& line : platform::settingsFileLines(std::string_view(text.constData(), std::size_t(text.size()))))
+    for (const std::string& line :
+         platform::settingsFileLines(std::string_view(text.constData(), std::size_t(text.size()))))
         lines << QString::fromUtf8(line.data(), qsizetype(line.size()));
     return lines;
 }

@@ -1,7 +1,7 @@
 // The main window's controls, menus and actions as designed, and which
 // handler each of them calls.
-#include "app/practicemenu.h"
 #include "app/tform1.h"
+#include "app/practicemenu.h"
 
 #include <QAbstractEventDispatcher>
 #include <QAction>
@@ -28,10 +28,10 @@
 #include "app/handlerguard.h"
 #include "app/noteguard.h"
 #include "app/widgets.h"
-#include "perform/ui/panelentries.h"
 #include "mididata/song.h"
 #include "mididata/track.h"
 #include "perform/ui/correctioncontrols.h"
+#include "perform/ui/panelentries.h"
 
 TForm1* Form1 = nullptr;
 
@@ -268,8 +268,8 @@ void TForm1::createPanel()
 
     Volume = scrollBar(panel, "Volume", 40, 1, 127, 120, "Volume:ボリュームを設定します");
     NoteNo = sunkenText(panel, "NoteNo", QRect(44, 68, 37, 21), QStringLiteral("A 4"));
-    UpDownNoteNo = placed(new UpDownButtons(panel), "UpDownNoteNo", QRect(83, 68, 16, 21),
-                          "Note:真ん中の音の高さを指定します");
+    UpDownNoteNo =
+        placed(new UpDownButtons(panel), "UpDownNoteNo", QRect(83, 68, 16, 21), "Note:真ん中の音の高さを指定します");
     UpDownNoteNo->Min = 24;
     UpDownNoteNo->Max = 103;
     UpDownNoteNo->setPosition(69);
@@ -277,12 +277,12 @@ void TForm1::createPanel()
                               "Channnel used:使用チャンネル(設定不可)");
     Velosity = scrollBar(panel, "Velosity", 100, 1, 127, 120, "Velocity:音の強さを指定します");
 
-    BendRange = placed(new QComboBox(panel), "BendRange", QRect(50, 128, 51, 21),
-                       "Pitchbend range:音高の範囲を指定します");
+    BendRange =
+        placed(new QComboBox(panel), "BendRange", QRect(50, 128, 51, 21), "Pitchbend range:音高の範囲を指定します");
     BendRange->setEditable(true);
     BendRange->setInsertPolicy(QComboBox::NoInsert);
-    BendRange->addItems({QStringLiteral("2"), QStringLiteral("5"), QStringLiteral("7"), QStringLiteral("12"),
-                         QStringLiteral("24")});
+    BendRange->addItems(
+        {QStringLiteral("2"), QStringLiteral("5"), QStringLiteral("7"), QStringLiteral("12"), QStringLiteral("24")});
     BendRange->setCurrentIndex(BendRange->findText(QStringLiteral("12")));
     Setup = placed(new QPushButton(QStringLiteral("Setup"), panel), "Setup", QRect(120, 128, 75, 25),
                    "Send settings to the tone module:現在の設定を音源に送信します");
@@ -389,10 +389,10 @@ void TForm1::createMenus()
         const char* caption;
     };
     const Key keys[15] = {
-        {"Cnob1", "C(no #b)"}, {"Gx11", "G(#x1)"},    {"Fbx11", "F(bx1)"},    {"Dx21", "D(#x2)"},
-        {"Bbbx21", "Bb(bx2)"}, {"Ax31", "A(#x3)"},    {"Ebbx31", "Eb(bx3)"},  {"Ex41", "E(#x4)"},
-        {"Abbx41", "Ab(bx4)"}, {"Bx51", "B(#x5)"},    {"Dbbx51", "Db(bx5)"},  {"Fx61", "F#(#x6)"},
-        {"Gbbx61", "Gb(bx6)"}, {"Cx71", "C#(#x7)"},   {"Cbbx71", "Cb(bx7)"},
+        {"Cnob1", "C(no #b)"}, {"Gx11", "G(#x1)"},  {"Fbx11", "F(bx1)"},   {"Dx21", "D(#x2)"},
+        {"Bbbx21", "Bb(bx2)"}, {"Ax31", "A(#x3)"},  {"Ebbx31", "Eb(bx3)"}, {"Ex41", "E(#x4)"},
+        {"Abbx41", "Ab(bx4)"}, {"Bx51", "B(#x5)"},  {"Dbbx51", "Db(bx5)"}, {"Fx61", "F#(#x6)"},
+        {"Gbbx61", "Gb(bx6)"}, {"Cx71", "C#(#x7)"}, {"Cbbx71", "Cb(bx7)"},
     };
     for (int i = 0; i < 15; ++i) {
         GridKeyItems[i] = checkable(GridKey1, keys[i].name, keys[i].caption, i == 0);
@@ -458,6 +458,5 @@ void TForm1::connectHandlers()
 
     on(Timer1, &QTimer::timeout, this, &TForm1::Timer1Timer);
     // The actions' enabled states are brought up to date whenever the application goes idle.
-    on(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, this,
-       &TForm1::UpdateActions);
+    on(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, this, &TForm1::UpdateActions);
 }

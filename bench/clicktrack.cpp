@@ -16,35 +16,41 @@
 namespace {
 
 constexpr int kDivision = 480;
-constexpr int32_t kTempos[] = {midi::kDefaultTempo, 400000, 600000, 333333, 545455};
-constexpr uint8_t kWoodBlock = 76;
+constexpr std::int32_t kTempos[] = {midi::kDefaultTempo, 400000, 600000, 333333, 545455};
+constexpr std::uint8_t kWoodBlock = 76;
 
-void putTrack(std::vector<uint8_t>& file, const std::vector<uint8_t>& events) {
-    const size_t n = events.size() + 4;
-    file.insert(file.end(), {'M', 'T', 'r', 'k', uint8_t(n >> 24), uint8_t(n >> 16), uint8_t(n >> 8), uint8_t(n)});
+void putTrack(std::vector<std::uint8_t>& file, const std::vector<std::uint8_t>& events)
+{
+    const std::size_t n = events.size() + 4;
+    file.insert(file.end(), {'M', 'T', 'r', 'k', std::uint8_t(n >> 24), std::uint8_t(n >> 16), std::uint8_t(n >> 8),
+                             std::uint8_t(n)});
     file.insert(file.end(), events.begin(), events.end());
     file.insert(file.end(), {0x00, 0xFF, 0x2F, 0x00});
 }
 
-uint32_t le(const std::vector<uint8_t>& b, size_t at, int bytes) {
-    uint32_t v = 0;
-    for (int i = bytes - 1; i >= 0; --i) v = (v << 8) | b[at + size_t(i)];
+std::uint32_t le(const std::vector<std::uint8_t>& b, std::size_t at, int bytes)
+{
+    std::uint32_t v = 0;
+    for (int i = bytes - 1; i >= 0; --i)
+        v = (v << 8) | b[at + std::size_t(i)];
     return v;
 }
 
 }  // namespace
 
 // The click track, and the ticks of its clicks.
-std::vector<uint8_t> clickTrack(double seconds, std::vector<int32_t>& clicks) {
-    std::vector<uint8_t> conductor, drums = {0x00, 0xB9, 91, 0, 0x00, 0xB9, 93, 0};
+std::vector<std::uint8_t> clickTrack(double seconds, std::vector<std::int32_t>& clicks)
+{
+    std::vector<std::uint8_t> conductor, drums = {0x00, 0xB9, 91, 0, 0x00, 0xB9, 93, 0};
     double micros = 0;
-    uint32_t lastClickOff = 0;
-    for (uint32_t beat = 0; micros < seconds * 1e6; ++beat) {
-        const uint32_t tick = beat * kDivision;
+    std::uint32_t lastClickOff = 0;
+    for (std::uint32_t beat = 0; micros < seconds * 1e6; ++beat) {
+        const std::uint32_t tick = beat * kDivision;
         if (beat % 8 == 0) {
-            const int32_t tempo = kTempos[beat / 8 % std::size(kTempos)];
+            const std::int32_t tempo = kTempos[beat / 8 % std::size(kTempos)];
             putVarLen(conductor, beat == 0 ? 0 : 8 * kDivision);
-            conductor.insert(conductor.end(), {0xFF, 0x51, 0x03, uint8_t(tempo >> 16), uint8_t(tempo >> 8), uint8_t(tempo)});
+            conductor.insert(conductor.end(), {0xFF, 0x51, 0x03, std::uint8_t(tempo >> 16), std::uint8_t(tempo >> 8),
+                                               std::uint8_t(tempo)});
         }
         micros += double(kTempos[beat / 8 % std::size(kTempos)]);
         putVarLen(drums, tick - lastClickOff);
@@ -52,34 +58,36 @@ std::vector<uint8_t> clickTrack(double seconds, std::vector<int32_t>& clicks) {
         putVarLen(drums, 60);
         drums.insert(drums.end(), {0x89, kWoodBlock, 0});
         lastClickOff = tick + 60;
-        clicks.push_back(int32_t(tick));
+        clicks.push_back(std::int32_t(tick));
     }
-    std::vector<uint8_t> file = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 1, 0, 2, uint8_t(kDivision >> 8), uint8_t(kDivision)};
+    std::vector<std::uint8_t> file = {
+        'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 1, 0, 2, std::uint8_t(kDivision >> 8), std::uint8_t(kDivision)};
     putTrack(file, conductor);
     putTrack(file, drums);
     return file;
 }
 
 // A 16-bit PCM WAV file, read chunk by chunk.
-bool readWav(const std::string& path, Audio& audio) {
+bool readWav(const std::string& path, Audio& audio)
+{
     std::ifstream in(path, std::ios::binary);
-    const std::vector<uint8_t> b((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::vector<std::uint8_t> b((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     if (b.size() < 12 || std::memcmp(b.data(), "RIFF", 4) != 0 || std::memcmp(b.data() + 8, "WAVE", 4) != 0)
         return false;
     int channels = 0, bits = 0;
-    for (size_t at = 12; at + 8 <= b.size();) {
-        const size_t size = le(b, at + 4, 4);
-        const size_t body = at + 8;
+    for (std::size_t at = 12; at + 8 <= b.size();) {
+        const std::size_t size = le(b, at + 4, 4);
+        const std::size_t body = at + 8;
         if (std::memcmp(b.data() + at, "fmt ", 4) == 0 && body + 16 <= b.size()) {
             channels = int(le(b, body + 2, 2));
             audio.rate = le(b, body + 4, 4);
             bits = int(le(b, body + 14, 2));
         } else if (std::memcmp(b.data() + at, "data", 4) == 0 && channels > 0 && bits == 16) {
-            const size_t end = std::min(b.size(), body + size);
-            for (size_t f = body; f + 2 * size_t(channels) <= end; f += 2 * size_t(channels)) {
+            const std::size_t end = std::min(b.size(), body + size);
+            for (std::size_t f = body; f + 2 * std::size_t(channels) <= end; f += 2 * std::size_t(channels)) {
                 float v = 0;
                 for (int c = 0; c < channels; ++c)
-                    v = std::max(v, std::fabs(float(int16_t(le(b, f + 2 * size_t(c), 2)))));
+                    v = std::max(v, std::fabs(float(std::int16_t(le(b, f + 2 * std::size_t(c), 2)))));
                 audio.level.push_back(v);
             }
             return true;
@@ -92,11 +100,12 @@ bool readWav(const std::string& path, Audio& audio) {
 // The first frame of each click: where the level first rises above a fifth of
 // the loudest, looking again only after the click has had 200 ms (the clicks
 // are at least 333 ms apart).
-std::vector<double> onsetMicros(const Audio& audio) {
+std::vector<double> onsetMicros(const Audio& audio)
+{
     const float loudest = *std::max_element(audio.level.begin(), audio.level.end());
-    const size_t holdOff = size_t(0.2 * audio.rate);
+    const std::size_t holdOff = std::size_t(0.2 * audio.rate);
     std::vector<double> onsets;
-    for (size_t i = 0; i < audio.level.size(); ++i) {
+    for (std::size_t i = 0; i < audio.level.size(); ++i) {
         if (audio.level[i] > loudest / 5) {
             onsets.push_back(double(i) * 1e6 / audio.rate);
             i += holdOff;
@@ -108,7 +117,8 @@ std::vector<double> onsetMicros(const Audio& audio) {
 // nearStall, when given, marks the clicks that a stall of the machine may have
 // moved; the figures are then given once more without them.
 void report(const char* what, const std::vector<double>& onsets, const std::vector<double>& exact, bool fitRate,
-            const std::vector<bool>& nearStall) {
+            const std::vector<bool>& nearStall)
+{
     if (onsets.size() != exact.size()) {
         std::printf("%s: found %zu clicks, expected %zu; no comparison\n", what, onsets.size(), exact.size());
         return;
@@ -119,7 +129,7 @@ void report(const char* what, const std::vector<double>& onsets, const std::vect
     if (fitRate) {
         const double n = double(exact.size());
         double sx = 0, sy = 0, sxx = 0, sxy = 0;
-        for (size_t i = 0; i < exact.size(); ++i) {
+        for (std::size_t i = 0; i < exact.size(); ++i) {
             sx += exact[i];
             sy += onsets[i];
             sxx += exact[i] * exact[i];
@@ -128,31 +138,36 @@ void report(const char* what, const std::vector<double>& onsets, const std::vect
         slope = (n * sxy - sx * sy) / (n * sxx - sx * sx);
     }
     std::vector<double> delays;
-    for (size_t i = 0; i < exact.size(); ++i) delays.push_back(onsets[i] - slope * exact[i]);
+    for (std::size_t i = 0; i < exact.size(); ++i)
+        delays.push_back(onsets[i] - slope * exact[i]);
     std::vector<double> sorted = delays;
     std::sort(sorted.begin(), sorted.end());
     const double delay = sorted[sorted.size() / 2];
     std::vector<double> errors;
-    for (double d : delays) errors.push_back(std::fabs(d - delay));
+    for (double d : delays)
+        errors.push_back(std::fabs(d - delay));
     std::printf("%s\n  %zu clicks, constant delay %.2f ms", what, exact.size(), delay / 1000);
-    if (fitRate) std::printf(", audio clock %.5f x the player's", slope);
+    if (fitRate)
+        std::printf(", audio clock %.5f x the player's", slope);
     std::printf("\n  |click - tempo map|: p50 %.3f ms, p99 %.3f ms, max %.3f ms; last click %+.3f ms\n",
                 percentile(errors, 0.5) / 1000, percentile(errors, 0.99) / 1000, percentile(errors, 1.0) / 1000,
                 (delays.back() - delay) / 1000);
     std::vector<double> clear;
-    for (size_t i = 0; i < errors.size(); ++i)
-        if (i >= nearStall.size() || !nearStall[i]) clear.push_back(errors[i]);
+    for (std::size_t i = 0; i < errors.size(); ++i)
+        if (i >= nearStall.size() || !nearStall[i])
+            clear.push_back(errors[i]);
     if (clear.size() < errors.size())
         std::printf("  without the %zu clicks due while the machine stalled: p99 %.3f ms, max %.3f ms\n",
                     errors.size() - clear.size(), percentile(clear, 0.99) / 1000, percentile(clear, 1.0) / 1000);
 }
 
-
-std::vector<double> clickMicros(const std::vector<uint8_t>& image, const std::vector<int32_t>& clickTicks) {
+std::vector<double> clickMicros(const std::vector<std::uint8_t>& image, const std::vector<std::int32_t>& clickTicks)
+{
     midiSong song;
     song.loadFromMemory(image.data(), image.size());
     const TempoMap map(song);
     std::vector<double> exact;
-    for (int32_t tick : clickTicks) exact.push_back(double(map.microsecondsAt(tick)));
+    for (std::int32_t tick : clickTicks)
+        exact.push_back(double(map.microsecondsAt(tick)));
     return exact;
 }

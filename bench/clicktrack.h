@@ -8,7 +8,7 @@
 #include <vector>
 
 // The Standard MIDI File of a click track at least `seconds` long, and the ticks of its clicks.
-std::vector<uint8_t> clickTrack(double seconds, std::vector<int32_t>& clicks);
+std::vector<std::uint8_t> clickTrack(double seconds, std::vector<std::int32_t>& clicks);
 
 struct Audio {
     double rate = 0;
@@ -31,4 +31,4 @@ void report(const char* what, const std::vector<double>& onsets, const std::vect
             const std::vector<bool>& nearStall = {});
 
 // The exact instants of the clicks of a click track file, from its tempo map.
-std::vector<double> clickMicros(const std::vector<uint8_t>& image, const std::vector<int32_t>& clickTicks);
+std::vector<double> clickMicros(const std::vector<std::uint8_t>& image, const std::vector<std::int32_t>& clickTicks);

@@ -17,39 +17,44 @@
 
 namespace {
 
-std::vector<uint8_t> readFile(const std::string& path) {
+std::vector<std::uint8_t> readFile(const std::string& path)
+{
     std::ifstream in(path, std::ios::binary);
-    return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    return std::vector<std::uint8_t>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
 // The click track is regenerated from its length: the file itself holds no list of clicks.
-std::vector<int32_t> clickTicksOf(const std::vector<uint8_t>& image, std::vector<uint8_t>& regenerated) {
+std::vector<std::int32_t> clickTicksOf(const std::vector<std::uint8_t>& image, std::vector<std::uint8_t>& regenerated)
+{
     for (double seconds = 1; seconds < 24 * 3600; seconds += 1) {
-        std::vector<int32_t> ticks;
+        std::vector<std::int32_t> ticks;
         regenerated = clickTrack(seconds, ticks);
-        if (regenerated == image) return ticks;
-        if (regenerated.size() > image.size()) break;
+        if (regenerated == image)
+            return ticks;
+        if (regenerated.size() > image.size())
+            break;
     }
     return {};
 }
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     const std::string command = argc > 1 ? argv[1] : "";
     if (command == "write" && argc == 4) {
-        std::vector<int32_t> ticks;
-        const std::vector<uint8_t> image = clickTrack(std::max(1.0, std::atof(argv[3])), ticks);
-        std::ofstream(argv[2], std::ios::binary).write(reinterpret_cast<const char*>(image.data()),
-                                                       std::streamsize(image.size()));
+        std::vector<std::int32_t> ticks;
+        const std::vector<std::uint8_t> image = clickTrack(std::max(1.0, std::atof(argv[3])), ticks);
+        std::ofstream(argv[2], std::ios::binary)
+            .write(reinterpret_cast<const char*>(image.data()), std::streamsize(image.size()));
         const std::vector<double> exact = clickMicros(image, ticks);
         std::printf("%zu clicks over %.1f s, the tempo changing every 2 bars\n", exact.size(), exact.back() / 1e6);
         return 0;
     }
     if (command == "measure" && argc == 5) {
-        const std::vector<uint8_t> image = readFile(argv[2]);
-        std::vector<uint8_t> regenerated;
-        const std::vector<int32_t> ticks = clickTicksOf(image, regenerated);
+        const std::vector<std::uint8_t> image = readFile(argv[2]);
+        std::vector<std::uint8_t> regenerated;
+        const std::vector<std::int32_t> ticks = clickTicksOf(image, regenerated);
         if (ticks.empty()) {
             std::printf("%s: %s is not a click track of this program\n", argv[4], argv[2]);
             return 1;

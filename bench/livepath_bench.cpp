@@ -32,36 +32,61 @@ constexpr int kPerformerChannel = 15;
 
 // A song of about `seconds`: a note on or off on channel 0 and a pitch bend on
 // channel 1 every 5 ticks (5.2 ms at the default tempo).
-std::vector<uint8_t> busySong(double seconds) {
-    std::vector<uint8_t> body;
+std::vector<std::uint8_t> busySong(double seconds)
+{
+    std::vector<std::uint8_t> body;
     const int steps = int(seconds * 1e6 / (5.0 * midi::kDefaultTempo / 480));
     for (int i = 0; i < steps; ++i) {
-        const uint8_t key = uint8_t(60 + i / 2 % 12);
-        body.insert(body.end(), {0x05, 0x90, key, uint8_t(i % 2 ? 0 : 90), 0x00, 0xE1, uint8_t(i & 0x7F), 0x40});
+        const std::uint8_t key = std::uint8_t(60 + i / 2 % 12);
+        body.insert(body.end(),
+                    {0x05, 0x90, key, std::uint8_t(i % 2 ? 0 : 90), 0x00, 0xE1, std::uint8_t(i & 0x7F), 0x40});
     }
     body.insert(body.end(), {0x00, 0xFF, 0x2F, 0x00});
-    std::vector<uint8_t> file = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 0x01, 0xE0,
-                                 'M', 'T', 'r', 'k', uint8_t(body.size() >> 24), uint8_t(body.size() >> 16),
-                                 uint8_t(body.size() >> 8), uint8_t(body.size())};
+    std::vector<std::uint8_t> file = {'M',
+                                      'T',
+                                      'h',
+                                      'd',
+                                      0,
+                                      0,
+                                      0,
+                                      6,
+                                      0,
+                                      0,
+                                      0,
+                                      1,
+                                      0x01,
+                                      0xE0,
+                                      'M',
+                                      'T',
+                                      'r',
+                                      'k',
+                                      std::uint8_t(body.size() >> 24),
+                                      std::uint8_t(body.size() >> 16),
+                                      std::uint8_t(body.size() >> 8),
+                                      std::uint8_t(body.size())};
     file.insert(file.end(), body.begin(), body.end());
     return file;
 }
 
 // The microseconds from each call to the bend message it sent, in order.
-std::vector<double> latenciesOf(platform::CaptureLog& log, const std::vector<int64_t>& called) {
+std::vector<double> latenciesOf(platform::CaptureLog& log, const std::vector<std::int64_t>& called)
+{
     std::vector<double> latencies;
-    size_t next = 0;
+    std::size_t next = 0;
     for (const platform::CapturedMessage& m : log.messages()) {
-        if (m.bytes.empty() || m.bytes[0] != 0xE0 + kPerformerChannel) continue;
-        if (next < called.size()) latencies.push_back(double(m.micros - called[next++]));
+        if (m.bytes.empty() || m.bytes[0] != 0xE0 + kPerformerChannel)
+            continue;
+        if (next < called.size())
+            latencies.push_back(double(m.micros - called[next++]));
     }
     return latencies;
 }
 
 // Bends alternately up and down, so each call sends, and answers the
 // microseconds from each call to its message's arrival.
-std::vector<double> measureBends(TVidize& performer, platform::CaptureLog& log, int count) {
-    std::vector<int64_t> called;
+std::vector<double> measureBends(TVidize& performer, platform::CaptureLog& log, int count)
+{
+    std::vector<std::int64_t> called;
     for (int i = 0; i < count; ++i) {
         called.push_back(platform::nowMicros());
         performer.SetPitchBend(i % 2 ? midi::kBendCentre + 300 : midi::kBendCentre - 300);
@@ -72,21 +97,24 @@ std::vector<double> measureBends(TVidize& performer, platform::CaptureLog& log, 
 // A hand sweeping the whole range up and down, 37 units a move: each move
 // goes through the correction, and the moves that change the sounded bend
 // are timed from the pointer's bend to the message.
-std::vector<double> measureCorrectedBends(TVidize& performer, platform::CaptureLog& log, int count) {
+std::vector<double> measureCorrectedBends(TVidize& performer, platform::CaptureLog& log, int count)
+{
     PitchCorrection correction;
     correction.setSettings({100, ScaleKind::Major, 120});
     correction.setRoot(0);
     correction.setAxis(69, 12);
-    std::vector<int64_t> called;
-    int32_t pointer = 0;
-    int32_t direction = 37;
-    int32_t last = performer.PitchBend;
+    std::vector<std::int64_t> called;
+    std::int32_t pointer = 0;
+    std::int32_t direction = 37;
+    std::int32_t last = performer.PitchBend;
     for (int i = 0; i < count; ++i) {
-        if (pointer + direction < 0 || pointer + direction > 16383) direction = -direction;
+        if (pointer + direction < 0 || pointer + direction > 16383)
+            direction = -direction;
         pointer += direction;
-        const int64_t start = platform::nowMicros();
-        const int32_t sounded = correction.follow(pointer, platform::timeGetTime());
-        if (sounded == last) continue;
+        const std::int64_t start = platform::nowMicros();
+        const std::int32_t sounded = correction.follow(pointer, platform::timeGetTime());
+        if (sounded == last)
+            continue;
         called.push_back(start);
         performer.SetPitchBend(sounded);
         last = sounded;
@@ -95,33 +123,39 @@ std::vector<double> measureCorrectedBends(TVidize& performer, platform::CaptureL
 }
 
 // The correction's own share of a move, without sending: many moves, timed together.
-double correctionNanos() {
+double correctionNanos()
+{
     PitchCorrection correction;
     correction.setSettings({100, ScaleKind::Blues, 120});
     correction.setAxis(69, 12);
     constexpr int kMoves = 1000000;
-    int64_t sum = 0;
-    const int64_t start = platform::nowMicros();
+    std::int64_t sum = 0;
+    const std::int64_t start = platform::nowMicros();
     for (int i = 0; i < kMoves; ++i) {
-        sum += correction.follow(int32_t((i * 37) % 16384), uint32_t(i / 4));
-        if (correction.settling()) sum += 1;
+        sum += correction.follow(std::int32_t((i * 37) % 16384), std::uint32_t(i / 4));
+        if (correction.settling())
+            sum += 1;
     }
-    const int64_t micros = platform::nowMicros() - start;
-    if (sum == 42) std::printf("\n");  // keeps the loop from being optimised away
+    const std::int64_t micros = platform::nowMicros() - start;
+    if (sum == 42)
+        std::printf("\n");  // keeps the loop from being optimised away
     return double(micros) * 1000.0 / kMoves;
 }
 
-void print(const char* what, const std::vector<double>& latencies) {
+void print(const char* what, const std::vector<double>& latencies)
+{
     std::printf("%-40s p50 %6.1f us   p99 %6.1f us   max %7.1f us   (%zu bends)\n", what, percentile(latencies, 0.5),
                 percentile(latencies, 0.99), percentile(latencies, 1.0), latencies.size());
 }
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     int count = 3000;
     for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--count") == 0 && i + 1 < argc) count = std::max(1, std::atoi(argv[++i]));
+        if (std::strcmp(argv[i], "--count") == 0 && i + 1 < argc)
+            count = std::max(1, std::atoi(argv[++i]));
         else {
             std::fprintf(stderr, "usage: livepath_bench [--count N]\n");
             return 2;
@@ -141,7 +175,7 @@ int main(int argc, char** argv) {
     const std::vector<double> alone = measureBends(performer, log, count);
 
     midiSong song;
-    const std::vector<uint8_t> image = busySong(count * 0.0025 + 1);
+    const std::vector<std::uint8_t> image = busySong(count * 0.0025 + 1);
     song.loadFromMemory(image.data(), image.size());
     midiTrack track(&song, 0, "");
     playSong(gateway, song, track);

@@ -21,16 +21,19 @@
 #include "smfgen.h"
 #include "tools/rendercommand.h"
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     std::vector<int> sizes;
     for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--notes") == 0 && i + 1 < argc) sizes.push_back(std::max(1, std::atoi(argv[++i])));
+        if (std::strcmp(argv[i], "--notes") == 0 && i + 1 < argc)
+            sizes.push_back(std::max(1, std::atoi(argv[++i])));
         else {
             std::fprintf(stderr, "usage: render_bench [--notes N ...]\n");
             return 2;
         }
     }
-    if (sizes.empty()) sizes = {10000, 50000};
+    if (sizes.empty())
+        sizes = {10000, 50000};
     const std::filesystem::path dir =
         std::filesystem::temp_directory_path() / ("orvelline-render-" + std::to_string(getpid()));
     std::filesystem::create_directories(dir);

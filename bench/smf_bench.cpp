@@ -25,22 +25,26 @@
 
 namespace {
 
-long statusKb(const char* field) {
+long statusKb(const char* field)
+{
     std::ifstream f("/proc/self/status");
     std::string line;
-    const size_t n = std::strlen(field);
+    const std::size_t n = std::strlen(field);
     while (std::getline(f, line))
-        if (line.compare(0, n, field) == 0) return std::stol(line.substr(n + 1));
+        if (line.compare(0, n, field) == 0)
+            return std::stol(line.substr(n + 1));
     return -1;
 }
 
-double median(std::vector<double> v) {
+double median(std::vector<double> v)
+{
     std::sort(v.begin(), v.end());
     return v[v.size() / 2];
 }
 
 template <class F>
-double seconds(F&& f) {
+double seconds(F&& f)
+{
     const auto start = std::chrono::steady_clock::now();
     f();
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
@@ -49,7 +53,8 @@ double seconds(F&& f) {
 // Peak memory of one load, measured in a fresh process (this program started
 // again with --measure) so that memory kept by earlier loads does not hide it.
 // Answers bytes per event in the file.
-double measureInThisProcess(const std::string& path, size_t events) {
+double measureInThisProcess(const std::string& path, std::size_t events)
+{
     const long before = statusKb("VmRSS:");
     if (FILE* f = std::fopen("/proc/self/clear_refs", "w")) {
         std::fputs("5", f);  // the peak starts again from the current size
@@ -69,9 +74,11 @@ struct ProcessRun {
 
 // Runs a program as a fresh process with its output thrown away: the whole
 // cost a user waits for, start-up, page faults and exit included.
-ProcessRun runProcess(const std::vector<std::string>& args) {
+ProcessRun runProcess(const std::vector<std::string>& args)
+{
     std::vector<char*> argv;
-    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    for (const std::string& a : args)
+        argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
@@ -82,10 +89,12 @@ ProcessRun runProcess(const std::vector<std::string>& args) {
     const auto start = std::chrono::steady_clock::now();
     const int spawned = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0) return run;
+    if (spawned != 0)
+        return run;
     int status = 0;
     struct rusage usage {};
-    if (wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0) return run;
+    if (wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        return run;
     run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     run.minorFaults = usage.ru_minflt;
     run.cpuSeconds = double(usage.ru_stime.tv_sec + usage.ru_utime.tv_sec) +
@@ -94,36 +103,47 @@ ProcessRun runProcess(const std::vector<std::string>& args) {
 }
 
 // The median run of several (by wall time); none when there were no runs.
-ProcessRun medianOf(std::vector<ProcessRun> all) {
-    if (all.empty()) return {};
+ProcessRun medianOf(std::vector<ProcessRun> all)
+{
+    if (all.empty())
+        return {};
     std::sort(all.begin(), all.end(), [](const ProcessRun& a, const ProcessRun& b) { return a.seconds < b.seconds; });
     return all[all.size() / 2];
 }
 
 // orvelline-midi beside this program's build folder, unless ORV_MIDI_TOOL names it.
-std::string toolPath(const char* self) {
-    if (const char* env = std::getenv("ORV_MIDI_TOOL")) return env;
+std::string toolPath(const char* self)
+{
+    if (const char* env = std::getenv("ORV_MIDI_TOOL"))
+        return env;
     std::string dir = self;
-    const size_t slash = dir.rfind('/');
+    const std::size_t slash = dir.rfind('/');
     dir = slash == std::string::npos ? "." : dir.substr(0, slash);
     return dir + "/../tools/orvelline-midi";
 }
 
-bool haveMidicsv() { return std::system("command -v midicsv >/dev/null 2>&1") == 0; }
+bool haveMidicsv()
+{
+    return std::system("command -v midicsv >/dev/null 2>&1") == 0;
+}
 
-double peakBytesPerEvent(const char* self, const std::string& path, size_t events) {
+double peakBytesPerEvent(const char* self, const std::string& path, std::size_t events)
+{
     const std::string command = std::string(self) + " --measure " + path + " " + std::to_string(events);
     FILE* p = popen(command.c_str(), "r");
-    if (!p) return -1;
+    if (!p)
+        return -1;
     double result = -1;
-    if (std::fscanf(p, "%lf", &result) != 1) result = -1;
+    if (std::fscanf(p, "%lf", &result) != 1)
+        result = -1;
     pclose(p);
     return result;
 }
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     if (argc == 5 && std::strcmp(argv[1], "--write") == 0) {
         // The generated song alone, for timing other programs on it.
         const GeneratedSong gen = generateSong(argv[2], std::stoi(argv[3]));
@@ -137,24 +157,27 @@ int main(int argc, char** argv) {
     }
     const int runs = 5;
     std::vector<int> sizes = {10000, 100000, 1000000};
-    if (argc > 1 && std::strcmp(argv[1], "--quick") == 0) sizes = {10000, 100000};
+    if (argc > 1 && std::strcmp(argv[1], "--quick") == 0)
+        sizes = {10000, 100000};
     const std::vector<std::string> kinds = {"format1", "format0", "dense", "onekey", "unmatched", "tempo2", "meters"};
     const std::string tool = toolPath(argv[0]);
     const bool cold = access(tool.c_str(), X_OK) == 0;
     const bool midicsv = haveMidicsv();
-    if (!cold) std::printf("(%s not found: no whole-process figures; ORV_MIDI_TOOL names it)\n", tool.c_str());
-    if (!midicsv) std::printf("(midicsv not found: no comparison)\n");
+    if (!cold)
+        std::printf("(%s not found: no whole-process figures; ORV_MIDI_TOOL names it)\n", tool.c_str());
+    if (!midicsv)
+        std::printf("(midicsv not found: no comparison)\n");
     const std::string dir = "/tmp/orvelline-bench-" + std::to_string(getpid());
     std::string mk = "mkdir -p " + dir;
-    if (std::system(mk.c_str()) != 0) return 1;
+    if (std::system(mk.c_str()) != 0)
+        return 1;
 
     // "cold s": orvelline-midi info as a fresh process, whole (median of 5);
     // "midicsv s": midicsv of the same file the same way; "cpu": the processor
     // time of each (user and system), steadier than wall time on a busy
     // machine; "faults": minor page faults of the cold run.
     std::printf("%-9s %8s %9s %7s %8s %8s %10s %8s %8s %9s %7s %7s %8s %6s\n", "song", "notes", "events", "MB",
-                "load s", "save s", "events/s", "bytes/ev", "cold s", "midicsv s", "ratio", "cpu", "csv cpu",
-                "faults");
+                "load s", "save s", "events/s", "bytes/ev", "cold s", "midicsv s", "ratio", "cpu", "csv cpu", "faults");
     std::map<std::string, std::vector<double>> loadTimes, saveTimes, coldTimes;
     for (const std::string& kind : kinds) {
         for (int notes : sizes) {
@@ -178,8 +201,10 @@ int main(int argc, char** argv) {
             std::vector<ProcessRun> ourRuns, theirRuns;
             for (int r = 0; r < runs; ++r) {
                 // Taken by turns, so that both see the same load on the machine.
-                if (cold) ourRuns.push_back(runProcess({tool, "info", path}));
-                if (midicsv) theirRuns.push_back(runProcess({"midicsv", path, "/dev/null"}));
+                if (cold)
+                    ourRuns.push_back(runProcess({tool, "info", path}));
+                if (midicsv)
+                    theirRuns.push_back(runProcess({"midicsv", path, "/dev/null"}));
             }
             const ProcessRun ours = medianOf(ourRuns), theirs = medianOf(theirRuns);
             coldTimes[kind].push_back(ours.seconds);
@@ -195,17 +220,20 @@ int main(int argc, char** argv) {
     std::printf("\nCost of each 10x in size (time ratio; at most 11 wanted):\n");
     for (const std::string& kind : kinds) {
         std::printf("%-9s load", kind.c_str());
-        for (size_t i = 1; i < loadTimes[kind].size(); ++i) std::printf(" %6.2f", loadTimes[kind][i] / loadTimes[kind][i - 1]);
+        for (std::size_t i = 1; i < loadTimes[kind].size(); ++i)
+            std::printf(" %6.2f", loadTimes[kind][i] / loadTimes[kind][i - 1]);
         std::printf("   cold");
-        for (size_t i = 1; i < coldTimes[kind].size(); ++i) std::printf(" %6.2f", coldTimes[kind][i] / coldTimes[kind][i - 1]);
+        for (std::size_t i = 1; i < coldTimes[kind].size(); ++i)
+            std::printf(" %6.2f", coldTimes[kind][i] / coldTimes[kind][i - 1]);
         std::printf("   save");
-        for (size_t i = 1; i < saveTimes[kind].size(); ++i) std::printf(" %6.2f", saveTimes[kind][i] / saveTimes[kind][i - 1]);
+        for (std::size_t i = 1; i < saveTimes[kind].size(); ++i)
+            std::printf(" %6.2f", saveTimes[kind][i] / saveTimes[kind][i - 1]);
         std::printf("\n");
     }
     // The machine's own cost of 10x more memory: one write and one read sweep
     // over buffers the size of the 100k and 1M songs' events.
     double sweep[2];
-    const size_t bytes[2] = {8u << 20, 80u << 20};
+    const std::size_t bytes[2] = {8u << 20, 80u << 20};
     for (int i = 0; i < 2; ++i) {
         std::vector<char> buffer(bytes[i]);
         std::vector<double> times;
@@ -213,8 +241,10 @@ int main(int argc, char** argv) {
             times.push_back(seconds([&] {
                 std::memset(buffer.data(), r, buffer.size());
                 long sum = 0;
-                for (size_t k = 0; k < buffer.size(); k += 64) sum += buffer[k];
-                if (sum == 1) std::puts("");
+                for (std::size_t k = 0; k < buffer.size(); k += 64)
+                    sum += buffer[k];
+                if (sum == 1)
+                    std::puts("");
             }));
         }
         sweep[i] = median(times);

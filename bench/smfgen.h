@@ -8,8 +8,8 @@
 struct GeneratedSong {
     std::string kind;
     int notes = 0;
-    size_t events = 0;  // events in the file, End of Track not counted
-    std::vector<uint8_t> image;
+    std::size_t events = 0;  // events in the file, End of Track not counted
+    std::vector<std::uint8_t> image;
 };
 
 // "format1": 16 tracks (tempo map, 15 channel tracks with pitch-bend and

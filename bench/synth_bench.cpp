@@ -32,6 +32,8 @@
 #include <thread>
 #include <vector>
 
+#include "benchsupport.h"
+#include "clicktrack.h"
 #include "mididata/song.h"
 #include "mididata/tempomap.h"
 #include "midiout/midigateway.h"
@@ -39,30 +41,33 @@
 #include "midiout/sequenceplayer.h"
 #include "platform/registry.h"
 #include "tools/rendercommand.h"
-#include "benchsupport.h"
-#include "clicktrack.h"
 #include "wakeprobe.h"
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     double seconds = 60;
     for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--seconds") == 0 && i + 1 < argc) seconds = std::max(2.0, std::atof(argv[++i]));
+        if (std::strcmp(argv[i], "--seconds") == 0 && i + 1 < argc)
+            seconds = std::max(2.0, std::atof(argv[++i]));
         else {
             std::fprintf(stderr, "usage: synth_bench [--seconds S]\n");
             return 2;
         }
     }
-    const std::filesystem::path dir = std::filesystem::temp_directory_path() / ("orvelline-synth-" + std::to_string(getpid()));
+    const std::filesystem::path dir =
+        std::filesystem::temp_directory_path() / ("orvelline-synth-" + std::to_string(getpid()));
     std::filesystem::create_directories(dir);
-    std::vector<int32_t> clickTicks;
-    const std::vector<uint8_t> image = clickTrack(seconds, clickTicks);
+    std::vector<std::int32_t> clickTicks;
+    const std::vector<std::uint8_t> image = clickTrack(seconds, clickTicks);
     const std::string midi = (dir / "click.mid").string();
-    std::ofstream(midi, std::ios::binary).write(reinterpret_cast<const char*>(image.data()), std::streamsize(image.size()));
+    std::ofstream(midi, std::ios::binary)
+        .write(reinterpret_cast<const char*>(image.data()), std::streamsize(image.size()));
 
     midiSong song;
     song.loadFromMemory(image.data(), image.size());
     const std::vector<double> exact = clickMicros(image, clickTicks);
-    std::printf("synth_bench: %zu clicks over %.1f s, tempo changing every 2 bars\n\n", exact.size(), exact.back() / 1e6);
+    std::printf("synth_bench: %zu clicks over %.1f s, tempo changing every 2 bars\n\n", exact.size(),
+                exact.back() / 1e6);
 
     // Live, through the built-in synth device and the file driver, which
     // writes live.wav into the scratch folder.
@@ -79,22 +84,24 @@ int main(int argc, char** argv) {
             std::this_thread::sleep_for(std::chrono::milliseconds(300));
             WakeProbe probe;
             playSong(gateway, song, track);
-            while (gateway.IsPlaying()) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            while (gateway.IsPlaying())
+                std::this_thread::sleep_for(std::chrono::milliseconds(50));
             std::this_thread::sleep_for(std::chrono::milliseconds(500));
             probe.stop();
-            const int64_t start = gateway.Player().songStartMicros();
+            const std::int64_t start = gateway.Player().songStartMicros();
             gateway.CloseDevice();
             // A stall moves a click when it holds up the player as the click
             // falls due: messages are time-stamped as they are sent.
             std::vector<bool> nearStall;
             for (double micros : exact) {
-                const int64_t due = start + int64_t(micros);
+                const std::int64_t due = start + std::int64_t(micros);
                 nearStall.push_back(probe.stalledDuring(due, due + 3000));
             }
             const std::vector<double> wakes = probe.lateness();
             std::printf("live: sleeping probes woke at most %.3f ms late (p99 %.3f ms)", percentile(wakes, 1.0) / 1000,
                         percentile(wakes, 0.99) / 1000);
-            if (probe.stolenMillis() >= 0) std::printf("; the hypervisor stole %.0f ms", probe.stolenMillis());
+            if (probe.stolenMillis() >= 0)
+                std::printf("; the hypervisor stole %.0f ms", probe.stolenMillis());
             std::printf("\n");
             Audio live;
             if (readWav(options.fileAudioOutput.string(), live) && !live.level.empty()) {

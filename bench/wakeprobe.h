@@ -25,7 +25,7 @@ public:
     std::vector<double> lateness() const;
     // Whether some probe woke more than half a millisecond late across a
     // moment of [fromMicros, toMicros] (platform::nowMicros time base).
-    bool stalledDuring(int64_t fromMicros, int64_t toMicros) const;
+    bool stalledDuring(std::int64_t fromMicros, std::int64_t toMicros) const;
     int processors() const { return int(lanes_.size()); }
     // Processor time the hypervisor gave to others while the probes ran
     // ("steal" in /proc/stat, all processors together), in milliseconds;
@@ -34,8 +34,8 @@ public:
 
 private:
     struct Stall {
-        int64_t dueMicros;
-        int64_t wokenMicros;
+        std::int64_t dueMicros;
+        std::int64_t wokenMicros;
     };
     struct Lane {
         std::vector<double> lateness;

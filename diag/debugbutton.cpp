@@ -16,8 +16,8 @@ void TForm1::Button1Click()
     DebugWindow->ListBox1->clear();
     DebugWindow->show();
     for (const RecordEntry& entry : Performer().Entries) {
-        const std::string line = FormatText("Time %4.4d:Type %2.2d: Val:%5.5d ",
-                                            {std::int32_t(entry.delta), entry.kind, entry.value});
+        const std::string line =
+            FormatText("Time %4.4d:Type %2.2d: Val:%5.5d ", {std::int32_t(entry.delta), entry.kind, entry.value});
         DebugWindow->ListBox1->addItem(QString::fromStdString(line));
     }
 }

@@ -8,7 +8,8 @@
 #include "mididata/midierror.h"
 #include "mididata/song.h"
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
     midiSong song;
     try {
         song.loadFromMemory(data, size);
@@ -19,7 +20,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return 0;
     }
     for (midiTrack* t : song.tracks)
-        for (anyEvent* e : t->items()) (void)e->AsText();
+        for (anyEvent* e : t->items())
+            (void)e->AsText();
 
     ByteStream out;
     song.save(out);

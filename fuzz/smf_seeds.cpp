@@ -8,7 +8,8 @@
 
 namespace {
 
-void writeFile(const std::string& path, const ByteStream& s) {
+void writeFile(const std::string& path, const ByteStream& s)
+{
     if (FILE* f = std::fopen(path.c_str(), "wb")) {
         std::fwrite(s.bytes().data(), 1, s.size(), f);
         std::fclose(f);
@@ -16,12 +17,14 @@ void writeFile(const std::string& path, const ByteStream& s) {
 }
 
 template <class E>
-E* add(midiTrack* t, E* e) {
+E* add(midiTrack* t, E* e)
+{
     t->addEvent(e);
     return e;
 }
 
-void fillTrack(midiSong& song, midiTrack* t, int channel, bool meta) {
+void fillTrack(midiSong& song, midiTrack* t, int channel, bool meta)
+{
     if (meta) {
         add(t, new trackNameEvent(0))->setText("Seed");
         add(t, new copyrightEvent(0))->setText("(c)");
@@ -36,31 +39,33 @@ void fillTrack(midiSong& song, midiTrack* t, int channel, bool meta) {
         sx->bytes = {0x43, 0x10, 0x4C, 0x08, 0x00, 0x07, 0x02, 0xF7};
     }
     for (int i = 0; i < 8; ++i) {
-        auto* on = add(t, new NoteOnEvent(i * 120, uint8_t(channel)));
-        on->key = uint8_t(60 + i % 3);
+        auto* on = add(t, new NoteOnEvent(i * 120, std::uint8_t(channel)));
+        on->key = std::uint8_t(60 + i % 3);
         on->velocity = 100;
         on->duration = i % 4 == 0 ? 0 : 240;
-        auto* cc = add(t, new ControlChangeEvent(i * 120 + 10, uint8_t(channel)));
+        auto* cc = add(t, new ControlChangeEvent(i * 120 + 10, std::uint8_t(channel)));
         cc->controller = i == 7 ? midi::kAllNotesOff : midi::kExpression;
         cc->value = 90;
-        add(t, new PitchBendEvent(i * 120 + 20, uint8_t(channel)))->bend = uint16_t(midi::kBendCentre + i * 100);
+        add(t, new PitchBendEvent(i * 120 + 20, std::uint8_t(channel)))->bend =
+            std::uint16_t(midi::kBendCentre + i * 100);
     }
-    add(t, new ProgramChangeEvent(5, uint8_t(channel)))->program = 78;
-    add(t, new ChannelAfterTouchEvent(30, uint8_t(channel)))->pressure = 40;
-    add(t, new PolyAfterEvent(40, uint8_t(channel)))->velocity = 20;
+    add(t, new ProgramChangeEvent(5, std::uint8_t(channel)))->program = 78;
+    add(t, new ChannelAfterTouchEvent(30, std::uint8_t(channel)))->pressure = 40;
+    add(t, new PolyAfterEvent(40, std::uint8_t(channel)))->velocity = 20;
     t->sort();
     (void)song;
 }
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     const std::string dir = argc > 1 ? argv[1] : ".";
     for (int format = 0; format <= 1; ++format) {
         for (int tracks = 1; tracks <= 3; ++tracks) {
             midiSong song;
-            song.format = int16_t(format);
-            song.resetFlags = uint32_t(tracks);
+            song.format = std::int16_t(format);
+            song.resetFlags = std::uint32_t(tracks);
             for (int i = 0; i < tracks; ++i) {
                 auto* t = new midiTrack(&song, i, "");
                 song.tracks.push_back(t);

@@ -10,31 +10,31 @@ class BarStarts {
 public:
     void clear() { runs_.clear(); }
     // Room for that many runs, so that a long list is not copied while it grows.
-    void reserve(size_t runs) { runs_.reserve(runs); }
+    void reserve(std::size_t runs) { runs_.reserve(runs); }
     // Appends `count` bars of `length` ticks starting at `start`.
-    void appendRun(int64_t start, int64_t length, int64_t count);
-    int64_t count() const { return runs_.empty() ? 0 : runs_.back().firstIndex + runs_.back().count; }
+    void appendRun(std::int64_t start, std::int64_t length, std::int64_t count);
+    std::int64_t count() const { return runs_.empty() ? 0 : runs_.back().firstIndex + runs_.back().count; }
     bool empty() const { return runs_.empty(); }
-    int64_t at(int64_t index) const;
+    std::int64_t at(std::int64_t index) const;
     // Index of the last bar start at or before time, -1 when there is none.
-    int64_t lastAtOrBefore(int64_t time) const;
+    std::int64_t lastAtOrBefore(std::int64_t time) const;
 
     // The equal bars around a time: bar i of the run starts at start + i * length
     // (i below count). Times from `from` up to `until` fall in this run; a time
     // before the first bar has a run of count 0. `hint` is kept by the caller
     // between lookups (start it at 0): times in order are then found at once.
     struct Span {
-        int64_t from, until;
-        int64_t start, length, count, firstIndex;
+        std::int64_t from, until;
+        std::int64_t start, length, count, firstIndex;
     };
-    Span spanAt(int64_t time, size_t& hint) const;
+    Span spanAt(std::int64_t time, std::size_t& hint) const;
 
 private:
     struct Run {
-        int64_t start;
-        int64_t length;  // 0 for a run of one bar
-        int64_t count;
-        int64_t firstIndex;
+        std::int64_t start;
+        std::int64_t length;  // 0 for a run of one bar
+        std::int64_t count;
+        std::int64_t firstIndex;
     };
     std::vector<Run> runs_;
 };

@@ -7,36 +7,45 @@
 
 class ByteStream {
 public:
-    size_t position() const { return pos_; }
-    void setPosition(size_t p) { pos_ = p; }
-    size_t size() const { return buf_.size(); }
-    const std::vector<uint8_t>& bytes() const { return buf_; }
-    void reserve(size_t n) { buf_.reserve(n); }
+    std::size_t position() const { return pos_; }
+    void setPosition(std::size_t p) { pos_ = p; }
+    std::size_t size() const { return buf_.size(); }
+    const std::vector<std::uint8_t>& bytes() const { return buf_; }
+    void reserve(std::size_t n) { buf_.reserve(n); }
 
-    void writeByte(uint8_t b) {
+    void writeByte(std::uint8_t b)
+    {
         if (pos_ == buf_.size()) {
             buf_.push_back(b);
         } else {
-            if (pos_ > buf_.size()) buf_.resize(pos_);
-            if (pos_ == buf_.size()) buf_.push_back(b); else buf_[pos_] = b;
+            if (pos_ > buf_.size())
+                buf_.resize(pos_);
+            if (pos_ == buf_.size())
+                buf_.push_back(b);
+            else
+                buf_[pos_] = b;
         }
         ++pos_;
     }
-    void write(const uint8_t* p, size_t n) {
-        for (size_t i = 0; i < n; ++i) writeByte(p[i]);
+    void write(const std::uint8_t* p, std::size_t n)
+    {
+        for (std::size_t i = 0; i < n; ++i)
+            writeByte(p[i]);
     }
-    void writeBe16(uint16_t v) {
-        writeByte(uint8_t(v >> 8));
-        writeByte(uint8_t(v));
+    void writeBe16(std::uint16_t v)
+    {
+        writeByte(std::uint8_t(v >> 8));
+        writeByte(std::uint8_t(v));
     }
-    void writeBe32(uint32_t v) {
-        writeByte(uint8_t(v >> 24));
-        writeByte(uint8_t(v >> 16));
-        writeByte(uint8_t(v >> 8));
-        writeByte(uint8_t(v));
+    void writeBe32(std::uint32_t v)
+    {
+        writeByte(std::uint8_t(v >> 24));
+        writeByte(std::uint8_t(v >> 16));
+        writeByte(std::uint8_t(v >> 8));
+        writeByte(std::uint8_t(v));
     }
 
 private:
-    std::vector<uint8_t> buf_;
-    size_t pos_ = 0;
+    std::vector<std::uint8_t> buf_;
+    std::size_t pos_ = 0;
 };

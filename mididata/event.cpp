@@ -8,151 +8,206 @@
 #include "mididata/eventpool.h"
 #include "midispec/midivocabulary.h"
 
-int32_t nextCreationIndex = 0;
+std::int32_t nextCreationIndex = 0;
 
-anyEvent::anyEvent(int32_t t, uint8_t s) : time(t < 0 ? 0 : t), status(s), creationIndex(nextCreationIndex) {
+anyEvent::anyEvent(std::int32_t t, std::uint8_t s) : time(t < 0 ? 0 : t), status(s), creationIndex(nextCreationIndex)
+{
     // Wraps instead of overflowing; 0 stays reserved for built note-offs after a wrap.
     nextCreationIndex = nextCreationIndex == INT32_MAX ? 1 : nextCreationIndex + 1;
 }
 
-void* anyEvent::operator new(size_t size) { return eventPoolAllocate(size); }
-void anyEvent::operator delete(void* p, size_t size) { eventPoolFree(p, size); }
-
-void MIDIEvent::setFirstData(uint8_t v) {
-    if (auto* cc = dynamic_cast<ControlChangeEvent*>(this)) cc->controller = v;
-    else if (auto* pc = dynamic_cast<ProgramChangeEvent*>(this)) pc->program = v;
+void* anyEvent::operator new(std::size_t size)
+{
+    return eventPoolAllocate(size);
+}
+void anyEvent::operator delete(void* p, std::size_t size)
+{
+    eventPoolFree(p, size);
 }
 
-void NoteOnEvent::readBody(ByteReader& in) {
-    const uint8_t* p = in.take(2);
+void MIDIEvent::setFirstData(std::uint8_t v)
+{
+    if (auto* cc = dynamic_cast<ControlChangeEvent*>(this))
+        cc->controller = v;
+    else if (auto* pc = dynamic_cast<ProgramChangeEvent*>(this))
+        pc->program = v;
+}
+
+void NoteOnEvent::readBody(ByteReader& in)
+{
+    const std::uint8_t* p = in.take(2);
     key = p[0];
     velocity = p[1];
-    if (velocity == 0) status &= uint8_t(~0x10);
+    if (velocity == 0)
+        status &= std::uint8_t(~0x10);
 }
 
-void NoteOnEvent::writeBody(ByteStream& out) const {
+void NoteOnEvent::writeBody(ByteStream& out) const
+{
     out.writeByte(key);
     out.writeByte(velocity);
 }
 
-void NoteOffEvent::readBody(ByteReader& in) {
-    const uint8_t* p = in.take(2);
+void NoteOffEvent::readBody(ByteReader& in)
+{
+    const std::uint8_t* p = in.take(2);
     key = p[0];
     velocity = 0;
 }
 
-void PolyAfterEvent::readBody(ByteReader& in) {
-    const uint8_t* p = in.take(2);
+void PolyAfterEvent::readBody(ByteReader& in)
+{
+    const std::uint8_t* p = in.take(2);
     key = p[0];
     velocity = p[1];
 }
 
-void ControlChangeEvent::readBody(ByteReader& in) {
-    const uint8_t* p = in.take(2);
+void ControlChangeEvent::readBody(ByteReader& in)
+{
+    const std::uint8_t* p = in.take(2);
     controller = p[0];
     value = p[1];
 }
 
-void ControlChangeEvent::writeBody(ByteStream& out) const {
+void ControlChangeEvent::writeBody(ByteStream& out) const
+{
     out.writeByte(controller);
     out.writeByte(value);
 }
 
-void ProgramChangeEvent::readBody(ByteReader& in) { program = in.byte(); }
-void ProgramChangeEvent::writeBody(ByteStream& out) const { out.writeByte(program); }
-
-void ChannelAfterTouchEvent::readBody(ByteReader& in) { pressure = in.byte(); }
-void ChannelAfterTouchEvent::writeBody(ByteStream& out) const { out.writeByte(pressure); }
-
-void PitchBendEvent::readBody(ByteReader& in) {
-    const uint8_t* p = in.take(2);
-    bend = uint16_t(p[0] + 128 * p[1]);
+void ProgramChangeEvent::readBody(ByteReader& in)
+{
+    program = in.byte();
+}
+void ProgramChangeEvent::writeBody(ByteStream& out) const
+{
+    out.writeByte(program);
 }
 
-void PitchBendEvent::writeBody(ByteStream& out) const {
-    out.writeByte(uint8_t(bend & 0x7F));
-    out.writeByte(uint8_t((bend >> 7) & 0x7F));
+void ChannelAfterTouchEvent::readBody(ByteReader& in)
+{
+    pressure = in.byte();
+}
+void ChannelAfterTouchEvent::writeBody(ByteStream& out) const
+{
+    out.writeByte(pressure);
 }
 
-void metaEvent::readBody(ByteReader& in) {
+void PitchBendEvent::readBody(ByteReader& in)
+{
+    const std::uint8_t* p = in.take(2);
+    bend = std::uint16_t(p[0] + 128 * p[1]);
+}
+
+void PitchBendEvent::writeBody(ByteStream& out) const
+{
+    out.writeByte(std::uint8_t(bend & 0x7F));
+    out.writeByte(std::uint8_t((bend >> 7) & 0x7F));
+}
+
+void metaEvent::readBody(ByteReader& in)
+{
     metaType = in.byte();
-    const int32_t n = readVarLen(in);
-    if (n < 0) throw MidiDataError("Data may have been broken.");
+    const std::int32_t n = readVarLen(in);
+    if (n < 0)
+        throw MidiDataError("Data may have been broken.");
     length = n;
     if (n > 0) {
         // take() checks that the bytes exist before anything is allocated for them.
-        const uint8_t* p = in.take(size_t(n));
+        const std::uint8_t* p = in.take(std::size_t(n));
         data.assign(p, p + n);
     }
 }
 
-void metaEvent::writeBody(ByteStream& out) const {
+void metaEvent::writeBody(ByteStream& out) const
+{
     out.writeByte(metaType);
-    writeVarLen(uint32_t(length), out);
-    for (int32_t i = 0; i < length; ++i) out.writeByte(dataByte(i));
+    writeVarLen(std::uint32_t(length), out);
+    for (std::int32_t i = 0; i < length; ++i)
+        out.writeByte(dataByte(i));
 }
 
-std::string metaEvent::ValueText() const { return decimalValue(); }
+std::string metaEvent::ValueText() const
+{
+    return decimalValue();
+}
 
-std::string metaEvent::textValue() const {
-    const size_t n = length > 0 ? std::min(size_t(length), data.size()) : 0;
+std::string metaEvent::textValue() const
+{
+    const std::size_t n = length > 0 ? std::min(std::size_t(length), data.size()) : 0;
     return std::string(reinterpret_cast<const char*>(data.data()), n);
 }
 
-std::string metaEvent::decimalValue() const {
+std::string metaEvent::decimalValue() const
+{
     std::string s;
-    for (int32_t i = 0; i < length && size_t(i) < data.size(); ++i) {
-        s += std::to_string(data[size_t(i)]);
+    for (std::int32_t i = 0; i < length && std::size_t(i) < data.size(); ++i) {
+        s += std::to_string(data[std::size_t(i)]);
         s += ' ';
     }
     return s;
 }
 
-uint32_t metaEvent::numericValue() const {
-    uint32_t v = 0;
-    for (int32_t i = 0; i < length && size_t(i) < data.size(); ++i) v = (v << 8) + data[size_t(i)];
+std::uint32_t metaEvent::numericValue() const
+{
+    std::uint32_t v = 0;
+    for (std::int32_t i = 0; i < length && std::size_t(i) < data.size(); ++i)
+        v = (v << 8) + data[std::size_t(i)];
     return v;
 }
 
-void metaEvent::setText(const std::string& text) {
+void metaEvent::setText(const std::string& text)
+{
     data.assign(text.begin(), text.end());
-    length = int32_t(text.size());
+    length = std::int32_t(text.size());
 }
 
-TempoEvent::TempoEvent(int32_t t, uint8_t type, uint32_t tempo) : metaEvent(t, type) {
+TempoEvent::TempoEvent(std::int32_t t, std::uint8_t type, std::uint32_t tempo) : metaEvent(t, type)
+{
     data.assign(3, 0);
     length = 3;
     setTempoValue(tempo);
 }
 
-uint32_t TempoEvent::tempoValue() {
-    if (length == 0) data = {0x07, 0xA1, 0x20};
-    const uint32_t v = numericValue();
-    return v == 0 ? uint32_t(midi::kDefaultTempo) : v;
+std::uint32_t TempoEvent::tempoValue()
+{
+    if (length == 0)
+        data = {0x07, 0xA1, 0x20};
+    const std::uint32_t v = numericValue();
+    return v == 0 ? std::uint32_t(midi::kDefaultTempo) : v;
 }
 
-void TempoEvent::setTempoValue(uint32_t v) {
-    if (data.size() < 3) data.resize(3);
-    data[0] = uint8_t(v >> 16);
-    data[1] = uint8_t(v >> 8);
-    data[2] = uint8_t(v);
+void TempoEvent::setTempoValue(std::uint32_t v)
+{
+    if (data.size() < 3)
+        data.resize(3);
+    data[0] = std::uint8_t(v >> 16);
+    data[1] = std::uint8_t(v >> 8);
+    data[2] = std::uint8_t(v);
 }
 
-void sysexEvent::readBody(ByteReader& in) {
-    const int32_t n = readVarLen(in);
-    if (n < 0) throw MidiDataError("Data may have been broken.");
-    const uint8_t* p = in.take(size_t(n));
+void sysexEvent::readBody(ByteReader& in)
+{
+    const std::int32_t n = readVarLen(in);
+    if (n < 0)
+        throw MidiDataError("Data may have been broken.");
+    const std::uint8_t* p = in.take(std::size_t(n));
     bytes.insert(bytes.end(), p, p + n);
 }
 
-void sysexEvent::writeBody(ByteStream& out) const {
-    writeVarLen(uint32_t(bytes.size()), out);
+void sysexEvent::writeBody(ByteStream& out) const
+{
+    writeVarLen(std::uint32_t(bytes.size()), out);
     out.write(bytes.data(), bytes.size());
 }
 
-bool sameSysex(const sysexEvent* a, const sysexEvent* b) { return a->bytes == b->bytes; }
+bool sameSysex(const sysexEvent* a, const sysexEvent* b)
+{
+    return a->bytes == b->bytes;
+}
 
-anyEvent* createEvent(int32_t time, uint8_t status, uint8_t metaType) {
+anyEvent* createEvent(std::int32_t time, std::uint8_t status, std::uint8_t metaType)
+{
     switch (status & 0xF0) {
     case 0x80: return new NoteOffEvent(time, status);
     case 0x90: return new NoteOnEvent(time, status);
@@ -163,8 +218,10 @@ anyEvent* createEvent(int32_t time, uint8_t status, uint8_t metaType) {
     case 0xE0: return new PitchBendEvent(time, status);
     default: break;
     }
-    if (status == 0xF0 || status == 0xF7) return new sysexEvent(time, status, 0);
-    if (status != 0xFF) return nullptr;
+    if (status == 0xF0 || status == 0xF7)
+        return new sysexEvent(time, status, 0);
+    if (status != 0xFF)
+        return nullptr;
     switch (metaType) {
     case 0x00: return new seqNumEvent(time);
     case 0x01: return new textEvent(time);
@@ -184,31 +241,35 @@ anyEvent* createEvent(int32_t time, uint8_t status, uint8_t metaType) {
     }
 }
 
-int32_t readVarLen(ByteReader& in) {
-    uint64_t v = 0;
+std::int32_t readVarLen(ByteReader& in)
+{
+    std::uint64_t v = 0;
     bool tooWide = false;
     for (;;) {
-        const uint8_t b = in.byte();
+        const std::uint8_t b = in.byte();
         v = (v << 7) | (b & 0x7F);
-        if (v > uint64_t(INT32_MAX)) {
+        if (v > std::uint64_t(INT32_MAX)) {
             tooWide = true;
             v &= 0xFFFFFFFFull;  // keep shifting bounded; the result is refused anyway
         }
-        if (!(b & 0x80)) break;
+        if (!(b & 0x80))
+            break;
     }
-    return tooWide ? -1 : int32_t(v);
+    return tooWide ? -1 : std::int32_t(v);
 }
 
-void writeVarLen(uint32_t value, ByteStream& out) {
-    uint64_t buffer = value & 0x7F;
+void writeVarLen(std::uint32_t value, ByteStream& out)
+{
+    std::uint64_t buffer = value & 0x7F;
     while (value >= 128) {
         value >>= 7;
         buffer = (buffer << 8) | (value & 0x7F) | 0x80;
     }
     for (;;) {
-        const uint8_t b = uint8_t(buffer);
+        const std::uint8_t b = std::uint8_t(buffer);
         out.writeByte(b);
-        if (!(b & 0x80)) break;
+        if (!(b & 0x80))
+            break;
         buffer >>= 8;
     }
 }

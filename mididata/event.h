@@ -43,26 +43,26 @@ enum EventKind : int {
 };
 
 // The process-wide creation counter; each constructed event takes its value.
-extern int32_t nextCreationIndex;
+extern std::int32_t nextCreationIndex;
 
 class anyEvent {
 public:
     // A reference count at this value marks an event that releases never destroy
     // (the song's prebuilt reset messages).
-    static constexpr int32_t kPermanent = INT32_MAX;
+    static constexpr std::int32_t kPermanent = INT32_MAX;
 
-    anyEvent(int32_t t, uint8_t s);
+    anyEvent(std::int32_t t, std::uint8_t s);
     virtual ~anyEvent() = default;
     anyEvent(const anyEvent&) = delete;
     anyEvent& operator=(const anyEvent&) = delete;
 
-    int32_t time;
-    uint8_t status;
-    uint32_t measure = 0;
-    uint32_t beat = 0;
-    uint32_t tick = 0;
-    int32_t refCount = 0;
-    int32_t creationIndex;
+    std::int32_t time;
+    std::uint8_t status;
+    std::uint32_t measure = 0;
+    std::uint32_t beat = 0;
+    std::uint32_t tick = 0;
+    std::int32_t refCount = 0;
+    std::int32_t creationIndex;
 
     // Parses the bytes after the status byte; the reader's position moves past them.
     virtual void readBody(ByteReader& in) = 0;
@@ -79,23 +79,31 @@ public:
     std::string ChannelPrefix() const;
     std::string TimePrefix() const;
 
-    void retain() {
-        if (refCount != kPermanent) ++refCount;
+    void retain()
+    {
+        if (refCount != kPermanent)
+            ++refCount;
     }
     // Drops one reference and destroys the event when none is left.
-    static void release(anyEvent* e) {
-        if (e->refCount == kPermanent) return;
-        if (--e->refCount <= 0) delete e;
+    static void release(anyEvent* e)
+    {
+        if (e->refCount == kPermanent)
+            return;
+        if (--e->refCount <= 0)
+            delete e;
     }
 
-    static void* operator new(size_t size);
-    static void operator delete(void* p, size_t size);
+    static void* operator new(std::size_t size);
+    static void operator delete(void* p, std::size_t size);
 };
 
 // -1 when a sorts before b, 1 when after, 0 when the same place: time, then creation order.
-inline int compareEvents(const anyEvent* a, const anyEvent* b) {
-    if (a->time != b->time) return a->time < b->time ? -1 : 1;
-    if (a->creationIndex != b->creationIndex) return a->creationIndex < b->creationIndex ? -1 : 1;
+inline int compareEvents(const anyEvent* a, const anyEvent* b)
+{
+    if (a->time != b->time)
+        return a->time < b->time ? -1 : 1;
+    if (a->creationIndex != b->creationIndex)
+        return a->creationIndex < b->creationIndex ? -1 : 1;
     return 0;
 }
 // The sort order as a comparison object, so that sorting inlines it.
@@ -103,35 +111,36 @@ inline constexpr auto eventLess = [](const anyEvent* a, const anyEvent* b) { ret
 
 class MIDIEvent : public anyEvent {
 public:
-    MIDIEvent(int32_t t, uint8_t s) : anyEvent(t, s) {}
+    MIDIEvent(std::int32_t t, std::uint8_t s) : anyEvent(t, s) {}
     void readBody(ByteReader&) override {}
     void writeBody(ByteStream&) const override {}
     std::string AsText() const override;
     int kind() const override { return kKindMidi; }
     // Sets the first data field (controller or program); the recorder uses it.
-    void setFirstData(uint8_t v);
+    void setFirstData(std::uint8_t v);
 };
 
 class NoteOnEvent : public MIDIEvent {
 public:
     // The channel is the low nibble of the argument, so a channel or a status byte will do.
-    NoteOnEvent(int32_t t, uint8_t channelOrStatus)
-        : MIDIEvent(t, uint8_t(0x90 | (channelOrStatus & 0x0F))) {}
-    uint8_t key = 0;
-    uint8_t velocity = 0;
-    int32_t duration = 0;
+    NoteOnEvent(std::int32_t t, std::uint8_t channelOrStatus)
+        : MIDIEvent(t, std::uint8_t(0x90 | (channelOrStatus & 0x0F)))
+    {}
+    std::uint8_t key = 0;
+    std::uint8_t velocity = 0;
+    std::int32_t duration = 0;
     void readBody(ByteReader& in) override;
     void writeBody(ByteStream& out) const override;
     std::string AsText() const override;
     int kind() const override { return velocity == 0 ? kKindNoteOff : kKindNoteOn; }
 
 protected:
-    NoteOnEvent(int32_t t, uint8_t s, bool) : MIDIEvent(t, s) {}
+    NoteOnEvent(std::int32_t t, std::uint8_t s, bool) : MIDIEvent(t, s) {}
 };
 
 class NoteOffEvent : public NoteOnEvent {
 public:
-    NoteOffEvent(int32_t t, uint8_t channelOrStatus) : NoteOnEvent(t, channelOrStatus) {}
+    NoteOffEvent(std::int32_t t, std::uint8_t channelOrStatus) : NoteOnEvent(t, channelOrStatus) {}
     void readBody(ByteReader& in) override;
     std::string AsText() const override;
     int kind() const override { return kKindNoteOff; }
@@ -139,8 +148,9 @@ public:
 
 class PolyAfterEvent : public NoteOnEvent {
 public:
-    PolyAfterEvent(int32_t t, uint8_t channelOrStatus)
-        : NoteOnEvent(t, uint8_t(0xA0 | (channelOrStatus & 0x0F)), true) {}
+    PolyAfterEvent(std::int32_t t, std::uint8_t channelOrStatus)
+        : NoteOnEvent(t, std::uint8_t(0xA0 | (channelOrStatus & 0x0F)), true)
+    {}
     void readBody(ByteReader& in) override;
     std::string AsText() const override;
     int kind() const override { return kKindPolyAfter; }
@@ -148,10 +158,11 @@ public:
 
 class ControlChangeEvent : public MIDIEvent {
 public:
-    ControlChangeEvent(int32_t t, uint8_t channelOrStatus)
-        : MIDIEvent(t, uint8_t(0xB0 | (channelOrStatus & 0x0F))) {}
-    uint8_t controller = 0;
-    uint8_t value = 0;
+    ControlChangeEvent(std::int32_t t, std::uint8_t channelOrStatus)
+        : MIDIEvent(t, std::uint8_t(0xB0 | (channelOrStatus & 0x0F)))
+    {}
+    std::uint8_t controller = 0;
+    std::uint8_t value = 0;
     void readBody(ByteReader& in) override;
     void writeBody(ByteStream& out) const override;
     std::string AsText() const override;
@@ -160,9 +171,10 @@ public:
 
 class ProgramChangeEvent : public MIDIEvent {
 public:
-    ProgramChangeEvent(int32_t t, uint8_t channelOrStatus)
-        : MIDIEvent(t, uint8_t(0xC0 | (channelOrStatus & 0x0F))) {}
-    uint8_t program = 0;
+    ProgramChangeEvent(std::int32_t t, std::uint8_t channelOrStatus)
+        : MIDIEvent(t, std::uint8_t(0xC0 | (channelOrStatus & 0x0F)))
+    {}
+    std::uint8_t program = 0;
     void readBody(ByteReader& in) override;
     void writeBody(ByteStream& out) const override;
     std::string AsText() const override;
@@ -171,9 +183,10 @@ public:
 
 class ChannelAfterTouchEvent : public MIDIEvent {
 public:
-    ChannelAfterTouchEvent(int32_t t, uint8_t channelOrStatus)
-        : MIDIEvent(t, uint8_t(0xD0 | (channelOrStatus & 0x0F))) {}
-    uint8_t pressure = 0;
+    ChannelAfterTouchEvent(std::int32_t t, std::uint8_t channelOrStatus)
+        : MIDIEvent(t, std::uint8_t(0xD0 | (channelOrStatus & 0x0F)))
+    {}
+    std::uint8_t pressure = 0;
     void readBody(ByteReader& in) override;
     void writeBody(ByteStream& out) const override;
     std::string AsText() const override;
@@ -182,9 +195,10 @@ public:
 
 class PitchBendEvent : public MIDIEvent {
 public:
-    PitchBendEvent(int32_t t, uint8_t channelOrStatus)
-        : MIDIEvent(t, uint8_t(0xE0 | (channelOrStatus & 0x0F))) {}
-    uint16_t bend = 0;  // 14 bits, 8192 is the centre
+    PitchBendEvent(std::int32_t t, std::uint8_t channelOrStatus)
+        : MIDIEvent(t, std::uint8_t(0xE0 | (channelOrStatus & 0x0F)))
+    {}
+    std::uint16_t bend = 0;  // 14 bits, 8192 is the centre
     void readBody(ByteReader& in) override;
     void writeBody(ByteStream& out) const override;
     std::string AsText() const override;
@@ -193,10 +207,10 @@ public:
 
 class metaEvent : public anyEvent {
 public:
-    metaEvent(int32_t t, uint8_t type) : anyEvent(t, 0xFF), metaType(type) {}
-    uint8_t metaType;
+    metaEvent(std::int32_t t, std::uint8_t type) : anyEvent(t, 0xFF), metaType(type) {}
+    std::uint8_t metaType;
     // Count of data bytes written; data may hold more (see TempoEvent::tempoValue).
-    int32_t length = 0;
+    std::int32_t length = 0;
     MetaBytes data;
 
     void readBody(ByteReader& in) override;
@@ -207,11 +221,14 @@ public:
     virtual std::string ValueText() const;
 
     // The first length data bytes as one big-endian number (low 32 bits).
-    uint32_t numericValue() const;
+    std::uint32_t numericValue() const;
     void setText(const std::string& text);
     // Data byte i, or 0 when the event holds fewer bytes.
-    uint8_t dataByte(int i) const { return i >= 0 && i < length && size_t(i) < data.size() ? data[size_t(i)] : 0; }
-    bool hasDataBytes(int n) const { return length >= n && data.size() >= size_t(n); }
+    std::uint8_t dataByte(int i) const
+    {
+        return i >= 0 && i < length && std::size_t(i) < data.size() ? data[std::size_t(i)] : 0;
+    }
+    bool hasDataBytes(int n) const { return length >= n && data.size() >= std::size_t(n); }
 
 protected:
     std::string textValue() const;
@@ -220,13 +237,13 @@ protected:
 
 class seqNumEvent : public metaEvent {
 public:
-    explicit seqNumEvent(int32_t t) : metaEvent(t, 0x00) {}
+    explicit seqNumEvent(std::int32_t t) : metaEvent(t, 0x00) {}
     std::string AsText() const override;
 };
 
 class textEvent : public metaEvent {
 public:
-    explicit textEvent(int32_t t) : metaEvent(t, 0x01) {}
+    explicit textEvent(std::int32_t t) : metaEvent(t, 0x01) {}
     std::string AsText() const override;
     int kind() const override { return kKindText; }
     std::string ValueText() const override { return textValue(); }
@@ -234,7 +251,7 @@ public:
 
 class copyrightEvent : public metaEvent {
 public:
-    explicit copyrightEvent(int32_t t) : metaEvent(t, 0x02) {}
+    explicit copyrightEvent(std::int32_t t) : metaEvent(t, 0x02) {}
     std::string AsText() const override;
     int kind() const override { return kKindCopyright; }
     std::string ValueText() const override { return textValue(); }
@@ -242,7 +259,7 @@ public:
 
 class trackNameEvent : public metaEvent {
 public:
-    explicit trackNameEvent(int32_t t) : metaEvent(t, 0x03) {}
+    explicit trackNameEvent(std::int32_t t) : metaEvent(t, 0x03) {}
     std::string AsText() const override;
     int kind() const override { return kKindTrackName; }
     std::string ValueText() const override { return textValue(); }
@@ -250,13 +267,13 @@ public:
 
 class instNameEvent : public metaEvent {
 public:
-    explicit instNameEvent(int32_t t) : metaEvent(t, 0x04) {}
+    explicit instNameEvent(std::int32_t t) : metaEvent(t, 0x04) {}
     std::string AsText() const override;
 };
 
 class lyricEvent : public metaEvent {
 public:
-    explicit lyricEvent(int32_t t) : metaEvent(t, 0x05) {}
+    explicit lyricEvent(std::int32_t t) : metaEvent(t, 0x05) {}
     std::string AsText() const override;
     int kind() const override { return kKindLyric; }
     std::string ValueText() const override { return textValue(); }
@@ -264,7 +281,7 @@ public:
 
 class MarkerEvent : public metaEvent {
 public:
-    explicit MarkerEvent(int32_t t) : metaEvent(t, 0x06) {}
+    explicit MarkerEvent(std::int32_t t) : metaEvent(t, 0x06) {}
     std::string AsText() const override;
     int kind() const override { return kKindMarker; }
     std::string ValueText() const override { return textValue(); }
@@ -272,7 +289,7 @@ public:
 
 class queuePointEvent : public metaEvent {
 public:
-    explicit queuePointEvent(int32_t t) : metaEvent(t, 0x07) {}
+    explicit queuePointEvent(std::int32_t t) : metaEvent(t, 0x07) {}
     std::string AsText() const override;
     int kind() const override { return kKindQueuePoint; }
     std::string ValueText() const override { return textValue(); }
@@ -280,56 +297,55 @@ public:
 
 class portNoEvent : public metaEvent {
 public:
-    explicit portNoEvent(int32_t t) : metaEvent(t, 0x21) {}
+    explicit portNoEvent(std::int32_t t) : metaEvent(t, 0x21) {}
     std::string AsText() const override;
     int kind() const override { return kKindPortNo; }
 };
 
 class trackEndEvent : public metaEvent {
 public:
-    explicit trackEndEvent(int32_t t) : metaEvent(t, 0x2F) {}
+    explicit trackEndEvent(std::int32_t t) : metaEvent(t, 0x2F) {}
     std::string AsText() const override;
     bool isTrackEnd() const override { return true; }
 };
 
 class TempoEvent : public metaEvent {
 public:
-    explicit TempoEvent(int32_t t) : metaEvent(t, 0x51) {}
+    explicit TempoEvent(std::int32_t t) : metaEvent(t, 0x51) {}
     // The recorder's form: three data bytes holding tempo.
-    TempoEvent(int32_t t, uint8_t type, uint32_t tempo);
+    TempoEvent(std::int32_t t, std::uint8_t type, std::uint32_t tempo);
     std::string AsText() const override;
     int kind() const override { return kKindTempo; }
     // Microseconds per quarter note; 500000 when the data say 0 or are missing.
-    uint32_t tempoValue();
-    void setTempoValue(uint32_t v);
+    std::uint32_t tempoValue();
+    void setTempoValue(std::uint32_t v);
 };
 
 class SMPTEOffsetEvent : public metaEvent {
 public:
-    explicit SMPTEOffsetEvent(int32_t t) : metaEvent(t, 0x54) {}
+    explicit SMPTEOffsetEvent(std::int32_t t) : metaEvent(t, 0x54) {}
     std::string AsText() const override;
 };
 
 class timeBeatEvent : public metaEvent {
 public:
-    explicit timeBeatEvent(int32_t t) : metaEvent(t, 0x58) {}
+    explicit timeBeatEvent(std::int32_t t) : metaEvent(t, 0x58) {}
     std::string AsText() const override;
     int kind() const override { return kKindTimeBeat; }
 };
 
 class keyEvent : public metaEvent {
 public:
-    explicit keyEvent(int32_t t) : metaEvent(t, 0x59) {}
+    explicit keyEvent(std::int32_t t) : metaEvent(t, 0x59) {}
     std::string AsText() const override;
 };
 
 class sysexEvent : public anyEvent {
 public:
-    sysexEvent(int32_t t, uint8_t s, int32_t ordinal_)
-        : anyEvent(t, s), ordinal(ordinal_) {}
+    sysexEvent(std::int32_t t, std::uint8_t s, std::int32_t ordinal_) : anyEvent(t, s), ordinal(ordinal_) {}
     // The message after the status byte as stored in the file, normally ending with 0xF7.
-    std::vector<uint8_t> bytes;
-    int32_t ordinal;
+    std::vector<std::uint8_t> bytes;
+    std::int32_t ordinal;
 
     void readBody(ByteReader& in) override;
     void writeBody(ByteStream& out) const override;
@@ -342,10 +358,10 @@ bool sameSysex(const sysexEvent* a, const sysexEvent* b);
 
 // Builds the event class for a status byte (and, for 0xFF, the meta type);
 // the body is read by the caller. Returns nullptr for system bytes that make no event.
-anyEvent* createEvent(int32_t time, uint8_t status, uint8_t metaType);
+anyEvent* createEvent(std::int32_t time, std::uint8_t status, std::uint8_t metaType);
 
 // Standard MIDI File variable-length quantities. readVarLen answers -1 for a
 // quantity wider than 31 bits (callers treat every negative value as broken data).
-int32_t readVarLen(ByteReader& in);
+std::int32_t readVarLen(ByteReader& in);
 // Writes values up to 0x0FFFFFFF in at most four bytes, larger ones in five.
-void writeVarLen(uint32_t value, ByteStream& out);
+void writeVarLen(std::uint32_t value, ByteStream& out);

@@ -6,12 +6,12 @@
 #include "mididata/bytestream.h"
 #include "mididata/event.h"
 
-anyEvent* copyEventAt(const anyEvent& e, int32_t time)
+anyEvent* copyEventAt(const anyEvent& e, std::int32_t time)
 {
     // The body goes through the file form, so every kind copies the data it writes.
     ByteStream body;
     e.writeBody(body);
-    const uint8_t metaType = e.status == 0xFF ? static_cast<const metaEvent&>(e).metaType : 0;
+    const std::uint8_t metaType = e.status == 0xFF ? static_cast<const metaEvent&>(e).metaType : 0;
     std::unique_ptr<anyEvent> copy(createEvent(time, e.status, metaType));
     ByteReader in(body.bytes().data(), body.bytes().size(), "Data may have been broken.");
     copy->readBody(in);

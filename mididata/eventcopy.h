@@ -8,4 +8,4 @@
 
 class anyEvent;
 
-anyEvent* copyEventAt(const anyEvent& e, int32_t time);
+anyEvent* copyEventAt(const anyEvent& e, std::int32_t time);

@@ -21,15 +21,15 @@
 
 namespace {
 
-constexpr size_t kBlockSize = 256 * 1024;
-constexpr size_t kHeader = 64;
-constexpr size_t kLargest = 256;
-constexpr size_t kKeptEmptyBlocks = 64;
-constexpr size_t kHugePage = 2 * 1024 * 1024;
-constexpr size_t kArenaSize = 8 * 1024 * 1024;
+constexpr std::size_t kBlockSize = 256 * 1024;
+constexpr std::size_t kHeader = 64;
+constexpr std::size_t kLargest = 256;
+constexpr std::size_t kKeptEmptyBlocks = 64;
+constexpr std::size_t kHugePage = 2 * 1024 * 1024;
+constexpr std::size_t kArenaSize = 8 * 1024 * 1024;
 
 struct Block {
-    size_t live;  // events carved from this block and not yet freed
+    std::size_t live;  // events carved from this block and not yet freed
 };
 
 // Blocks are cut from large arenas of address space. Touching memory costs a
@@ -47,29 +47,36 @@ struct Pool {
     char* arenaNext = nullptr;     // the next block never used of the newest arena
     char* arenaEnd = nullptr;
 
-    void mapArena(size_t bytes) {
+    void mapArena(std::size_t bytes)
+    {
         bytes = (bytes + kHugePage - 1) & ~(kHugePage - 1);
-        void* mem = mmap(nullptr, bytes + kHugePage, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE,
-                         -1, 0);
-        if (mem == MAP_FAILED) throw std::bad_alloc();
+        void* mem = mmap(nullptr, bytes + kHugePage, PROT_READ | PROT_WRITE,
+                         MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+        if (mem == MAP_FAILED)
+            throw std::bad_alloc();
         // Aligned to a huge page, so the kernel can back it with them.
         const uintptr_t raw = reinterpret_cast<uintptr_t>(mem);
         const uintptr_t start = (raw + kHugePage - 1) & ~uintptr_t(kHugePage - 1);
-        if (start > raw) munmap(mem, start - raw);
+        if (start > raw)
+            munmap(mem, start - raw);
         const uintptr_t tail = raw + bytes + kHugePage - (start + bytes);
-        if (tail > 0) munmap(reinterpret_cast<void*>(start + bytes), tail);
+        if (tail > 0)
+            munmap(reinterpret_cast<void*>(start + bytes), tail);
         madvise(reinterpret_cast<void*>(start), bytes, MADV_HUGEPAGE);
         arenaNext = reinterpret_cast<char*>(start);
         arenaEnd = arenaNext + bytes;
     }
 
-    void reserve(size_t bytes) {
-        if (size_t(arenaEnd - arenaNext) + empty.size() * kBlockSize >= bytes) return;
+    void reserve(std::size_t bytes)
+    {
+        if (std::size_t(arenaEnd - arenaNext) + empty.size() * kBlockSize >= bytes)
+            return;
         // The rest of the old arena stays unused: address space that was never touched.
         mapArena(std::max(bytes, kArenaSize));
     }
 
-    void startBlock() {
+    void startBlock()
+    {
         Block* b;
         if (!empty.empty()) {
             b = empty.back();
@@ -91,11 +98,13 @@ struct Pool {
         limit = reinterpret_cast<char*>(b) + kBlockSize;
     }
 
-    void* allocate(size_t bytes) {
-        if (!current || size_t(limit - cursor) < bytes) {
+    void* allocate(std::size_t bytes)
+    {
+        if (!current || std::size_t(limit - cursor) < bytes) {
             // A block left behind with no live events was freed already; the
             // others are freed by their last event.
-            if (current && current->live == 0) retire(current);
+            if (current && current->live == 0)
+                retire(current);
             startBlock();
         }
         void* p = cursor;
@@ -104,9 +113,11 @@ struct Pool {
         return p;
     }
 
-    void free(void* p) {
+    void free(void* p)
+    {
         auto* b = reinterpret_cast<Block*>(reinterpret_cast<uintptr_t>(p) & ~uintptr_t(kBlockSize - 1));
-        if (--b->live != 0) return;
+        if (--b->live != 0)
+            return;
         if (b == current) {
             cursor = reinterpret_cast<char*>(b) + kHeader;  // start over in place
             return;
@@ -114,7 +125,8 @@ struct Pool {
         retire(b);
     }
 
-    void retire(Block* b) {
+    void retire(Block* b)
+    {
         if (empty.size() < kKeptEmptyBlocks) {
             empty.push_back(b);
             return;
@@ -124,23 +136,31 @@ struct Pool {
     }
 };
 
-Pool& pool() {
+Pool& pool()
+{
     // Never destroyed: events released during static destruction still have a home.
     static Pool* p = new Pool;
     return *p;
 }
 
-size_t rounded(size_t size) { return (size + 7) & ~size_t(7); }
+std::size_t rounded(std::size_t size)
+{
+    return (size + 7) & ~std::size_t(7);
+}
 
 }  // namespace
 
-void* eventPoolAllocate(size_t size) {
-    if (!ORV_EVENT_POOL || size > kLargest) return ::operator new(size);
+void* eventPoolAllocate(std::size_t size)
+{
+    if (!ORV_EVENT_POOL || size > kLargest)
+        return ::operator new(size);
     return pool().allocate(rounded(size));
 }
 
-void eventPoolFree(void* ptr, size_t size) {
-    if (!ptr) return;
+void eventPoolFree(void* ptr, std::size_t size)
+{
+    if (!ptr)
+        return;
     if (!ORV_EVENT_POOL || size > kLargest) {
         ::operator delete(ptr);
         return;
@@ -148,6 +168,8 @@ void eventPoolFree(void* ptr, size_t size) {
     pool().free(ptr);
 }
 
-void eventPoolReserve(size_t bytes) {
-    if (ORV_EVENT_POOL) pool().reserve(bytes);
+void eventPoolReserve(std::size_t bytes)
+{
+    if (ORV_EVENT_POOL)
+        pool().reserve(bytes);
 }

@@ -9,8 +9,8 @@
 // from the general allocator, so that a use after release is still caught.
 #include <cstddef>
 
-void* eventPoolAllocate(size_t size);
-void eventPoolFree(void* p, size_t size);
+void* eventPoolAllocate(std::size_t size);
+void eventPoolFree(void* p, std::size_t size);
 // Makes room for about `bytes` of events in one stretch of memory that can be
 // backed by huge pages; the reader calls it with an estimate from a file's size.
-void eventPoolReserve(size_t bytes);
+void eventPoolReserve(std::size_t bytes);

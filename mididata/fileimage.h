@@ -16,12 +16,12 @@ public:
     FileImage(const FileImage&) = delete;
     FileImage& operator=(const FileImage&) = delete;
 
-    const uint8_t* data() const { return data_; }
-    size_t size() const { return size_; }
+    const std::uint8_t* data() const { return data_; }
+    std::size_t size() const { return size_; }
 
 private:
-    uint8_t* data_ = nullptr;
-    size_t size_ = 0;
-    size_t mapped_ = 0;
-    void grow(size_t capacity);
+    std::uint8_t* data_ = nullptr;
+    std::size_t size_ = 0;
+    std::size_t mapped_ = 0;
+    void grow(std::size_t capacity);
 };

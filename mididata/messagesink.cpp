@@ -4,24 +4,28 @@
 
 namespace {
 std::mutex sinkMutex;
-MessageSink& currentSink() {
+MessageSink& currentSink()
+{
     static MessageSink sink;
     return sink;
 }
 }  // namespace
 
-MessageSink setMessageSink(MessageSink sink) {
+MessageSink setMessageSink(MessageSink sink)
+{
     std::lock_guard<std::mutex> lock(sinkMutex);
     MessageSink old = std::move(currentSink());
     currentSink() = std::move(sink);
     return old;
 }
 
-void reportMessage(const std::string& message) {
+void reportMessage(const std::string& message)
+{
     MessageSink sink;
     {
         std::lock_guard<std::mutex> lock(sinkMutex);
         sink = currentSink();
     }
-    if (sink) sink(message);
+    if (sink)
+        sink(message);
 }

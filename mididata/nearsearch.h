@@ -9,11 +9,15 @@
 // The first index in [0, size) whose element is after `key` (size when none);
 // `hint` is the answer of the previous lookup.
 template <class Vec, class Key, class Less>
-size_t upperBoundNear(const Vec& v, const Key& key, size_t hint, Less keyBefore)
+std::size_t upperBoundNear(const Vec& v, const Key& key, std::size_t hint, Less keyBefore)
 {
-    const size_t n = v.size();
-    auto fits = [&](size_t i) { return (i == 0 || !keyBefore(key, v[i - 1])) && (i == n || keyBefore(key, v[i])); };
-    if (hint <= n && fits(hint)) return hint;
-    if (hint < n && fits(hint + 1)) return hint + 1;
-    return size_t(std::upper_bound(v.begin(), v.end(), key, keyBefore) - v.begin());
+    const std::size_t n = v.size();
+    auto fits = [&](std::size_t i) {
+        return (i == 0 || !keyBefore(key, v[i - 1])) && (i == n || keyBefore(key, v[i]));
+    };
+    if (hint <= n && fits(hint))
+        return hint;
+    if (hint < n && fits(hint + 1))
+        return hint + 1;
+    return std::size_t(std::upper_bound(v.begin(), v.end(), key, keyBefore) - v.begin());
 }

@@ -19,48 +19,49 @@ public:
     // Forgets everything, keeping the allocated queues for the next track.
     void reset();
     // A sounding note at stream position seq (positions only need to increase).
-    void noteOn(NoteOnEvent* on, int64_t seq);
+    void noteOn(NoteOnEvent* on, std::int64_t seq);
     // A note-off; true when it ended a waiting note (whose duration is now set).
-    bool noteOff(int channel, int key, int32_t time);
+    bool noteOff(int channel, int key, std::int32_t time);
     // A control change that silences the channel (All Sound Off, All Notes Off).
-    void allOff(int channel, int64_t seq, int32_t time);
+    void allOff(int channel, std::int64_t seq, std::int32_t time);
     // Durations for the notes that no note-off ended; calls unended(note) for each.
     template <class F>
-    void finish(int32_t endTime, F&& unended);
+    void finish(std::int32_t endTime, F&& unended);
 
 private:
     struct Waiting {
         NoteOnEvent* on;
-        int64_t seq;
+        std::int64_t seq;
     };
     struct KeyQueue {
         std::vector<Waiting> notes;  // every note of the key seen; [head, end) still waits
-        size_t head = 0;
+        std::size_t head = 0;
     };
     struct AllOff {
-        int64_t seq;
-        int32_t time;
+        std::int64_t seq;
+        std::int32_t time;
     };
     // Queues only for the keys a track uses: slot_[channel * 256 + key] - 1 is
     // the queue's place in keys_, 0 when the key has none yet.
-    std::array<uint16_t, 16 * 256> slot_{};
+    std::array<std::uint16_t, 16 * 256> slot_{};
     std::vector<KeyQueue> keys_;
     KeyQueue* queueFor(int channel, int key, bool create);
     std::array<std::vector<AllOff>, 16> allOffs_;
 
-    const AllOff* firstAllOffAfter(int channel, int64_t seq) const;
+    const AllOff* firstAllOffAfter(int channel, std::int64_t seq) const;
 };
 
 template <class F>
-void NoteFolder::finish(int32_t endTime, F&& unended) {
+void NoteFolder::finish(std::int32_t endTime, F&& unended)
+{
     for (KeyQueue& q : keys_) {
-        for (size_t i = q.head; i < q.notes.size(); ++i) {
+        for (std::size_t i = q.head; i < q.notes.size(); ++i) {
             NoteOnEvent* on = q.notes[i].on;
             if (const AllOff* off = firstAllOffAfter(on->channel(), q.notes[i].seq)) {
                 on->duration = off->time - on->time;
             } else if (i + 1 < q.notes.size()) {
-                const int64_t d = int64_t(q.notes[i + 1].on->time) - on->time - 1;
-                on->duration = int32_t(d < 1 ? 1 : d);
+                const std::int64_t d = std::int64_t(q.notes[i + 1].on->time) - on->time - 1;
+                on->duration = std::int32_t(d < 1 ? 1 : d);
             } else {
                 on->duration = endTime - on->time;
             }

@@ -20,11 +20,15 @@ const char* const kNoTrack = "Couldn't find MIDI Track block";
 const char* const kBroken = "Data may have been broken.";
 const char* const kChunkBroken = "Data chunk may be broken";
 
-[[noreturn]] void fail(const char* message) { throw MidiDataError(message); }
+[[noreturn]] void fail(const char* message)
+{
+    throw MidiDataError(message);
+}
 
 // A quantity with its high bit set on the first byte is rare; most deltas are one byte.
-inline int32_t readDelta(ByteReader& in) {
-    const uint8_t b = in.peek();
+inline std::int32_t readDelta(ByteReader& in)
+{
+    const std::uint8_t b = in.peek();
     if (b < 0x80) {
         in.byte();
         return b;
@@ -35,12 +39,14 @@ inline int32_t readDelta(ByteReader& in) {
 // A byte with its high bit set cannot be a data byte: taken as one it would
 // become a key or a value the writer could never write back, and the copy
 // would read as other messages under running status.
-void requireDataBytes(ByteReader& in, uint8_t status) {
-    const uint8_t high = status & 0xF0;
-    const size_t count = high == 0xC0 || high == 0xD0 ? 1 : 2;
-    const uint8_t* p = in.take(count);
+void requireDataBytes(ByteReader& in, std::uint8_t status)
+{
+    const std::uint8_t high = status & 0xF0;
+    const std::size_t count = high == 0xC0 || high == 0xD0 ? 1 : 2;
+    const std::uint8_t* p = in.take(count);
     in.setPosition(in.position() - count);
-    if ((p[0] | p[count - 1]) & 0x80) fail(kBroken);
+    if ((p[0] | p[count - 1]) & 0x80)
+        fail(kBroken);
 }
 
 }  // namespace
@@ -50,7 +56,7 @@ void requireDataBytes(ByteReader& in, uint8_t status) {
 // exactly as if they had been added and folded afterwards.
 class SmfReader {
 public:
-    SmfReader(midiSong& song, const uint8_t* data, size_t size) : song_(song), in_(data, size, kNoHeader) {}
+    SmfReader(midiSong& song, const std::uint8_t* data, std::size_t size) : song_(song), in_(data, size, kNoHeader) {}
 
     void read();
 
@@ -68,43 +74,48 @@ private:
     // before it: those are worked out again once all tracks are read. Many time
     // signatures make that bookkeeping pointless; past a few, all positions are
     // worked out at the end instead.
-    static constexpr size_t kIncrementalSignatures = 64;
+    static constexpr std::size_t kIncrementalSignatures = 64;
     bool positionWhileReading_ = true;
     bool barsOutdated_ = true;
     std::optional<PositionCursor> cursor_;
-    int staleTrack_ = -1;     // number of the track read when the last signature came
-    size_t staleEvents_ = 0;  // the events of that track that were already in it
+    int staleTrack_ = -1;          // number of the track read when the last signature came
+    std::size_t staleEvents_ = 0;  // the events of that track that were already in it
     int readingTrack_ = 0;
 
     void position(anyEvent* e);
     void signatureAdded(const midiTrack& track);
     void finishPositions();
-    size_t copyrightCommitted_ = 0;
+    std::size_t copyrightCommitted_ = 0;
     bool copyrightChanged_ = false;
 
     void readHeader();
     void readTrack(midiTrack& track);
-    void readMeta(midiTrack& track, int32_t time, bool& tempoFlag, anyEvent*& event);
-    void skipChunkPadding(size_t chunkEnd);
+    void readMeta(midiTrack& track, std::int32_t time, bool& tempoFlag, anyEvent*& event);
+    void skipChunkPadding(std::size_t chunkEnd);
     void mergeConductorTempos();
     void finishCopyright();
     void splitFormat0();
 };
 
-void SmfReader::readHeader() {
+void SmfReader::readHeader()
+{
     in_.setShortMessage(kNoHeader);
-    const uint8_t* magic = in_.take(4);
-    if (std::memcmp(magic, "MThd", 4) != 0) fail(kNoHeader);
+    const std::uint8_t* magic = in_.take(4);
+    if (std::memcmp(magic, "MThd", 4) != 0)
+        fail(kNoHeader);
     in_.setShortMessage(kBadHeaderLength);
-    if (in_.be32() != 6) fail(kBadHeaderLength);
-    song_.format = int16_t(in_.be16());
-    song_.trackCount = int16_t(in_.be16());
+    if (in_.be32() != 6)
+        fail(kBadHeaderLength);
+    song_.format = std::int16_t(in_.be16());
+    song_.trackCount = std::int16_t(in_.be16());
     song_.division = in_.be16();
-    if (song_.format > 1) fail(kFormat2);
+    if (song_.format > 1)
+        fail(kFormat2);
 }
 
-void SmfReader::readMeta(midiTrack& track, int32_t time, bool& tempoFlag, anyEvent*& event) {
-    const uint8_t type = in_.peek();
+void SmfReader::readMeta(midiTrack& track, std::int32_t time, bool& tempoFlag, anyEvent*& event)
+{
+    const std::uint8_t type = in_.peek();
     auto* meta = static_cast<metaEvent*>(createEvent(time, 0xFF, type));
     event = meta;
     meta->readBody(in_);
@@ -124,50 +135,52 @@ void SmfReader::readMeta(midiTrack& track, int32_t time, bool& tempoFlag, anyEve
         track.name = meta->ValueText();
         track.nameEvent = static_cast<trackNameEvent*>(meta);
         break;
-    case kKindPortNo:
-        track.port = int32_t(meta->numericValue());
-        break;
-    case kKindTempo:
-        tempoFlag = true;
-        break;
+    case kKindPortNo: track.port = std::int32_t(meta->numericValue()); break;
+    case kKindTempo: tempoFlag = true; break;
     case kKindTimeBeat:
         song_.timeSignatures.push_back(static_cast<timeBeatEvent*>(meta));
         signatureAdded(track);
         break;
     default:
-        if (meta->metaType == 0x59) song_.keySignatures.push_back(static_cast<keyEvent*>(meta));
+        if (meta->metaType == 0x59)
+            song_.keySignatures.push_back(static_cast<keyEvent*>(meta));
         break;
     }
 }
 
-void SmfReader::readTrack(midiTrack& track) {
+void SmfReader::readTrack(midiTrack& track)
+{
     in_.setShortMessage(kNoTrack);
-    const uint8_t* magic = in_.take(4);
-    if (std::memcmp(magic, "MTrk", 4) != 0) fail(kNoTrack);
-    const uint32_t chunkLength = in_.be32();
-    const size_t chunkEnd = in_.position() + std::min<size_t>(chunkLength, in_.remaining());
+    const std::uint8_t* magic = in_.take(4);
+    if (std::memcmp(magic, "MTrk", 4) != 0)
+        fail(kNoTrack);
+    const std::uint32_t chunkLength = in_.be32();
+    const std::size_t chunkEnd = in_.position() + std::min<std::size_t>(chunkLength, in_.remaining());
     in_.setShortMessage(kBroken);
     // A hint only: the walk ends at End of Track. Few events take under three bytes.
-    track.reserve(std::min<size_t>(chunkLength, in_.remaining()) / 4);
+    track.reserve(std::min<std::size_t>(chunkLength, in_.remaining()) / 4);
 
     folder_.reset();
     const bool isConductor = &track == song_.conductor;
-    int64_t time = 0;
-    int64_t seq = 0;
-    uint8_t runningStatus = 0;
-    int32_t sysexCount = 0;
+    std::int64_t time = 0;
+    std::int64_t seq = 0;
+    std::uint8_t runningStatus = 0;
+    std::int32_t sysexCount = 0;
     for (;; ++seq) {
-        const int32_t delta = readDelta(in_);
-        if (delta < 0) fail(kBroken);
+        const std::int32_t delta = readDelta(in_);
+        if (delta < 0)
+            fail(kBroken);
         time += delta;
-        if (time > INT32_MAX) fail(kBroken);
-        const int32_t t = int32_t(time);
+        if (time > INT32_MAX)
+            fail(kBroken);
+        const std::int32_t t = std::int32_t(time);
 
-        uint8_t status = in_.byte();
+        std::uint8_t status = in_.byte();
         if (status < 0x80) {
             // Running status: the last channel status of the track; meta and
             // system-exclusive events neither set nor cancel it.
-            if (runningStatus == 0) fail(kChunkBroken);
+            if (runningStatus == 0)
+                fail(kChunkBroken);
             status = runningStatus;
             in_.setPosition(in_.position() - 1);
         }
@@ -177,12 +190,13 @@ void SmfReader::readTrack(midiTrack& track) {
         if (status < 0xF0) {
             requireDataBytes(in_, status);
             runningStatus = status;
-            const uint8_t ch = status & 0x0F;
-            track.channels = uint16_t(track.channels | (1u << ch));
-            const uint8_t high = status & 0xF0;
-            if (high == 0x90 && track.firstNoteTime == -1) track.firstNoteTime = t;
+            const std::uint8_t ch = status & 0x0F;
+            track.channels = std::uint16_t(track.channels | (1u << ch));
+            const std::uint8_t high = status & 0xF0;
+            if (high == 0x90 && track.firstNoteTime == -1)
+                track.firstNoteTime = t;
             if (high == 0x80 || high == 0x90) {
-                const uint8_t* p = in_.take(2);
+                const std::uint8_t* p = in_.take(2);
                 if (high == 0x80 || p[1] == 0) {
                     if (folder_.noteOff(ch, p[0], t)) {
                         // A note-off that ends a note only gives it its duration; its
@@ -224,7 +238,8 @@ void SmfReader::readTrack(midiTrack& track) {
                     isReset = true;
                 }
             }
-            if (isReset) continue;
+            if (isReset)
+                continue;
             song_.sysexEvents.push_back(sx);
             event = guard.release();
         } else if (status == 0xFF) {
@@ -257,10 +272,11 @@ void SmfReader::readTrack(midiTrack& track) {
     }
 }
 
-void SmfReader::skipChunkPadding(size_t chunkEnd) {
+void SmfReader::skipChunkPadding(std::size_t chunkEnd)
+{
     // The next chunk follows End of Track. Some programs leave bytes after it
     // inside the chunk; where its stated length leads to the next chunk, go there.
-    const size_t here = in_.position();
+    const std::size_t here = in_.position();
     if (in_.remaining() >= 4 && std::memcmp(in_.take(4), "MTrk", 4) == 0) {
         in_.setPosition(here);
         return;
@@ -268,15 +284,19 @@ void SmfReader::skipChunkPadding(size_t chunkEnd) {
     in_.setPosition(chunkEnd > here ? chunkEnd : here);
 }
 
-void SmfReader::signatureAdded(const midiTrack& track) {
-    if (song_.timeSignatures.size() > kIncrementalSignatures) positionWhileReading_ = false;
+void SmfReader::signatureAdded(const midiTrack& track)
+{
+    if (song_.timeSignatures.size() > kIncrementalSignatures)
+        positionWhileReading_ = false;
     staleTrack_ = readingTrack_;
     staleEvents_ = track.size();
     barsOutdated_ = true;
 }
 
-void SmfReader::position(anyEvent* e) {
-    if (!positionWhileReading_) return;
+void SmfReader::position(anyEvent* e)
+{
+    if (!positionWhileReading_)
+        return;
     if (barsOutdated_) {
         // Every event lies within the song, so bars without an end give it the
         // position the final bars will.
@@ -287,23 +307,31 @@ void SmfReader::position(anyEvent* e) {
     setPositionFrom(*cursor_, e);
 }
 
-void SmfReader::finishPositions() {
+void SmfReader::finishPositions()
+{
     midiSong& s = song_;
     s.buildBarStarts();
     const bool everything = !positionWhileReading_;
-    if (!everything && staleTrack_ < 0) return;
+    if (!everything && staleTrack_ < 0)
+        return;
     for (midiTrack* t : s.tracks) {
-        if (!everything && t->number > staleTrack_) break;
-        const size_t count = !everything && t->number == staleTrack_ ? std::min(staleEvents_, t->size()) : t->size();
+        if (!everything && t->number > staleTrack_)
+            break;
+        const std::size_t count =
+            !everything && t->number == staleTrack_ ? std::min(staleEvents_, t->size()) : t->size();
         PositionCursor cursor(s);
-        for (size_t i = 0; i < count; ++i) setPositionFrom(cursor, t->at(i));
+        for (std::size_t i = 0; i < count; ++i)
+            setPositionFrom(cursor, t->at(i));
     }
     PositionCursor cursor(s);
-    for (anyEvent* e : conductorTempos_) setPositionFrom(cursor, e);
+    for (anyEvent* e : conductorTempos_)
+        setPositionFrom(cursor, e);
 }
 
-void SmfReader::mergeConductorTempos() {
-    if (conductorTempos_.empty()) return;
+void SmfReader::mergeConductorTempos()
+{
+    if (conductorTempos_.empty())
+        return;
     if (midiTrack* conductor = song_.conductor) {
         // Each tempo goes in after every event of its time or earlier, as if
         // added in the order read.
@@ -311,11 +339,13 @@ void SmfReader::mergeConductorTempos() {
         // The first track now ends no earlier than its last event, as it will when written.
         conductor->endTime = std::max(conductor->endTime, conductor->items().back()->time);
     }
-    for (anyEvent* e : conductorTempos_) anyEvent::release(e);
+    for (anyEvent* e : conductorTempos_)
+        anyEvent::release(e);
     conductorTempos_.clear();
 }
 
-void SmfReader::finishCopyright() {
+void SmfReader::finishCopyright()
+{
     copyrightText_.resize(std::min(copyrightText_.size(), copyrightCommitted_));
     // Texts of a track that failed to read are gone again; then the first copyright is all there is.
     if (copyrightChanged_ && song_.copyright && copyrightText_ != song_.copyright->ValueText())
@@ -324,7 +354,8 @@ void SmfReader::finishCopyright() {
 
 // The one track of a format 0 file keeps its meta and system-exclusive events;
 // the channel events move to one new track per channel.
-void SmfReader::splitFormat0() {
+void SmfReader::splitFormat0()
+{
     midiSong& s = song_;
     midiTrack* source = s.tracks.front();
     midiTrack* byChannel[16];
@@ -332,16 +363,19 @@ void SmfReader::splitFormat0() {
         byChannel[n] = new midiTrack(&s, n + 1, "");
         s.tracks.push_back(byChannel[n]);
     }
-    int32_t lastKept = 0;
+    std::int32_t lastKept = 0;
     // Each list gets its room at once rather than by doubling, which would copy
     // and touch about twice the memory a big song's lists need.
-    size_t perChannel[16] = {};
+    std::size_t perChannel[16] = {};
     for (const anyEvent* e : source->items())
-        if (e && e->status < 0xF0) ++perChannel[e->status & 0x0F];
-    for (int n = 0; n < 16; ++n) byChannel[n]->reserve(perChannel[n]);
-    for (size_t i = 0; i < source->size(); ++i) {
+        if (e && e->status < 0xF0)
+            ++perChannel[e->status & 0x0F];
+    for (int n = 0; n < 16; ++n)
+        byChannel[n]->reserve(perChannel[n]);
+    for (std::size_t i = 0; i < source->size(); ++i) {
         anyEvent* e = source->at(i);
-        if (!e) continue;
+        if (!e)
+            continue;
         if (e->status >= 0xF0) {
             lastKept = e->time;
         } else {
@@ -354,17 +388,18 @@ void SmfReader::splitFormat0() {
     for (int n = 0; n < 16; ++n) {
         midiTrack* t = byChannel[n];
         t->sort();
-        source->channels = uint16_t(source->channels & ~(1u << n));
+        source->channels = std::uint16_t(source->channels & ~(1u << n));
         if (t->empty()) {
             t->label = "[--]";
         } else {
-            t->channels = uint16_t(t->channels | (1u << n));
+            t->channels = std::uint16_t(t->channels | (1u << n));
             t->label = "[" + std::to_string(n + 1) + "]";
         }
     }
 }
 
-void SmfReader::read() {
+void SmfReader::read()
+{
     midiSong& s = song_;
     s.songLength = 0;
     s.firstNoteTime = INT32_MAX;
@@ -373,13 +408,14 @@ void SmfReader::read() {
     s.resetFlags = 0;
 
     std::unique_ptr<midiTrack> reading;
-    size_t signaturesBefore = 0, keysBefore = 0, sysexBefore = 0;
+    std::size_t signaturesBefore = 0, keysBefore = 0, sysexBefore = 0;
     const copyrightEvent* copyrightBefore = nullptr;
     try {
         for (int i = 0; i < s.trackCount; ++i) {
             reading = std::make_unique<midiTrack>(&s, i, "");
             readingTrack_ = i;
-            if (i == 0) s.conductor = reading.get();
+            if (i == 0)
+                s.conductor = reading.get();
             signaturesBefore = s.timeSignatures.size();
             keysBefore = s.keySignatures.size();
             sysexBefore = s.sysexEvents.size();
@@ -392,7 +428,8 @@ void SmfReader::read() {
                 continue;
             }
             s.songLength = std::max(s.songLength, t->endTime);
-            if (t->firstNoteTime >= 0 && t->firstNoteTime < s.firstNoteTime) s.firstNoteTime = t->firstNoteTime;
+            if (t->firstNoteTime >= 0 && t->firstNoteTime < s.firstNoteTime)
+                s.firstNoteTime = t->firstNoteTime;
             s.tracks.push_back(t);
         }
     } catch (...) {
@@ -400,29 +437,34 @@ void SmfReader::read() {
         s.timeSignatures.resize(signaturesBefore);
         s.keySignatures.resize(keysBefore);
         s.sysexEvents.resize(sysexBefore);
-        if (s.copyright != copyrightBefore) s.copyright = nullptr;
-        if (s.conductor == reading.get()) s.conductor = nullptr;
+        if (s.copyright != copyrightBefore)
+            s.copyright = nullptr;
+        if (s.conductor == reading.get())
+            s.conductor = nullptr;
         reading.reset();
-        s.trackCount = int16_t(s.tracks.size());
+        s.trackCount = std::int16_t(s.tracks.size());
         mergeConductorTempos();
         finishCopyright();
         throw;
     }
-    s.trackCount = int16_t(s.tracks.size());
+    s.trackCount = std::int16_t(s.tracks.size());
     finishPositions();
     mergeConductorTempos();
     finishCopyright();
-    if (s.format == 0 && !s.tracks.empty()) splitFormat0();
+    if (s.format == 0 && !s.tracks.empty())
+        splitFormat0();
 }
 
-void midiSong::loadFromMemory(const uint8_t* data, size_t size) {
+void midiSong::loadFromMemory(const std::uint8_t* data, std::size_t size)
+{
     // Events take at most about sixteen times the bytes they come from.
     eventPoolReserve(size * 16);
     SmfReader(*this, data, size).read();
     markRhythmTracks();
 }
 
-void midiSong::load(const std::string& path) {
+void midiSong::load(const std::string& path)
+{
     const FileImage image(path);
     loadFromMemory(image.data(), image.size());
     fileName = path;

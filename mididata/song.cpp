@@ -8,7 +8,8 @@
 namespace {
 
 template <class Bytes>
-sysexEvent* prebuilt(const Bytes& bytes) {
+sysexEvent* prebuilt(const Bytes& bytes)
+{
     auto* e = new sysexEvent(0, midi::kSysEx, 0);
     e->bytes.assign(std::begin(bytes), std::end(bytes));
     e->refCount = anyEvent::kPermanent;
@@ -17,54 +18,68 @@ sysexEvent* prebuilt(const Bytes& bytes) {
 
 }  // namespace
 
-midiSong::midiSong() { reset(); }
+midiSong::midiSong()
+{
+    reset();
+}
 
-midiSong::~midiSong() {
+midiSong::~midiSong()
+{
     forgetContent();
     destroyPrebuiltMessages();
 }
 
-void midiSong::buildPrebuiltMessages() {
-    if (gmSystemOn) return;
+void midiSong::buildPrebuiltMessages()
+{
+    if (gmSystemOn)
+        return;
     gmSystemOn = prebuilt(midi::kGmSystemOn);
     xgSystemOn = prebuilt(midi::kXgSystemOn);
     gsReset = prebuilt(midi::kGsReset);
-    gsModeSet1 = prebuilt(std::initializer_list<uint8_t>{0x41, 0x10, 0x42, 0x12, 0x00, 0x00, 0x7F, 0x00, 0x01, 0xF7});
-    gsModeSet2 = prebuilt(std::initializer_list<uint8_t>{0x41, 0x10, 0x42, 0x12, 0x00, 0x00, 0x7F, 0x01, 0x00, 0xF7});
+    gsModeSet1 =
+        prebuilt(std::initializer_list<std::uint8_t>{0x41, 0x10, 0x42, 0x12, 0x00, 0x00, 0x7F, 0x00, 0x01, 0xF7});
+    gsModeSet2 =
+        prebuilt(std::initializer_list<std::uint8_t>{0x41, 0x10, 0x42, 0x12, 0x00, 0x00, 0x7F, 0x01, 0x00, 0xF7});
 }
 
-void midiSong::destroyPrebuiltMessages() {
+void midiSong::destroyPrebuiltMessages()
+{
     for (sysexEvent** e : {&gmSystemOn, &xgSystemOn, &gsReset, &gsModeSet1, &gsModeSet2}) {
         delete *e;
         *e = nullptr;
     }
 }
 
-void midiSong::forgetContent() {
+void midiSong::forgetContent()
+{
     // The indexes point into the tracks, so they go with them.
     timeSignatures.clear();
     keySignatures.clear();
     sysexEvents.clear();
     copyright = nullptr;
-    if (joinedCopyright_) anyEvent::release(joinedCopyright_);
+    if (joinedCopyright_)
+        anyEvent::release(joinedCopyright_);
     joinedCopyright_ = nullptr;
     conductor = nullptr;
     tracks.clearTracks();
 }
 
-void midiSong::showJoinedCopyright(const std::string& text) {
+void midiSong::showJoinedCopyright(const std::string& text)
+{
     auto* joined = new copyrightEvent(copyright->time);
     joined->setText(text);
     joined->measure = copyright->measure;
     joined->beat = copyright->beat;
     joined->tick = copyright->tick;
     joined->retain();
-    if (joinedCopyright_) anyEvent::release(joinedCopyright_);
+    if (joinedCopyright_)
+        anyEvent::release(joinedCopyright_);
     joinedCopyright_ = joined;
     copyright = joined;
 }
 
-void midiSong::reset() {
+void midiSong::reset()
+{
     forgetContent();
     songLength = 0;
     firstNoteTime = 0;
@@ -76,64 +91,79 @@ void midiSong::reset() {
     buildPrebuiltMessages();
 }
 
-void midiSong::rebuildMeterIndex() const {
+void midiSong::rebuildMeterIndex() const
+{
     meterPrefixMax_.resize(timeSignatures.size());
-    int32_t m = INT32_MIN;
-    for (size_t i = 0; i < timeSignatures.size(); ++i) {
+    std::int32_t m = INT32_MIN;
+    for (std::size_t i = 0; i < timeSignatures.size(); ++i) {
         m = std::max(m, timeSignatures[i]->time);
         meterPrefixMax_[i] = m;
     }
 }
 
-Meter midiSong::meterAt(int32_t time) const {
+Meter midiSong::meterAt(std::int32_t time) const
+{
     rebuildMeterIndex();
     return indexedMeterAt(time);
 }
 
-size_t midiSong::meterStop(int64_t time, size_t hint) const {
+std::size_t midiSong::meterStop(std::int64_t time, std::size_t hint) const
+{
     // The signatures are scanned in the order read while their times do not pass
     // `time`; the first later one ends the scan even if others after it are earlier.
-    return upperBoundNear(meterPrefixMax_, time, hint, [](int64_t t, int32_t m) { return t < m; });
+    return upperBoundNear(meterPrefixMax_, time, hint, [](std::int64_t t, std::int32_t m) { return t < m; });
 }
 
-Meter midiSong::indexedMeterAt(int64_t time) const { return meterAtStop(meterStop(time, 0)); }
+Meter midiSong::indexedMeterAt(std::int64_t time) const
+{
+    return meterAtStop(meterStop(time, 0));
+}
 
-Meter midiSong::meterAtStop(size_t stop) const {
+Meter midiSong::meterAtStop(std::size_t stop) const
+{
     Meter meter{division, 4};
-    if (stop == 0) return meter;
+    if (stop == 0)
+        return meter;
     const timeBeatEvent* sig = timeSignatures[stop - 1];
-    if (!sig->hasDataBytes(2) || sig->dataByte(0) == 0) return meter;
+    if (!sig->hasDataBytes(2) || sig->dataByte(0) == 0)
+        return meter;
     const unsigned power = sig->dataByte(1);
     meter.beatsPerBar = sig->dataByte(0);
-    meter.ticksPerBeat = power >= 40 ? 0 : (int64_t(division) * 4) >> power;
+    meter.ticksPerBeat = power >= 40 ? 0 : (std::int64_t(division) * 4) >> power;
     return meter;
 }
 
-void midiSong::buildBarStarts() { buildBarStartsUntil(songLength); }
+void midiSong::buildBarStarts()
+{
+    buildBarStartsUntil(songLength);
+}
 
-void midiSong::buildBarStartsUntil(int64_t songEnd) {
+void midiSong::buildBarStartsUntil(std::int64_t songEnd)
+{
     barStarts.clear();
     rebuildMeterIndex();
     // Each meter starts at most one run of bars, and the song's end one more.
     barStarts.reserve(timeSignatures.size() + 2);
-    int64_t t = 0;
-    size_t stop = 0;
+    std::int64_t t = 0;
+    std::size_t stop = 0;
     for (;;) {
         stop = meterStop(t, stop);
         const Meter m = meterAtStop(stop);
-        const int64_t length = m.ticksPerBeat * m.beatsPerBar;
+        const std::int64_t length = m.ticksPerBeat * m.beatsPerBar;
         // The meter holds until the next time signature that the scan would reach.
-        const int64_t nextChange = stop == meterPrefixMax_.size() ? INT64_MAX : int64_t(meterPrefixMax_[stop]);
+        const std::int64_t nextChange =
+            stop == meterPrefixMax_.size() ? INT64_MAX : std::int64_t(meterPrefixMax_[stop]);
         if (length <= 0) {
             // A bar of no length would never end: it lasts until the meter changes.
             barStarts.appendRun(t, 0, 1);
-            if (nextChange > songEnd) return;
+            if (nextChange > songEnd)
+                return;
             t = nextChange;
             continue;
         }
-        const int64_t untilChange = nextChange == INT64_MAX ? INT64_MAX : (nextChange - t + length - 1) / length;
-        const int64_t untilEnd = (songEnd - t) / length + 1;
-        const int64_t bars = std::min(untilChange, untilEnd);
+        const std::int64_t untilChange = nextChange == INT64_MAX ? INT64_MAX : (nextChange - t + length - 1) / length;
+        const std::int64_t untilEnd = (songEnd - t) / length + 1;
+        const std::int64_t bars = std::min(untilChange, untilEnd);
         barStarts.appendRun(t, length, bars);
         t += bars * length;
         if (t > songEnd) {
@@ -143,14 +173,19 @@ void midiSong::buildBarStartsUntil(int64_t songEnd) {
     }
 }
 
-void midiSong::meterSpan(size_t stop, int64_t& from, int64_t& until) const {
-    from = stop == 0 ? INT64_MIN : int64_t(meterPrefixMax_[stop - 1]);
-    until = stop == meterPrefixMax_.size() ? INT64_MAX : int64_t(meterPrefixMax_[stop]);
+void midiSong::meterSpan(std::size_t stop, std::int64_t& from, std::int64_t& until) const
+{
+    from = stop == 0 ? INT64_MIN : std::int64_t(meterPrefixMax_[stop - 1]);
+    until = stop == meterPrefixMax_.size() ? INT64_MAX : std::int64_t(meterPrefixMax_[stop]);
 }
 
-PositionCursor::PositionCursor(const midiSong& song) : song_(song) { song_.rebuildMeterIndex(); }
+PositionCursor::PositionCursor(const midiSong& song) : song_(song)
+{
+    song_.rebuildMeterIndex();
+}
 
-void PositionCursor::reload(int64_t time) {
+void PositionCursor::reload(std::int64_t time)
+{
     meterHint_ = song_.meterStop(time, meterHint_);
     meter_ = song_.meterAtStop(meterHint_);
     song_.meterSpan(meterHint_, from_, until_);
@@ -159,21 +194,22 @@ void PositionCursor::reload(int64_t time) {
     until_ = std::min(until_, bars_.until);
 }
 
-MusicalPosition PositionCursor::at(int32_t time) {
+MusicalPosition PositionCursor::at(std::int32_t time)
+{
     if (time < from_ || time >= until_) {
         reload(time);
         bar_ = -1;
     }
-    const int64_t tpb = meter_.ticksPerBeat;
-    int64_t measure, r;
+    const std::int64_t tpb = meter_.ticksPerBeat;
+    std::int64_t measure, r;
     if (bars_.count == 0) {
         // Before the first bar start (or with none built): whole bars from 0.
-        const int64_t bar = tpb * meter_.beatsPerBar;
+        const std::int64_t bar = tpb * meter_.beatsPerBar;
         measure = bar > 0 ? time / bar : 0;
         r = bar > 0 ? time % bar : time;
     } else {
         // Times mostly come in order: the bar is the last one or the next.
-        const int64_t length = bars_.length;
+        const std::int64_t length = bars_.length;
         if (bar_ >= 0 && time >= barStart_ && (length == 0 || time < barStart_ + length)) {
         } else if (bar_ >= 0 && length > 0 && time >= barStart_ + length && time < barStart_ + 2 * length &&
                    bar_ + 1 < bars_.count) {
@@ -187,55 +223,67 @@ MusicalPosition PositionCursor::at(int32_t time) {
         r = time - barStart_;
     }
     // Within a bar the numbers are small; 32-bit division is much the cheaper.
-    int64_t beat = 0, tick = r;
+    std::int64_t beat = 0, tick = r;
     if (tpb > 0) {
         if (r <= UINT32_MAX && tpb <= UINT32_MAX) {
-            beat = uint32_t(r) / uint32_t(tpb);
-            tick = uint32_t(r) - uint32_t(beat) * uint32_t(tpb);
+            beat = std::uint32_t(r) / std::uint32_t(tpb);
+            tick = std::uint32_t(r) - std::uint32_t(beat) * std::uint32_t(tpb);
         } else {
             beat = r / tpb;
             tick = r % tpb;
         }
     }
-    return {uint32_t(measure), uint32_t(beat), uint32_t(tick)};
+    return {std::uint32_t(measure), std::uint32_t(beat), std::uint32_t(tick)};
 }
 
-MusicalPosition midiSong::positionOf(int32_t time) const { return PositionCursor(*this).at(time); }
+MusicalPosition midiSong::positionOf(std::int32_t time) const
+{
+    return PositionCursor(*this).at(time);
+}
 
-void setPositionFrom(PositionCursor& cursor, anyEvent* e) {
+void setPositionFrom(PositionCursor& cursor, anyEvent* e)
+{
     const MusicalPosition p = cursor.at(e->time);
     e->measure = p.measure;
     e->beat = p.beat;
     e->tick = p.tick;
 }
 
-void midiSong::setPosition(anyEvent* e) const {
+void midiSong::setPosition(anyEvent* e) const
+{
     PositionCursor cursor(*this);
     setPositionFrom(cursor, e);
 }
 
-int32_t midiSong::tempoAt(int32_t time) {
+std::int32_t midiSong::tempoAt(std::int32_t time)
+{
     tempo = midi::kDefaultTempo;
-    if (tracks.empty()) return tempo;
+    if (tracks.empty())
+        return tempo;
     for (anyEvent* e : tracks.front()->items()) {
-        if (!e) continue;
-        if (e->time > time) break;
+        if (!e)
+            continue;
+        if (e->time > time)
+            break;
         if (e->kind() == kKindTempo)
-            tempo = int32_t(std::min<uint32_t>(static_cast<TempoEvent*>(e)->tempoValue(), INT32_MAX));
+            tempo = std::int32_t(std::min<std::uint32_t>(static_cast<TempoEvent*>(e)->tempoValue(), INT32_MAX));
     }
     return tempo;
 }
 
-keyEvent* midiSong::keyAt(int32_t time) const {
+keyEvent* midiSong::keyAt(std::int32_t time) const
+{
     keyEvent* found = nullptr;
     for (keyEvent* k : keySignatures) {
-        if (k->time > time) break;
+        if (k->time > time)
+            break;
         found = k;
     }
     return found;
 }
 
-void midiSong::markRhythmTracks() {
+void midiSong::markRhythmTracks()
+{
     bool marked = false;
     for (midiTrack* t : tracks) {
         if (t->controllerAt(t->firstNoteTime, 0, 0) == 127) {
@@ -243,7 +291,9 @@ void midiSong::markRhythmTracks() {
             marked = true;
         }
     }
-    if (marked) return;
+    if (marked)
+        return;
     for (midiTrack* t : tracks)
-        if (t->lowestChannel() == 9) t->rhythm = true;
+        if (t->lowestChannel() == 9)
+            t->rhythm = true;
 }

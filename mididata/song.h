@@ -16,20 +16,20 @@
 class ByteStream;
 
 struct MusicalPosition {
-    uint32_t measure;
-    uint32_t beat;
-    uint32_t tick;
+    std::uint32_t measure;
+    std::uint32_t beat;
+    std::uint32_t tick;
 };
 
 struct Meter {
-    int64_t ticksPerBeat;
-    int64_t beatsPerBar;
+    std::int64_t ticksPerBeat;
+    std::int64_t beatsPerBar;
 };
 
 // The bits of midiSong::resetFlags: which reset messages a song holds.
-constexpr uint32_t kResetGmSystemOn = 1;
-constexpr uint32_t kResetGsReset = 2;
-constexpr uint32_t kResetXgSystemOn = 4;
+constexpr std::uint32_t kResetGmSystemOn = 1;
+constexpr std::uint32_t kResetGsReset = 2;
+constexpr std::uint32_t kResetXgSystemOn = 4;
 
 class midiSong;
 
@@ -40,17 +40,17 @@ class PositionCursor {
 public:
     // Indexes the song's time signatures as they are now.
     explicit PositionCursor(const midiSong& song);
-    MusicalPosition at(int32_t time);
+    MusicalPosition at(std::int32_t time);
 
 private:
     const midiSong& song_;
-    int64_t from_ = 1, until_ = 0;  // the times the cached values hold for
+    std::int64_t from_ = 1, until_ = 0;  // the times the cached values hold for
     BarStarts::Span bars_{};
     Meter meter_{};
-    int64_t bar_ = -1;  // the bar of the last time, within bars_
-    size_t meterHint_ = 0, runHint_ = 0;  // where the last lookups ended
-    int64_t barStart_ = 0;
-    void reload(int64_t time);
+    std::int64_t bar_ = -1;                    // the bar of the last time, within bars_
+    std::size_t meterHint_ = 0, runHint_ = 0;  // where the last lookups ended
+    std::int64_t barStart_ = 0;
+    void reload(std::int64_t time);
 };
 
 // Stores the position of the event's time in the event.
@@ -63,15 +63,15 @@ public:
     midiSong(const midiSong&) = delete;
     midiSong& operator=(const midiSong&) = delete;
 
-    int32_t songLength = 0;
-    int32_t firstNoteTime = 0;
-    int32_t fileSize = 0;
-    int16_t format = 0;
-    uint16_t division = 480;
+    std::int32_t songLength = 0;
+    std::int32_t firstNoteTime = 0;
+    std::int32_t fileSize = 0;
+    std::int16_t format = 0;
+    std::uint16_t division = 480;
     midiTracks tracks;
-    midiTrack* conductor = nullptr;          // the first track read: the tempo map
+    midiTrack* conductor = nullptr;              // the first track read: the tempo map
     std::vector<timeBeatEvent*> timeSignatures;  // in the order read, not counted
-    int16_t trackCount = 0;
+    std::int16_t trackCount = 0;
     // The prebuilt reset messages; releases never destroy them.
     sysexEvent* gmSystemOn = nullptr;
     sysexEvent* xgSystemOn = nullptr;
@@ -82,10 +82,10 @@ public:
     // own at the first one's time holding all their texts joined by spaces, so
     // that the events in the tracks keep their own texts when written again.
     copyrightEvent* copyright = nullptr;
-    int32_t tempo = midi::kDefaultTempo;
+    std::int32_t tempo = midi::kDefaultTempo;
     std::vector<sysexEvent*> sysexEvents;  // read, other than the reset messages; not counted
     std::vector<keyEvent*> keySignatures;
-    uint32_t resetFlags = 0;  // kResetGmSystemOn | kResetGsReset | kResetXgSystemOn
+    std::uint32_t resetFlags = 0;  // kResetGmSystemOn | kResetGsReset | kResetXgSystemOn
     BarStarts barStarts;
     std::string fileName;
 
@@ -97,7 +97,7 @@ public:
     // reader's message; a file that cannot be opened raises one naming the file.
     void load(const std::string& path);
     // The same from a file image in memory.
-    void loadFromMemory(const uint8_t* data, size_t size);
+    void loadFromMemory(const std::uint8_t* data, std::size_t size);
     // Writes the song as a Standard MIDI File; raises MidiDataError
     // "Dooh! Save failed. '.mid' file may be broken." when anything fails.
     virtual void save(ByteStream& stream);
@@ -107,12 +107,12 @@ public:
 
     void buildBarStarts();
     // Bar starts from 0 up to the first one after `end`.
-    void buildBarStartsUntil(int64_t end);
-    MusicalPosition positionOf(int32_t time) const;
+    void buildBarStartsUntil(std::int64_t end);
+    MusicalPosition positionOf(std::int32_t time) const;
     void setPosition(anyEvent* e) const;
-    Meter meterAt(int32_t time) const;
-    int32_t tempoAt(int32_t time);
-    keyEvent* keyAt(int32_t time) const;
+    Meter meterAt(std::int32_t time) const;
+    std::int32_t tempoAt(std::int32_t time);
+    keyEvent* keyAt(std::int32_t time) const;
     void markRhythmTracks();
     // Shows `text` as the copyright: an event of the song's own at the time and
     // position of the current copyright (which must be set); the events in the
@@ -123,20 +123,20 @@ private:
     void buildPrebuiltMessages();
     void destroyPrebuiltMessages();
     copyrightEvent* joinedCopyright_ = nullptr;  // held with one reference
-    void writeHeader(ByteStream& stream, size_t chunks) const;
+    void writeHeader(ByteStream& stream, std::size_t chunks) const;
     // The time signatures are a public list that anyone may change, so the index
     // is built afresh by every operation that uses it.
     void rebuildMeterIndex() const;
-    Meter indexedMeterAt(int64_t time) const;
+    Meter indexedMeterAt(std::int64_t time) const;
     // How many signatures the scan for `time` passes (hint: the last answer),
     // and the meter they leave.
-    size_t meterStop(int64_t time, size_t hint) const;
-    Meter meterAtStop(size_t stop) const;
+    std::size_t meterStop(std::int64_t time, std::size_t hint) const;
+    Meter meterAtStop(std::size_t stop) const;
     // The interval of times for which the meter of that stop holds.
-    void meterSpan(size_t stop, int64_t& from, int64_t& until) const;
+    void meterSpan(std::size_t stop, std::int64_t& from, std::int64_t& until) const;
 
     // The largest time among the first i+1 time signatures.
-    mutable std::vector<int32_t> meterPrefixMax_;
+    mutable std::vector<std::int32_t> meterPrefixMax_;
 
     friend class PositionCursor;
 };

@@ -11,14 +11,14 @@ class TempoMap {
 public:
     explicit TempoMap(const midiSong& song);
     // Microseconds from the start of the song to tick (0 when the division is 0).
-    int64_t microsecondsAt(int64_t tick) const;
+    std::int64_t microsecondsAt(std::int64_t tick) const;
 
 private:
     struct Change {
-        int64_t tick;
-        int64_t tempo;          // microseconds per quarter note from here on
-        int64_t scaledBefore;   // sum of ticks x tempo up to this change
+        std::int64_t tick;
+        std::int64_t tempo;         // microseconds per quarter note from here on
+        std::int64_t scaledBefore;  // sum of ticks x tempo up to this change
     };
     std::vector<Change> changes_;
-    int64_t division_;
+    std::int64_t division_;
 };

@@ -15,60 +15,70 @@ struct Directive {
     char conversion = 0;
 };
 
-int readCount(std::string_view format, size_t& i) {
+int readCount(std::string_view format, std::size_t& i)
+{
     int n = 0;
     while (i < format.size() && format[i] >= '0' && format[i] <= '9') {
-        if (n < kMaxFieldSize) n = n * 10 + (format[i] - '0');
+        if (n < kMaxFieldSize)
+            n = n * 10 + (format[i] - '0');
         ++i;
     }
     return n < kMaxFieldSize ? n : kMaxFieldSize;
 }
 
-std::string digitsOf(uint64_t magnitude, unsigned base) {
+std::string digitsOf(std::uint64_t magnitude, unsigned base)
+{
     static const char kDigits[] = "0123456789ABCDEF";
     char buffer[24];
-    size_t n = 0;
+    std::size_t n = 0;
     do {
         buffer[n++] = kDigits[magnitude % base];
         magnitude /= base;
     } while (magnitude != 0);
     std::string out;
     out.reserve(n);
-    while (n > 0) out.push_back(buffer[--n]);
+    while (n > 0)
+        out.push_back(buffer[--n]);
     return out;
 }
 
-std::string numberField(const Directive& d, int64_t value) {
+std::string numberField(const Directive& d, std::int64_t value)
+{
     std::string sign;
-    uint64_t magnitude;
+    std::uint64_t magnitude;
     unsigned base = 10;
     if (d.conversion == 'd') {
         // Negate in unsigned arithmetic so the most negative value has a magnitude too.
-        magnitude = value < 0 ? 0 - uint64_t(value) : uint64_t(value);
-        if (value < 0) sign = "-";
+        magnitude = value < 0 ? 0 - std::uint64_t(value) : std::uint64_t(value);
+        if (value < 0)
+            sign = "-";
     } else {
         base = 16;
-        magnitude = value < 0 && value >= INT32_MIN ? uint64_t(uint32_t(value)) : uint64_t(value);
+        magnitude = value < 0 && value >= INT32_MIN ? std::uint64_t(std::uint32_t(value)) : std::uint64_t(value);
     }
     std::string digits = digitsOf(magnitude, base);
-    if (d.precision > 0 && digits.size() < size_t(d.precision))
-        digits.insert(0, size_t(d.precision) - digits.size(), '0');
+    if (d.precision > 0 && digits.size() < std::size_t(d.precision))
+        digits.insert(0, std::size_t(d.precision) - digits.size(), '0');
     return sign + digits;
 }
 
-void appendPadded(std::string& out, const Directive& d, std::string_view field) {
-    size_t pad = field.size() < size_t(d.width) ? size_t(d.width) - field.size() : 0;
-    if (!d.leftAlign) out.append(pad, ' ');
+void appendPadded(std::string& out, const Directive& d, std::string_view field)
+{
+    std::size_t pad = field.size() < std::size_t(d.width) ? std::size_t(d.width) - field.size() : 0;
+    if (!d.leftAlign)
+        out.append(pad, ' ');
     out.append(field);
-    if (d.leftAlign) out.append(pad, ' ');
+    if (d.leftAlign)
+        out.append(pad, ' ');
 }
 
 }  // namespace
 
-std::string FormatText(std::string_view format, std::initializer_list<FormatArg> args) {
+std::string FormatText(std::string_view format, std::initializer_list<FormatArg> args)
+{
     std::string out;
     const FormatArg* next = args.begin();
-    size_t i = 0;
+    std::size_t i = 0;
     while (i < format.size()) {
         char c = format[i];
         if (c != '%') {
@@ -76,7 +86,7 @@ std::string FormatText(std::string_view format, std::initializer_list<FormatArg>
             ++i;
             continue;
         }
-        size_t start = i++;
+        std::size_t start = i++;
         Directive d;
         if (i < format.size() && format[i] == '-') {
             d.leftAlign = true;
@@ -92,7 +102,8 @@ std::string FormatText(std::string_view format, std::initializer_list<FormatArg>
             break;
         }
         char conversion = format[i++];
-        if (conversion == 'X') conversion = 'x';
+        if (conversion == 'X')
+            conversion = 'x';
         d.conversion = conversion;
         if (conversion == '%') {
             out.push_back('%');
@@ -105,7 +116,8 @@ std::string FormatText(std::string_view format, std::initializer_list<FormatArg>
         const FormatArg* arg = next != args.end() ? next++ : nullptr;
         if (conversion == 's') {
             std::string_view text = arg && arg->isText() ? arg->text() : std::string_view();
-            if (d.precision >= 0 && text.size() > size_t(d.precision)) text = text.substr(0, size_t(d.precision));
+            if (d.precision >= 0 && text.size() > std::size_t(d.precision))
+                text = text.substr(0, std::size_t(d.precision));
             appendPadded(out, d, text);
         } else if (arg && !arg->isText()) {
             appendPadded(out, d, numberField(d, arg->number()));
@@ -116,12 +128,14 @@ std::string FormatText(std::string_view format, std::initializer_list<FormatArg>
     return out;
 }
 
-std::string HexBytesText(const uint8_t* bytes, size_t count) {
+std::string HexBytesText(const std::uint8_t* bytes, std::size_t count)
+{
     static const char kDigits[] = "0123456789ABCDEF";
     std::string out;
-    if (!bytes) return out;
+    if (!bytes)
+        return out;
     out.reserve(count * 3);
-    for (size_t i = 0; i < count; ++i) {
+    for (std::size_t i = 0; i < count; ++i) {
         out.push_back(kDigits[bytes[i] >> 4]);
         out.push_back(kDigits[bytes[i] & 0x0F]);
         out.push_back(' ');

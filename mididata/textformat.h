@@ -21,18 +21,18 @@ public:
     FormatArg(int v) : number_(v) {}
     FormatArg(unsigned v) : number_(v) {}
     FormatArg(long v) : number_(v) {}
-    FormatArg(unsigned long v) : number_(int64_t(v)) {}
+    FormatArg(unsigned long v) : number_(std::int64_t(v)) {}
     FormatArg(long long v) : number_(v) {}
     FormatArg(const std::string& s) : text_(s), isText_(true) {}
     FormatArg(const char* s) : text_(s ? std::string_view(s) : std::string_view()), isText_(true) {}
     FormatArg(std::string_view s) : text_(s), isText_(true) {}
 
     bool isText() const { return isText_; }
-    int64_t number() const { return number_; }
+    std::int64_t number() const { return number_; }
     std::string_view text() const { return text_; }
 
 private:
-    int64_t number_ = 0;
+    std::int64_t number_ = 0;
     std::string_view text_;
     bool isText_ = false;
 };
@@ -41,4 +41,4 @@ std::string FormatText(std::string_view format, std::initializer_list<FormatArg>
 
 // Two upper-case hexadecimal digits and one blank per byte ("43 7B "), as the
 // listings show data bytes.
-std::string HexBytesText(const uint8_t* bytes, size_t count);
+std::string HexBytesText(const std::uint8_t* bytes, std::size_t count);

@@ -7,14 +7,20 @@
 #include "mididata/song.h"
 #include "midispec/midivocabulary.h"
 
-midiTrack::midiTrack(midiSong* s, int32_t n, const std::string& trackName)
-    : song(s), name(trackName.empty() ? "Track" + std::to_string(n) : trackName), number(n) {}
+midiTrack::midiTrack(midiSong* s, std::int32_t n, const std::string& trackName)
+    : song(s), name(trackName.empty() ? "Track" + std::to_string(n) : trackName), number(n)
+{}
 
-midiTrack::~midiTrack() { Clear(); }
+midiTrack::~midiTrack()
+{
+    Clear();
+}
 
-void midiTrack::Clear() {
+void midiTrack::Clear()
+{
     for (anyEvent* e : items_) {
-        if (!e) continue;
+        if (!e)
+            continue;
         try {
             anyEvent::release(e);
         } catch (...) {
@@ -25,30 +31,39 @@ void midiTrack::Clear() {
     nameEvent = nullptr;
 }
 
-void midiTrack::insertEvent(anyEvent* e, bool inOrder) {
+void midiTrack::insertEvent(anyEvent* e, bool inOrder)
+{
     e->retain();
-    if (song) song->setPosition(e);
+    if (song)
+        song->setPosition(e);
     if (e->kind() == kKindNoteOn) {
         const auto* on = static_cast<const NoteOnEvent*>(e);
-        const int64_t end = int64_t(on->time) + on->duration;
-        if (end > endTime) endTime = int32_t(std::min<int64_t>(end, INT32_MAX));
-        if (firstNoteTime == -1 || on->time < firstNoteTime) firstNoteTime = on->time;
+        const std::int64_t end = std::int64_t(on->time) + on->duration;
+        if (end > endTime)
+            endTime = std::int32_t(std::min<std::int64_t>(end, INT32_MAX));
+        if (firstNoteTime == -1 || on->time < firstNoteTime)
+            firstNoteTime = on->time;
     }
-    if (e->status < 0xF0) channels = uint16_t(channels | (1u << (e->status & 0x0F)));
+    if (e->status < 0xF0)
+        channels = std::uint16_t(channels | (1u << (e->status & 0x0F)));
     if (!inOrder) {
         items_.push_back(e);
         return;
     }
     // The list is in time order, so the first later event is found from the end;
     // events usually arrive in order and are appended at once.
-    size_t pos = items_.size();
-    while (pos > 0 && (!items_[pos - 1] || items_[pos - 1]->time > e->time)) --pos;
-    while (pos < items_.size() && !items_[pos]) ++pos;
+    std::size_t pos = items_.size();
+    while (pos > 0 && (!items_[pos - 1] || items_[pos - 1]->time > e->time))
+        --pos;
+    while (pos < items_.size() && !items_[pos])
+        ++pos;
     items_.insert(items_.begin() + std::ptrdiff_t(pos), e);
 }
 
-void midiTrack::mergeByTime(std::vector<anyEvent*> events) {
-    if (events.empty()) return;
+void midiTrack::mergeByTime(std::vector<anyEvent*> events)
+{
+    if (events.empty())
+        return;
     pack();
     auto earlier = [](const anyEvent* a, const anyEvent* b) { return a->time < b->time; };
     if (!std::is_sorted(events.begin(), events.end(), earlier))
@@ -56,65 +71,80 @@ void midiTrack::mergeByTime(std::vector<anyEvent*> events) {
     std::vector<anyEvent*> merged;
     merged.reserve(items_.size() + events.size());
     std::merge(items_.begin(), items_.end(), events.begin(), events.end(), std::back_inserter(merged), earlier);
-    for (anyEvent* e : events) e->retain();
+    for (anyEvent* e : events)
+        e->retain();
     items_.swap(merged);
 }
 
-void midiTrack::releaseAt(size_t i) {
+void midiTrack::releaseAt(std::size_t i)
+{
     if (anyEvent* e = items_[i]) {
         items_[i] = nullptr;
-        if (e == nameEvent) nameEvent = nullptr;
+        if (e == nameEvent)
+            nameEvent = nullptr;
         anyEvent::release(e);
     }
 }
 
-void midiTrack::replaceAt(size_t i, anyEvent* e) {
+void midiTrack::replaceAt(std::size_t i, anyEvent* e)
+{
     e->retain();  // first: e may be the event it replaces
     releaseAt(i);
     items_[i] = e;
 }
 
-anyEvent* midiTrack::takeAt(size_t i) {
+anyEvent* midiTrack::takeAt(std::size_t i)
+{
     anyEvent* e = items_[i];
     items_[i] = nullptr;
     return e;
 }
 
-void midiTrack::pack() {
+void midiTrack::pack()
+{
     items_.erase(std::remove(items_.begin(), items_.end(), nullptr), items_.end());
 }
 
-void midiTrack::sort() {
+void midiTrack::sort()
+{
     pack();
     if (!std::is_sorted(items_.begin(), items_.end(), eventLess))
         std::stable_sort(items_.begin(), items_.end(), eventLess);
 }
 
-static bool isAllOff(const anyEvent* e) {
-    if (e->kind() != kKindControlChange) return false;
-    const uint8_t c = static_cast<const ControlChangeEvent*>(e)->controller;
+static bool isAllOff(const anyEvent* e)
+{
+    if (e->kind() != kKindControlChange)
+        return false;
+    const std::uint8_t c = static_cast<const ControlChangeEvent*>(e)->controller;
     return midi::endsAllNotes(c);
 }
 
-void midiTrack::foldNoteOffs() {
-    if (durationForm) return;
+void midiTrack::foldNoteOffs()
+{
+    if (durationForm)
+        return;
     NoteFolder folder;
-    for (size_t i = 0; i < items_.size(); ++i) {
+    for (std::size_t i = 0; i < items_.size(); ++i) {
         anyEvent* e = items_[i];
-        if (!e) continue;
+        if (!e)
+            continue;
         const int k = e->kind();
         if (k == kKindNoteOn) {
-            folder.noteOn(static_cast<NoteOnEvent*>(e), int64_t(i));
+            folder.noteOn(static_cast<NoteOnEvent*>(e), std::int64_t(i));
         } else if (k == kKindNoteOff) {
-            if (folder.noteOff(e->channel(), static_cast<NoteOnEvent*>(e)->key, e->time)) releaseAt(i);
+            if (folder.noteOff(e->channel(), static_cast<NoteOnEvent*>(e)->key, e->time))
+                releaseAt(i);
         } else if (isAllOff(e)) {
-            folder.allOff(e->channel(), int64_t(i), e->time);
+            folder.allOff(e->channel(), std::int64_t(i), e->time);
         }
     }
     std::optional<PositionCursor> cursor;
-    if (song) cursor.emplace(*song);
+    if (song)
+        cursor.emplace(*song);
     folder.finish(endTime, [&cursor](NoteOnEvent* on) {
-        if (cursor) setPositionFrom(*cursor, on);
+        if (cursor)
+            setPositionFrom(*cursor, on);
     });
     const anyEvent* resets[3] = {};
     if (song) {
@@ -122,9 +152,10 @@ void midiTrack::foldNoteOffs() {
         resets[1] = song->xgSystemOn;
         resets[2] = song->gsReset;
     }
-    for (size_t i = 0; i < items_.size(); ++i) {
+    for (std::size_t i = 0; i < items_.size(); ++i) {
         anyEvent* e = items_[i];
-        if (!e) continue;
+        if (!e)
+            continue;
         if (e->kind() == kKindSysex && (e == resets[0] || e == resets[1] || e == resets[2]))
             takeAt(i);
         else if (e->kind() == kKindNoteOff)
@@ -134,30 +165,38 @@ void midiTrack::foldNoteOffs() {
     durationForm = true;
 }
 
-void midiTrack::expandDurations() {
-    if (!durationForm) return;
+void midiTrack::expandDurations()
+{
+    if (!durationForm)
+        return;
     pack();
     // A note of no length has its note-off right behind it, sharing its place in
     // the sort order; every other note-off sorts before the events of its tick.
     std::optional<PositionCursor> cursor;
-    if (song) cursor.emplace(*song);
+    if (song)
+        cursor.emplace(*song);
     std::vector<anyEvent*> merged;
     std::vector<anyEvent*> offs;
     merged.reserve(items_.size() * 2);
     for (anyEvent* e : items_) {
         merged.push_back(e);
-        if (e->kind() != kKindNoteOn) continue;
+        if (e->kind() != kKindNoteOn)
+            continue;
         const auto* on = static_cast<const NoteOnEvent*>(e);
-        const int64_t t = std::min<int64_t>(int64_t(on->time) + on->duration, INT32_MAX);
-        auto* off = new NoteOnEvent(int32_t(t), on->status);
+        const std::int64_t t = std::min<std::int64_t>(std::int64_t(on->time) + on->duration, INT32_MAX);
+        auto* off = new NoteOnEvent(std::int32_t(t), on->status);
         off->key = on->key;
         off->velocity = 0;
         off->creationIndex = on->duration == 0 ? on->creationIndex : 0;
-        if (cursor) setPositionFrom(*cursor, off);
+        if (cursor)
+            setPositionFrom(*cursor, off);
         off->retain();
-        if (off->time > endTime) endTime = off->time;
-        if (on->duration == 0) merged.push_back(off);
-        else offs.push_back(off);
+        if (off->time > endTime)
+            endTime = off->time;
+        if (on->duration == 0)
+            merged.push_back(off);
+        else
+            offs.push_back(off);
     }
     if (!std::is_sorted(merged.begin(), merged.end(), eventLess))
         std::stable_sort(merged.begin(), merged.end(), eventLess);
@@ -167,63 +206,84 @@ void midiTrack::expandDurations() {
     durationForm = false;
 }
 
-int midiTrack::findKind(int from, int k) const {
-    for (size_t i = size_t(std::max(from, 0)); i < items_.size(); ++i)
-        if (items_[i] && items_[i]->status != 0 && items_[i]->kind() == k) return int(i);
+int midiTrack::findKind(int from, int k) const
+{
+    for (std::size_t i = std::size_t(std::max(from, 0)); i < items_.size(); ++i)
+        if (items_[i] && items_[i]->status != 0 && items_[i]->kind() == k)
+            return int(i);
     return -1;
 }
 
-static int findSameKey(const std::vector<anyEvent*>& items, int from, const NoteOnEvent* on, int k) {
-    for (size_t i = size_t(std::max(from, 0)); i < items.size(); ++i) {
+static int findSameKey(const std::vector<anyEvent*>& items, int from, const NoteOnEvent* on, int k)
+{
+    for (std::size_t i = std::size_t(std::max(from, 0)); i < items.size(); ++i) {
         const anyEvent* e = items[i];
-        if (e && e->kind() == k && e->channel() == on->channel() &&
-            static_cast<const NoteOnEvent*>(e)->key == on->key)
+        if (e && e->kind() == k && e->channel() == on->channel() && static_cast<const NoteOnEvent*>(e)->key == on->key)
             return int(i);
     }
     return -1;
 }
 
-int midiTrack::findNoteOff(int from, const NoteOnEvent* on) const { return findSameKey(items_, from, on, kKindNoteOff); }
-int midiTrack::findNextNoteOn(int from, const NoteOnEvent* on) const { return findSameKey(items_, from, on, kKindNoteOn); }
+int midiTrack::findNoteOff(int from, const NoteOnEvent* on) const
+{
+    return findSameKey(items_, from, on, kKindNoteOff);
+}
+int midiTrack::findNextNoteOn(int from, const NoteOnEvent* on) const
+{
+    return findSameKey(items_, from, on, kKindNoteOn);
+}
 
-int midiTrack::findAllOff(int from, int ch) const {
-    for (size_t i = size_t(std::max(from, 0)); i < items_.size(); ++i)
-        if (items_[i] && isAllOff(items_[i]) && items_[i]->channel() == ch) return int(i);
+int midiTrack::findAllOff(int from, int ch) const
+{
+    for (std::size_t i = std::size_t(std::max(from, 0)); i < items_.size(); ++i)
+        if (items_[i] && isAllOff(items_[i]) && items_[i]->channel() == ch)
+            return int(i);
     return -1;
 }
 
-int midiTrack::controllerAt(int32_t time, int controller, int def) const {
+int midiTrack::controllerAt(std::int32_t time, int controller, int def) const
+{
     int value = def;
     for (const anyEvent* e : items_) {
-        if (!e) continue;
-        if (e->time > time) break;
+        if (!e)
+            continue;
+        if (e->time > time)
+            break;
         if (e->kind() == kKindControlChange) {
             const auto* cc = static_cast<const ControlChangeEvent*>(e);
-            if (cc->controller == controller) value = cc->value;
+            if (cc->controller == controller)
+                value = cc->value;
         }
     }
     return value;
 }
 
-int midiTrack::lowestChannel() const {
+int midiTrack::lowestChannel() const
+{
     for (int n = 0; n < 16; ++n)
-        if (channels & (1u << n)) return n;
+        if (channels & (1u << n))
+            return n;
     return 255;
 }
 
-void midiTrack::buildLabel() {
+void midiTrack::buildLabel()
+{
     label = "[";
     int found = 0;
     for (int n = 0; n < 16 && found < 2; ++n) {
-        if (!(channels & (1u << n))) continue;
-        if (found == 1) label += ",";
+        if (!(channels & (1u << n)))
+            continue;
+        if (found == 1)
+            label += ",";
         label += std::to_string(n + 1);
         ++found;
     }
     label += "]";
 }
 
-void midiTracks::clearTracks() {
-    for (midiTrack* t : *this) delete t;
+void midiTracks::clearTracks()
+{
+    for (midiTrack* t : *this)
+        delete t;
     clear();
 }

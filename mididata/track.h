@@ -15,36 +15,37 @@ class midiSong;
 class midiTrack {
 public:
     // An empty name becomes "Track" and the number.
-    midiTrack(midiSong* song, int32_t number, const std::string& name);
+    midiTrack(midiSong* song, std::int32_t number, const std::string& name);
     ~midiTrack();
     midiTrack(const midiTrack&) = delete;
     midiTrack& operator=(const midiTrack&) = delete;
 
-    uint16_t channels = 0;  // bit n set when an event on channel n was added
-    int32_t endTime = 0;
+    std::uint16_t channels = 0;  // bit n set when an event on channel n was added
+    std::int32_t endTime = 0;
     midiSong* song;
     bool durationForm = true;
-    int32_t firstNoteTime = -1;
+    std::int32_t firstNoteTime = -1;
     std::string label;
-    int32_t port = 0;
+    std::int32_t port = 0;
     bool rhythm = false;
     trackEndEvent endOfTrack{0};  // written at the end of the track; not in the list
     std::string name;
-    int32_t number;
+    std::int32_t number;
     trackNameEvent* nameEvent = nullptr;
 
     // The list. A slot may be empty (nullptr) while an operation runs; pack() removes them.
-    size_t size() const { return items_.size(); }
+    std::size_t size() const { return items_.size(); }
     bool empty() const { return items_.empty(); }
-    anyEvent* at(size_t i) const { return items_[i]; }
-    anyEvent* operator[](size_t i) const { return items_[i]; }
+    anyEvent* at(std::size_t i) const { return items_[i]; }
+    anyEvent* operator[](std::size_t i) const { return items_[i]; }
     const std::vector<anyEvent*>& items() const { return items_; }
-    void reserve(size_t n) { items_.reserve(n); }
+    void reserve(std::size_t n) { items_.reserve(n); }
 
     // Releases every event (destroying those no other list holds) and empties the list.
     void Clear();
     // Appends with one reference; no ordering, no bookkeeping.
-    void addEvent(anyEvent* e) {
+    void addEvent(anyEvent* e)
+    {
         e->retain();
         items_.push_back(e);
     }
@@ -57,11 +58,11 @@ public:
     // time keep the order given. The list must be in time order; empty slots are
     // dropped first. No bookkeeping, as for addEvent.
     void mergeByTime(std::vector<anyEvent*> events);
-    void releaseAt(size_t i);
+    void releaseAt(std::size_t i);
     // Puts e in slot i with one reference and releases the event that was there.
-    void replaceAt(size_t i, anyEvent* e);
+    void replaceAt(std::size_t i, anyEvent* e);
     // Empties slot i without releasing its reference (the caller takes it over).
-    anyEvent* takeAt(size_t i);
+    anyEvent* takeAt(std::size_t i);
     void pack();
     // Stable sort by compareEvents; empty slots are dropped first.
     void sort();
@@ -78,7 +79,7 @@ public:
     int findAllOff(int from, int channel) const;
 
     // The value of the last such control change at or before time, else def.
-    int controllerAt(int32_t time, int controller, int def) const;
+    int controllerAt(std::int32_t time, int controller, int def) const;
     // Index of the lowest channel used, 255 when none.
     int lowestChannel() const;
     // "[1]", "[1,2]", "[]": the first two channels used.

@@ -16,8 +16,9 @@ namespace {
 
 std::string folderOf(const std::string& path)
 {
-    const size_t slash = path.rfind('/');
-    if (slash == std::string::npos) return ".";
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
@@ -31,10 +32,13 @@ std::string followLinks(const std::string& path)
     for (int hops = 0; hops < 40; ++hops) {
         char target[PATH_MAX];
         const ssize_t n = readlink(here.c_str(), target, sizeof target - 1);
-        if (n < 0) return here;
+        if (n < 0)
+            return here;
         target[n] = '\0';
-        if (target[0] == '/') here = target;
-        else here = folderOf(here) + "/" + target;
+        if (target[0] == '/')
+            here = target;
+        else
+            here = folderOf(here) + "/" + target;
     }
     return path;
 }
@@ -46,22 +50,24 @@ mode_t newFileMode()
     std::ifstream status("/proc/self/status");
     std::string line;
     while (std::getline(status, line)) {
-        if (line.rfind("Umask:", 0) == 0) return mode_t(0666 & ~std::strtoul(line.c_str() + 6, nullptr, 8));
+        if (line.rfind("Umask:", 0) == 0)
+            return mode_t(0666 & ~std::strtoul(line.c_str() + 6, nullptr, 8));
     }
     return 0644;
 }
 
-bool writeAll(int fd, const void* data, size_t size)
+bool writeAll(int fd, const void* data, std::size_t size)
 {
     const auto* p = static_cast<const char*>(data);
     while (size > 0) {
         const ssize_t n = write(fd, p, size);
         if (n < 0) {
-            if (errno == EINTR) continue;
+            if (errno == EINTR)
+                continue;
             return false;
         }
         p += n;
-        size -= size_t(n);
+        size -= std::size_t(n);
     }
     return true;
 }
@@ -70,9 +76,11 @@ bool writeAll(int fd, const void* data, size_t size)
 // another user needs root; a plain user keeps at least the group where it may.
 bool takeOverOwnerAndMode(int fd, const struct stat* old)
 {
-    if (!old) return fchmod(fd, newFileMode()) == 0;
+    if (!old)
+        return fchmod(fd, newFileMode()) == 0;
     if (geteuid() == 0) {
-        if (fchown(fd, old->st_uid, old->st_gid) != 0) return false;
+        if (fchown(fd, old->st_uid, old->st_gid) != 0)
+            return false;
     } else if (old->st_gid != getegid()) {
         (void)!fchown(fd, uid_t(-1), old->st_gid);
     }
@@ -81,7 +89,8 @@ bool takeOverOwnerAndMode(int fd, const struct stat* old)
 
 }  // namespace
 
-bool writeWholeFile(const std::string& path, const void* data, size_t size) {
+bool writeWholeFile(const std::string& path, const void* data, std::size_t size)
+{
     const std::string target = followLinks(path);
     struct stat old {};
     const bool exists = stat(target.c_str(), &old) == 0;
@@ -92,7 +101,7 @@ bool writeWholeFile(const std::string& path, const void* data, size_t size) {
     // A name of the file's own folder that no other file has: the rename that
     // puts the new content in place then never crosses file systems, and no
     // file of the user's is ever overwritten or removed on the way.
-    const size_t slash = target.rfind('/');
+    const std::size_t slash = target.rfind('/');
     const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
     std::string temp = folderOf(target) + "/." + base + ".XXXXXX";
     const int fd = mkstemp(temp.data());

@@ -12,4 +12,4 @@
 #include <cstdint>
 #include <string>
 
-bool writeWholeFile(const std::string& path, const void* data, size_t size);
+bool writeWholeFile(const std::string& path, const void* data, std::size_t size);

@@ -7,27 +7,28 @@
 
 namespace {
 
-constexpr uint8_t kYamahaId = 0x43;
-constexpr size_t kAddressEnd = 6;
+constexpr std::uint8_t kYamahaId = 0x43;
+constexpr std::size_t kAddressEnd = 6;
 
 struct NamedLow {
-    uint8_t low;
+    std::uint8_t low;
     const char* name;
 };
 
 // An insertion-effect name is split where the effect number goes.
 struct SplitName {
-    uint8_t low;
+    std::uint8_t low;
     const char* head;
     const char* tail;
 };
 
 struct NamedRange {
-    uint8_t first;
-    uint8_t last;
+    std::uint8_t first;
+    std::uint8_t last;
     const char* name;
 };
 
+// clang-format off
 constexpr NamedLow kSystemNames[] = {
     {0x00, "MASTER TUNE"},
     {0x04, "MASTER VOLUME"},
@@ -38,7 +39,9 @@ constexpr NamedLow kSystemNames[] = {
     {0x7E, "XG SYSTEM ON"},
     {0x7F, "ALL PARAMETER RESET"},
 };
+// clang-format on
 
+// clang-format off
 constexpr NamedLow kEffect1Names[] = {
     {0x00, "REVERB TYPE"},
     {0x02, "REVERB PARAMETER 1"},
@@ -108,7 +111,9 @@ constexpr NamedLow kEffect1Names[] = {
     {0x74, "VARIATION PARAMETER 15"},
     {0x75, "VARIATION PARAMETER 16"},
 };
+// clang-format on
 
+// clang-format off
 constexpr NamedLow kMultiEqNames[] = {
     {0x00, "EQTYPE"},
     {0x01, "EQ GAIN1"},
@@ -132,7 +137,9 @@ constexpr NamedLow kMultiEqNames[] = {
     {0x13, "EQ Q5"},
     {0x14, "EQ SHAPE5"},
 };
+// clang-format on
 
+// clang-format off
 constexpr NamedLow kDrumNames[] = {
     {0x00, "PITCH COARSE Drum "},
     {0x01, "PITCH FINE Drum "},
@@ -174,7 +181,9 @@ constexpr NamedLow kDrumNames[] = {
     {0x72, " SOURCE DRUM KIT(Program number)(NOT USED)  "},
     {0x73, " SOURCE DRUM KIT(Note number)(NOT USED)  "},
 };
+// clang-format on
 
+// clang-format off
 constexpr SplitName kInsertionNames[] = {
     {0x00, "INSERTION EFFECT", " TYPE MSB"},
     {0x02, "INSERTION EFFECT", " PARAMETERI"},
@@ -210,7 +219,9 @@ constexpr SplitName kInsertionNames[] = {
     {0x40, "INSERTION EFFECT", " PARAMETER10"},
     {0x42, "INSERTION EFFECT", " PARAMETER11"},
 };
+// clang-format on
 
+// clang-format off
 constexpr NamedLow kMultiPartNames[] = {
     {0x00, " ELEMENT RESERVE"},
     {0x01, " BANK SELECT MSB"},
@@ -332,7 +343,9 @@ constexpr NamedLow kMultiPartNames[] = {
     {0x7E, " EQ BASS shape (NOT USED)"},
     {0x7F, " EQ TREBLE shape (NOT USED)"},
 };
+// clang-format on
 
+// clang-format off
 constexpr NamedLow kVlPartNames[] = {
     {0x00, " VL Note Assign"},
     {0x01, " VL reserved"},
@@ -358,7 +371,9 @@ constexpr NamedLow kVlPartNames[] = {
     {0x15, " ABSORPTION CONTROL NO."},
     {0x16, " ABSORPTION CONTROL DEPTH"},
 };
+// clang-format on
 
+// clang-format off
 constexpr NamedRange kAdPartNames[] = {
     {0x00, 0x00, "INPUT GAIN"},
     {0x01, 0x01, "BANK SELECT MSB"},
@@ -388,32 +403,44 @@ constexpr NamedRange kAdPartNames[] = {
     {0x5A, 0x5F, "NOT USED"},
     {0xC0, 0xC0, "AC2 CONTROLLER NVMBER"},
 };
+// clang-format on
 
-template <size_t N>
-const NamedLow* findLow(const NamedLow (&table)[N], uint8_t low) {
+template <std::size_t N>
+const NamedLow* findLow(const NamedLow (&table)[N], std::uint8_t low)
+{
     for (const NamedLow& entry : table)
-        if (entry.low == low) return &entry;
+        if (entry.low == low)
+            return &entry;
     return nullptr;
 }
 
-const SplitName* findInsertion(uint8_t low) {
+const SplitName* findInsertion(std::uint8_t low)
+{
     for (const SplitName& entry : kInsertionNames)
-        if (entry.low == low) return &entry;
+        if (entry.low == low)
+            return &entry;
     return nullptr;
 }
 
-const NamedRange* findAdPart(uint8_t low) {
+const NamedRange* findAdPart(std::uint8_t low)
+{
     for (const NamedRange& entry : kAdPartNames)
-        if (entry.first <= low && low <= entry.last) return &entry;
+        if (entry.first <= low && low <= entry.last)
+            return &entry;
     return nullptr;
 }
 
 // The whole-address entries; false when the address has none.
-bool wholeAddressName(const std::vector<uint8_t>& bytes, uint8_t h, uint8_t m, uint8_t l, std::string& name) {
+bool wholeAddressName(const std::vector<std::uint8_t>& bytes, std::uint8_t h, std::uint8_t m, std::uint8_t l,
+                      std::string& name)
+{
     const NamedLow* entry = nullptr;
-    if (h == 0x00 && m == 0x00) entry = findLow(kSystemNames, l);
-    else if (h == 0x02 && m == 0x01) entry = findLow(kEffect1Names, l);
-    else if (h == 0x02 && m == 0x40) entry = findLow(kMultiEqNames, l);
+    if (h == 0x00 && m == 0x00)
+        entry = findLow(kSystemNames, l);
+    else if (h == 0x02 && m == 0x01)
+        entry = findLow(kEffect1Names, l);
+    else if (h == 0x02 && m == 0x40)
+        entry = findLow(kMultiEqNames, l);
     if (entry) {
         name = entry->name;
         return true;
@@ -421,7 +448,8 @@ bool wholeAddressName(const std::vector<uint8_t>& bytes, uint8_t h, uint8_t m, u
     if (h == 0x06 && m == 0x00 && l == 0x00) {
         // The letters run up to the closing byte, which is not shown.
         name = "DISPLAY LETTER<";
-        for (size_t i = kAddressEnd; i + 1 < bytes.size(); ++i) name.push_back(char(bytes[i]));
+        for (std::size_t i = kAddressEnd; i + 1 < bytes.size(); ++i)
+            name.push_back(char(bytes[i]));
         name += ">";
         return true;
     }
@@ -434,14 +462,19 @@ bool wholeAddressName(const std::vector<uint8_t>& bytes, uint8_t h, uint8_t m, u
 
 }  // namespace
 
-std::string XgParameterName(const std::vector<uint8_t>& bytes) {
-    if (bytes.empty() || bytes[0] != kYamahaId) return "Not XG or GM";
-    if (bytes.size() < kAddressEnd) return "No Address";
-    const uint8_t h = bytes[3], m = bytes[4], l = bytes[5];
+std::string XgParameterName(const std::vector<std::uint8_t>& bytes)
+{
+    if (bytes.empty() || bytes[0] != kYamahaId)
+        return "Not XG or GM";
+    if (bytes.size() < kAddressEnd)
+        return "No Address";
+    const std::uint8_t h = bytes[3], m = bytes[4], l = bytes[5];
 
     std::string name;
-    if (wholeAddressName(bytes, h, m, l, name)) return name;
-    if (h == 0x07) return "DISPLAY BITMAP";
+    if (wholeAddressName(bytes, h, m, l, name))
+        return name;
+    if (h == 0x07)
+        return "DISPLAY BITMAP";
     if (h >= 0x30 && h <= 0x3F) {
         if (const NamedLow* drum = findLow(kDrumNames, l))
             return FormatText("%s%d Note %d", {drum->name, h - 0x30, m});
@@ -451,15 +484,21 @@ std::string XgParameterName(const std::vector<uint8_t>& bytes) {
             return FormatText("%s%d%s", {effect->head, m + 1, effect->tail});
     }
     if (h == 0x08) {
-        if (const NamedLow* part = findLow(kMultiPartNames, l)) return FormatText("Part%d%s", {m + 1, part->name});
+        if (const NamedLow* part = findLow(kMultiPartNames, l))
+            return FormatText("Part%d%s", {m + 1, part->name});
     }
     if (h == 0x09) {
-        if (const NamedLow* part = findLow(kVlPartNames, l)) return FormatText("Part%d%s", {m + 1, part->name});
+        if (const NamedLow* part = findLow(kVlPartNames, l))
+            return FormatText("Part%d%s", {m + 1, part->name});
     }
     if (h == 0x10) {
-        if (const NamedRange* part = findAdPart(l)) return part->name;
+        if (const NamedRange* part = findAdPart(l))
+            return part->name;
     }
     return FormatText("UNKNOWN PARAMETER:Address = <%6.6X>", {(h << 16) | (m << 8) | l});
 }
 
-std::string XgParameterName(const sysexEvent& e) { return XgParameterName(e.bytes); }
+std::string XgParameterName(const sysexEvent& e)
+{
+    return XgParameterName(e.bytes);
+}

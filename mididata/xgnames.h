@@ -13,5 +13,5 @@ class sysexEvent;
 
 // bytes are the message after the status byte, as stored: manufacturer, device,
 // model, address high/mid/low, data, and the closing 0xF7.
-std::string XgParameterName(const std::vector<uint8_t>& bytes);
+std::string XgParameterName(const std::vector<std::uint8_t>& bytes);
 std::string XgParameterName(const sysexEvent& e);

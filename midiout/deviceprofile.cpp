@@ -31,9 +31,9 @@ std::filesystem::path profilePath(const std::string& folder)
 
 std::vector<std::string> readLines(std::ifstream& in)
 {
-    std::string text(size_t(kMaxBytes), '\0');
+    std::string text(std::size_t(kMaxBytes), '\0');
     in.read(text.data(), kMaxBytes);
-    text.resize(size_t(in.gcount()));
+    text.resize(std::size_t(in.gcount()));
     if (text.empty())
         return {};
     return platform::settingsFileLines(text);
@@ -68,12 +68,12 @@ void MidiGateway::LoadProfile()
         reportMessage("Illegal data version.  Get latest version of MIDI Vellamondo.");
         return;
     }
-    if (lines.size() < size_t(kLines)) {
+    if (lines.size() < std::size_t(kLines)) {
         reportBadProfile(path, "it has " + std::to_string(lines.size()) + " lines instead of 6");
         return;
     }
     for (int i = 0; i < kLines; ++i) {
-        values[i] = platform::wholeNumber(lines[size_t(i)]);
+        values[i] = platform::wholeNumber(lines[std::size_t(i)]);
         if (!values[i]) {
             reportBadProfile(path, "line " + std::to_string(i + 1) + " is not a whole number");
             return;

@@ -3,10 +3,10 @@
 #include "mididata/event.h"
 #include "platform/shortmsg.h"
 
-std::optional<uint32_t> shortMessageOf(const anyEvent& event)
+std::optional<std::uint32_t> shortMessageOf(const anyEvent& event)
 {
     using platform::packShortMessage;
-    const uint8_t status = event.status;
+    const std::uint8_t status = event.status;
     // By the status byte, as files give it; an event whose class does not fit
     // its status (only code can make one) sends nothing.
     switch (status & 0xF0) {
@@ -25,10 +25,9 @@ std::optional<uint32_t> shortMessageOf(const anyEvent& event)
         break;
     case 0xE0:
         if (const auto* bend = dynamic_cast<const PitchBendEvent*>(&event))
-            return packShortMessage(status, uint8_t(bend->bend & 0x7F), uint8_t((bend->bend >> 7) & 0x7F));
+            return packShortMessage(status, std::uint8_t(bend->bend & 0x7F), std::uint8_t((bend->bend >> 7) & 0x7F));
         break;
-    default:
-        break;
+    default: break;
     }
     return std::nullopt;
 }

@@ -9,4 +9,4 @@
 
 class anyEvent;
 
-std::optional<uint32_t> shortMessageOf(const anyEvent& event);
+std::optional<std::uint32_t> shortMessageOf(const anyEvent& event);

@@ -20,7 +20,10 @@ namespace {
 // A channel outside 0-15 would otherwise spill into the kind nibble and make
 // another message (a system reset for -1); like the pitch-bend send, every
 // send keeps only the channel's low four bits.
-uint8_t channelStatus(uint8_t kind, int channel) { return uint8_t(kind | (channel & 0x0F)); }
+std::uint8_t channelStatus(std::uint8_t kind, int channel)
+{
+    return std::uint8_t(kind | (channel & 0x0F));
+}
 
 }  // namespace
 
@@ -48,22 +51,22 @@ void MidiGateway::reportError(platform::MmResult status) const
 
 int MidiGateway::SendNoteOn(int channel, int note, int velocity)
 {
-    return platform::midiOutShortMsg(
-        MidiOut, platform::packShortMessage(channelStatus(midi::kNoteOn, channel), uint8_t(note), uint8_t(velocity)));
+    return platform::midiOutShortMsg(MidiOut, platform::packShortMessage(channelStatus(midi::kNoteOn, channel),
+                                                                         std::uint8_t(note), std::uint8_t(velocity)));
 }
 
 int MidiGateway::SendControl(int channel, int controller, int value)
 {
-    return platform::midiOutShortMsg(
-        MidiOut,
-        platform::packShortMessage(channelStatus(midi::kControlChange, channel), uint8_t(controller), uint8_t(value)));
+    return platform::midiOutShortMsg(MidiOut,
+                                     platform::packShortMessage(channelStatus(midi::kControlChange, channel),
+                                                                std::uint8_t(controller), std::uint8_t(value)));
 }
 
 int MidiGateway::SendPitchBend(int channel, int value)
 {
     return platform::midiOutShortMsg(MidiOut, platform::packShortMessage(channelStatus(midi::kPitchBend, channel),
-                                                                         uint8_t(value & 0x7F),
-                                                                         uint8_t((value >> 7) & 0x7F)));
+                                                                         std::uint8_t(value & 0x7F),
+                                                                         std::uint8_t((value >> 7) & 0x7F)));
 }
 
 int MidiGateway::SendProgram(int channel, int bankMsb, int bankLsb, int program)
@@ -73,7 +76,7 @@ int MidiGateway::SendProgram(int channel, int bankMsb, int bankLsb, int program)
     if (bankLsb != -1)
         SendControl(channel, midi::kBankSelectLsb, bankLsb);
     return platform::midiOutShortMsg(
-        MidiOut, platform::packShortMessage(channelStatus(midi::kProgramChange, channel), uint8_t(program)));
+        MidiOut, platform::packShortMessage(channelStatus(midi::kProgramChange, channel), std::uint8_t(program)));
 }
 
 void MidiGateway::SendSysEx(const sysexEvent& event)
@@ -81,7 +84,7 @@ void MidiGateway::SendSysEx(const sysexEvent& event)
     sendSysEx(event, std::nullopt);
 }
 
-void MidiGateway::sendSysEx(const sysexEvent& event, std::optional<int64_t> dueMicros)
+void MidiGateway::sendSysEx(const sysexEvent& event, std::optional<std::int64_t> dueMicros)
 {
     platform::MmResult status = platform::MmOk;
     {
@@ -89,7 +92,7 @@ void MidiGateway::sendSysEx(const sysexEvent& event, std::optional<int64_t> dueM
         SysExBuffer.clear();
         SysExBuffer.push_back(event.status);
         SysExBuffer.insert(SysExBuffer.end(), event.bytes.begin(), event.bytes.end());
-        const std::span<const uint8_t> bytes(SysExBuffer);
+        const std::span<const std::uint8_t> bytes(SysExBuffer);
         status = dueMicros ? platform::midiOutLongMsgAt(MidiOut, bytes, *dueMicros)
                            : platform::midiOutLongMsg(MidiOut, bytes);
     }
@@ -102,12 +105,12 @@ void MidiGateway::SendEvent(const anyEvent& event)
     sendEvent(event, std::nullopt);
 }
 
-void MidiGateway::SendSongEvent(const anyEvent& event, int64_t dueMicros)
+void MidiGateway::SendSongEvent(const anyEvent& event, std::int64_t dueMicros)
 {
     sendEvent(event, dueMicros);
 }
 
-void MidiGateway::BeginSong(int64_t startMicros)
+void MidiGateway::BeginSong(std::int64_t startMicros)
 {
     platform::midiOutSongStart(MidiOut, startMicros);
 }
@@ -123,14 +126,14 @@ void MidiGateway::WaitUntilReady()
     platform::midiOutWaitReady(MidiOut, kReadyTimeoutMillis);
 }
 
-void MidiGateway::sendEvent(const anyEvent& event, std::optional<int64_t> dueMicros)
+void MidiGateway::sendEvent(const anyEvent& event, std::optional<std::int64_t> dueMicros)
 {
     if (event.status == 0xF0 || event.status == 0xF7) {
         if (const auto* sysex = dynamic_cast<const sysexEvent*>(&event))
             sendSysEx(*sysex, dueMicros);
-    } else if (const int32_t tempo = tempoSetBy(event)) {
+    } else if (const std::int32_t tempo = tempoSetBy(event)) {
         player_->applyTempoEvent(tempo);
-    } else if (const std::optional<uint32_t> message = shortMessageOf(event)) {
+    } else if (const std::optional<std::uint32_t> message = shortMessageOf(event)) {
         if (dueMicros)
             platform::midiOutShortMsgAt(MidiOut, *message, *dueMicros);
         else
@@ -184,12 +187,15 @@ int MidiGateway::CloseDevice()
     return 0;
 }
 
-void MidiGateway::SetFolder(const std::string& folder) { Folder = folder; }
+void MidiGateway::SetFolder(const std::string& folder)
+{
+    Folder = folder;
+}
 
 std::vector<std::string> MidiGateway::DeviceLines() const
 {
     std::vector<std::string> lines;
-    const int count = int(std::min<uint32_t>(platform::midiOutGetNumDevs(), INT32_MAX));
+    const int count = int(std::min<std::uint32_t>(platform::midiOutGetNumDevs(), INT32_MAX));
     for (int id = platform::MidiMapper; id < count; ++id) {
         platform::MidiOutCaps caps;
         platform::midiOutGetDevCaps(id, caps);
@@ -198,15 +204,30 @@ std::vector<std::string> MidiGateway::DeviceLines() const
     return lines;
 }
 
-int MidiGateway::SetTempo(int microsecondsPerQuarter) { return player_->SetTempo(microsecondsPerQuarter); }
+int MidiGateway::SetTempo(int microsecondsPerQuarter)
+{
+    return player_->SetTempo(microsecondsPerQuarter);
+}
 
-void MidiGateway::PlayTrack(midiTrack* track) { player_->PlayTrack(track); }
+void MidiGateway::PlayTrack(midiTrack* track)
+{
+    player_->PlayTrack(track);
+}
 
-void MidiGateway::StopPlayback() { player_->StopPlayback(); }
+void MidiGateway::StopPlayback()
+{
+    player_->StopPlayback();
+}
 
-bool MidiGateway::IsPlaying() const { return player_->IsPlaying(); }
+bool MidiGateway::IsPlaying() const
+{
+    return player_->IsPlaying();
+}
 
-SequencePlayer& MidiGateway::Player() { return *player_; }
+SequencePlayer& MidiGateway::Player()
+{
+    return *player_;
+}
 
 void MidiGateway::SoundTest()
 {

@@ -39,7 +39,7 @@ public:
     MidiGateway& operator=(const MidiGateway&) = delete;
 
     platform::TimeCaps TimeCaps{};
-    int32_t DeviceID = -1;  // -1 is the default route
+    std::int32_t DeviceID = -1;  // -1 is the default route
     // Where device.prf is read and written; empty: the settings folder
     // (platform::settingsFolder: the program folder, or the per-user folder
     // when the program folder cannot be written).
@@ -63,8 +63,8 @@ public:
     // line BeginSong started: the built-in synth schedules it in its own
     // audio clock, any other device gets it at once. CancelSong drops what
     // is scheduled and not yet played.
-    void BeginSong(int64_t startMicros) override;
-    void SendSongEvent(const anyEvent& event, int64_t dueMicros) override;
+    void BeginSong(std::int64_t startMicros) override;
+    void SendSongEvent(const anyEvent& event, std::int64_t dueMicros) override;
     void CancelSong() override;
     // Waits, a few seconds at most, until the device can sound: a song
     // started while the built-in synth loads its SoundFont would lose its
@@ -105,10 +105,10 @@ public:
 
 private:
     std::mutex sysexMutex_;  // one system-exclusive send at a time
-    std::vector<uint8_t> SysExBuffer;
+    std::vector<std::uint8_t> SysExBuffer;
     std::unique_ptr<SequencePlayer> player_;
     void songEnded() override;
     void reportError(platform::MmResult status) const;
-    void sendEvent(const anyEvent& event, std::optional<int64_t> dueMicros);
-    void sendSysEx(const sysexEvent& event, std::optional<int64_t> dueMicros);
+    void sendEvent(const anyEvent& event, std::optional<std::int64_t> dueMicros);
+    void sendSysEx(const sysexEvent& event, std::optional<std::int64_t> dueMicros);
 };

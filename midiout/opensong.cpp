@@ -16,8 +16,8 @@ constexpr std::uint32_t kResetWaitMillis = 50;
 
 std::vector<sysexEvent*> songResetMessages(const midiSong& song)
 {
-    const uint32_t flags = song.resetFlags;
-    const uint32_t any = kResetGmSystemOn | kResetGsReset | kResetXgSystemOn;
+    const std::uint32_t flags = song.resetFlags;
+    const std::uint32_t any = kResetGmSystemOn | kResetGsReset | kResetXgSystemOn;
     std::vector<sysexEvent*> resets;
     if ((flags & kResetGmSystemOn) || (flags & any) == 0)
         resets.push_back(song.gmSystemOn);

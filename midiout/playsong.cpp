@@ -5,11 +5,11 @@
 #include "midiout/songclock.h"
 #include "midispec/midivocabulary.h"
 
-size_t buildPlayTrack(midiSong& song, midiTrack& playTrack, const std::function<void()>& onSkip)
+std::size_t buildPlayTrack(midiSong& song, midiTrack& playTrack, const std::function<void()>& onSkip)
 {
     playTrack.song = &song;
     playTrack.Clear();
-    size_t skipped = 0;
+    std::size_t skipped = 0;
     for (const midiTrack* track : song.tracks) {
         if (!track)
             continue;
@@ -31,10 +31,10 @@ size_t buildPlayTrack(midiSong& song, midiTrack& playTrack, const std::function<
     return skipped;
 }
 
-size_t playSong(MidiGateway& gateway, midiSong& song, midiTrack& playTrack, const std::function<void()>& onSkip)
+std::size_t playSong(MidiGateway& gateway, midiSong& song, midiTrack& playTrack, const std::function<void()>& onSkip)
 {
     gateway.StopPlayback();
-    const size_t skipped = buildPlayTrack(song, playTrack, onSkip);
+    const std::size_t skipped = buildPlayTrack(song, playTrack, onSkip);
     if (!playTrack.empty()) {
         gateway.SetTempo(song.tempoAt(0));
         gateway.PlayTrack(&playTrack);

@@ -19,11 +19,12 @@ class midiTrack;
 // form, so that the player's expansion sorts it: equal times keep the order
 // in which the events were made, which for a file is earlier tracks first.
 // Returns the number of messages skipped.
-size_t buildPlayTrack(midiSong& song, midiTrack& playTrack, const std::function<void()>& onSkip = {});
+std::size_t buildPlayTrack(midiSong& song, midiTrack& playTrack, const std::function<void()>& onSkip = {});
 
 // Stops the player, builds the play track, sets the tempo of the song's start
 // and plays it. Returns the number of messages skipped.
-size_t playSong(MidiGateway& gateway, midiSong& song, midiTrack& playTrack, const std::function<void()>& onSkip = {});
+std::size_t playSong(MidiGateway& gateway, midiSong& song, midiTrack& playTrack,
+                     const std::function<void()>& onSkip = {});
 
 // The tempo the player starts a song with: the song's tempo at tick 0, or
 // the default tempo when the player would refuse that value.

@@ -26,15 +26,15 @@ struct PracticeChoices {
     // The tempo percentage held within its limits.
     int clampedTempoPercent() const
     {
-        return tempoPercent < kMinTempoPercent ? kMinTempoPercent
+        return tempoPercent < kMinTempoPercent   ? kMinTempoPercent
                : tempoPercent > kMaxTempoPercent ? kMaxTempoPercent
                                                  : tempoPercent;
     }
 };
 
 // A tempo (microseconds per quarter note) played at percent of its speed.
-inline int32_t scaledTempo(int64_t tempo, int percent)
+inline std::int32_t scaledTempo(std::int64_t tempo, int percent)
 {
-    const int64_t scaled = (tempo * 100 + percent / 2) / percent;
-    return int32_t(scaled < 1 ? 1 : scaled > 0xFFFFFF ? 0xFFFFFF : scaled);
+    const std::int64_t scaled = (tempo * 100 + percent / 2) / percent;
+    return std::int32_t(scaled < 1 ? 1 : scaled > 0xFFFFFF ? 0xFFFFFF : scaled);
 }

@@ -6,13 +6,14 @@
 #include "midiout/songclock.h"
 #include "midispec/midivocabulary.h"
 
-PracticeClock::PracticeClock(const midiTrack& playTrack, uint16_t division, int32_t startTempo,
+PracticeClock::PracticeClock(const midiTrack& playTrack, std::uint16_t division, std::int32_t startTempo,
                              const PracticeLayout& layout)
     : division_(division > 0 ? division : kDefaultDivision), layout_(layout)
 {
-    std::vector<std::pair<int64_t, int64_t>> changes;  // tick, tempo in the order the player meets them
+    std::vector<std::pair<std::int64_t, std::int64_t>> changes;  // tick, tempo in the order the player meets them
     for (const anyEvent* e : playTrack.items())
-        if (e && tempoSetBy(*e) > 0) changes.push_back({e->time, tempoSetBy(*e)});
+        if (e && tempoSetBy(*e) > 0)
+            changes.push_back({e->time, tempoSetBy(*e)});
     std::stable_sort(changes.begin(), changes.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
     segments_ = {{0, 0, startTempo > 0 ? startTempo : midi::kDefaultTempo}};
     for (const auto& [tick, tempo] : changes) {
@@ -25,19 +26,21 @@ PracticeClock::PracticeClock(const midiTrack& playTrack, uint16_t division, int3
     }
 }
 
-int64_t PracticeClock::playTickAt(int64_t micros) const
+std::int64_t PracticeClock::playTickAt(std::int64_t micros) const
 {
-    const int64_t scaled = micros * division_;
+    const std::int64_t scaled = micros * division_;
     auto it = std::upper_bound(segments_.begin(), segments_.end(), scaled,
-                               [](int64_t m, const Segment& s) { return m < s.scaled; });
+                               [](std::int64_t m, const Segment& s) { return m < s.scaled; });
     const Segment& s = it == segments_.begin() ? segments_.front() : *(it - 1);
     return s.tick + (scaled - s.scaled) / s.tempo;
 }
 
-int64_t PracticeClock::firstPassTickAt(int64_t micros) const
+std::int64_t PracticeClock::firstPassTickAt(std::int64_t micros) const
 {
-    const int64_t t = playTickAt(micros) - layout_.countInTicks;
-    if (t < 0) return layout_.regionStart;
-    if (layout_.loops() && t >= layout_.regionEnd - layout_.regionStart) return -1;
+    const std::int64_t t = playTickAt(micros) - layout_.countInTicks;
+    if (t < 0)
+        return layout_.regionStart;
+    if (layout_.loops() && t >= layout_.regionEnd - layout_.regionStart)
+        return -1;
     return layout_.regionStart + t;
 }

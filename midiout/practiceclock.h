@@ -16,24 +16,25 @@ public:
     PracticeClock() = default;
     // playTrack as built for the run (before or after the player expanded it),
     // the division of its song and the tempo the player started with.
-    PracticeClock(const midiTrack& playTrack, uint16_t division, int32_t startTempo, const PracticeLayout& layout);
+    PracticeClock(const midiTrack& playTrack, std::uint16_t division, std::int32_t startTempo,
+                  const PracticeLayout& layout);
 
     // The play track's tick micros after the run started.
-    int64_t playTickAt(int64_t micros) const;
+    std::int64_t playTickAt(std::int64_t micros) const;
     // The song tick sounding then; -1 during the count-in and after the last pass.
-    int64_t songTickAt(int64_t micros) const { return layout_.songTickAt(playTickAt(micros)); }
+    std::int64_t songTickAt(std::int64_t micros) const { return layout_.songTickAt(playTickAt(micros)); }
     // The song tick of the loop's first pass, or of the song without a loop:
     // the count-in counts as the song's start, later passes as nothing (-1).
-    int64_t firstPassTickAt(int64_t micros) const;
+    std::int64_t firstPassTickAt(std::int64_t micros) const;
     const PracticeLayout& layout() const { return layout_; }
 
 private:
     struct Segment {
-        int64_t tick;
-        int64_t scaled;  // the sum of ticks x tempo before the segment: division x its start in microseconds
-        int64_t tempo;
+        std::int64_t tick;
+        std::int64_t scaled;  // the sum of ticks x tempo before the segment: division x its start in microseconds
+        std::int64_t tempo;
     };
     std::vector<Segment> segments_{{0, 0, midi::kDefaultTempo}};
-    int64_t division_ = 480;
+    std::int64_t division_ = 480;
     PracticeLayout layout_;
 };

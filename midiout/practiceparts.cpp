@@ -10,7 +10,8 @@ namespace {
 bool holdsNotes(const midiTrack& track)
 {
     for (const anyEvent* e : track.items())
-        if (e && e->kind() == kKindNoteOn) return true;
+        if (e && e->kind() == kKindNoteOn)
+            return true;
     return false;
 }
 
@@ -20,7 +21,8 @@ std::vector<PartChoice> partChoices(const midiSong& song)
 {
     std::vector<PartChoice> parts;
     for (const midiTrack* t : song.tracks)
-        if (t && holdsNotes(*t)) parts.push_back({t->number, t->name, t->channels});
+        if (t && holdsNotes(*t))
+            parts.push_back({t->number, t->name, t->channels});
     return parts;
 }
 
@@ -28,8 +30,10 @@ std::string partMenuText(const PartChoice& part)
 {
     std::string channels;
     for (int n = 0; n < 16; ++n) {
-        if (!(part.channels & (1u << n))) continue;
-        if (!channels.empty()) channels += ',';
+        if (!(part.channels & (1u << n)))
+            continue;
+        if (!channels.empty())
+            channels += ',';
         channels += std::to_string(n + 1);
     }
     return std::to_string(part.number) + ' ' + part.name + " (ch " + (channels.empty() ? "-" : channels) + ')';
@@ -41,22 +45,28 @@ PartVoice partVoice(const midiSong& song, int part)
     voice.channel = -1;
     const midiTrack* track = nullptr;
     for (const midiTrack* t : song.tracks)
-        if (t && t->number == part) track = t;
-    if (!track) return voice;
+        if (t && t->number == part)
+            track = t;
+    if (!track)
+        return voice;
     for (const anyEvent* e : track->items())
         if (e && e->kind() == kKindNoteOn && (voice.channel < 0 || e->channel() < voice.channel))
             voice.channel = e->channel();
-    if (voice.channel < 0) return voice;
-    int32_t firstNote = INT32_MAX;
+    if (voice.channel < 0)
+        return voice;
+    std::int32_t firstNote = INT32_MAX;
     for (const anyEvent* e : track->items())
-        if (e && e->kind() == kKindNoteOn && e->channel() == voice.channel) firstNote = std::min(firstNote, e->time);
+        if (e && e->kind() == kKindNoteOn && e->channel() == voice.channel)
+            firstNote = std::min(firstNote, e->time);
     // Programs and banks may come from any track (a format 0 file keeps them with
     // the channel); the latest at or before the part's first note counts.
-    int32_t programAt = -1, msbAt = -1, lsbAt = -1;
+    std::int32_t programAt = -1, msbAt = -1, lsbAt = -1;
     for (const midiTrack* t : song.tracks) {
-        if (!t) continue;
+        if (!t)
+            continue;
         for (const anyEvent* e : t->items()) {
-            if (!e || e->channel() != voice.channel || e->time > firstNote) continue;
+            if (!e || e->channel() != voice.channel || e->time > firstNote)
+                continue;
             if (e->kind() == kKindProgramChange && e->time >= programAt) {
                 voice.program = static_cast<const ProgramChangeEvent*>(e)->program;
                 programAt = e->time;

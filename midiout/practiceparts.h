@@ -11,7 +11,7 @@ class midiTrack;
 struct PartChoice {
     int number = 0;  // the track's number, as the listings number it
     std::string name;
-    uint16_t channels = 0;  // bit n for channel n
+    std::uint16_t channels = 0;  // bit n for channel n
 };
 
 // The tracks that hold notes, in song order.

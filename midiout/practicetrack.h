@@ -27,17 +27,17 @@ inline constexpr int kClickKeyOtherBeats = 77;
 // Where the song lies in a practice play track: the count-in fills the first
 // countInTicks; the song's ticks regionStart up to regionEnd follow, passes times.
 struct PracticeLayout {
-    int64_t countInTicks = 0;
-    int64_t regionStart = 0;
-    int64_t regionEnd = INT32_MAX;  // INT32_MAX without a loop: up to the song's end
-    int64_t passes = 1;
+    std::int64_t countInTicks = 0;
+    std::int64_t regionStart = 0;
+    std::int64_t regionEnd = INT32_MAX;  // INT32_MAX without a loop: up to the song's end
+    std::int64_t passes = 1;
 
     bool loops() const { return regionEnd != INT32_MAX; }
     // The song tick that the play track plays at playTick; -1 during the count-in
     // and after the last pass of a loop.
-    int64_t songTickAt(int64_t playTick) const;
+    std::int64_t songTickAt(std::int64_t playTick) const;
     // The play tick of a song tick in the first pass (-1 outside the region).
-    int64_t playTickOf(int64_t songTick) const;
+    std::int64_t playTickOf(std::int64_t songTick) const;
 };
 
 // The layout the choices give for the song. A loop starting after the song's
@@ -47,14 +47,14 @@ PracticeLayout practiceLayout(const midiSong& song, const PracticeChoices& choic
 
 // Builds playTrack as buildPlayTrack does and reshapes it by the choices.
 // Returns the number of messages skipped.
-size_t buildPracticeTrack(midiSong& song, midiTrack& playTrack, const PracticeChoices& choices,
-                          const std::function<void()>& onSkip = {});
+std::size_t buildPracticeTrack(midiSong& song, midiTrack& playTrack, const PracticeChoices& choices,
+                               const std::function<void()>& onSkip = {});
 
 // The tempo the player starts a practice run with: the song's tempo where the
 // run starts, scaled.
-int32_t practiceStartTempo(midiSong& song, const PracticeChoices& choices);
+std::int32_t practiceStartTempo(midiSong& song, const PracticeChoices& choices);
 
 // Stops the player, builds the practice play track, sets the start tempo and
 // plays it. With no choice made this is playSong.
-size_t playPractice(MidiGateway& gateway, midiSong& song, midiTrack& playTrack, const PracticeChoices& choices,
-                    const std::function<void()>& onSkip = {});
+std::size_t playPractice(MidiGateway& gateway, midiSong& song, midiTrack& playTrack, const PracticeChoices& choices,
+                         const std::function<void()>& onSkip = {});

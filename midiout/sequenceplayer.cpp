@@ -11,13 +11,16 @@
 namespace {
 
 // However early the second group lies, its timer is at least this far away.
-constexpr int64_t kFirstGapMicros = 1000;
+constexpr std::int64_t kFirstGapMicros = 1000;
 
 }  // namespace
 
 SequencePlayer::SequencePlayer(SongOutput& output) : output_(output) {}
 
-SequencePlayer::~SequencePlayer() { cancelTimer(); }
+SequencePlayer::~SequencePlayer()
+{
+    cancelTimer();
+}
 
 int SequencePlayer::SetTempo(int microsecondsPerQuarter)
 {
@@ -27,12 +30,12 @@ int SequencePlayer::SetTempo(int microsecondsPerQuarter)
     return 0;
 }
 
-void SequencePlayer::applyTempoEvent(int32_t microsecondsPerQuarter)
+void SequencePlayer::applyTempoEvent(std::int32_t microsecondsPerQuarter)
 {
-    tempo_.store(std::clamp<int32_t>(microsecondsPerQuarter, 1, kMaxTempo));
+    tempo_.store(std::clamp<std::int32_t>(microsecondsPerQuarter, 1, kMaxTempo));
 }
 
-int64_t SequencePlayer::songStartMicros() const
+std::int64_t SequencePlayer::songStartMicros() const
 {
     std::lock_guard lock(mutex_);
     return startMicros_;
@@ -40,7 +43,7 @@ int64_t SequencePlayer::songStartMicros() const
 
 void SequencePlayer::cancelTimer()
 {
-    uint32_t id = 0;
+    std::uint32_t id = 0;
     {
         std::lock_guard lock(mutex_);
         id = timerId_;
@@ -62,14 +65,17 @@ void SequencePlayer::StopPlayback()
     }
 }
 
-bool SequencePlayer::atEnd() const { return playIndex_ >= track_->size(); }
+bool SequencePlayer::atEnd() const
+{
+    return playIndex_ >= track_->size();
+}
 
 void SequencePlayer::sendGroup()
 {
-    const int32_t t0 = track_->at(playIndex_)->time;
+    const std::int32_t t0 = track_->at(playIndex_)->time;
     while (!atEnd() && track_->at(playIndex_)->time == t0) {
         const anyEvent& e = *track_->at(playIndex_);
-        if (const int32_t tempo = tempoSetBy(e))
+        if (const std::int32_t tempo = tempoSetBy(e))
             applyTempoEvent(tempo);
         else
             output_.SendSongEvent(e, groupDue_);
@@ -77,7 +83,7 @@ void SequencePlayer::sendGroup()
     }
 }
 
-int64_t SequencePlayer::nextInstant()
+std::int64_t SequencePlayer::nextInstant()
 {
     return startMicros_ + clock_.advance(track_->at(playIndex_)->time, tempo_.load());
 }
@@ -106,7 +112,7 @@ void SequencePlayer::PlayTrack(midiTrack* track)
             ended = true;
         } else {
             groupDue_ = nextInstant();
-            const int64_t wake = std::max(groupDue_, platform::nowMicros() + kFirstGapMicros);
+            const std::int64_t wake = std::max(groupDue_, platform::nowMicros() + kFirstGapMicros);
             timerId_ = platform::timeSetEventAt(platform::instantOfMicros(wake), &timerTick, uintptr_t(this));
             playing_.store(timerId_ != 0);
         }
@@ -118,12 +124,12 @@ void SequencePlayer::PlayTrack(midiTrack* track)
     }
 }
 
-void SequencePlayer::timerTick(uint32_t timerId, uintptr_t user)
+void SequencePlayer::timerTick(std::uint32_t timerId, uintptr_t user)
 {
     reinterpret_cast<SequencePlayer*>(user)->tick(timerId);
 }
 
-void SequencePlayer::tick(uint32_t timerId)
+void SequencePlayer::tick(std::uint32_t timerId)
 {
     bool ended = false;
     bool timerFailed = false;
@@ -147,7 +153,7 @@ void SequencePlayer::tick(uint32_t timerId)
             groupDue_ = nextInstant();
             if (groupDue_ <= platform::nowMicros())
                 continue;  // late: no timer for a time already past
-            const uint32_t next =
+            const std::uint32_t next =
                 platform::timeSetEventAt(platform::instantOfMicros(groupDue_), &timerTick, uintptr_t(this));
             // After a failure the song stays "playing" until StopPlayback; timerId_
             // keeps this tick's id so that a stop still waits for it to finish.

@@ -33,13 +33,13 @@ public:
     SequencePlayer(const SequencePlayer&) = delete;
     SequencePlayer& operator=(const SequencePlayer&) = delete;
 
-    static constexpr int32_t kMaxTempo = ::kMaxTempo;
+    static constexpr std::int32_t kMaxTempo = ::kMaxTempo;
     // Microseconds per quarter note; -1 (and no change) outside 1 .. kMaxTempo.
     int SetTempo(int microsecondsPerQuarter);
-    int32_t Tempo() const { return tempo_.load(); }
+    std::int32_t Tempo() const { return tempo_.load(); }
     // What a set-tempo event does while it is sent: no refusal, only a clamp
     // into the range the song clock's arithmetic is sized for.
-    void applyTempoEvent(int32_t microsecondsPerQuarter);
+    void applyTempoEvent(std::int32_t microsecondsPerQuarter);
 
     // Expands the track's note durations and sends its first group at once;
     // a song that lies wholly on its first tick ends inside this call. Does
@@ -55,21 +55,21 @@ public:
     // was sent: every later group is aimed at this plus its offset from the
     // first event (playerEventMicros), so benchmarks measure the player's
     // timing against it.
-    int64_t songStartMicros() const;
+    std::int64_t songStartMicros() const;
 
 private:
-    static void timerTick(uint32_t timerId, uintptr_t user);
-    void tick(uint32_t timerId);
+    static void timerTick(std::uint32_t timerId, uintptr_t user);
+    void tick(std::uint32_t timerId);
     // Sends the group at playIndex_ and moves past it.
     void sendGroup();
     // Advances the song clock to the next event's tick and returns its instant.
-    int64_t nextInstant();
+    std::int64_t nextInstant();
     bool atEnd() const;
     // Takes the pending tick away from the timer and waits for a running one.
     void cancelTimer();
 
     SongOutput& output_;
-    std::atomic<int32_t> tempo_{midi::kDefaultTempo};
+    std::atomic<std::int32_t> tempo_{midi::kDefaultTempo};
     std::atomic<bool> playing_{false};
 
     // A tick holds this while it sends and arms the next one, so PlayTrack
@@ -78,10 +78,10 @@ private:
     mutable std::mutex mutex_;
     // The timer of the tick that is pending or running; a tick whose id is
     // not this one has been cancelled and does nothing.
-    uint32_t timerId_ = 0;
+    std::uint32_t timerId_ = 0;
     midiTrack* track_ = nullptr;
-    size_t playIndex_ = 0;
-    int64_t startMicros_ = 0;
-    int64_t groupDue_ = 0;  // the exact instant of the group at playIndex_
+    std::size_t playIndex_ = 0;
+    std::int64_t startMicros_ = 0;
+    std::int64_t groupDue_ = 0;  // the exact instant of the group at playIndex_
     SongClock clock_;
 };

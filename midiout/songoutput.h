@@ -19,9 +19,9 @@ public:
     // Waits, a few seconds at most, until the device can sound.
     virtual void WaitUntilReady() = 0;
     // Starts the time line of a song at startMicros (platform::nowMicros).
-    virtual void BeginSong(int64_t startMicros) = 0;
+    virtual void BeginSong(std::int64_t startMicros) = 0;
     // An event of the song with its due instant on that time line.
-    virtual void SendSongEvent(const anyEvent& event, int64_t dueMicros) = 0;
+    virtual void SendSongEvent(const anyEvent& event, std::int64_t dueMicros) = 0;
     // Drops what was sent ahead of its due instant and has not sounded yet.
     virtual void CancelSong() = 0;
     virtual void SoundOffAll() = 0;

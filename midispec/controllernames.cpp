@@ -6,6 +6,7 @@
 
 namespace {
 
+// clang-format off
 constexpr const char* kControllerNames[] = {
     "Bank Select MSB(0)", "Modulation(1)", "2", "3", "4", "Portament Time(5)",
     "Data Entry MSB(6)", "Main Volume(7)", "8", "9", "Panpot(10)", "Expression(11)",
@@ -24,6 +25,7 @@ constexpr const char* kControllerNames[] = {
     "All Sound Off(120)", "Reset All Controllers(121)", "122", "All Note Off(123)",
     "OMNI Off(124)", "OMNI On(125)", "MONO(126)", "POLY(127)",
 };
+// clang-format on
 static_assert(std::size(kControllerNames) == kControllerCount);
 
 }  // namespace

@@ -8,6 +8,7 @@
 
 namespace {
 
+// clang-format off
 constexpr const char* kDrumKitNames[] = {
     "Standard 1", "Standard 2/(88)", "Dry/Std 3(88p)", "Bright(XG)", "Skim(XG)",
     "Slim(XG)", "Rogue(XG)", "Hob(XG)", "Room", "Dark Room/Hip Hop(88p)", "Jungle(88p)",
@@ -27,7 +28,9 @@ constexpr const char* kDrumKitNames[] = {
     "114", "115", "116", "117", "118", "119", "120", "121", "122", "123", "124", "125",
     "126", "127CM-64(GS)",
 };
+// clang-format on
 
+// clang-format off
 constexpr const char* kDrumSetNames[] = {
     "Standard Set", "Standard Set2", "3", "4", "5", "6", "7", "8", "Room Set", "10",
     "11", "12", "13", "14", "15", "16", "Power Set", "18", "19", "20", "21", "22", "23",
@@ -41,7 +44,9 @@ constexpr const char* kDrumSetNames[] = {
     "110", "111", "112", "113", "114", "115", "116", "117", "118", "119", "120", "121",
     "122", "123", "124", "125", "126", "127CM-64/32 Set(GS)",
 };
+// clang-format on
 
+// clang-format off
 constexpr const char* kDrumNoteNames[] = {
     "0", "1", "2", "3", "4", "5", "6", "7", "8", "9", "10", "11", "12",
     "Surdo Mute(XG)", "Surdo Open(XG)", "Hi Q(XG)", "Whip Slap(XG)", "Scratch H(XG)",
@@ -65,6 +70,7 @@ constexpr const char* kDrumNoteNames[] = {
     "109", "110", "111", "112", "113", "114", "115", "116", "117", "118", "119", "120",
     "121", "122", "123", "124", "125", "126", "127",
 };
+// clang-format on
 static_assert(std::size(kDrumKitNames) == kDrumKitCount);
 static_assert(std::size(kDrumSetNames) == kDrumKitCount);
 static_assert(std::size(kDrumNoteNames) == kNoteCount);

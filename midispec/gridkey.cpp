@@ -3,7 +3,7 @@
 // marks the harmonic minor of the relative minor key (its raised leading tone).
 #include "midispec/midispec.h"
 
-std::array<uint8_t, 128> ScaleTable{};
+std::array<std::uint8_t, 128> ScaleTable{};
 
 namespace {
 

@@ -7,15 +7,13 @@
 namespace {
 
 constexpr const char* kMajorKeyNames[] = {
-    "Cb(B) Major", "Gb Major", "Db Major", "Ab Major", "Eb Major", "Bb Major",
-    "F Major", "C Major", "G Major", "D Major", "A Major", "E Major", "B Major",
-    "F# Major", "C# Major",
+    "Cb(B) Major", "Gb Major", "Db Major", "Ab Major", "Eb Major", "Bb Major", "F Major",  "C Major",
+    "G Major",     "D Major",  "A Major",  "E Major",  "B Major",  "F# Major", "C# Major",
 };
 
 constexpr const char* kMinorKeyNames[] = {
-    "Ab Minor", "Eb Minor", "Bb Minor", "F Minor", "C Minor", "G Minor", "D Minor",
-    "A Minor", "E Minor", "B Minor", "F# Minor", "C# Minor", "G# Minor", "D# Minor",
-    "A# Minor",
+    "Ab Minor", "Eb Minor", "Bb Minor", "F Minor",  "C Minor",  "G Minor",  "D Minor",  "A Minor",
+    "E Minor",  "B Minor",  "F# Minor", "C# Minor", "G# Minor", "D# Minor", "A# Minor",
 };
 static_assert(std::size(kMajorKeyNames) == 15);
 static_assert(std::size(kMinorKeyNames) == 15);

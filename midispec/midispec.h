@@ -26,7 +26,7 @@ std::string NoteName(int n);
 std::string KeyName(int sf, int mode);
 
 // 1 where the note belongs to the scale of the current grid key.
-extern std::array<uint8_t, 128> ScaleTable;
+extern std::array<std::uint8_t, 128> ScaleTable;
 // Marks the scale of key signature sf (-7..+7) in mode 0 (major) or 1 (minor);
 // arguments out of range leave ScaleTable unchanged.
 void SelectGridKey(int sf, int mode);

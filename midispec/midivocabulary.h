@@ -22,10 +22,19 @@ enum Status : std::uint8_t {
     kMeta = 0xFF,
 };
 
-constexpr std::uint8_t kindOf(std::uint8_t status) { return status & 0xF0; }
-constexpr std::uint8_t channelOf(std::uint8_t status) { return status & 0x0F; }
+constexpr std::uint8_t kindOf(std::uint8_t status)
+{
+    return status & 0xF0;
+}
+constexpr std::uint8_t channelOf(std::uint8_t status)
+{
+    return status & 0x0F;
+}
 // A data byte is below 0x80; anything else starts a new message.
-constexpr bool isDataByte(std::uint8_t byte) { return byte < 0x80; }
+constexpr bool isDataByte(std::uint8_t byte)
+{
+    return byte < 0x80;
+}
 
 // Controller numbers.
 enum Controller : std::uint8_t {

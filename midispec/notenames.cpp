@@ -7,6 +7,7 @@
 
 namespace {
 
+// clang-format off
 constexpr const char* kNoteNames[] = {
     " C-1", "C#-1", " D-1", "Eb-1", " E-1", " F-1", "F#-1", " G-1", "G#-1", " A-1",
     "Bb-1", " B-1", " C 0", " C#0", " D 0", " Eb0", " E 0", " F 0", " F#0", " G 0",
@@ -22,6 +23,7 @@ constexpr const char* kNoteNames[] = {
     " D 8", " Eb8", " E 8", " F 8", " F#8", " G 8", " G#8", " A 8", " Bb8", " B 8",
     " C 9", " C#9", " D 9", " Eb9", " E 9", " F 9", " F#9", " G 9",
 };
+// clang-format on
 static_assert(std::size(kNoteNames) == kNoteCount);
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 namespace {
 
+// clang-format off
 constexpr const char* kProgramNames[] = {
     "Acoustic Grand Piano", "Bright Acoustic Piano", "Electric Grand Piano",
     "Honkey-tonk Piano", "Electric Piano1", "Electric Piano2", "Harpsichord", "Clavi",
@@ -34,6 +35,7 @@ constexpr const char* kProgramNames[] = {
     "Reverse Cymbal", "Guitar Fret Noise", "Breath Noise", "Seashore", "Bird Tweet",
     "Telephone Ring", "Helicopter", "Applause", "Gunshot",
 };
+// clang-format on
 static_assert(std::size(kProgramNames) == kProgramCount);
 
 }  // namespace

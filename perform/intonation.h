@@ -16,8 +16,8 @@ class midiTrack;
 extern const char* const kPracticeTakeTrackName;
 
 struct IntonationRow {
-    int64_t startUs = 0;  // the note's start and end through the song's tempo map
-    int64_t endUs = 0;
+    std::int64_t startUs = 0;  // the note's start and end through the song's tempo map
+    std::int64_t endUs = 0;
     int note = 0;
     // Signed cents of the played pitch against the note: the mean weighted by
     // time and the value farthest from zero, both over the time a note sounded.
@@ -31,8 +31,8 @@ struct IntonationRow {
 // reference; take belongs to takeSong. The take's ticks become time through
 // its own tempo map, or through the reference's when the take holds no tempo
 // and counts in the same division (a take written without a tempo map).
-std::vector<IntonationRow> analyseIntonation(const midiSong& reference, const midiTrack& part,
-                                             const midiSong& takeSong, const midiTrack& take);
+std::vector<IntonationRow> analyseIntonation(const midiSong& reference, const midiTrack& part, const midiSong& takeSong,
+                                             const midiTrack& take);
 
 // The track of the song numbered so, as the text and JSON listings number them; nullptr when none is.
 const midiTrack* trackNumbered(const midiSong& song, int number);

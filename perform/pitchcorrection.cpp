@@ -4,8 +4,8 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "perform/surfacemapping.h"
 #include "midispec/midivocabulary.h"
+#include "perform/surfacemapping.h"
 
 namespace {
 

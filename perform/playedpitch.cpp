@@ -16,7 +16,7 @@ constexpr int kDefaultRangeSemitones = 2;
 constexpr int kNoParameter = 127;
 
 struct Control {
-    int64_t tick;
+    std::int64_t tick;
     int channel;
     int controller;  // -1 for a pitch bend
     int value;
@@ -47,7 +47,8 @@ struct ChannelBend {
             }
             break;
         case 38:
-            if (rangeSelected) rangeCents = c.value;
+            if (rangeSelected)
+                rangeCents = c.value;
             break;
         default: break;
         }
@@ -60,11 +61,12 @@ struct ChannelBend {
     }
 };
 
-int64_t lastTime(const midiTrack& track)
+std::int64_t lastTime(const midiTrack& track)
 {
-    int64_t last = track.endTime;
+    std::int64_t last = track.endTime;
     for (const anyEvent* e : track.items())
-        if (e) last = std::max<int64_t>(last, e->time);
+        if (e)
+            last = std::max<std::int64_t>(last, e->time);
     return last;
 }
 
@@ -72,7 +74,8 @@ std::vector<Control> controlsOf(const midiTrack& track)
 {
     std::vector<Control> controls;
     for (const anyEvent* e : track.items()) {
-        if (!e) continue;
+        if (!e)
+            continue;
         if (e->kind() == kKindPitchBend)
             controls.push_back({e->time, e->channel(), -1, static_cast<const PitchBendEvent*>(e)->bend});
         else if (e->kind() == kKindControlChange) {
@@ -91,67 +94,75 @@ std::vector<NoteSpan> noteSpansOf(const midiTrack& track)
 {
     std::vector<NoteSpan> spans;
     // Notes waiting for their note-off, first started first ended, by channel and key.
-    std::map<std::pair<int, int>, std::deque<size_t>> open;
+    std::map<std::pair<int, int>, std::deque<std::size_t>> open;
     for (const anyEvent* e : track.items()) {
-        if (!e) continue;
+        if (!e)
+            continue;
         const int kind = e->kind();
-        if (kind != kKindNoteOn && kind != kKindNoteOff) continue;
+        if (kind != kKindNoteOn && kind != kKindNoteOff)
+            continue;
         const auto* note = static_cast<const NoteOnEvent*>(e);
         const std::pair<int, int> slot{e->channel(), note->key};
         if (kind == kKindNoteOn) {
             spans.push_back({e->time, e->time, note->key, e->channel()});
             if (track.durationForm)
-                spans.back().end = e->time + std::max<int32_t>(note->duration, 0);
+                spans.back().end = e->time + std::max<std::int32_t>(note->duration, 0);
             else
                 open[slot].push_back(spans.size() - 1);
         } else if (!track.durationForm) {
             auto it = open.find(slot);
-            if (it == open.end() || it->second.empty()) continue;
+            if (it == open.end() || it->second.empty())
+                continue;
             spans[it->second.front()].end = e->time;
             it->second.pop_front();
         }
     }
-    const int64_t end = lastTime(track);
+    const std::int64_t end = lastTime(track);
     for (auto& [slot, waiting] : open)
-        for (size_t i : waiting) spans[i].end = std::max(end, spans[i].start);
+        for (std::size_t i : waiting)
+            spans[i].end = std::max(end, spans[i].start);
     std::stable_sort(spans.begin(), spans.end(),
                      [](const NoteSpan& a, const NoteSpan& b) { return a.start < b.start; });
     return spans;
 }
 
 std::vector<PitchStretch> playedPitch(const midiTrack& track,
-                                      const std::function<int64_t(int64_t)>& microsecondsAt)
+                                      const std::function<std::int64_t(std::int64_t)>& microsecondsAt)
 {
     std::vector<NoteSpan> spans = noteSpansOf(track);
     std::erase_if(spans, [](const NoteSpan& s) { return s.end <= s.start; });
     const std::vector<Control> controls = controlsOf(track);
 
-    std::vector<int64_t> bounds;
+    std::vector<std::int64_t> bounds;
     for (const NoteSpan& s : spans) {
         bounds.push_back(s.start);
         bounds.push_back(s.end);
     }
-    for (const Control& c : controls) bounds.push_back(c.tick);
+    for (const Control& c : controls)
+        bounds.push_back(c.tick);
     std::sort(bounds.begin(), bounds.end());
     bounds.erase(std::unique(bounds.begin(), bounds.end()), bounds.end());
 
     std::array<ChannelBend, 16> channels{};
-    std::vector<size_t> sounding;  // indexes into spans, in the order the notes started
+    std::vector<std::size_t> sounding;  // indexes into spans, in the order the notes started
     std::vector<PitchStretch> stretches;
-    size_t nextSpan = 0, nextControl = 0;
-    for (size_t b = 0; b + 1 < bounds.size(); ++b) {
-        const int64_t at = bounds[b];
+    std::size_t nextSpan = 0, nextControl = 0;
+    for (std::size_t b = 0; b + 1 < bounds.size(); ++b) {
+        const std::int64_t at = bounds[b];
         while (nextControl < controls.size() && controls[nextControl].tick <= at) {
             const Control& c = controls[nextControl++];
-            channels[size_t(c.channel & 0x0F)].apply(c);
+            channels[std::size_t(c.channel & 0x0F)].apply(c);
         }
-        while (nextSpan < spans.size() && spans[nextSpan].start <= at) sounding.push_back(nextSpan++);
-        std::erase_if(sounding, [&](size_t i) { return spans[i].end <= at; });
-        if (sounding.empty()) continue;
+        while (nextSpan < spans.size() && spans[nextSpan].start <= at)
+            sounding.push_back(nextSpan++);
+        std::erase_if(sounding, [&](std::size_t i) { return spans[i].end <= at; });
+        if (sounding.empty())
+            continue;
         const NoteSpan& heard = spans[sounding.back()];
-        const double pitch = heard.key + channels[size_t(heard.channel & 0x0F)].semitones();
-        const int64_t from = microsecondsAt(at), to = microsecondsAt(bounds[b + 1]);
-        if (to <= from) continue;
+        const double pitch = heard.key + channels[std::size_t(heard.channel & 0x0F)].semitones();
+        const std::int64_t from = microsecondsAt(at), to = microsecondsAt(bounds[b + 1]);
+        if (to <= from)
+            continue;
         if (!stretches.empty() && stretches.back().end == from && stretches.back().pitch == pitch)
             stretches.back().end = to;
         else

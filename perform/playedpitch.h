@@ -12,8 +12,8 @@
 class midiTrack;
 
 struct NoteSpan {
-    int64_t start = 0;  // ticks
-    int64_t end = 0;    // ticks, after start for a note that sounds at all
+    std::int64_t start = 0;  // ticks
+    std::int64_t end = 0;    // ticks, after start for a note that sounds at all
     int key = 0;
     int channel = 0;
 };
@@ -24,8 +24,8 @@ struct NoteSpan {
 std::vector<NoteSpan> noteSpansOf(const midiTrack& track);
 
 struct PitchStretch {
-    int64_t start = 0;  // microseconds
-    int64_t end = 0;
+    std::int64_t start = 0;  // microseconds
+    std::int64_t end = 0;
     double pitch = 0;  // in semitones, as a fractional note number
 };
 
@@ -33,4 +33,4 @@ struct PitchStretch {
 // not overlapping, each with its pitch. microsecondsAt turns the track's ticks
 // into time.
 std::vector<PitchStretch> playedPitch(const midiTrack& track,
-                                      const std::function<int64_t(int64_t)>& microsecondsAt);
+                                      const std::function<std::int64_t(std::int64_t)>& microsecondsAt);

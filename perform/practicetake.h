@@ -16,7 +16,7 @@ class midiTrack;
 // run's start. What was played during the count-in lies at the song's start;
 // what was played after the loop's first pass is left out, as the passes
 // would lie on top of each other. The take is named kPracticeTakeTrackName.
-void buildPracticeTake(const midiTrack& recording, const PracticeClock& clock, int64_t recordingStartMicros,
+void buildPracticeTake(const midiTrack& recording, const PracticeClock& clock, std::int64_t recordingStartMicros,
                        midiTrack& take);
 
 // Writes song's tracks (the empty ones left out) and take as a format 1 file,

@@ -19,12 +19,12 @@ struct RecordKind {
         NoteOn = 2,         // value 0: the note number is not recorded
         NoteOff = 3,        // value 0
         Velocity = 4,
-        BendRange = 5,  // semitones
-        PitchBend = 6,  // 0-16383
-        Expression = 7,  // controller 11
-        Modulation = 8,  // controller 1
-        Reverb = 9,      // controller 91
-        Chorus = 10,     // controller 93
+        BendRange = 5,    // semitones
+        PitchBend = 6,    // 0-16383
+        Expression = 7,   // controller 11
+        Modulation = 8,   // controller 1
+        Reverb = 9,       // controller 91
+        Chorus = 10,      // controller 93
         CentreNote = 11,  // value: centreNoteEntryValue
     };
 };

@@ -17,41 +17,41 @@ namespace {
 
 // With 480 ticks per quarter note at 480000 microseconds per quarter note a
 // tick lasts exactly one millisecond, the unit of the recorded deltas.
-constexpr uint16_t kRecordedDivision = 480;
-constexpr uint32_t kRecordedTempo = 480000;
-constexpr uint8_t kSetTempo = 0x51;
+constexpr std::uint16_t kRecordedDivision = 480;
+constexpr std::uint32_t kRecordedTempo = 480000;
+constexpr std::uint8_t kSetTempo = 0x51;
 
 // Adds the events of the recording to one track, each after those of its own tick.
 class TrackFiller {
 public:
-    TrackFiller(midiTrack& track, uint8_t channel) : track_(track), channel_(channel) {}
+    TrackFiller(midiTrack& track, std::uint8_t channel) : track_(track), channel_(channel) {}
 
-    int32_t time = 0;
+    std::int32_t time = 0;
 
-    void control(int controller, int32_t value)
+    void control(int controller, std::int32_t value)
     {
         auto e = std::make_unique<ControlChangeEvent>(time, channel_);
-        e->controller = uint8_t(controller);
-        e->value = uint8_t(value);
+        e->controller = std::uint8_t(controller);
+        e->value = std::uint8_t(value);
         insert(std::move(e));
     }
-    void program(int32_t value)
+    void program(std::int32_t value)
     {
         auto e = std::make_unique<ProgramChangeEvent>(time, channel_);
-        e->program = uint8_t(value);
+        e->program = std::uint8_t(value);
         insert(std::move(e));
     }
-    void note(uint8_t key, uint8_t velocity)
+    void note(std::uint8_t key, std::uint8_t velocity)
     {
         auto e = std::make_unique<NoteOnEvent>(time, channel_);
         e->key = key;
         e->velocity = velocity;
         insert(std::move(e));
     }
-    void bend(int32_t value)
+    void bend(std::int32_t value)
     {
         auto e = std::make_unique<PitchBendEvent>(time, channel_);
-        e->bend = uint16_t(value);
+        e->bend = std::uint16_t(value);
         insert(std::move(e));
     }
     void insert(std::unique_ptr<anyEvent> e)
@@ -63,16 +63,16 @@ public:
 
 private:
     midiTrack& track_;
-    uint8_t channel_;
+    std::uint8_t channel_;
 };
 
 // The centre note a recording starts on: the one before its first change, or
 // `current` when it never changed.
-uint8_t firstCentreNote(const std::deque<RecordEntry>& entries, uint8_t current)
+std::uint8_t firstCentreNote(const std::deque<RecordEntry>& entries, std::uint8_t current)
 {
     for (const RecordEntry& entry : entries)
         if (entry.kind == RecordKind::CentreNote)
-            return uint8_t((entry.value >> 8) & 0xFF);
+            return std::uint8_t((entry.value >> 8) & 0xFF);
     return current;
 }
 
@@ -109,14 +109,17 @@ bool TVidize::RecordSnapshot()
     return true;
 }
 
-void TVidize::StopRecording() { PerformerFlags &= ~kRecording; }
+void TVidize::StopRecording()
+{
+    PerformerFlags &= ~kRecording;
+}
 
 void TVidize::BuildSong(midiSong& song)
 {
     song.tracks.clearTracks();
     song.conductor = nullptr;
     song.division = kRecordedDivision;
-    auto owned = std::make_unique<midiTrack>(&song, int32_t(song.tracks.size()), "Orvelline");
+    auto owned = std::make_unique<midiTrack>(&song, std::int32_t(song.tracks.size()), "Orvelline");
     midiTrack* track = owned.get();
     song.tracks.push_back(track);
     owned.release();
@@ -130,14 +133,14 @@ void TVidize::BuildSong(midiSong& song)
     track->durationForm = false;
 
     // The notes sound with the velocity and on the centre note of their time.
-    uint8_t velocity = Velocity;
-    uint8_t note = firstCentreNote(Entries, Note);
-    int64_t t = 0;
+    std::uint8_t velocity = Velocity;
+    std::uint8_t note = firstCentreNote(Entries, Note);
+    std::int64_t t = 0;
     for (const RecordEntry& entry : Entries) {
         // Beyond the largest tick (about 24 days) everything stays on that tick.
-        t = std::min<int64_t>(t + entry.delta, INT32_MAX);
-        add.time = int32_t(t);
-        const int32_t v = entry.value;
+        t = std::min<std::int64_t>(t + entry.delta, INT32_MAX);
+        add.time = std::int32_t(t);
+        const std::int32_t v = entry.value;
         switch (entry.kind) {
         case RecordKind::Program:
             // A bank byte of 0xFF is a bank select that was left out (-1), not a value to send.
@@ -150,8 +153,8 @@ void TVidize::BuildSong(midiSong& song)
         case RecordKind::ChannelVolume: add.control(midi::kChannelVolume, v); break;
         case RecordKind::NoteOn: add.note(note, velocity); break;
         case RecordKind::NoteOff: add.note(note, 0); break;
-        case RecordKind::Velocity: velocity = uint8_t(v); break;
-        case RecordKind::CentreNote: note = uint8_t(v & 0xFF); break;
+        case RecordKind::Velocity: velocity = std::uint8_t(v); break;
+        case RecordKind::CentreNote: note = std::uint8_t(v & 0xFF); break;
         case RecordKind::BendRange:
             add.control(midi::kRpnMsb, 0);
             add.control(midi::kRpnLsb, 0);
@@ -167,7 +170,10 @@ void TVidize::BuildSong(midiSong& song)
     }
 }
 
-void TVidize::BuildSong() { BuildSong(Song); }
+void TVidize::BuildSong()
+{
+    BuildSong(Song);
+}
 
 void TVidize::Replay()
 {
@@ -186,7 +192,10 @@ void TVidize::StopReplay()
         gateway_->StopPlayback();
 }
 
-bool TVidize::IsReplaying() const { return gateway_ && gateway_->IsPlaying(); }
+bool TVidize::IsReplaying() const
+{
+    return gateway_ && gateway_->IsPlaying();
+}
 
 bool TVidize::SaveRecording(const std::string& fileName)
 {

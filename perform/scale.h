@@ -26,9 +26,9 @@ constexpr int kScaleCount = 11;
 
 // Every scale in menu order; index i is static_cast<ScaleKind>(i).
 constexpr std::array<ScaleKind, kScaleCount> kAllScales = {
-    ScaleKind::Chromatic,       ScaleKind::Major,           ScaleKind::NaturalMinor, ScaleKind::HarmonicMinor,
-    ScaleKind::MelodicMinor,    ScaleKind::PentatonicMajor, ScaleKind::PentatonicMinor, ScaleKind::Blues,
-    ScaleKind::WholeTone,       ScaleKind::Dorian,          ScaleKind::Mixolydian,
+    ScaleKind::Chromatic,    ScaleKind::Major,           ScaleKind::NaturalMinor,    ScaleKind::HarmonicMinor,
+    ScaleKind::MelodicMinor, ScaleKind::PentatonicMajor, ScaleKind::PentatonicMinor, ScaleKind::Blues,
+    ScaleKind::WholeTone,    ScaleKind::Dorian,          ScaleKind::Mixolydian,
 };
 
 // "natural-minor": the word orvelline.ini uses.

@@ -19,8 +19,7 @@ constexpr std::uint8_t kFullExpression = 127;
 
 TVidize::TVidize(MidiGateway* gateway, PauseFunction pause)
     : gateway_(gateway), pause_(pause ? std::move(pause) : PauseFunction(platform::Sleep))
-{
-}
+{}
 
 TVidize::~TVidize() = default;
 

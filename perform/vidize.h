@@ -53,16 +53,16 @@ public:
     std::uint8_t ChannelVolume = 0;  // controller 7
     std::uint8_t Note = 0;           // the centre note that NoteOn and NoteOff play
     std::uint8_t Velocity = 0;
-    std::uint8_t PitchBendRange = 0;   // semitones
-    std::uint8_t ModulationDepth = 0;  // controller 1
-    std::uint8_t ReverbLevel = 0;      // controller 91
-    std::uint8_t ChorusLevel = 0;      // controller 93
-    std::uint8_t ExpressionLevel = 0;  // controller 11
-    std::int32_t PitchBend = 0;        // 0-16383, 8192 = no bend
-    midiSong Song;                     // what the recorder turns the recording into
-    std::uint32_t PerformerFlags = 0;  // kNoteSounding, kRecording
-    std::uint32_t LastTime = 0;        // timeGetTime() of the previous entry
-    std::uint32_t NowTime = 0;         // timeGetTime() of the entry being appended
+    std::uint8_t PitchBendRange = 0;      // semitones
+    std::uint8_t ModulationDepth = 0;     // controller 1
+    std::uint8_t ReverbLevel = 0;         // controller 91
+    std::uint8_t ChorusLevel = 0;         // controller 93
+    std::uint8_t ExpressionLevel = 0;     // controller 11
+    std::int32_t PitchBend = 0;           // 0-16383, 8192 = no bend
+    midiSong Song;                        // what the recorder turns the recording into
+    std::uint32_t PerformerFlags = 0;     // kNoteSounding, kRecording
+    std::uint32_t LastTime = 0;           // timeGetTime() of the previous entry
+    std::uint32_t NowTime = 0;            // timeGetTime() of the entry being appended
     RecordEntry* CurrentEntry = nullptr;  // the entry appended last
     // The recording in the order of the changes. A deque, because entries keep
     // their address while it grows (CurrentEntry stays valid) and it grows in

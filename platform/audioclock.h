@@ -30,8 +30,8 @@ private:
     double nominalRate_;
     int frames_ = 0;  // 0 until the first period
     double start_ = 0;
-    double next_ = 0;       // predicted start of the next period
-    double estimate_ = 0;   // filtered length of a period
+    double next_ = 0;      // predicted start of the next period
+    double estimate_ = 0;  // filtered length of a period
     double gain1_ = 0;
     double gain2_ = 0;
     double deviation_ = 0;  // the usual distance of a request from the prediction

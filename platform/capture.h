@@ -21,8 +21,8 @@ struct CapturedMessage {
     std::int64_t micros = 0;  // nowMicros() when the message reached the device
     int device = 0;           // which capture device, from 0
     bool isLong = false;
-    std::uint32_t packed = 0;          // the short message as sent; 0 for a long one
-    std::vector<std::uint8_t> bytes;   // the wire bytes
+    std::uint32_t packed = 0;         // the short message as sent; 0 for a long one
+    std::vector<std::uint8_t> bytes;  // the wire bytes
 };
 
 class CaptureLog {

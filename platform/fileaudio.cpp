@@ -27,17 +27,20 @@ std::unique_ptr<FileAudio> FileAudio::start(SoftSynth& synth, SoftSynthFeed& fee
     fluid_file_renderer_t* renderer = new_fluid_file_renderer(impl.synth);
     if (!renderer)
         return nullptr;
-    std::unique_ptr<FileAudio> audio(new FileAudio(feed, renderer, synth.sampleRate(), periodFrames, std::move(synthReady)));
+    std::unique_ptr<FileAudio> audio(
+        new FileAudio(feed, renderer, synth.sampleRate(), periodFrames, std::move(synthReady)));
     audio->thread_ = std::thread([raw = audio.get()] { raw->run(); });
     return audio;
 }
 
 FileAudio::FileAudio(SoftSynthFeed& feed, fluid_file_renderer_t* renderer, double sampleRate, int periodFrames,
                      std::function<bool()> synthReady)
-    : feed_(feed), renderer_(renderer), sampleRate_(sampleRate), periodFrames_(periodFrames),
+    : feed_(feed),
+      renderer_(renderer),
+      sampleRate_(sampleRate),
+      periodFrames_(periodFrames),
       synthReady_(std::move(synthReady))
-{
-}
+{}
 
 FileAudio::~FileAudio()
 {

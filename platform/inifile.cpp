@@ -24,7 +24,7 @@ std::string trim(const std::string& s)
 // A value ends where a comment starts: a ';' or '#' after blank space.
 std::string stripComment(const std::string& value)
 {
-    for (size_t i = 0; i < value.size(); ++i) {
+    for (std::size_t i = 0; i < value.size(); ++i) {
         if ((value[i] == ';' || value[i] == '#') && (i == 0 || value[i - 1] == ' ' || value[i - 1] == '\t')) {
             return value.substr(0, i);
         }
@@ -89,7 +89,7 @@ std::optional<std::string> IniFile::value(const std::string& section, const std:
 
 int IniFile::lineOf(const std::string& section, const std::string& key) const
 {
-    for (size_t i = lines_.size(); i-- > 0;) {
+    for (std::size_t i = lines_.size(); i-- > 0;) {
         if (lines_[i].section == section && lines_[i].key == key) {
             return static_cast<int>(i) + 1;
         }
@@ -124,7 +124,7 @@ void IniFile::setValue(const std::string& section, const std::string& key, const
 {
     const int at = lineOf(section, key);
     if (at > 0) {
-        Line& line = lines_[static_cast<size_t>(at) - 1];
+        Line& line = lines_[static_cast<std::size_t>(at) - 1];
         const std::string body = line.text;
         const auto eq = body.find('=');
         const std::string old = body.substr(eq + 1);
@@ -143,9 +143,9 @@ void IniFile::setValue(const std::string& section, const std::string& key, const
         return;
     }
     // A new key goes after the last line of its section, or into a new one.
-    size_t insertAt = lines_.size();
+    std::size_t insertAt = lines_.size();
     bool haveSection = false;
-    for (size_t i = 0; i < lines_.size(); ++i) {
+    for (std::size_t i = 0; i < lines_.size(); ++i) {
         if (lines_[i].section == section) {
             haveSection = true;
             if (!trim(lines_[i].text).empty()) {

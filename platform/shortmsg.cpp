@@ -11,9 +11,16 @@ std::size_t shortMessageLength(std::uint8_t status)
         return (kind == 0xC0 || kind == 0xD0) ? 2 : 3;
     }
     switch (status) {
-    case 0xF1: case 0xF3: return 2;
+    case 0xF1:
+    case 0xF3: return 2;
     case 0xF2: return 3;
-    case 0xF6: case 0xF8: case 0xFA: case 0xFB: case 0xFC: case 0xFE: case 0xFF: return 1;
+    case 0xF6:
+    case 0xF8:
+    case 0xFA:
+    case 0xFB:
+    case 0xFC:
+    case 0xFE:
+    case 0xFF: return 1;
     default: return 0;
     }
 }

@@ -22,8 +22,8 @@ constexpr std::size_t kRenderChunk = 65536;
 template <std::size_t N>
 bool isForAnyDevice(std::span<const std::uint8_t> body, const std::array<std::uint8_t, N>& pattern)
 {
-    return body.size() == N - 1 && body[0] == pattern[0]
-        && std::equal(pattern.begin() + 2, pattern.end() - 1, body.begin() + 2);
+    return body.size() == N - 1 && body[0] == pattern[0] &&
+           std::equal(pattern.begin() + 2, pattern.end() - 1, body.begin() + 2);
 }
 
 // The body of a system-exclusive message (without F0 and F7) that asks a GM,
@@ -31,8 +31,8 @@ bool isForAnyDevice(std::span<const std::uint8_t> body, const std::array<std::ui
 bool isModuleReset(std::span<const std::uint8_t> body)
 {
     constexpr std::uint8_t kGm2SystemOn = 0x03;  // in place of GM System On's 0x01
-    if (body.size() == midi::kGmSystemOn.size() - 1 && body[0] == midi::kGmSystemOn[0]
-        && body[2] == midi::kGmSystemOn[2])
+    if (body.size() == midi::kGmSystemOn.size() - 1 && body[0] == midi::kGmSystemOn[0] &&
+        body[2] == midi::kGmSystemOn[2])
         return body[3] == midi::kGmSystemOn[3] || body[3] == kGm2SystemOn;
     if (isForAnyDevice(body, midi::kGsReset))
         return true;
@@ -153,8 +153,8 @@ void SoftSynth::longMessage(std::span<const std::uint8_t> bytes)
             if (isModuleReset(body))
                 fluid_synth_system_reset(impl_->synth);
             else
-                fluid_synth_sysex(impl_->synth, reinterpret_cast<const char*>(body.data()), int(body.size()),
-                                  nullptr, nullptr, nullptr, 0);
+                fluid_synth_sysex(impl_->synth, reinterpret_cast<const char*>(body.data()), int(body.size()), nullptr,
+                                  nullptr, nullptr, 0);
             i = std::size_t(end - bytes.begin()) + 1;
             runningStatus = 0;
             continue;

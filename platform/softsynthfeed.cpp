@@ -16,8 +16,7 @@ bool isNoteOn(const SoftSynthRing::Message& message)
 
 SoftSynthFeed::SoftSynthFeed(SoftSynth& synth, double sampleRate)
     : synth_(synth), sampleRate_(sampleRate > 0 ? sampleRate : 48000), clock_(sampleRate), quiet_(sampleRate_)
-{
-}
+{}
 
 bool SoftSynthFeed::sendShort(std::uint32_t packed, std::int64_t sentMicros) noexcept
 {

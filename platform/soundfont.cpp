@@ -27,12 +27,9 @@ bool isFile(const std::filesystem::path& file)
 std::span<const std::filesystem::path> systemSoundFonts()
 {
     static const std::filesystem::path fonts[] = {
-        "/usr/share/sounds/sf2/default-GM.sf2",
-        "/usr/share/sounds/sf3/default-GM.sf3",
-        "/usr/share/sounds/sf2/FluidR3_GM.sf2",
-        "/usr/share/soundfonts/FluidR3_GM.sf2",
-        "/usr/share/sounds/sf2/TimGM6mb.sf2",
-        "/usr/share/soundfonts/TimGM6mb.sf2",
+        "/usr/share/sounds/sf2/default-GM.sf2", "/usr/share/sounds/sf3/default-GM.sf3",
+        "/usr/share/sounds/sf2/FluidR3_GM.sf2", "/usr/share/soundfonts/FluidR3_GM.sf2",
+        "/usr/share/sounds/sf2/TimGM6mb.sf2",   "/usr/share/soundfonts/TimGM6mb.sf2",
     };
     return fonts;
 }

@@ -66,8 +66,7 @@ class DriverBuffers : public SoftSynthFeed::BlockRenderer {
 public:
     DriverBuffers(fluid_synth_t* synth, int nfx, float* fx[], int nout, float* out[])
         : synth_(synth), nfx_(std::min(nfx, kMaxBuffers)), fx_(fx), nout_(std::min(nout, kMaxBuffers) & ~1), out_(out)
-    {
-    }
+    {}
 
     float renderBlock(int offset, int frames) override
     {
@@ -133,8 +132,7 @@ class SynthPort : public MidiPort {
 public:
     explicit SynthPort(std::unique_ptr<SoftSynth> synth)
         : synth_(std::move(synth)), feed_(std::make_unique<SoftSynthFeed>(*synth_, synth_->sampleRate()))
-    {
-    }
+    {}
     ~SynthPort() override { stop(); }
 
     // Tries the outputs in order; false when none opens.
@@ -175,10 +173,7 @@ public:
         });
     }
 
-    MmResult sendShort(std::uint32_t packed) override
-    {
-        return feed_->sendShort(packed) ? MmOk : MidiSendFailed;
-    }
+    MmResult sendShort(std::uint32_t packed) override { return feed_->sendShort(packed) ? MmOk : MidiSendFailed; }
 
     MmResult sendLong(std::span<const std::uint8_t> bytes) override
     {
@@ -233,8 +228,8 @@ private:
     bool openOutput(const std::string& name, const OutputOptions& options)
     {
         if (name == kFileDriver) {
-            fileAudio_ = FileAudio::start(*synth_, *feed_, kPeriodFrames, options.fileAudioOutput,
-                                          [this] { return ready(); });
+            fileAudio_ =
+                FileAudio::start(*synth_, *feed_, kPeriodFrames, options.fileAudioOutput, [this] { return ready(); });
             return fileAudio_ != nullptr;
         }
         if (name == kPulseDriver) {

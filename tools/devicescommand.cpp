@@ -7,11 +7,12 @@
 
 #include "midiout/midigateway.h"
 
-int runDevicesCommand(std::ostream& out) {
+int runDevicesCommand(std::ostream& out)
+{
     const MidiGateway gateway;
     const std::vector<std::string> lines = gateway.DeviceLines();
     // Line k of the window stands for device k - 1.
-    for (size_t k = 0; k < lines.size(); ++k) {
+    for (std::size_t k = 0; k < lines.size(); ++k) {
         char number[16];
         std::snprintf(number, sizeof number, "%3d  ", int(k) - 1);
         out << number << lines[k] << '\n';

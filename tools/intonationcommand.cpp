@@ -12,7 +12,7 @@
 bool parseIntonationArguments(std::span<const std::string> args, IntonationOptions& options, std::string& problem)
 {
     std::vector<std::string> files;
-    for (size_t i = 0; i < args.size(); ++i) {
+    for (std::size_t i = 0; i < args.size(); ++i) {
         if (args[i] != "--track") {
             files.push_back(args[i]);
             continue;
@@ -46,7 +46,8 @@ bool parseIntonationArguments(std::span<const std::string> args, IntonationOptio
 int runIntonationCommand(const IntonationOptions& options, std::ostream& out, std::ostream& err)
 {
     midiSong reference, take;
-    if (!loadSong(reference, options.reference, err) || !loadSong(take, options.take, err)) return 1;
+    if (!loadSong(reference, options.reference, err) || !loadSong(take, options.take, err))
+        return 1;
     const midiTrack* part = trackNumbered(reference, options.track);
     if (!part) {
         err << options.reference << " has no track " << options.track << '\n';

@@ -6,11 +6,13 @@
 
 #include "mididata/song.h"
 
-std::string commandError(const std::string& path, const std::string& message) {
+std::string commandError(const std::string& path, const std::string& message)
+{
     return "orvelline-midi: " + path + ": " + message;
 }
 
-bool loadSong(midiSong& song, const std::string& path, std::ostream& err) {
+bool loadSong(midiSong& song, const std::string& path, std::ostream& err)
+{
     try {
         song.load(path);
         return true;

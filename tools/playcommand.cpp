@@ -29,13 +29,17 @@ constexpr std::chrono::milliseconds kPositionEvery{100};
 
 std::atomic<bool> interrupted{false};
 
-void onInterrupt(int) { interrupted.store(true); }
+void onInterrupt(int)
+{
+    interrupted.store(true);
+}
 
 // Routes what the gateway and the player report to err while the command runs.
 class SinkToStream {
 public:
     explicit SinkToStream(std::ostream& err)
-        : previous_(setMessageSink([&err](const std::string& m) { err << commandLineDeviceMessage(m) << '\n'; })) {}
+        : previous_(setMessageSink([&err](const std::string& m) { err << commandLineDeviceMessage(m) << '\n'; }))
+    {}
     ~SinkToStream() { setMessageSink(std::move(previous_)); }
     SinkToStream(const SinkToStream&) = delete;
     SinkToStream& operator=(const SinkToStream&) = delete;
@@ -48,11 +52,13 @@ private:
 class PositionLine {
 public:
     PositionLine(const midiSong& song, const midiTrack& track, std::vector<std::int64_t> times)
-        : cursor_(song), track_(track), times_(std::move(times)) {}
+        : cursor_(song), track_(track), times_(std::move(times))
+    {}
 
-    std::string at(std::int64_t elapsedMicros) {
+    std::string at(std::int64_t elapsedMicros)
+    {
         const auto sent = std::upper_bound(times_.begin(), times_.end(), elapsedMicros);
-        const size_t index = sent == times_.begin() ? 0 : size_t(sent - times_.begin()) - 1;
+        const std::size_t index = sent == times_.begin() ? 0 : std::size_t(sent - times_.begin()) - 1;
         const MusicalPosition p = cursor_.at(track_.empty() ? 0 : track_.at(index)->time);
         char text[96];
         std::snprintf(text, sizeof text, "\r%03lld:%02lld:%03lld  %s / %s", static_cast<long long>(p.measure) + 1,
@@ -70,19 +76,21 @@ private:
 };
 
 // Waits up to `time`, in short steps so that a stop is taken at once.
-void waitFor(std::chrono::milliseconds time, const std::atomic<bool>& stop) {
+void waitFor(std::chrono::milliseconds time, const std::atomic<bool>& stop)
+{
     const auto until = std::chrono::steady_clock::now() + time;
     while (!stop.load() && std::chrono::steady_clock::now() < until)
-        std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(
-            kPoll, until - std::chrono::steady_clock::now()));
+        std::this_thread::sleep_for(
+            std::min<std::chrono::steady_clock::duration>(kPoll, until - std::chrono::steady_clock::now()));
 }
 
 }  // namespace
 
 bool parsePlayArguments(std::span<const std::string> args, std::string& file, PlayOptions& options,
-                        std::string& problem) {
+                        std::string& problem)
+{
     std::vector<std::string> files;
-    for (size_t i = 0; i < args.size(); ++i) {
+    for (std::size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--device") {
             if (i + 1 >= args.size()) {
                 problem = "--device needs a number (see 'orvelline-midi devices')";
@@ -112,9 +120,11 @@ bool parsePlayArguments(std::span<const std::string> args, std::string& file, Pl
 }
 
 int runPlayCommand(const std::string& path, const PlayOptions& options, const std::atomic<bool>& stop,
-                   std::ostream& out, std::ostream& err) {
+                   std::ostream& out, std::ostream& err)
+{
     midiSong song;
-    if (!loadSong(song, path, err)) return 1;
+    if (!loadSong(song, path, err))
+        return 1;
     SinkToStream sink(err);
     MidiGateway gateway;
     if (gateway.OpenDevice(options.device) != 0) {
@@ -125,7 +135,7 @@ int runPlayCommand(const std::string& path, const PlayOptions& options, const st
     sendSongReset(gateway, song, platform::Sleep);
 
     midiTrack track(&song, 0, "");
-    const int32_t startTempo = playStartTempo(song);
+    const std::int32_t startTempo = playStartTempo(song);
     playSong(gateway, song, track, [&out] { out << "Skip sysEx\n"; });
     // The player has expanded and sorted the track; it only reads it from now on.
     PositionLine position(song, track, playerEventMicros(track, startTempo));
@@ -139,10 +149,12 @@ int runPlayCommand(const std::string& path, const PlayOptions& options, const st
         std::this_thread::sleep_for(kPoll);
     }
     const bool stopped = stop.load();
-    if (!stopped) waitFor(options.releaseTime, stop);
+    if (!stopped)
+        waitFor(options.releaseTime, stop);
     gateway.StopPlayback();
     gateway.CloseDevice();
-    if (options.showPosition) out << position.at(platform::nowMicros() - start) << '\n';
+    if (options.showPosition)
+        out << position.at(platform::nowMicros() - start) << '\n';
     if (stopped) {
         out << "Stopped.\n";
         return 130;
@@ -150,7 +162,8 @@ int runPlayCommand(const std::string& path, const PlayOptions& options, const st
     return 0;
 }
 
-const std::atomic<bool>& stopOnInterrupt() {
+const std::atomic<bool>& stopOnInterrupt()
+{
     static const bool installed = [] {
         struct sigaction action {};
         action.sa_handler = onInterrupt;

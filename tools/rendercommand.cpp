@@ -33,7 +33,8 @@ constexpr std::uint16_t kChannels = 2;
 constexpr std::int64_t kMicrosPerSecond = 1000000;
 
 // The event as the gateway would send it to a device.
-void sendToSynth(platform::SoftSynth& synth, const anyEvent& e, std::vector<std::uint8_t>& sysex) {
+void sendToSynth(platform::SoftSynth& synth, const anyEvent& e, std::vector<std::uint8_t>& sysex)
+{
     if (e.status == 0xF0 || e.status == 0xF7) {
         if (const auto* message = dynamic_cast<const sysexEvent*>(&e)) {
             sysex.assign(1, e.status);
@@ -45,7 +46,8 @@ void sendToSynth(platform::SoftSynth& synth, const anyEvent& e, std::vector<std:
     }
 }
 
-std::unique_ptr<platform::SoftSynth> startSynth(const RenderOptions& options, std::ostream& err) {
+std::unique_ptr<platform::SoftSynth> startSynth(const RenderOptions& options, std::ostream& err)
+{
     const std::filesystem::path font = platform::findSoundFont(options.soundFont);
     if (font.empty()) {
         err << platform::midiOutGetErrorText(platform::MidiNoSoundFont) << " Or name one with --soundfont SF.\n";
@@ -77,7 +79,8 @@ struct SongRender {
 // Sends the events at their frames and hands the audio between them to
 // consume, block by block; stops early when consume answers false.
 bool renderSong(platform::SoftSynth& synth, const SongRender& song,
-                const std::function<bool(std::span<const float>)>& consume) {
+                const std::function<bool(std::span<const float>)>& consume)
+{
     std::vector<float> block(kBlockFrames * kChannels);
     std::int64_t done = 0;
     const auto renderUntil = [&](std::int64_t frame) {
@@ -85,22 +88,26 @@ bool renderSong(platform::SoftSynth& synth, const SongRender& song,
             const auto frames = std::size_t(std::min<std::int64_t>(std::int64_t(kBlockFrames), frame - done));
             const std::span<float> samples(block.data(), frames * kChannels);
             synth.render(samples);
-            if (!consume(samples)) return false;
+            if (!consume(samples))
+                return false;
             done += std::int64_t(frames);
         }
         return true;
     };
     std::vector<std::uint8_t> sysex;
-    for (size_t i = 0; i < song.track.size(); ++i) {
-        if (!renderUntil(song.frameAt(song.times[i]))) return false;
-        if (song.track.at(i)) sendToSynth(synth, *song.track.at(i), sysex);
+    for (std::size_t i = 0; i < song.track.size(); ++i) {
+        if (!renderUntil(song.frameAt(song.times[i])))
+            return false;
+        if (song.track.at(i))
+            sendToSynth(synth, *song.track.at(i), sysex);
     }
     return renderUntil(song.totalFrames);
 }
 
 // A number of decibels within reason: beyond +-60 dB a song is either all
 // clipping or silence, which is a typing mistake rather than a wish.
-bool parseDecibels(const std::string& text, double& db) {
+bool parseDecibels(const std::string& text, double& db)
+{
     char* end = nullptr;
     db = std::strtod(text.c_str(), &end);
     return !text.empty() && end == text.c_str() + text.size() && std::isfinite(db) && std::fabs(db) <= 60.0;
@@ -108,10 +115,11 @@ bool parseDecibels(const std::string& text, double& db) {
 
 }  // namespace
 
-bool parseRenderArguments(std::span<const std::string> args, std::string& in, std::string& out,
-                          RenderOptions& options, std::string& problem) {
+bool parseRenderArguments(std::span<const std::string> args, std::string& in, std::string& out, RenderOptions& options,
+                          std::string& problem)
+{
     std::vector<std::string> files;
-    for (size_t i = 0; i < args.size(); ++i) {
+    for (std::size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--soundfont") {
             if (i + 1 >= args.size()) {
                 problem = "--soundfont needs a file";
@@ -143,10 +151,12 @@ bool parseRenderArguments(std::span<const std::string> args, std::string& in, st
 }
 
 int runRenderCommand(const std::string& in, const std::string& outPath, const RenderOptions& options,
-                     std::ostream& report, std::ostream& err) {
+                     std::ostream& report, std::ostream& err)
+{
     const auto started = std::chrono::steady_clock::now();
     midiSong song;
-    if (!loadSong(song, in, err)) return 1;
+    if (!loadSong(song, in, err))
+        return 1;
     midiTrack track(&song, 0, "");
     buildPlayTrack(song, track);
     track.pack();
@@ -154,7 +164,8 @@ int runRenderCommand(const std::string& in, const std::string& outPath, const Re
     const std::vector<std::int64_t> times = playerEventMicros(track, playStartTempo(song));
 
     std::unique_ptr<platform::SoftSynth> synth = startSynth(options, err);
-    if (!synth) return 1;
+    if (!synth)
+        return 1;
     const auto rate = std::uint32_t(synth->sampleRate());
     const std::int64_t lastMicros = times.empty() ? 0 : times.back();
     const std::int64_t tailFrames = std::llround(std::max(0.0, options.tailSeconds) * rate);
@@ -166,7 +177,9 @@ int runRenderCommand(const std::string& in, const std::string& outPath, const Re
             << clockText(maxFrames / rate * kMicrosPerSecond) << ")\n";
         return 1;
     }
-    const auto frameAt = [rate](std::int64_t micros) { return (micros * rate + kMicrosPerSecond / 2) / kMicrosPerSecond; };
+    const auto frameAt = [rate](std::int64_t micros) {
+        return (micros * rate + kMicrosPerSecond / 2) / kMicrosPerSecond;
+    };
     const std::int64_t totalFrames = frameAt(lastMicros) + tailFrames;
     const SongRender pass{track, times, frameAt, totalFrames};
 
@@ -181,7 +194,8 @@ int runRenderCommand(const std::string& in, const std::string& outPath, const Re
         });
         gainDb += normalizingGainDb(peak);
         synth = startSynth(options, err);
-        if (!synth) return 1;
+        if (!synth)
+            return 1;
     }
 
     WavWriter wav(outPath, rate, kChannels);
@@ -193,12 +207,14 @@ int runRenderCommand(const std::string& in, const std::string& outPath, const Re
     std::vector<std::int16_t> pcm(kBlockFrames * kChannels);
     float peak = 0.0f;
     std::size_t clipped = 0;
-    const bool ok = renderSong(*synth, pass, [&](std::span<const float> samples) {
-        peak = std::max(peak, peakOf(samples));
-        const std::span<std::int16_t> out(pcm.data(), samples.size());
-        clipped += toPcm16(samples, factor, out);
-        return wav.write(out);
-    }) && wav.finish();
+    const bool ok = renderSong(*synth, pass,
+                               [&](std::span<const float> samples) {
+                                   peak = std::max(peak, peakOf(samples));
+                                   const std::span<std::int16_t> out(pcm.data(), samples.size());
+                                   clipped += toPcm16(samples, factor, out);
+                                   return wav.write(out);
+                               }) &&
+                    wav.finish();
     if (!ok) {
         err << wav.error() << '\n';
         return 1;
@@ -207,12 +223,13 @@ int runRenderCommand(const std::string& in, const std::string& outPath, const Re
     const double length = double(totalFrames) / rate;
     char speed[64];
     std::snprintf(speed, sizeof speed, "%.2f s (%.0f times real time)", took, took > 0 ? length / took : 0.0);
-    report << "Rendered " << clockText(totalFrames * kMicrosPerSecond / rate) << " of audio to " << outPath << " in " << speed
-           << " with " << synth->soundFont().string() << '\n';
+    report << "Rendered " << clockText(totalFrames * kMicrosPerSecond / rate) << " of audio to " << outPath << " in "
+           << speed << " with " << synth->soundFont().string() << '\n';
     char level[128];
     std::snprintf(level, sizeof level, "Gain %+.1f dB, peak %.1f dBFS", gainDb, decibelsOf(peak * factor));
     report << level;
-    if (clipped > 0) report << ", " << clipped << " samples clipped";
+    if (clipped > 0)
+        report << ", " << clipped << " samples clipped";
     report << '\n';
     return 0;
 }

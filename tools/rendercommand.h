@@ -18,8 +18,8 @@ struct RenderOptions {
 };
 
 // "FILE OUT.wav [--soundfont SF] [--gain DB] [--normalize]". False with problem set on a usage error.
-bool parseRenderArguments(std::span<const std::string> args, std::string& in, std::string& out,
-                          RenderOptions& options, std::string& problem);
+bool parseRenderArguments(std::span<const std::string> args, std::string& in, std::string& out, RenderOptions& options,
+                          std::string& problem);
 
 // Writes a line about what was rendered to report and returns 0; on failure
 // writes the reason to err and returns 1, leaving no file at outPath.

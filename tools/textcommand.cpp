@@ -12,31 +12,38 @@
 namespace {
 
 // The channels a track uses, 1-based: "1,10", or "-" when it uses none.
-std::string channelList(uint16_t channels) {
+std::string channelList(std::uint16_t channels)
+{
     std::string list;
     for (int n = 0; n < 16; ++n) {
-        if (!(channels & (1u << n))) continue;
-        if (!list.empty()) list += ',';
+        if (!(channels & (1u << n)))
+            continue;
+        if (!list.empty())
+            list += ',';
         list += std::to_string(n + 1);
     }
     return list.empty() ? "-" : list;
 }
 
 // The reader stores each event's bar, beat and tick counted from 0.
-std::string timeColumns(const anyEvent& e, const TempoMap& tempos) {
+std::string timeColumns(const anyEvent& e, const TempoMap& tempos)
+{
     char text[64];
     std::snprintf(text, sizeof text, "%03u:%02u:%03u %8.3f  ", e.measure + 1, e.beat + 1, e.tick,
                   double(tempos.microsecondsAt(e.time)) / 1e6);
     return text;
 }
 
-void listTrack(const midiTrack& track, const TempoMap* tempos, std::ostream& out) {
+void listTrack(const midiTrack& track, const TempoMap* tempos, std::ostream& out)
+{
     out << "Track " << track.number << " \"" << track.name << "\" " << track.label << " channels "
         << channelList(track.channels) << '\n';
-    for (size_t i = 0; i < track.size(); ++i) {
+    for (std::size_t i = 0; i < track.size(); ++i) {
         const anyEvent* e = track.at(i);
-        if (!e) continue;
-        if (tempos) out << timeColumns(*e, *tempos);
+        if (!e)
+            continue;
+        if (tempos)
+            out << timeColumns(*e, *tempos);
         out << e->AsText() << '\n';
     }
 }
@@ -44,7 +51,8 @@ void listTrack(const midiTrack& track, const TempoMap* tempos, std::ostream& out
 }  // namespace
 
 bool parseTextArguments(std::span<const std::string> args, std::string& file, TextOptions& options,
-                        std::string& problem) {
+                        std::string& problem)
+{
     std::vector<std::string> files;
     for (const std::string& arg : args) {
         if (arg == "--times") {
@@ -64,12 +72,15 @@ bool parseTextArguments(std::span<const std::string> args, std::string& file, Te
     return true;
 }
 
-int runTextCommand(const std::string& path, std::ostream& out, std::ostream& err, const TextOptions& options) {
+int runTextCommand(const std::string& path, std::ostream& out, std::ostream& err, const TextOptions& options)
+{
     midiSong song;
-    if (!loadSong(song, path, err)) return 1;
+    if (!loadSong(song, path, err))
+        return 1;
     const TempoMap tempos(song);
     for (const midiTrack* track : song.tracks) {
-        if (track) listTrack(*track, options.times ? &tempos : nullptr, out);
+        if (track)
+            listTrack(*track, options.times ? &tempos : nullptr, out);
     }
     return 0;
 }

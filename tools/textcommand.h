@@ -19,5 +19,4 @@ bool parseTextArguments(std::span<const std::string> args, std::string& file, Te
 
 // Writes the listing to out and returns 0; when the file cannot be read, writes
 // the reader's message to err and returns 1.
-int runTextCommand(const std::string& path, std::ostream& out, std::ostream& err,
-                   const TextOptions& options = {});
+int runTextCommand(const std::string& path, std::ostream& out, std::ostream& err, const TextOptions& options = {});

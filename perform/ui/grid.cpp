@@ -67,19 +67,19 @@ void TForm1::DrawGrid()
 void TForm1::DrawVerticalGrid()
 {
     const int range = RangeSemitones;
-    paintGrid(*Image4,
-              VerticalGridLines(Image4->width(), Image4->height(), range, UpDownNoteNo->Position,
-                                Correction->gridMarks()),
-              GridColor);
+    paintGrid(
+        *Image4,
+        VerticalGridLines(Image4->width(), Image4->height(), range, UpDownNoteNo->Position, Correction->gridMarks()),
+        GridColor);
 }
 
 void TForm1::DrawHorizontalGrid()
 {
     const int range = RangeSemitones;
-    paintGrid(*Image4,
-              HorizontalGridLines(Image4->width(), Image4->height(), range, UpDownNoteNo->Position,
-                                  Correction->gridMarks()),
-              GridColor);
+    paintGrid(
+        *Image4,
+        HorizontalGridLines(Image4->width(), Image4->height(), range, UpDownNoteNo->Position, Correction->gridMarks()),
+        GridColor);
 }
 
 void TForm1::GridKeyClick(int index)

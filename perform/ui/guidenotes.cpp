@@ -32,7 +32,7 @@ GuideNotes::GuideNotes(TForm1& form) : QWidget(form.Image4), form_(form), timer_
     hide();
 }
 
-void GuideNotes::start(const midiTrack& part, const PracticeClock& clock, int64_t songStartMicros)
+void GuideNotes::start(const midiTrack& part, const PracticeClock& clock, std::int64_t songStartMicros)
 {
     notes_ = noteSpansOf(part);
     std::erase_if(notes_, [](const NoteSpan& n) { return n.end <= n.start; });
@@ -52,11 +52,11 @@ void GuideNotes::stop()
     hide();
 }
 
-GuideNotes::Shown GuideNotes::shownAt(int64_t micros) const
+GuideNotes::Shown GuideNotes::shownAt(std::int64_t micros) const
 {
     Shown shown;
-    const int64_t tick = clock_.songTickAt(micros);
-    const int64_t from = tick < 0 ? clock_.layout().regionStart : tick;
+    const std::int64_t tick = clock_.songTickAt(micros);
+    const std::int64_t from = tick < 0 ? clock_.layout().regionStart : tick;
     for (const NoteSpan& n : notes_) {
         if (tick >= 0 && n.start <= tick && tick < n.end) {
             shown.current = n.key;

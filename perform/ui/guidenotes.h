@@ -21,7 +21,7 @@ class GuideNotes : public QWidget {
 public:
     explicit GuideNotes(TForm1& form);
 
-    void start(const midiTrack& part, const PracticeClock& clock, int64_t songStartMicros);
+    void start(const midiTrack& part, const PracticeClock& clock, std::int64_t songStartMicros);
     void stop();
 
     struct Shown {
@@ -30,7 +30,7 @@ public:
         double passed = 0;  // the share of the current note that has passed
     };
     // What the layer shows at micros after the run's start.
-    Shown shownAt(int64_t micros) const;
+    Shown shownAt(std::int64_t micros) const;
     const Shown& shown() const { return shown_; }
 
 protected:
@@ -41,7 +41,7 @@ private:
     QTimer* timer_;
     std::vector<NoteSpan> notes_;
     PracticeClock clock_;
-    int64_t songStartMicros_ = 0;
+    std::int64_t songStartMicros_ = 0;
     Shown shown_;
 
     void tick();

@@ -36,9 +36,9 @@ struct ModulationKey {
 // maximum. A key the window takes goes no further: a space never also
 // toggles a check box or presses Setup, a "/" never lands in a bank edit.
 constexpr ModulationKey kModulationKeys[] = {
-    {u'Z', 0},   {u'z', 0},   {u'X', 14},  {u'x', 14},  {u'C', 28},  {u'c', 28},   {u'V', 42},
-    {u'v', 42},  {u'B', 56},  {u'b', 56},  {u'N', 70},  {u'n', 70},  {u'M', 84},   {u'm', 84},
-    {u',', 98},  {u'<', 98},  {u'.', 112}, {u'>', 112}, {u'/', 127}, {u'?', 127},  {u' ', 127},
+    {u'Z', 0},  {u'z', 0},  {u'X', 14},  {u'x', 14},  {u'C', 28},  {u'c', 28},  {u'V', 42},
+    {u'v', 42}, {u'B', 56}, {u'b', 56},  {u'N', 70},  {u'n', 70},  {u'M', 84},  {u'm', 84},
+    {u',', 98}, {u'<', 98}, {u'.', 112}, {u'>', 112}, {u'/', 127}, {u'?', 127}, {u' ', 127},
 };
 
 // Puts a range into the box without running its handler.

@@ -83,12 +83,10 @@ bool isBendRange(const QString& text)
 void connectPanelEntries(TForm1& form)
 {
     TForm1* window = &form;
-    QObject::connect(form.BSM, &QLineEdit::editingFinished, window, [window] {
-        runGuarded([window] { commitBank(*window, *window->BSM, Performer().BankMSB); });
-    });
-    QObject::connect(form.BSL, &QLineEdit::editingFinished, window, [window] {
-        runGuarded([window] { commitBank(*window, *window->BSL, Performer().BankLSB); });
-    });
+    QObject::connect(form.BSM, &QLineEdit::editingFinished, window,
+                     [window] { runGuarded([window] { commitBank(*window, *window->BSM, Performer().BankMSB); }); });
+    QObject::connect(form.BSL, &QLineEdit::editingFinished, window,
+                     [window] { runGuarded([window] { commitBank(*window, *window->BSL, Performer().BankLSB); }); });
     // Completion would show (and send) "12" for a "1" on the way to "1" or "16".
     form.BendRange->setCompleter(nullptr);
     QObject::connect(form.BendRange->lineEdit(), &QLineEdit::editingFinished, window,

@@ -69,8 +69,7 @@ void TForm1::XAxisMouseMove(QWidget*, int x, int y)
 
 void TForm1::XAxisMouseMove2(QWidget*, int x, int y)
 {
-    playOnSurface(*this, surface::EasyBend(x, Image1->width(), RangeSemitones),
-                  surface::Loudness(y, Image1->height()));
+    playOnSurface(*this, surface::EasyBend(x, Image1->width(), RangeSemitones), surface::Loudness(y, Image1->height()));
 }
 
 void TForm1::Shape1MouseMove(QWidget*, int x, int)
@@ -110,8 +109,9 @@ void TForm1::XAxToneClick()
 {
     const bool horizontal = XAxTone->isChecked();
     const bool easy = EasyMode->isChecked();
-    void (TForm1::*handler)(QWidget*, int, int) = horizontal ? (easy ? &TForm1::XAxisMouseMove2 : &TForm1::XAxisMouseMove)
-                                                             : (easy ? &TForm1::Image1MouseMove2 : &TForm1::Image1MouseMove);
+    void (TForm1::*handler)(QWidget*, int, int) = horizontal
+                                                      ? (easy ? &TForm1::XAxisMouseMove2 : &TForm1::XAxisMouseMove)
+                                                      : (easy ? &TForm1::Image1MouseMove2 : &TForm1::Image1MouseMove);
     Image4->OnMouseMove = [this, handler](QWidget* sender, int x, int y) { (this->*handler)(sender, x, y); };
     Shape1->setVisible(!horizontal);
     Shape2->setVisible(!horizontal);

@@ -14,10 +14,10 @@
 
 namespace {
 
-using Bytes = std::vector<uint8_t>;
+using Bytes = std::vector<std::uint8_t>;
 
 // Reads an event body from bytes and answers how many bytes it took.
-size_t readFrom(anyEvent& e, const Bytes& bytes)
+std::size_t readFrom(anyEvent& e, const Bytes& bytes)
 {
     ByteReader in(bytes.data(), bytes.size(), "short data");
     e.readBody(in);
@@ -31,18 +31,19 @@ Bytes bodyOf(const anyEvent& e)
     return s.bytes();
 }
 
-Bytes varLen(uint32_t v)
+Bytes varLen(std::uint32_t v)
 {
     ByteStream s;
     writeVarLen(v, s);
     return s.bytes();
 }
 
-int32_t readVar(const Bytes& b, size_t* used = nullptr)
+std::int32_t readVar(const Bytes& b, std::size_t* used = nullptr)
 {
     ByteReader in(b.data(), b.size(), "short data");
-    const int32_t v = readVarLen(in);
-    if (used) *used = in.position();
+    const std::int32_t v = readVarLen(in);
+    if (used)
+        *used = in.position();
     return v;
 }
 
@@ -59,7 +60,7 @@ std::string messageOf(anyEvent& e, const Bytes& bytes)
 template <class Meta>
 void setData(Meta& e, Bytes bytes)
 {
-    e.length = int32_t(bytes.size());
+    e.length = std::int32_t(bytes.size());
     e.data = std::move(bytes);
 }
 
@@ -106,25 +107,26 @@ TEST(Event, ConstructorsClampTimeSetStatusAndNumberEventsInCreationOrder)
 TEST(Event, FactoryBuildsTheClassOfEachStatusAndMetaType)
 {
     struct Row {
-        uint8_t status;
-        uint8_t metaType;
+        std::uint8_t status;
+        std::uint8_t metaType;
         int kind;
     };
     const Row rows[] = {
-        {0x83, 0, kKindNoteOff}, {0x93, 0, kKindNoteOn},  {0xA3, 0, kKindPolyAfter},
+        {0x83, 0, kKindNoteOff},       {0x93, 0, kKindNoteOn},        {0xA3, 0, kKindPolyAfter},
         {0xB3, 0, kKindControlChange}, {0xC3, 0, kKindProgramChange}, {0xD3, 0, kKindChannelAfterTouch},
-        {0xE3, 0, kKindPitchBend}, {0xF0, 0, kKindSysex}, {0xF7, 0, kKindSysex},
-        {0xFF, 0x00, kKindMeta}, {0xFF, 0x01, kKindText}, {0xFF, 0x02, kKindCopyright},
-        {0xFF, 0x03, kKindTrackName}, {0xFF, 0x04, kKindMeta}, {0xFF, 0x05, kKindLyric},
-        {0xFF, 0x06, kKindMarker}, {0xFF, 0x07, kKindQueuePoint}, {0xFF, 0x21, kKindPortNo},
-        {0xFF, 0x2F, kKindMeta}, {0xFF, 0x51, kKindTempo}, {0xFF, 0x54, kKindMeta},
-        {0xFF, 0x58, kKindTimeBeat}, {0xFF, 0x59, kKindMeta}, {0xFF, 0x7F, kKindMeta},
+        {0xE3, 0, kKindPitchBend},     {0xF0, 0, kKindSysex},         {0xF7, 0, kKindSysex},
+        {0xFF, 0x00, kKindMeta},       {0xFF, 0x01, kKindText},       {0xFF, 0x02, kKindCopyright},
+        {0xFF, 0x03, kKindTrackName},  {0xFF, 0x04, kKindMeta},       {0xFF, 0x05, kKindLyric},
+        {0xFF, 0x06, kKindMarker},     {0xFF, 0x07, kKindQueuePoint}, {0xFF, 0x21, kKindPortNo},
+        {0xFF, 0x2F, kKindMeta},       {0xFF, 0x51, kKindTempo},      {0xFF, 0x54, kKindMeta},
+        {0xFF, 0x58, kKindTimeBeat},   {0xFF, 0x59, kKindMeta},       {0xFF, 0x7F, kKindMeta},
     };
     for (const Row& r : rows) {
         std::unique_ptr<anyEvent> e(createEvent(77, r.status, r.metaType));
         ASSERT_NE(e, nullptr) << std::hex << int(r.status) << ' ' << int(r.metaType);
         // A note-on is a sounding note only once it has a velocity.
-        if (auto* n = dynamic_cast<NoteOnEvent*>(e.get())) n->velocity = 1;
+        if (auto* n = dynamic_cast<NoteOnEvent*>(e.get()))
+            n->velocity = 1;
         EXPECT_EQ(e->kind(), r.kind) << std::hex << int(r.status) << ' ' << int(r.metaType);
         EXPECT_EQ(e->time, 77);
         EXPECT_EQ(e->isTrackEnd(), r.status == 0xFF && r.metaType == 0x2F);
@@ -145,7 +147,8 @@ TEST(Event, FactoryBuildsTheClassOfEachStatusAndMetaType)
     EXPECT_NE(dynamic_cast<SMPTEOffsetEvent*>(smpte.get()), nullptr);
     std::unique_ptr<anyEvent> inst(createEvent(0, 0xFF, 0x04));
     EXPECT_NE(dynamic_cast<instNameEvent*>(inst.get()), nullptr);
-    for (uint8_t system : {0xF1, 0xF2, 0xF6, 0xF8, 0xFE}) EXPECT_EQ(createEvent(0, system, 0), nullptr);
+    for (std::uint8_t system : {0xF1, 0xF2, 0xF6, 0xF8, 0xFE})
+        EXPECT_EQ(createEvent(0, system, 0), nullptr);
 }
 
 TEST(Event, NoteBodiesFollowTheNoteOnAndNoteOffRules)
@@ -293,11 +296,11 @@ TEST(Event, VariableLengthQuantitiesUseSevenBitGroupsMostSignificantFirst)
     EXPECT_EQ(varLen(0x0FFFFFFF), (Bytes{0xFF, 0xFF, 0xFF, 0x7F}));
     EXPECT_EQ(varLen(0x10000000), (Bytes{0x81, 0x80, 0x80, 0x80, 0x00}));
 
-    for (uint32_t v : {0u, 1u, 127u, 128u, 480u, 0x3FFFu, 0x4000u, 0x1FFFFFu, 0x200000u, 0x0FFFFFFFu, 0x10000000u,
-                       0x7FFFFFFFu}) {
+    for (std::uint32_t v :
+         {0u, 1u, 127u, 128u, 480u, 0x3FFFu, 0x4000u, 0x1FFFFFu, 0x200000u, 0x0FFFFFFFu, 0x10000000u, 0x7FFFFFFFu}) {
         const Bytes b = varLen(v);
-        size_t used = 0;
-        EXPECT_EQ(readVar(b, &used), int32_t(v)) << v;
+        std::size_t used = 0;
+        EXPECT_EQ(readVar(b, &used), std::int32_t(v)) << v;
         EXPECT_EQ(used, b.size()) << v;
     }
 
@@ -310,7 +313,7 @@ TEST(Event, VariableLengthQuantitiesUseSevenBitGroupsMostSignificantFirst)
     EXPECT_LT(readVar({0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x7F}), 0);
     EXPECT_LT(readVar({0x81, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x00}), 0);
 
-    size_t used = 0;
+    std::size_t used = 0;
     EXPECT_EQ(readVar({0x81, 0x00, 0x7F}, &used), 128);
     EXPECT_EQ(used, 2u);
     EXPECT_THROW(readVar({0x81}), MidiDataError);
@@ -404,7 +407,7 @@ TEST(Event, ValueTextGivesCharactersOrDecimalsOfTheData)
     EXPECT_EQ(c.ValueText(), "");
 
     for (metaEvent* textual : std::initializer_list<metaEvent*>{new textEvent(0), new queuePointEvent(0),
-                                                                 new MarkerEvent(0), new lyricEvent(0)}) {
+                                                                new MarkerEvent(0), new lyricEvent(0)}) {
         textual->setText("ok");
         EXPECT_EQ(textual->ValueText(), "ok") << int(textual->metaType);
         delete textual;
@@ -440,29 +443,33 @@ TEST(Event, EventsKeepTheirValuesWhileOthersComeAndGo)
 {
     // Many events made and destroyed in mixed order, as loading and closing songs does.
     std::vector<NoteOnEvent*> live;
-    int32_t made = 0;
+    std::int32_t made = 0;
     auto make = [&] {
-        auto* e = new NoteOnEvent(made, uint8_t(made));
-        e->key = uint8_t(made % 128);
+        auto* e = new NoteOnEvent(made, std::uint8_t(made));
+        e->key = std::uint8_t(made % 128);
         e->duration = made;
         live.push_back(e);
         ++made;
     };
-    for (int i = 0; i < 20000; ++i) make();
-    for (size_t i = 0; i < live.size(); i += 2) {
+    for (int i = 0; i < 20000; ++i)
+        make();
+    for (std::size_t i = 0; i < live.size(); i += 2) {
         delete live[i];
         live[i] = nullptr;
     }
-    for (int i = 0; i < 20000; ++i) make();
-    for (size_t i = live.size() / 2; i < live.size(); ++i) {
+    for (int i = 0; i < 20000; ++i)
+        make();
+    for (std::size_t i = live.size() / 2; i < live.size(); ++i) {
         delete live[i];
         live[i] = nullptr;
     }
-    for (int i = 0; i < 5000; ++i) make();
-    size_t wrong = 0, count = 0;
+    for (int i = 0; i < 5000; ++i)
+        make();
+    std::size_t wrong = 0, count = 0;
     std::vector<const void*> addresses;
     for (const NoteOnEvent* e : live) {
-        if (!e) continue;
+        if (!e)
+            continue;
         ++count;
         addresses.push_back(e);
         wrong += e->key != e->duration % 128 || e->time != e->duration || e->channel() != (e->duration & 0x0F);
@@ -471,5 +478,6 @@ TEST(Event, EventsKeepTheirValuesWhileOthersComeAndGo)
     std::sort(addresses.begin(), addresses.end());
     EXPECT_EQ(std::adjacent_find(addresses.begin(), addresses.end()), addresses.end());
     EXPECT_EQ(count, 10000u + 5000u);
-    for (NoteOnEvent* e : live) delete e;
+    for (NoteOnEvent* e : live)
+        delete e;
 }

@@ -9,9 +9,9 @@
 namespace {
 
 template <class Meta>
-void setData(Meta& e, std::vector<uint8_t> bytes)
+void setData(Meta& e, std::vector<std::uint8_t> bytes)
 {
-    e.length = int32_t(bytes.size());
+    e.length = std::int32_t(bytes.size());
     e.data = std::move(bytes);
 }
 

@@ -15,9 +15,9 @@ TEST(MetaBytes, KeepsBytesAcrossShortAndLongDataAndGrowsWithZeros)
     EXPECT_EQ(std::string(b.begin(), b.end()), longText);
 
     b = {0x07, 0xA1, 0x20};
-    EXPECT_TRUE(b == (std::vector<uint8_t>{0x07, 0xA1, 0x20}));
+    EXPECT_TRUE(b == (std::vector<std::uint8_t>{0x07, 0xA1, 0x20}));
     b.resize(5);
-    EXPECT_TRUE(b == (std::vector<uint8_t>{0x07, 0xA1, 0x20, 0, 0}));
+    EXPECT_TRUE(b == (std::vector<std::uint8_t>{0x07, 0xA1, 0x20, 0, 0}));
     b.resize(20);
     EXPECT_EQ(b.size(), 20u);
     EXPECT_EQ(b[2], 0x20);
@@ -25,7 +25,7 @@ TEST(MetaBytes, KeepsBytesAcrossShortAndLongDataAndGrowsWithZeros)
     b.assign(30, 0x55);
     EXPECT_EQ(b[29], 0x55);
     b.resize(2);
-    EXPECT_TRUE(b == (std::vector<uint8_t>{0x55, 0x55}));
-    b = std::vector<uint8_t>{};
+    EXPECT_TRUE(b == (std::vector<std::uint8_t>{0x55, 0x55}));
+    b = std::vector<std::uint8_t>{};
     EXPECT_TRUE(b.empty());
 }

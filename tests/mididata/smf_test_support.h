@@ -25,37 +25,38 @@
 
 namespace smftest {
 
-using Bytes = std::vector<uint8_t>;
+using Bytes = std::vector<std::uint8_t>;
 
 inline Bytes join(std::initializer_list<Bytes> parts)
 {
     Bytes out;
-    for (const Bytes& p : parts) out.insert(out.end(), p.begin(), p.end());
+    for (const Bytes& p : parts)
+        out.insert(out.end(), p.begin(), p.end());
     return out;
 }
 
-inline Bytes be32(uint32_t v)
+inline Bytes be32(std::uint32_t v)
 {
-    return {uint8_t(v >> 24), uint8_t(v >> 16), uint8_t(v >> 8), uint8_t(v)};
+    return {std::uint8_t(v >> 24), std::uint8_t(v >> 16), std::uint8_t(v >> 8), std::uint8_t(v)};
 }
 
 // A variable-length quantity, written here independently of the program's writer.
-inline Bytes vlq(uint32_t v)
+inline Bytes vlq(std::uint32_t v)
 {
-    Bytes out{uint8_t(v & 0x7F)};
-    while (v >>= 7) out.insert(out.begin(), uint8_t(0x80 | (v & 0x7F)));
+    Bytes out{std::uint8_t(v & 0x7F)};
+    while (v >>= 7)
+        out.insert(out.begin(), std::uint8_t(0x80 | (v & 0x7F)));
     return out;
 }
 
 // Event bytes at absolute times, turned into delta-timed track events (stable by time).
-inline Bytes timed(std::vector<std::pair<int32_t, Bytes>> events)
+inline Bytes timed(std::vector<std::pair<std::int32_t, Bytes>> events)
 {
-    std::stable_sort(events.begin(), events.end(),
-                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::stable_sort(events.begin(), events.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
     Bytes out;
-    int32_t last = 0;
+    std::int32_t last = 0;
     for (const auto& [time, bytes] : events) {
-        const Bytes d = vlq(uint32_t(time - last));
+        const Bytes d = vlq(std::uint32_t(time - last));
         out.insert(out.end(), d.begin(), d.end());
         out.insert(out.end(), bytes.begin(), bytes.end());
         last = time;
@@ -64,28 +65,42 @@ inline Bytes timed(std::vector<std::pair<int32_t, Bytes>> events)
 }
 
 // "MThd", length 6, format, number of tracks, division.
-inline Bytes header(uint16_t format, uint16_t tracks, uint16_t division = 480)
+inline Bytes header(std::uint16_t format, std::uint16_t tracks, std::uint16_t division = 480)
 {
-    return {'M', 'T', 'h', 'd', 0, 0, 0, 6,
-            uint8_t(format >> 8), uint8_t(format), uint8_t(tracks >> 8), uint8_t(tracks),
-            uint8_t(division >> 8), uint8_t(division)};
+    return {'M',
+            'T',
+            'h',
+            'd',
+            0,
+            0,
+            0,
+            6,
+            std::uint8_t(format >> 8),
+            std::uint8_t(format),
+            std::uint8_t(tracks >> 8),
+            std::uint8_t(tracks),
+            std::uint8_t(division >> 8),
+            std::uint8_t(division)};
 }
 
 // A track chunk holding exactly the given event bytes.
 inline Bytes chunk(const Bytes& events)
 {
-    return join({{'M', 'T', 'r', 'k'}, be32(uint32_t(events.size())), events});
+    return join({{'M', 'T', 'r', 'k'}, be32(std::uint32_t(events.size())), events});
 }
 
 inline const Bytes kEndOfTrack = {0x00, 0xFF, 0x2F, 0x00};
 
 // A track chunk whose events are followed by End of Track at delta 0.
-inline Bytes track(const Bytes& events) { return chunk(join({events, kEndOfTrack})); }
+inline Bytes track(const Bytes& events)
+{
+    return chunk(join({events, kEndOfTrack}));
+}
 
 // A whole file: the header and one ended track chunk per event list.
-inline Bytes smf(uint16_t format, std::initializer_list<Bytes> tracks, uint16_t division = 480)
+inline Bytes smf(std::uint16_t format, std::initializer_list<Bytes> tracks, std::uint16_t division = 480)
 {
-    Bytes out = header(format, uint16_t(tracks.size()), division);
+    Bytes out = header(format, std::uint16_t(tracks.size()), division);
     for (const Bytes& t : tracks) {
         const Bytes c = track(t);
         out.insert(out.end(), c.begin(), c.end());
@@ -99,33 +114,22 @@ inline Bytes smf(uint16_t format, std::initializer_list<Bytes> tracks, uint16_t 
 inline Bytes richFile()
 {
     return smf(1, {
-        {0x00, 0xFF, 0x03, 0x05, 'T', 'e', 'm', 'p', 'o',
-         0x00, 0xFF, 0x02, 0x01, 'A',
-         0x00, 0xFF, 0x51, 0x03, 0x09, 0x27, 0xC0,
-         0x00, 0xFF, 0x58, 0x04, 0x03, 0x02, 0x18, 0x08,
-         0x00, 0xFF, 0x59, 0x02, 0xFD, 0x01,
-         0x00, 0xF0, 0x05, 0x7E, 0x7F, 0x09, 0x01, 0xF7,
-         0x00, 0xFF, 0x21, 0x01, 0x01,
-         0x87, 0x40, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20},
-        {0x00, 0xFF, 0x03, 0x05, 'P', 'i', 'a', 'n', 'o',
-         0x00, 0xC0, 0x05,
-         0x00, 0xB0, 0x07, 0x64,
-         0x00, 0xF0, 0x0A, 0x41, 0x10, 0x42, 0x12, 0x00, 0x00, 0x7F, 0x00, 0x01, 0xF7,
-         0x00, 0x90, 0x3C, 0x64,
-         0x00, 0x40, 0x50,
-         0x83, 0x60, 0x80, 0x3C, 0x40,
-         0x00, 0x90, 0x40, 0x00,
-         0x00, 0xE0, 0x00, 0x40,
-         0x00, 0xD0, 0x30,
-         0x00, 0xA0, 0x3C, 0x10,
-         0x00, 0x91, 0x3E, 0x64,
-         0x00, 0x81, 0x3E, 0x00,
-         0x83, 0x60, 0x92, 0x45, 0x64,
-         0x83, 0x60, 0xB2, 0x7B, 0x00},
-    });
+                      {0x00, 0xFF, 0x03, 0x05, 'T',  'e',  'm',  'p',  'o',  0x00, 0xFF, 0x02, 0x01, 'A',
+                       0x00, 0xFF, 0x51, 0x03, 0x09, 0x27, 0xC0, 0x00, 0xFF, 0x58, 0x04, 0x03, 0x02, 0x18,
+                       0x08, 0x00, 0xFF, 0x59, 0x02, 0xFD, 0x01, 0x00, 0xF0, 0x05, 0x7E, 0x7F, 0x09, 0x01,
+                       0xF7, 0x00, 0xFF, 0x21, 0x01, 0x01, 0x87, 0x40, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20},
+                      {0x00, 0xFF, 0x03, 0x05, 'P',  'i',  'a',  'n',  'o',  0x00, 0xC0, 0x05, 0x00, 0xB0, 0x07,
+                       0x64, 0x00, 0xF0, 0x0A, 0x41, 0x10, 0x42, 0x12, 0x00, 0x00, 0x7F, 0x00, 0x01, 0xF7, 0x00,
+                       0x90, 0x3C, 0x64, 0x00, 0x40, 0x50, 0x83, 0x60, 0x80, 0x3C, 0x40, 0x00, 0x90, 0x40, 0x00,
+                       0x00, 0xE0, 0x00, 0x40, 0x00, 0xD0, 0x30, 0x00, 0xA0, 0x3C, 0x10, 0x00, 0x91, 0x3E, 0x64,
+                       0x00, 0x81, 0x3E, 0x00, 0x83, 0x60, 0x92, 0x45, 0x64, 0x83, 0x60, 0xB2, 0x7B, 0x00},
+                  });
 }
 
-inline void loadImage(midiSong& song, const Bytes& image) { song.loadFromMemory(image.data(), image.size()); }
+inline void loadImage(midiSong& song, const Bytes& image)
+{
+    song.loadFromMemory(image.data(), image.size());
+}
 
 // The reader's message for an image, "" when the image loads.
 inline std::string loadMessage(midiSong& song, const Bytes& image)
@@ -152,15 +156,17 @@ inline Bytes saveImage(midiSong& song)
 }
 
 // The event bytes of the track chunk at index n of a file image ("MTrk" and length left out).
-inline Bytes trackBody(const Bytes& image, size_t n)
+inline Bytes trackBody(const Bytes& image, std::size_t n)
 {
-    size_t p = 14;
-    for (size_t i = 0;; ++i) {
-        if (p + 8 > image.size()) return {};
-        const size_t len = (size_t(image[p + 4]) << 24) | (size_t(image[p + 5]) << 16) |
-                           (size_t(image[p + 6]) << 8) | image[p + 7];
+    std::size_t p = 14;
+    for (std::size_t i = 0;; ++i) {
+        if (p + 8 > image.size())
+            return {};
+        const std::size_t len = (std::size_t(image[p + 4]) << 24) | (std::size_t(image[p + 5]) << 16) |
+                                (std::size_t(image[p + 6]) << 8) | image[p + 7];
         if (i == n) {
-            if (p + 8 + len > image.size()) return {};
+            if (p + 8 + len > image.size())
+                return {};
             return Bytes(image.begin() + std::ptrdiff_t(p + 8), image.begin() + std::ptrdiff_t(p + 8 + len));
         }
         p += 8 + len;
@@ -168,31 +174,34 @@ inline Bytes trackBody(const Bytes& image, size_t n)
 }
 
 template <class T>
-T* eventAs(const midiTrack& t, size_t i)
+T* eventAs(const midiTrack& t, std::size_t i)
 {
     return i < t.size() ? dynamic_cast<T*>(t.at(i)) : nullptr;
 }
 
 // Events made in memory, as the editing operations take them (owned by
 // whichever track they are added to).
-inline NoteOnEvent* note(int32_t t, int ch, int key, int velocity = 100, int32_t duration = 0)
+inline NoteOnEvent* note(std::int32_t t, int ch, int key, int velocity = 100, std::int32_t duration = 0)
 {
-    auto* e = new NoteOnEvent(t, uint8_t(ch));
-    e->key = uint8_t(key);
-    e->velocity = uint8_t(velocity);
+    auto* e = new NoteOnEvent(t, std::uint8_t(ch));
+    e->key = std::uint8_t(key);
+    e->velocity = std::uint8_t(velocity);
     e->duration = duration;
     return e;
 }
 
-inline ControlChangeEvent* control(int32_t t, int ch, int controller, int value)
+inline ControlChangeEvent* control(std::int32_t t, int ch, int controller, int value)
 {
-    auto* e = new ControlChangeEvent(t, uint8_t(ch));
-    e->controller = uint8_t(controller);
-    e->value = uint8_t(value);
+    auto* e = new ControlChangeEvent(t, std::uint8_t(ch));
+    e->controller = std::uint8_t(controller);
+    e->value = std::uint8_t(value);
     return e;
 }
 
-inline NoteOnEvent* noteAt(const midiTrack& t, size_t i) { return eventAs<NoteOnEvent>(t, i); }
+inline NoteOnEvent* noteAt(const midiTrack& t, std::size_t i)
+{
+    return eventAs<NoteOnEvent>(t, i);
+}
 
 // One line: time, status, kind and the event's own data; the position when asked.
 inline std::string describeEvent(const anyEvent& e, bool withPosition)
@@ -211,19 +220,23 @@ inline std::string describeEvent(const anyEvent& e, bool withPosition)
         s << " bend=" << b->bend;
     else if (const auto* m = dynamic_cast<const metaEvent*>(&e)) {
         s << " meta=" << unsigned(m->metaType) << " len=" << m->length << " data=";
-        for (int32_t i = 0; i < m->length && size_t(i) < m->data.size(); ++i) s << unsigned(m->data[size_t(i)]) << ',';
+        for (std::int32_t i = 0; i < m->length && std::size_t(i) < m->data.size(); ++i)
+            s << unsigned(m->data[std::size_t(i)]) << ',';
     } else if (const auto* x = dynamic_cast<const sysexEvent*>(&e)) {
         s << " ord=" << x->ordinal << " bytes=";
-        for (uint8_t v : x->bytes) s << unsigned(v) << ',';
+        for (std::uint8_t v : x->bytes)
+            s << unsigned(v) << ',';
     }
-    if (withPosition) s << " @" << e.measure << ':' << e.beat << ':' << e.tick;
+    if (withPosition)
+        s << " @" << e.measure << ':' << e.beat << ':' << e.tick;
     return s.str();
 }
 
 inline std::string describeEvents(const midiTrack& t, bool withPosition)
 {
     std::string out;
-    for (const anyEvent* e : t.items()) out += (e ? describeEvent(*e, withPosition) : std::string("(empty)")) + "\n";
+    for (const anyEvent* e : t.items())
+        out += (e ? describeEvent(*e, withPosition) : std::string("(empty)")) + "\n";
     return out;
 }
 
@@ -237,13 +250,17 @@ inline std::string describeSong(midiSong& song)
       << " resetFlags=" << song.resetFlags << " tempoAt0=" << song.tempoAt(0) << "\n";
     s << "copyright=" << (song.copyright ? "<" + song.copyright->ValueText() + ">" : std::string("none")) << "\n";
     s << "timeSignatures:";
-    for (const timeBeatEvent* e : song.timeSignatures) s << ' ' << describeEvent(*e, false) << ';';
+    for (const timeBeatEvent* e : song.timeSignatures)
+        s << ' ' << describeEvent(*e, false) << ';';
     s << "\nkeySignatures:";
-    for (const keyEvent* e : song.keySignatures) s << ' ' << describeEvent(*e, false) << ';';
+    for (const keyEvent* e : song.keySignatures)
+        s << ' ' << describeEvent(*e, false) << ';';
     s << "\nsysexEvents:";
-    for (const sysexEvent* e : song.sysexEvents) s << ' ' << describeEvent(*e, false) << ';';
+    for (const sysexEvent* e : song.sysexEvents)
+        s << ' ' << describeEvent(*e, false) << ';';
     s << "\nbarStarts=" << song.barStarts.count() << ':';
-    for (int64_t i = 0; i < song.barStarts.count() && i < 64; ++i) s << ' ' << song.barStarts.at(i);
+    for (std::int64_t i = 0; i < song.barStarts.count() && i < 64; ++i)
+        s << ' ' << song.barStarts.at(i);
     s << "\nconductor=" << (song.conductor ? song.conductor->number : -1) << "\n";
     for (const midiTrack* t : song.tracks) {
         s << "track " << t->number << " name=" << t->name << " label=" << t->label << " channels=" << t->channels

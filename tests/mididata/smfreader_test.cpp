@@ -8,19 +8,22 @@
 
 #include "mididata/event.h"
 #include "mididata/midierror.h"
-#include "mididata/song.h"
 #include "mididata/smf_test_support.h"
+#include "mididata/song.h"
 
 using namespace smftest;
 
 namespace {
 
 const std::set<std::string> kReaderMessages = {
-    "Couldn't find MIDI Header block", "Invalid header length",    "Format2 is not supported",
+    "Couldn't find MIDI Header block", "Invalid header length",      "Format2 is not supported",
     "Couldn't find MIDI Track block",  "Data may have been broken.", "Data chunk may be broken",
 };
 
-bool isReaderMessage(const std::string& m) { return kReaderMessages.count(m) != 0; }
+bool isReaderMessage(const std::string& m)
+{
+    return kReaderMessages.count(m) != 0;
+}
 
 }  // namespace
 
@@ -45,7 +48,9 @@ TEST(SmfReader, RejectsMissingTrackChunks)
     EXPECT_TRUE(isReaderMessage(bare)) << bare;
     // The chunk length plays no part: the next chunk follows the End of Track.
     midiSong song;
-    EXPECT_EQ(loadMessage(song, join({header(1, 2), {'M', 'T', 'r', 'k', 0, 0, 0, 0}, kEndOfTrack,
+    EXPECT_EQ(loadMessage(song, join({header(1, 2),
+                                      {'M', 'T', 'r', 'k', 0, 0, 0, 0},
+                                      kEndOfTrack,
                                       {'M', 'T', 'r', 'k', 0xFF, 0xFF, 0xFF, 0xFF, 0x00, 0x90, 0x3C, 0x64},
                                       kEndOfTrack})),
               "");
@@ -55,8 +60,8 @@ TEST(SmfReader, RejectsMissingTrackChunks)
 
 TEST(SmfReader, NeverReadsPastTheEndOfATruncatedFile)
 {
-    const Bytes format0 = smf(0, {{0x00, 0xFF, 0x58, 0x04, 0x03, 0x02, 0x18, 0x08, 0x00, 0xC1, 0x05, 0x00, 0x91, 0x3C,
-                                   0x64, 0x00, 0xB9, 0x07, 0x64, 0x60, 0x81, 0x3C, 0x40, 0x00, 0xD9, 0x10}});
+    const Bytes format0 = smf(0, {{0x00, 0xFF, 0x58, 0x04, 0x03, 0x02, 0x18, 0x08, 0x00, 0xC1, 0x05, 0x00, 0x91,
+                                   0x3C, 0x64, 0x00, 0xB9, 0x07, 0x64, 0x60, 0x81, 0x3C, 0x40, 0x00, 0xD9, 0x10}});
     const Bytes laterTempo = smf(1, {{0x00, 0xFF, 0x01, 0x01, 'x'},
                                      {0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20, 0x00, 0xE0, 0x00, 0x40},
                                      {0x60, 0xFF, 0x51, 0x03, 0x09, 0x27, 0xC0, 0x00, 0xF7, 0x01, 0xF7}});
@@ -66,7 +71,7 @@ TEST(SmfReader, NeverReadsPastTheEndOfATruncatedFile)
         ASSERT_EQ(loadMessage(good), "");
         // One song reused for every cut, as a window reuses its song.
         midiSong song;
-        for (size_t n = 0; n < good.size(); ++n) {
+        for (std::size_t n = 0; n < good.size(); ++n) {
             const Bytes cut(good.begin(), good.begin() + std::ptrdiff_t(n));
             const std::string m = loadMessage(song, cut);
             EXPECT_TRUE(isReaderMessage(m)) << "cut at " << n << ": '" << m << "'";
@@ -102,8 +107,8 @@ TEST(SmfReader, RefusesNegativeOrOverflowingNumbersAsBrokenData)
     EXPECT_EQ(loadMessage(smf(1, {{0x00, 0xF0, 0x8F, 0xFF, 0xFF, 0xFF, 0x7F}})), broken);
     // Two deltas that together pass the largest time.
     EXPECT_EQ(loadMessage(smf(1, {{0x87, 0xFF, 0xFF, 0xFF, 0x7F, 0x90, 0x3C, 0x64, 0x01, 0x80, 0x3C, 0x00}})), broken);
-    EXPECT_EQ(loadMessage(smf(1, {{0x87, 0xFF, 0xFF, 0xFF, 0x7F, 0xFF, 0x01, 0x00, 0x87, 0xFF, 0xFF, 0xFF, 0x7F,
-                                   0xFF, 0x01, 0x00}})),
+    EXPECT_EQ(loadMessage(smf(1, {{0x87, 0xFF, 0xFF, 0xFF, 0x7F, 0xFF, 0x01, 0x00, 0x87, 0xFF, 0xFF, 0xFF, 0x7F, 0xFF,
+                                   0x01, 0x00}})),
               broken);
 
     // The largest time itself is fine.
@@ -111,7 +116,7 @@ TEST(SmfReader, RefusesNegativeOrOverflowingNumbersAsBrokenData)
     ASSERT_EQ(loadMessage(song, smf(1, {{0x87, 0xFF, 0xFF, 0xFF, 0x7F, 0xFF, 0x01, 0x00}})), "");
     EXPECT_EQ(song.songLength, INT32_MAX);
     EXPECT_EQ(song.tracks[0]->at(0)->time, INT32_MAX);
-    EXPECT_EQ(song.barStarts.count(), int64_t(INT32_MAX) / 1920 + 2);
+    EXPECT_EQ(song.barStarts.count(), std::int64_t(INT32_MAX) / 1920 + 2);
 }
 
 TEST(SmfReader, RefusesAStatusByteWhereADataByteBelongs)
@@ -127,7 +132,8 @@ TEST(SmfReader, RefusesAStatusByteWhereADataByteBelongs)
         {0x00, 0xE0, 0x00, 0xC0},
         {0x00, 0xA0, 0x80, 0x00},
     };
-    for (const Bytes& c : cases) EXPECT_EQ(loadMessage(smf(1, {c})), broken) << int(c[1]);
+    for (const Bytes& c : cases)
+        EXPECT_EQ(loadMessage(smf(1, {c})), broken) << int(c[1]);
     // Data bytes up to 0x7F are fine.
     EXPECT_EQ(loadMessage(smf(1, {{0x00, 0x90, 0x7F, 0x7F, 0x00, 0xC0, 0x7F, 0x00, 0xE0, 0x7F, 0x7F}})), "");
 }
@@ -135,19 +141,17 @@ TEST(SmfReader, RefusesAStatusByteWhereADataByteBelongs)
 TEST(SmfReader, RunningStatusRepeatsTheLastChannelStatusOfTheTrack)
 {
     const Bytes between[] = {
-        {},
-        {0x00, 0xFF, 0x01, 0x00},
-        {0x00, 0xF0, 0x03, 0x43, 0x10, 0xF7},
-        {0x00, 0xF8},
-        {0x00, 0xF1, 0x00, 0xFE},
+        {}, {0x00, 0xFF, 0x01, 0x00}, {0x00, 0xF0, 0x03, 0x43, 0x10, 0xF7}, {0x00, 0xF8}, {0x00, 0xF1, 0x00, 0xFE},
     };
     for (const Bytes& b : between) {
         midiSong song;
-        const Bytes events = join({{0x00, 0x90, 0x3C, 0x64}, b, {0x00, 0x3E, 0x64, 0x83, 0x60, 0x3C, 0x00, 0x00, 0x3E, 0x00}});
+        const Bytes events =
+            join({{0x00, 0x90, 0x3C, 0x64}, b, {0x00, 0x3E, 0x64, 0x83, 0x60, 0x3C, 0x00, 0x00, 0x3E, 0x00}});
         ASSERT_EQ(loadMessage(song, smf(1, {events})), "") << b.size();
         std::vector<const NoteOnEvent*> notes;
         for (const anyEvent* e : song.tracks[0]->items())
-            if (e->kind() == kKindNoteOn) notes.push_back(static_cast<const NoteOnEvent*>(e));
+            if (e->kind() == kKindNoteOn)
+                notes.push_back(static_cast<const NoteOnEvent*>(e));
         ASSERT_EQ(notes.size(), 2u) << b.size();
         EXPECT_EQ(notes[0]->key, 0x3C);
         EXPECT_EQ(notes[1]->key, 0x3E);
@@ -179,7 +183,7 @@ TEST(SmfReader, NoteOffsBecomeDurations)
 {
     struct Case {
         Bytes events;
-        int32_t duration;
+        std::int32_t duration;
     };
     const Case cases[] = {
         {{0x00, 0x90, 0x3C, 0x64, 0x83, 0x60, 0x3C, 0x00}, 480},
@@ -218,8 +222,8 @@ TEST(SmfReader, NoteOffsBecomeDurations)
 
 TEST(SmfReader, ANoteOffThatEndsNoNoteStaysAsWritten)
 {
-    const Bytes events = {0x00, 0x93, 0x3C, 0x00, 0x0A, 0x84, 0x3D, 0x40, 0x81, 0x70, 0x90, 0x3E, 0x64,
-                          0x60, 0x80, 0x3E, 0x00};
+    const Bytes events = {0x00, 0x93, 0x3C, 0x00, 0x0A, 0x84, 0x3D, 0x40, 0x81,
+                          0x70, 0x90, 0x3E, 0x64, 0x60, 0x80, 0x3E, 0x00};
     midiSong song;
     ASSERT_EQ(loadMessage(song, smf(1, {events})), "");
     const midiTrack& t = *song.tracks[0];
@@ -243,29 +247,33 @@ TEST(SmfReader, PairsTenThousandOverlappingNotesOfOneKeyInOrder)
 {
     const int n = 5000;
     Bytes events = {0x00, 0x90, 0x3C, 0x64};
-    for (int i = 1; i < n; ++i) events.insert(events.end(), {0x01, 0x3C, 0x64});
+    for (int i = 1; i < n; ++i)
+        events.insert(events.end(), {0x01, 0x3C, 0x64});
     events.insert(events.end(), {0x01, 0x3C, 0x00});
-    for (int i = 1; i < n; ++i) events.insert(events.end(), {0x01, 0x3C, 0x00});
+    for (int i = 1; i < n; ++i)
+        events.insert(events.end(), {0x01, 0x3C, 0x00});
     midiSong song;
     ASSERT_EQ(loadMessage(song, smf(1, {events})), "");
     const midiTrack& t = *song.tracks[0];
-    ASSERT_EQ(t.size(), size_t(n));
+    ASSERT_EQ(t.size(), std::size_t(n));
     int wrong = 0;
-    for (size_t i = 0; i < t.size(); ++i) wrong += noteAt(t, i)->duration != n || noteAt(t, i)->time != int32_t(i);
+    for (std::size_t i = 0; i < t.size(); ++i)
+        wrong += noteAt(t, i)->duration != n || noteAt(t, i)->time != std::int32_t(i);
     EXPECT_EQ(wrong, 0);
 }
 
 TEST(SmfReader, ResetMessagesSetFlagsAndLeaveTheirTracks)
 {
     midiSong song;
-    ASSERT_EQ(loadMessage(song, smf(1, {
-        {0x00, 0xF0, 0x05, 0x7E, 0x7F, 0x09, 0x01, 0xF7,
-         0x00, 0xF0, 0x0A, 0x41, 0x10, 0x42, 0x12, 0x00, 0x00, 0x7F, 0x00, 0x01, 0xF7,
-         0x00, 0xF0, 0x08, 0x43, 0x10, 0x4C, 0x00, 0x00, 0x7E, 0x00, 0xF7,
-         0x00, 0xF7, 0x02, 0x01, 0x02},
-        {0x00, 0xF7, 0x0A, 0x41, 0x10, 0x42, 0x12, 0x40, 0x00, 0x7F, 0x00, 0x41, 0xF7,
-         0x00, 0xF0, 0x01, 0xF7},
-    })), "");
+    ASSERT_EQ(loadMessage(song, smf(1,
+                                    {
+                                        {0x00, 0xF0, 0x05, 0x7E, 0x7F, 0x09, 0x01, 0xF7, 0x00, 0xF0, 0x0A, 0x41, 0x10,
+                                         0x42, 0x12, 0x00, 0x00, 0x7F, 0x00, 0x01, 0xF7, 0x00, 0xF0, 0x08, 0x43, 0x10,
+                                         0x4C, 0x00, 0x00, 0x7E, 0x00, 0xF7, 0x00, 0xF7, 0x02, 0x01, 0x02},
+                                        {0x00, 0xF7, 0x0A, 0x41, 0x10, 0x42, 0x12, 0x40, 0x00, 0x7F, 0x00, 0x41, 0xF7,
+                                         0x00, 0xF0, 0x01, 0xF7},
+                                    })),
+              "");
     EXPECT_EQ(song.resetFlags, 7u);
     const midiTrack& t0 = *song.tracks[0];
     ASSERT_EQ(t0.size(), 2u);
@@ -293,9 +301,9 @@ TEST(SmfReader, CopyrightTextsAreJoinedForShowingAndKeptAsReadInTheirTracks)
 {
     midiSong song;
     const Bytes twoTracks = smf(1, {
-        {0x00, 0xFF, 0x02, 0x01, 'A', 0x00, 0xFF, 0x02, 0x01, 'B'},
-        {0x00, 0xFF, 0x02, 0x02, 'C', 'D', 0x00, 0xFF, 0x02, 0x00},
-    });
+                                       {0x00, 0xFF, 0x02, 0x01, 'A', 0x00, 0xFF, 0x02, 0x01, 'B'},
+                                       {0x00, 0xFF, 0x02, 0x02, 'C', 'D', 0x00, 0xFF, 0x02, 0x00},
+                                   });
     ASSERT_EQ(loadMessage(song, twoTracks), "");
     ASSERT_NE(song.copyright, nullptr);
     EXPECT_EQ(song.copyright->ValueText(), "A B CD ");
@@ -346,23 +354,23 @@ TEST(SmfReader, TempoEventsOfLaterTracksMoveToTheFirstTrackInTimeOrder)
     }
 
     midiSong song;
-    ASSERT_EQ(loadMessage(song, smf(1, {
-        {0x00, 0xFF, 0x03, 0x01, 'C',
-         0x83, 0x60, 0xFF, 0x01, 0x01, 'x',
-         0x83, 0x60, 0xFF, 0x01, 0x01, 'y'},
-        {0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20,
-         0x00, 0x90, 0x3C, 0x64,
-         0x83, 0x60, 0xFF, 0x51, 0x03, 0x09, 0x27, 0xC0},
-        {0x83, 0x60, 0xFF, 0x51, 0x03, 0x0B, 0x71, 0xB0},
-    })), "");
+    ASSERT_EQ(loadMessage(song, smf(1,
+                                    {
+                                        {0x00, 0xFF, 0x03, 0x01, 'C', 0x83, 0x60, 0xFF, 0x01, 0x01, 'x', 0x83, 0x60,
+                                         0xFF, 0x01, 0x01, 'y'},
+                                        {0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20, 0x00, 0x90, 0x3C, 0x64, 0x83, 0x60,
+                                         0xFF, 0x51, 0x03, 0x09, 0x27, 0xC0},
+                                        {0x83, 0x60, 0xFF, 0x51, 0x03, 0x0B, 0x71, 0xB0},
+                                    })),
+              "");
     ASSERT_EQ(song.tracks.size(), 2u);
     EXPECT_EQ(song.trackCount, 2);
     const midiTrack& conductor = *song.tracks[0];
     ASSERT_EQ(conductor.size(), 6u);
-    const std::pair<int, int32_t> expected[] = {
+    const std::pair<int, std::int32_t> expected[] = {
         {kKindTrackName, 0}, {kKindTempo, 0}, {kKindText, 480}, {kKindTempo, 480}, {kKindTempo, 480}, {kKindText, 960},
     };
-    for (size_t i = 0; i < 6; ++i) {
+    for (std::size_t i = 0; i < 6; ++i) {
         EXPECT_EQ(conductor[i]->kind(), expected[i].first) << i;
         EXPECT_EQ(conductor[i]->time, expected[i].second) << i;
     }
@@ -378,27 +386,25 @@ TEST(SmfReader, TempoEventsOfLaterTracksMoveToTheFirstTrackInTimeOrder)
 TEST(SmfReader, Format0SplitsIntoOneTrackPerChannel)
 {
     midiSong song;
-    ASSERT_EQ(loadMessage(song, smf(0, {{
-        0x00, 0xFF, 0x03, 0x04, 'S', 'o', 'n', 'g',
-        0x00, 0xFF, 0x58, 0x04, 0x04, 0x02, 0x18, 0x08,
-        0x00, 0xC0, 0x00,
-        0x00, 0x90, 0x3C, 0x64,
-        0x00, 0x99, 0x24, 0x64,
-        0x83, 0x60, 0x80, 0x3C, 0x40,
-        0x00, 0x89, 0x24, 0x40,
-        0x83, 0x60, 0xFF, 0x01, 0x01, 'e',
-    }})), "");
+    ASSERT_EQ(
+        loadMessage(song, smf(0, {{
+                                     0x00, 0xFF, 0x03, 0x04, 'S',  'o',  'n',  'g',  0x00, 0xFF, 0x58, 0x04, 0x04, 0x02,
+                                     0x18, 0x08, 0x00, 0xC0, 0x00, 0x00, 0x90, 0x3C, 0x64, 0x00, 0x99, 0x24, 0x64, 0x83,
+                                     0x60, 0x80, 0x3C, 0x40, 0x00, 0x89, 0x24, 0x40, 0x83, 0x60, 0xFF, 0x01, 0x01, 'e',
+                                 }})),
+        "");
     ASSERT_EQ(song.tracks.size(), 17u);
     EXPECT_EQ(song.trackCount, 1);
     const midiTrack& meta = *song.tracks[0];
     ASSERT_EQ(meta.size(), 3u);
-    for (const anyEvent* e : meta.items()) EXPECT_GE(e->status, 0xF0);
+    for (const anyEvent* e : meta.items())
+        EXPECT_GE(e->status, 0xF0);
     EXPECT_EQ(meta.endTime, 960);
     EXPECT_EQ(meta.channels, 0);
     EXPECT_EQ(meta.name, "Song");
 
     for (int n = 0; n < 16; ++n) {
-        const midiTrack& t = *song.tracks[size_t(n) + 1];
+        const midiTrack& t = *song.tracks[std::size_t(n) + 1];
         EXPECT_EQ(t.number, n + 1);
         EXPECT_EQ(t.name, "Track" + std::to_string(n + 1));
         EXPECT_EQ(t.endTime, 0);
@@ -436,10 +442,12 @@ TEST(SmfReader, Format0WithoutTracksOrWithSeveralChunksIsReadAsIs)
 
     // The channel tracks are the 16 appended ones, whatever follows the first chunk.
     midiSong two;
-    ASSERT_EQ(loadMessage(two, smf(0, {
-        {0x00, 0xFF, 0x03, 0x01, 'A', 0x00, 0x91, 0x3C, 0x64, 0x60, 0x81, 0x3C, 0x00},
-        {0x00, 0x93, 0x40, 0x64, 0x60, 0x83, 0x40, 0x00},
-    })), "");
+    ASSERT_EQ(loadMessage(two, smf(0,
+                                   {
+                                       {0x00, 0xFF, 0x03, 0x01, 'A', 0x00, 0x91, 0x3C, 0x64, 0x60, 0x81, 0x3C, 0x00},
+                                       {0x00, 0x93, 0x40, 0x64, 0x60, 0x83, 0x40, 0x00},
+                                   })),
+              "");
     ASSERT_EQ(two.tracks.size(), 18u);
     EXPECT_EQ(two.tracks[0]->size(), 1u);
     ASSERT_EQ(two.tracks[1]->size(), 1u);
@@ -497,10 +505,11 @@ TEST(SmfReader, FillsTrackFactsIndexesAndPositions)
     EXPECT_EQ(t1.endTime, 1440);
     EXPECT_EQ(t1.firstNoteTime, 0);
     ASSERT_EQ(t1.size(), 12u);
-    const int kinds[] = {kKindTrackName, kKindProgramChange, kKindControlChange, kKindSysex, kKindNoteOn,
-                         kKindNoteOn, kKindPitchBend, kKindChannelAfterTouch, kKindPolyAfter, kKindNoteOn,
-                         kKindNoteOn, kKindControlChange};
-    for (size_t i = 0; i < 12; ++i) EXPECT_EQ(t1[i]->kind(), kinds[i]) << i;
+    const int kinds[] = {kKindTrackName, kKindProgramChange, kKindControlChange, kKindSysex,
+                         kKindNoteOn,    kKindNoteOn,        kKindPitchBend,     kKindChannelAfterTouch,
+                         kKindPolyAfter, kKindNoteOn,        kKindNoteOn,        kKindControlChange};
+    for (std::size_t i = 0; i < 12; ++i)
+        EXPECT_EQ(t1[i]->kind(), kinds[i]) << i;
     EXPECT_EQ(noteAt(t1, 4)->duration, 480);
     EXPECT_EQ(noteAt(t1, 5)->key, 0x40);
     EXPECT_EQ(noteAt(t1, 5)->velocity, 0x50);
@@ -530,21 +539,23 @@ TEST(SmfReader, FillsTrackFactsIndexesAndPositions)
 TEST(SmfReader, EveryEventGetsThePositionOfItsTime)
 {
     for (int signatures : {2, 70}) {
-        std::vector<std::pair<int32_t, Bytes>> texts, notes, meters;
-        for (int32_t t = 0; t <= 20000; t += 500) texts.push_back({t, {0xFF, 0x01, 0x01, 'a'}});
-        for (int32_t t = 0; t < 20000; t += 250) {
+        std::vector<std::pair<std::int32_t, Bytes>> texts, notes, meters;
+        for (std::int32_t t = 0; t <= 20000; t += 500)
+            texts.push_back({t, {0xFF, 0x01, 0x01, 'a'}});
+        for (std::int32_t t = 0; t < 20000; t += 250) {
             notes.push_back({t, {0x90, 0x3C, 0x64}});
             notes.push_back({t + 100, {0x80, 0x3C, 0x00}});
         }
         notes.push_back({3000, {0xFF, 0x58, 0x04, 0x03, 0x02, 0x18, 0x08}});
         // The later track's signatures come after events of the earlier tracks.
         for (int k = 0; k < signatures; ++k)
-            meters.push_back({int32_t(k) * 250 + 5000, {0xFF, 0x58, 0x04, uint8_t(2 + k % 5), uint8_t(1 + k % 3), 0x18, 0x08}});
+            meters.push_back({std::int32_t(k) * 250 + 5000,
+                              {0xFF, 0x58, 0x04, std::uint8_t(2 + k % 5), std::uint8_t(1 + k % 3), 0x18, 0x08}});
         meters.push_back({4321, {0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20}});
         midiSong song;
         ASSERT_EQ(loadMessage(song, smf(1, {timed(texts), timed(notes), timed(meters)})), "");
-        ASSERT_EQ(song.timeSignatures.size(), size_t(signatures) + 1);
-        size_t checked = 0;
+        ASSERT_EQ(song.timeSignatures.size(), std::size_t(signatures) + 1);
+        std::size_t checked = 0;
         for (const midiTrack* t : song.tracks) {
             for (const anyEvent* e : t->items()) {
                 const MusicalPosition p = song.positionOf(e->time);
@@ -554,15 +565,15 @@ TEST(SmfReader, EveryEventGetsThePositionOfItsTime)
                 ++checked;
             }
         }
-        EXPECT_EQ(checked, size_t(123 + signatures));
+        EXPECT_EQ(checked, std::size_t(123 + signatures));
     }
 }
 
 TEST(SmfReader, SkipsSystemBytesAndKeepsUnknownMetaEvents)
 {
     midiSong song;
-    ASSERT_EQ(loadMessage(song, smf(1, {{0x00, 0xF1, 0x00, 0xF6, 0x00, 0xFE, 0x00, 0xFF, 0x7F, 0x02, 0x01, 0x02,
-                                         0x00, 0x90, 0x3C, 0x64, 0x60, 0x80, 0x3C, 0x00}})),
+    ASSERT_EQ(loadMessage(song, smf(1, {{0x00, 0xF1, 0x00, 0xF6, 0x00, 0xFE, 0x00, 0xFF, 0x7F, 0x02,
+                                         0x01, 0x02, 0x00, 0x90, 0x3C, 0x64, 0x60, 0x80, 0x3C, 0x00}})),
               "");
     const midiTrack& t = *song.tracks[0];
     ASSERT_EQ(t.size(), 2u);
@@ -577,13 +588,9 @@ TEST(SmfReader, SkipsSystemBytesAndKeepsUnknownMetaEvents)
 TEST(SmfReader, ShortMetaDataNeverLeadsALookupOutsideTheData)
 {
     midiSong song;
-    ASSERT_EQ(loadMessage(song, smf(1, {{0x00, 0xFF, 0x59, 0x01, 0xFD,
-                                         0x00, 0xFF, 0x58, 0x01, 0x03,
-                                         0x00, 0xFF, 0x51, 0x00,
-                                         0x00, 0xFF, 0x54, 0x01, 0x01,
-                                         0x60, 0xFF, 0x59, 0x00,
-                                         0x60, 0xFF, 0x58, 0x00,
-                                         0x87, 0x40, 0x90, 0x3C, 0x64}})),
+    ASSERT_EQ(loadMessage(song, smf(1, {{0x00, 0xFF, 0x59, 0x01, 0xFD, 0x00, 0xFF, 0x58, 0x01, 0x03, 0x00,
+                                         0xFF, 0x51, 0x00, 0x00, 0xFF, 0x54, 0x01, 0x01, 0x60, 0xFF, 0x59,
+                                         0x00, 0x60, 0xFF, 0x58, 0x00, 0x87, 0x40, 0x90, 0x3C, 0x64}})),
               "");
     ASSERT_NE(song.keyAt(1), nullptr);
     EXPECT_FALSE(song.keyAt(1)->hasDataBytes(2));
@@ -594,7 +601,8 @@ TEST(SmfReader, ShortMetaDataNeverLeadsALookupOutsideTheData)
     EXPECT_EQ(song.meterAt(500).beatsPerBar, 4);
     EXPECT_EQ(song.tempoAt(0), 500000);
     EXPECT_EQ(song.barStarts.count(), 2);
-    for (const anyEvent* e : song.tracks[0]->items()) EXPECT_FALSE(e->AsText().empty());
+    for (const anyEvent* e : song.tracks[0]->items())
+        EXPECT_FALSE(e->AsText().empty());
 }
 
 TEST(SmfReader, FailedLoadsLeaveNoIndexPointingAtAGoneEvent)
@@ -612,11 +620,11 @@ TEST(SmfReader, FailedLoadsLeaveNoIndexPointingAtAGoneEvent)
     EXPECT_EQ(song.tempoAt(0), 500000);
 
     // The second track breaks: the first stays with what points into it, nothing else.
-    const Bytes firstTrack = {0x00, 0xFF, 0x02, 0x01, 'A', 0x00, 0xFF, 0x59, 0x02, 0x00, 0x00,
-                              0x00, 0xFF, 0x58, 0x04, 0x03, 0x02, 0x18, 0x08, 0x00, 0xF0, 0x02, 0x01, 0xF7};
-    const Bytes secondTrack = {0x00, 0xFF, 0x02, 0x01, 'B', 0x00, 0xFF, 0x59, 0x02, 0x01, 0x00,
-                               0x00, 0xFF, 0x58, 0x04, 0x06, 0x03, 0x18, 0x08, 0x00, 0xF0, 0x02, 0x02, 0xF7,
-                               0x00, 0xFF, 0x03, 0x01, 'n', 0x00, 0x90, 0x3C};
+    const Bytes firstTrack = {0x00, 0xFF, 0x02, 0x01, 'A',  0x00, 0xFF, 0x59, 0x02, 0x00, 0x00, 0x00,
+                              0xFF, 0x58, 0x04, 0x03, 0x02, 0x18, 0x08, 0x00, 0xF0, 0x02, 0x01, 0xF7};
+    const Bytes secondTrack = {0x00, 0xFF, 0x02, 0x01, 'B',  0x00, 0xFF, 0x59, 0x02, 0x01, 0x00,
+                               0x00, 0xFF, 0x58, 0x04, 0x06, 0x03, 0x18, 0x08, 0x00, 0xF0, 0x02,
+                               0x02, 0xF7, 0x00, 0xFF, 0x03, 0x01, 'n',  0x00, 0x90, 0x3C};
     ASSERT_EQ(loadMessage(song, richFile()), "");
     EXPECT_EQ(loadMessage(song, join({header(1, 2), track(firstTrack), chunk(secondTrack)})),
               "Data may have been broken.");
@@ -649,14 +657,14 @@ TEST(SmfReader, AGoodLoadAfterAFailedOneEqualsAFreshLoad)
 {
     const Bytes good = richFile();
     const Bytes other = smf(0, {{0x00, 0xFF, 0x58, 0x04, 0x06, 0x03, 0x18, 0x08, 0x00, 0xFF, 0x59, 0x02, 0x02, 0x00,
-                                 0x00, 0xF0, 0x0A, 0x41, 0x10, 0x42, 0x12, 0x40, 0x00, 0x7F, 0x00, 0x41, 0xF7,
-                                 0x00, 0x99, 0x24, 0x64, 0x00, 0xB0, 0x00, 0x7F, 0x83, 0x60, 0x89, 0x24, 0x00}},
+                                 0x00, 0xF0, 0x0A, 0x41, 0x10, 0x42, 0x12, 0x40, 0x00, 0x7F, 0x00, 0x41, 0xF7, 0x00,
+                                 0x99, 0x24, 0x64, 0x00, 0xB0, 0x00, 0x7F, 0x83, 0x60, 0x89, 0x24, 0x00}},
                             96);
     midiSong fresh;
     ASSERT_EQ(loadMessage(fresh, other), "");
     const std::string expected = describeSong(fresh);
 
-    for (size_t cut : {size_t(10), size_t(40), good.size() - 30, good.size() - 1}) {
+    for (std::size_t cut : {std::size_t(10), std::size_t(40), good.size() - 30, good.size() - 1}) {
         midiSong reused;
         ASSERT_EQ(loadMessage(reused, good), "");
         ASSERT_NE(loadMessage(reused, Bytes(good.begin(), good.begin() + std::ptrdiff_t(cut))), "");
@@ -667,13 +675,11 @@ TEST(SmfReader, AGoodLoadAfterAFailedOneEqualsAFreshLoad)
 
 TEST(SmfReader, ReloadingASongEqualsAFreshLoad)
 {
-    const Bytes first = smf(1, {{0x00, 0xFF, 0x58, 0x04, 0x04, 0x02, 0x18, 0x08,
-                                 0x00, 0x90, 0x3C, 0x64, 0x83, 0x60, 0x3C, 0x00}});
+    const Bytes first =
+        smf(1, {{0x00, 0xFF, 0x58, 0x04, 0x04, 0x02, 0x18, 0x08, 0x00, 0x90, 0x3C, 0x64, 0x83, 0x60, 0x3C, 0x00}});
     // The second has as many time signatures, at another time, before any other event.
-    const Bytes second = smf(1, {{0x87, 0x40, 0xFF, 0x58, 0x04, 0x03, 0x02, 0x18, 0x08,
-                                  0x00, 0x90, 0x3C, 0x64,
-                                  0x87, 0x40, 0x80, 0x3C, 0x00,
-                                  0x8F, 0x00, 0xFF, 0x01, 0x00}});
+    const Bytes second = smf(1, {{0x87, 0x40, 0xFF, 0x58, 0x04, 0x03, 0x02, 0x18, 0x08, 0x00, 0x90, 0x3C,
+                                  0x64, 0x87, 0x40, 0x80, 0x3C, 0x00, 0x8F, 0x00, 0xFF, 0x01, 0x00}});
     midiSong fresh;
     ASSERT_EQ(loadMessage(fresh, second), "");
     ASSERT_EQ(fresh.barStarts.count(), 4);

@@ -8,14 +8,14 @@
 #include "mididata/bytestream.h"
 #include "mididata/event.h"
 #include "mididata/messagesink.h"
-#include "mididata/song.h"
 #include "mididata/smf_test_support.h"
+#include "mididata/song.h"
 
 using namespace smftest;
 
 namespace {
 
-trackNameEvent* name(int32_t t, const std::string& text)
+trackNameEvent* name(std::int32_t t, const std::string& text)
 {
     auto* e = new trackNameEvent(t);
     e->setText(text);
@@ -24,7 +24,7 @@ trackNameEvent* name(int32_t t, const std::string& text)
 
 midiTrack* addTrack(midiSong& song)
 {
-    auto* t = new midiTrack(&song, int32_t(song.tracks.size()), "");
+    auto* t = new midiTrack(&song, std::int32_t(song.tracks.size()), "");
     song.tracks.push_back(t);
     return t;
 }
@@ -32,7 +32,10 @@ midiTrack* addTrack(midiSong& song)
 // Collects what the core reports while it lives, and puts the old sink back.
 class SinkCapture {
 public:
-    SinkCapture() { previous_ = setMessageSink([this](const std::string& m) { messages.push_back(m); }); }
+    SinkCapture()
+    {
+        previous_ = setMessageSink([this](const std::string& m) { messages.push_back(m); });
+    }
     ~SinkCapture() { setMessageSink(std::move(previous_)); }
     std::vector<std::string> messages;
 
@@ -52,8 +55,8 @@ TEST(SmfWriter, WritesAOneNoteSongByteForByte)
     midiTrack* t = addTrack(song);
     NoteOnEvent* n = note(0, 0, 60, 100, 480);
     t->insertEvent(n, true);
-    EXPECT_EQ(saveImage(song), join({kHeader1, {'M', 'T', 'r', 'k', 0, 0, 0, 0x0C, 0x00, 0x90, 0x3C, 0x64, 0x83, 0x60,
-                                                0x3C, 0x00, 0x00, 0xFF, 0x2F, 0x00}}));
+    EXPECT_EQ(saveImage(song), join({kHeader1, {'M',  'T',  'r',  'k',  0,    0,    0,    0x0C, 0x00, 0x90,
+                                                0x3C, 0x64, 0x83, 0x60, 0x3C, 0x00, 0x00, 0xFF, 0x2F, 0x00}}));
     ASSERT_EQ(t->size(), 1u);
     EXPECT_EQ(t->at(0), n);
     EXPECT_EQ(n->duration, 480);
@@ -84,19 +87,10 @@ TEST(SmfWriter, WritesEachEventFormWithRunningStatusForChannelMessages)
     t->insertEvent(note(200000, 1, 65, 1, 1), true);
 
     const Bytes body = trackBody(saveImage(song), 0);
-    EXPECT_EQ(body, (Bytes{0x00, 0x90, 0x3C, 0x64,
-                           0x83, 0x60, 0x3C, 0x00,
-                           0x00, 0xB0, 0x07, 0x64,
-                           0x00, 0x90, 0x3E, 0x5A,
-                           0x00, 0x3E, 0x00,
-                           0x00, 0xF0, 0x03, 0x43, 0x10, 0xF7,
-                           0x14, 0xFF, 0x01, 0x02, 'h', 'i',
-                           0x64, 0x90, 0x40, 0x64,
-                           0x64, 0x40, 0x00,
-                           0x00, 0xE0, 0x00, 0x40,
-                           0x8C, 0x95, 0x04, 0x91, 0x41, 0x01,
-                           0x01, 0x41, 0x00,
-                           0x00, 0xFF, 0x2F, 0x00}));
+    EXPECT_EQ(body, (Bytes{0x00, 0x90, 0x3C, 0x64, 0x83, 0x60, 0x3C, 0x00, 0x00, 0xB0, 0x07, 0x64, 0x00, 0x90,
+                           0x3E, 0x5A, 0x00, 0x3E, 0x00, 0x00, 0xF0, 0x03, 0x43, 0x10, 0xF7, 0x14, 0xFF, 0x01,
+                           0x02, 'h',  'i',  0x64, 0x90, 0x40, 0x64, 0x64, 0x40, 0x00, 0x00, 0xE0, 0x00, 0x40,
+                           0x8C, 0x95, 0x04, 0x91, 0x41, 0x01, 0x01, 0x41, 0x00, 0x00, 0xFF, 0x2F, 0x00}));
     EXPECT_EQ(t->size(), 9u);
 }
 
@@ -111,12 +105,9 @@ TEST(SmfWriter, Format0WritesOneTrackWithOnlyTheFirstTrackName)
     b->insertEvent(name(0, "B"), true);
     b->insertEvent(note(48, 1, 62, 100, 96), true);
     const Bytes image = saveImage(song);
-    EXPECT_EQ(image, join({kHeader0, chunk({0x00, 0xFF, 0x03, 0x01, 'A',
-                                            0x00, 0x90, 0x3C, 0x64,
-                                            0x30, 0x91, 0x3E, 0x64,
-                                            0x30, 0x90, 0x3C, 0x00,
-                                            0x30, 0x91, 0x3E, 0x00,
-                                            0x00, 0xFF, 0x2F, 0x00})}));
+    EXPECT_EQ(image,
+              join({kHeader0, chunk({0x00, 0xFF, 0x03, 0x01, 'A',  0x00, 0x90, 0x3C, 0x64, 0x30, 0x91, 0x3E, 0x64,
+                                     0x30, 0x90, 0x3C, 0x00, 0x30, 0x91, 0x3E, 0x00, 0x00, 0xFF, 0x2F, 0x00})}));
     EXPECT_EQ(a->size(), 2u);
     EXPECT_EQ(b->size(), 2u);
 
@@ -124,10 +115,9 @@ TEST(SmfWriter, Format0WritesOneTrackWithOnlyTheFirstTrackName)
     song.format = 5;
     const Bytes one = saveImage(song);
     ASSERT_GE(one.size(), 14u);
-    EXPECT_EQ(Bytes(one.begin(), one.begin() + 14),
-              (Bytes{'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 1, 0, 2, 0x01, 0xE0}));
-    EXPECT_EQ(trackBody(one, 1), (Bytes{0x00, 0xFF, 0x03, 0x01, 'B', 0x30, 0x91, 0x3E, 0x64, 0x60, 0x3E, 0x00,
-                                        0x00, 0xFF, 0x2F, 0x00}));
+    EXPECT_EQ(Bytes(one.begin(), one.begin() + 14), (Bytes{'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 1, 0, 2, 0x01, 0xE0}));
+    EXPECT_EQ(trackBody(one, 1),
+              (Bytes{0x00, 0xFF, 0x03, 0x01, 'B', 0x30, 0x91, 0x3E, 0x64, 0x60, 0x3E, 0x00, 0x00, 0xFF, 0x2F, 0x00}));
 }
 
 TEST(SmfWriter, KeepsEveryTrackNameOfATrackInItsPlace)
@@ -139,9 +129,8 @@ TEST(SmfWriter, KeepsEveryTrackNameOfATrackInItsPlace)
     t->insertEvent(control(10, 0, 7, 100), true);
     t->insertEvent(name(20, "b"), true);
     t->insertEvent(control(30, 0, 7, 101), true);
-    EXPECT_EQ(trackBody(saveImage(song), 0),
-              (Bytes{0x00, 0xFF, 0x03, 0x01, 'a', 0x0A, 0xB0, 0x07, 0x64, 0x0A, 0xFF, 0x03, 0x01, 'b', 0x0A, 0xB0,
-                     0x07, 0x65, 0x00, 0xFF, 0x2F, 0x00}));
+    EXPECT_EQ(trackBody(saveImage(song), 0), (Bytes{0x00, 0xFF, 0x03, 0x01, 'a',  0x0A, 0xB0, 0x07, 0x64, 0x0A, 0xFF,
+                                                    0x03, 0x01, 'b',  0x0A, 0xB0, 0x07, 0x65, 0x00, 0xFF, 0x2F, 0x00}));
     EXPECT_EQ(t->size(), 4u);
 }
 
@@ -153,17 +142,12 @@ TEST(SmfWriter, WritesTheResetMessagesTheFlagsNameFirstInTheFirstTrack)
     const Bytes cc = {0x00, 0xB0, 0x07, 0x64};
     const Bytes end = kEndOfTrack;
     struct Case {
-        uint32_t flags;
+        std::uint32_t flags;
         Bytes first;
     };
     const Case cases[] = {
-        {0, join({cc, end})},
-        {1, join({gm, cc, end})},
-        {2, join({gs, cc, end})},
-        {4, join({xg, cc, end})},
-        {6, join({gs, cc, end})},
-        {3, join({gm, gs, cc, end})},
-        {7, join({gm, gs, cc, end})},
+        {0, join({cc, end})},     {1, join({gm, cc, end})},     {2, join({gs, cc, end})},     {4, join({xg, cc, end})},
+        {6, join({gs, cc, end})}, {3, join({gm, gs, cc, end})}, {7, join({gm, gs, cc, end})},
     };
     for (const Case& c : cases) {
         midiSong song;
@@ -194,7 +178,8 @@ TEST(SmfWriter, WritingTwiceGivesTheSameFileAndKeepsTheDurations)
     NoteOnEvent* b = note(240, 0, 60, 100, 480);
     NoteOnEvent* c = note(240, 0, 61, 100, 0);
     NoteOnEvent* inner = note(300, 0, 60, 100, 10);
-    for (NoteOnEvent* n : {a, b, c, inner}) t->insertEvent(n, true);
+    for (NoteOnEvent* n : {a, b, c, inner})
+        t->insertEvent(n, true);
     const Bytes first = saveImage(song);
     EXPECT_EQ(a->duration, 480);
     EXPECT_EQ(b->duration, 480);
@@ -210,7 +195,7 @@ TEST(SmfWriter, WritingTwiceGivesTheSameFileAndKeepsTheDurations)
 
 TEST(SmfWriter, WritesARecordedTrackWithItsOwnNoteOffsAsRecorded)
 {
-    for (int16_t format : {int16_t(0), int16_t(1)}) {
+    for (std::int16_t format : {std::int16_t(0), std::int16_t(1)}) {
         midiSong song;
         song.format = format;
         song.resetFlags = 1;
@@ -223,13 +208,9 @@ TEST(SmfWriter, WritesARecordedTrackWithItsOwnNoteOffsAsRecorded)
         t->insertEvent(note(250, 0, 62, 0, 0), true);
         const Bytes image = saveImage(song);
         EXPECT_EQ(Bytes(image.begin(), image.begin() + 14), format == 0 ? kHeader0 : kHeader1);
-        EXPECT_EQ(trackBody(image, 0), (Bytes{0x00, 0xF0, 0x05, 0x7E, 0x7F, 0x09, 0x01, 0xF7,
-                                              0x00, 0xFF, 0x51, 0x03, 0x07, 0x53, 0x00,
-                                              0x00, 0x90, 0x3C, 0x64,
-                                              0x64, 0x3C, 0x00,
-                                              0x00, 0x3E, 0x64,
-                                              0x81, 0x16, 0x3E, 0x00,
-                                              0x00, 0xFF, 0x2F, 0x00}))
+        EXPECT_EQ(trackBody(image, 0), (Bytes{0x00, 0xF0, 0x05, 0x7E, 0x7F, 0x09, 0x01, 0xF7, 0x00, 0xFF, 0x51,
+                                              0x03, 0x07, 0x53, 0x00, 0x00, 0x90, 0x3C, 0x64, 0x64, 0x3C, 0x00,
+                                              0x00, 0x3E, 0x64, 0x81, 0x16, 0x3E, 0x00, 0x00, 0xFF, 0x2F, 0x00}))
             << "format " << format;
         EXPECT_FALSE(t->durationForm);
         EXPECT_EQ(t->size(), 5u);
@@ -246,11 +227,8 @@ TEST(SmfWriter, Format0KeepsTheNoteOffsOfTracksInDurationFormBesideARecordedTrac
     recorded->durationForm = false;
     recorded->insertEvent(note(0, 1, 62, 100, 0), true);
     recorded->insertEvent(note(240, 1, 62, 0, 0), true);
-    EXPECT_EQ(trackBody(saveImage(song), 0), (Bytes{0x00, 0x90, 0x3C, 0x64,
-                                                    0x00, 0x91, 0x3E, 0x64,
-                                                    0x81, 0x70, 0x3E, 0x00,
-                                                    0x81, 0x70, 0x90, 0x3C, 0x00,
-                                                    0x00, 0xFF, 0x2F, 0x00}));
+    EXPECT_EQ(trackBody(saveImage(song), 0), (Bytes{0x00, 0x90, 0x3C, 0x64, 0x00, 0x91, 0x3E, 0x64, 0x81, 0x70, 0x3E,
+                                                    0x00, 0x81, 0x70, 0x90, 0x3C, 0x00, 0x00, 0xFF, 0x2F, 0x00}));
 }
 
 TEST(SmfWriter, EndsEachTrackAtItsEndTimeOrItsLastEvent)
@@ -283,18 +261,11 @@ TEST(SmfWriter, EndsEachTrackAtItsEndTimeOrItsLastEvent)
 
 TEST(SmfWriter, ALoadedSongSavedAndLoadedAgainHoldsTheSameEvents)
 {
-    const Bytes format0 = smf(0, {{0x00, 0xFF, 0x03, 0x04, 'S', 'o', 'n', 'g',
-                                   0x00, 0xFF, 0x58, 0x04, 0x06, 0x03, 0x18, 0x08,
-                                   0x00, 0xC0, 0x05,
-                                   0x00, 0x90, 0x3C, 0x64,
-                                   0x00, 0x99, 0x24, 0x64,
-                                   0x00, 0x90, 0x3C, 0x50,
-                                   0x60, 0x80, 0x3C, 0x40,
-                                   0x00, 0x89, 0x24, 0x40,
-                                   0x00, 0xB9, 0x07, 0x60,
-                                   0x60, 0x80, 0x3C, 0x40,
-                                   0x00, 0xE9, 0x00, 0x40,
-                                   0x83, 0x60, 0xFF, 0x01, 0x01, 'e'}});
+    const Bytes format0 =
+        smf(0, {{0x00, 0xFF, 0x03, 0x04, 'S',  'o',  'n',  'g',  0x00, 0xFF, 0x58, 0x04, 0x06, 0x03, 0x18,
+                 0x08, 0x00, 0xC0, 0x05, 0x00, 0x90, 0x3C, 0x64, 0x00, 0x99, 0x24, 0x64, 0x00, 0x90, 0x3C,
+                 0x50, 0x60, 0x80, 0x3C, 0x40, 0x00, 0x89, 0x24, 0x40, 0x00, 0xB9, 0x07, 0x60, 0x60, 0x80,
+                 0x3C, 0x40, 0x00, 0xE9, 0x00, 0x40, 0x83, 0x60, 0xFF, 0x01, 0x01, 'e'}});
     // The largest time takes a five-byte delta.
     const Bytes far = smf(1, {{0x00, 0x90, 0x3C, 0x64, 0x87, 0xFF, 0xFF, 0xFF, 0x7F, 0xFF, 0x01, 0x00}});
     for (const Bytes& original : {richFile(), format0, far}) {
@@ -322,7 +293,7 @@ TEST(SmfWriter, SaveToFileWritesTheWholeFileAndItsSize)
     const Bytes expected = saveImage(song);
     EXPECT_TRUE(song.saveToFile(path));
     EXPECT_EQ(readFile(path), expected);
-    EXPECT_EQ(song.fileSize, int32_t(expected.size()));
+    EXPECT_EQ(song.fileSize, std::int32_t(expected.size()));
     EXPECT_TRUE(sink.messages.empty());
     for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
         EXPECT_EQ(entry.path().filename().string(), "song.mid");
@@ -356,7 +327,7 @@ TEST(SmfWriter, SaveToFileReportsFailuresAndLeavesTheOldFileAlone)
         EXPECT_TRUE(std::filesystem::is_directory(folder));
         EXPECT_TRUE(std::filesystem::is_empty(folder));
     }
-    size_t entries = 0;
+    std::size_t entries = 0;
     for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
         (void)entry;
         ++entries;

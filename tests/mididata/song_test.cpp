@@ -5,17 +5,17 @@
 #include <vector>
 
 #include "mididata/event.h"
+#include "mididata/smf_test_support.h"
 #include "mididata/song.h"
 #include "mididata/tempomap.h"
 #include "mididata/track.h"
-#include "mididata/smf_test_support.h"
 
 using smftest::control;
 using smftest::note;
 
 namespace {
 
-using Bytes = std::vector<uint8_t>;
+using Bytes = std::vector<std::uint8_t>;
 
 // A song whose first track owns the meta events a test indexes by hand.
 struct SongWithMetaTrack {
@@ -27,19 +27,19 @@ struct SongWithMetaTrack {
         song.tracks.push_back(owner);
         song.conductor = owner;
     }
-    timeBeatEvent* meter(int32_t time, Bytes data)
+    timeBeatEvent* meter(std::int32_t time, Bytes data)
     {
         auto* e = new timeBeatEvent(time);
-        e->length = int32_t(data.size());
+        e->length = std::int32_t(data.size());
         e->data = std::move(data);
         owner->addEvent(e);
         song.timeSignatures.push_back(e);
         return e;
     }
-    keyEvent* key(int32_t time, Bytes data)
+    keyEvent* key(std::int32_t time, Bytes data)
     {
         auto* e = new keyEvent(time);
-        e->length = int32_t(data.size());
+        e->length = std::int32_t(data.size());
         e->data = std::move(data);
         owner->addEvent(e);
         song.keySignatures.push_back(e);
@@ -47,7 +47,8 @@ struct SongWithMetaTrack {
     }
 };
 
-void expectPosition(const midiSong& song, int32_t time, uint32_t measure, uint32_t beat, uint32_t tick)
+void expectPosition(const midiSong& song, std::int32_t time, std::uint32_t measure, std::uint32_t beat,
+                    std::uint32_t tick)
 {
     const MusicalPosition p = song.positionOf(time);
     EXPECT_EQ(p.measure, measure) << "time " << time;
@@ -59,47 +60,51 @@ void expectPosition(const midiSong& song, int32_t time, uint32_t measure, uint32
 // that have a length.
 struct ReferenceMeter {
     struct Sig {
-        int32_t time;
+        std::int32_t time;
         int numerator;
         int power;
     };
     int division;
     std::vector<Sig> sigs;  // in list order
 
-    Meter at(int64_t time) const
+    Meter at(std::int64_t time) const
     {
         const Sig* last = nullptr;
         for (const Sig& s : sigs) {
-            if (s.time > time) break;
+            if (s.time > time)
+                break;
             last = &s;
         }
-        if (!last || last->numerator == 0) return {division, 4};
-        return {int64_t(division) * 4 / (int64_t(1) << last->power), last->numerator};
+        if (!last || last->numerator == 0)
+            return {division, 4};
+        return {std::int64_t(division) * 4 / (std::int64_t(1) << last->power), last->numerator};
     }
-    std::vector<int64_t> bars(int64_t songLength) const
+    std::vector<std::int64_t> bars(std::int64_t songLength) const
     {
-        std::vector<int64_t> out;
-        for (int64_t t = 0;;) {
+        std::vector<std::int64_t> out;
+        for (std::int64_t t = 0;;) {
             out.push_back(t);
-            if (t > songLength) return out;
+            if (t > songLength)
+                return out;
             const Meter m = at(t);
             t += m.ticksPerBeat * m.beatsPerBar;
         }
     }
-    MusicalPosition position(const std::vector<int64_t>& bars, int64_t time) const
+    MusicalPosition position(const std::vector<std::int64_t>& bars, std::int64_t time) const
     {
-        size_t i = 0;
-        while (i + 1 < bars.size() && time >= bars[i + 1]) ++i;
+        std::size_t i = 0;
+        while (i + 1 < bars.size() && time >= bars[i + 1])
+            ++i;
         const Meter m = at(time);
-        const int64_t r = time - bars[i];
-        return {uint32_t(i), uint32_t(r / m.ticksPerBeat), uint32_t(r % m.ticksPerBeat)};
+        const std::int64_t r = time - bars[i];
+        return {std::uint32_t(i), std::uint32_t(r / m.ticksPerBeat), std::uint32_t(r % m.ticksPerBeat)};
     }
 };
 
 // A small fixed-seed generator, so that every run tests the same layouts.
 struct Lcg {
-    uint32_t state;
-    uint32_t next(uint32_t below)
+    std::uint32_t state;
+    std::uint32_t next(std::uint32_t below)
     {
         state = state * 1664525u + 1013904223u;
         return (state >> 8) % below;
@@ -183,8 +188,9 @@ TEST(Song, PositionsCountBarsOfTheDefaultMeter)
     song.songLength = 10000;
     song.buildBarStarts();
     ASSERT_EQ(song.barStarts.count(), 7);
-    const int64_t expected[] = {0, 1920, 3840, 5760, 7680, 9600, 11520};
-    for (int64_t i = 0; i < 7; ++i) EXPECT_EQ(song.barStarts.at(i), expected[i]) << i;
+    const std::int64_t expected[] = {0, 1920, 3840, 5760, 7680, 9600, 11520};
+    for (std::int64_t i = 0; i < 7; ++i)
+        EXPECT_EQ(song.barStarts.at(i), expected[i]) << i;
 
     expectPosition(song, 0, 0, 0, 0);
     expectPosition(song, 4000, 2, 0, 160);
@@ -234,7 +240,7 @@ TEST(Song, TimeSignaturesSetTheMeterInTheOrderRead)
         s.meter(200, {5});
         s.meter(300, {});
         EXPECT_EQ(s.song.meterAt(50).beatsPerBar, 3);
-        for (int32_t t : {100, 200, 300}) {
+        for (std::int32_t t : {100, 200, 300}) {
             EXPECT_EQ(s.song.meterAt(t).ticksPerBeat, 480) << t;
             EXPECT_EQ(s.song.meterAt(t).beatsPerBar, 4) << t;
         }
@@ -249,8 +255,9 @@ TEST(Song, BarStartsFollowMeterChanges)
     s.song.songLength = 5000;
     s.song.buildBarStarts();
     ASSERT_EQ(s.song.barStarts.count(), 5);
-    const int64_t expected[] = {0, 1920, 3360, 4800, 6240};
-    for (int64_t i = 0; i < 5; ++i) EXPECT_EQ(s.song.barStarts.at(i), expected[i]) << i;
+    const std::int64_t expected[] = {0, 1920, 3360, 4800, 6240};
+    for (std::int64_t i = 0; i < 5; ++i)
+        EXPECT_EQ(s.song.barStarts.at(i), expected[i]) << i;
     expectPosition(s.song, 1000, 0, 2, 40);
     expectPosition(s.song, 2000, 1, 0, 80);
     expectPosition(s.song, 4000, 2, 1, 160);
@@ -264,8 +271,9 @@ TEST(Song, BarStartsFollowMeterChanges)
     EXPECT_EQ(s.song.meterAt(1000).beatsPerBar, 6);
     s.song.buildBarStarts();
     ASSERT_EQ(s.song.barStarts.count(), 6);
-    const int64_t replaced[] = {0, 1440, 2880, 3840, 4800, 5760};
-    for (int64_t i = 0; i < 6; ++i) EXPECT_EQ(s.song.barStarts.at(i), replaced[i]) << i;
+    const std::int64_t replaced[] = {0, 1440, 2880, 3840, 4800, 5760};
+    for (std::int64_t i = 0; i < 6; ++i)
+        EXPECT_EQ(s.song.barStarts.at(i), replaced[i]) << i;
 }
 
 TEST(Song, PositionsMatchTheBarByBarDefinitionForAnyMeterLayout)
@@ -275,27 +283,31 @@ TEST(Song, PositionsMatchTheBarByBarDefinitionForAnyMeterLayout)
     for (int round = 0; round < 30; ++round) {
         SongWithMetaTrack s;
         ReferenceMeter ref{divisions[rng.next(4)], {}};
-        s.song.division = uint16_t(ref.division);
+        s.song.division = std::uint16_t(ref.division);
         const int count = int(rng.next(7));
         for (int k = 0; k < count; ++k) {
             // Signatures in any order, now and then with a numerator of 0.
-            const ReferenceMeter::Sig sig{int32_t(rng.next(20000)), int(rng.next(8)), int(rng.next(5))};
+            const ReferenceMeter::Sig sig{std::int32_t(rng.next(20000)), int(rng.next(8)), int(rng.next(5))};
             ref.sigs.push_back(sig);
-            s.meter(sig.time, {uint8_t(sig.numerator), uint8_t(sig.power), 24, 8});
+            s.meter(sig.time, {std::uint8_t(sig.numerator), std::uint8_t(sig.power), 24, 8});
         }
-        s.song.songLength = int32_t(rng.next(30000));
+        s.song.songLength = std::int32_t(rng.next(30000));
         s.song.buildBarStarts();
-        const std::vector<int64_t> bars = ref.bars(s.song.songLength);
-        ASSERT_EQ(s.song.barStarts.count(), int64_t(bars.size())) << "round " << round;
-        for (size_t i = 0; i < bars.size(); ++i) ASSERT_EQ(s.song.barStarts.at(int64_t(i)), bars[i]) << round;
+        const std::vector<std::int64_t> bars = ref.bars(s.song.songLength);
+        ASSERT_EQ(s.song.barStarts.count(), std::int64_t(bars.size())) << "round " << round;
+        for (std::size_t i = 0; i < bars.size(); ++i)
+            ASSERT_EQ(s.song.barStarts.at(std::int64_t(i)), bars[i]) << round;
 
-        std::vector<int32_t> times;
-        for (int k = 0; k < 300; ++k) times.push_back(int32_t(rng.next(uint32_t(s.song.songLength) + 5000)));
-        for (const ReferenceMeter::Sig& sig : ref.sigs) times.push_back(sig.time);
-        for (int32_t b : {int32_t(0), int32_t(bars.back()), int32_t(bars.back() - 1)}) times.push_back(b);
+        std::vector<std::int32_t> times;
+        for (int k = 0; k < 300; ++k)
+            times.push_back(std::int32_t(rng.next(std::uint32_t(s.song.songLength) + 5000)));
+        for (const ReferenceMeter::Sig& sig : ref.sigs)
+            times.push_back(sig.time);
+        for (std::int32_t b : {std::int32_t(0), std::int32_t(bars.back()), std::int32_t(bars.back() - 1)})
+            times.push_back(b);
         // One cursor over the times in any order, one over them sorted, and positionOf.
         PositionCursor unordered(s.song);
-        for (int32_t t : times) {
+        for (std::int32_t t : times) {
             const MusicalPosition want = ref.position(bars, t);
             const MusicalPosition got = s.song.positionOf(t);
             const MusicalPosition cursor = unordered.at(t);
@@ -308,7 +320,7 @@ TEST(Song, PositionsMatchTheBarByBarDefinitionForAnyMeterLayout)
         }
         std::sort(times.begin(), times.end());
         PositionCursor ordered(s.song);
-        for (int32_t t : times) {
+        for (std::int32_t t : times) {
             const MusicalPosition want = ref.position(bars, t);
             const MusicalPosition got = ordered.at(t);
             ASSERT_EQ(got.measure, want.measure) << "round " << round << " time " << t;
@@ -331,7 +343,8 @@ TEST(Song, DegenerateMetersNeverHangOrDivideByZero)
         EXPECT_EQ(song.positionOf(500).measure, 0u);
         EXPECT_EQ(song.meterAt(500).ticksPerBeat, 0);
     }
-    for (uint8_t power : {uint8_t(9), uint8_t(31), uint8_t(32), uint8_t(40), uint8_t(255)}) {
+    for (std::uint8_t power :
+         {std::uint8_t(9), std::uint8_t(31), std::uint8_t(32), std::uint8_t(40), std::uint8_t(255)}) {
         SongWithMetaTrack s;
         s.meter(0, {4, power, 24, 8});
         s.song.songLength = INT32_MAX;
@@ -361,20 +374,20 @@ TEST(Song, DegenerateMetersNeverHangOrDivideByZero)
         s.meter(0, {1, 2, 24, 8});
         s.song.songLength = INT32_MAX;
         s.song.buildBarStarts();
-        EXPECT_EQ(s.song.barStarts.count(), int64_t(INT32_MAX) + 2);
-        EXPECT_EQ(s.song.barStarts.at(s.song.barStarts.count() - 1), int64_t(INT32_MAX) + 1);
-        expectPosition(s.song, INT32_MAX, uint32_t(INT32_MAX), 0, 0);
+        EXPECT_EQ(s.song.barStarts.count(), std::int64_t(INT32_MAX) + 2);
+        EXPECT_EQ(s.song.barStarts.at(s.song.barStarts.count() - 1), std::int64_t(INT32_MAX) + 1);
+        expectPosition(s.song, INT32_MAX, std::uint32_t(INT32_MAX), 0, 0);
         expectPosition(s.song, 12345, 12345, 0, 0);
     }
     {
         midiSong song;
         song.songLength = INT32_MAX;
         song.buildBarStarts();
-        const int64_t bars = int64_t(INT32_MAX) / 1920 + 2;
+        const std::int64_t bars = std::int64_t(INT32_MAX) / 1920 + 2;
         EXPECT_EQ(song.barStarts.count(), bars);
         EXPECT_EQ(song.barStarts.at(bars - 1), (bars - 1) * 1920);
-        expectPosition(song, INT32_MAX, uint32_t(INT32_MAX / 1920), uint32_t(INT32_MAX % 1920 / 480),
-                       uint32_t(INT32_MAX % 480));
+        expectPosition(song, INT32_MAX, std::uint32_t(INT32_MAX / 1920), std::uint32_t(INT32_MAX % 1920 / 480),
+                       std::uint32_t(INT32_MAX % 480));
     }
 }
 
@@ -443,7 +456,8 @@ TEST(Song, RhythmTracksAreMarkedByBankSelectOrElseByChannelTen)
         nine->insertEvent(note(0, 8, 36), true);
         nine->insertEvent(note(0, 9, 36), true);
         auto* silent = new midiTrack(&song, 3, "");
-        for (midiTrack* t : {late, ten, nine, silent}) song.tracks.push_back(t);
+        for (midiTrack* t : {late, ten, nine, silent})
+            song.tracks.push_back(t);
         song.markRhythmTracks();
         EXPECT_FALSE(late->rhythm);
         EXPECT_TRUE(ten->rhythm);
@@ -471,8 +485,8 @@ TEST(TempoMap, CountsMicrosecondsFromTheStartThroughEveryTempoChange)
     EXPECT_EQ(map.microsecondsAt(960), 1200000);
     EXPECT_EQ(map.microsecondsAt(1440), 1600000);
     // Exact from the start: no rounding adds up over a long song.
-    const int64_t far = int64_t(INT32_MAX);
-    EXPECT_EQ(map.microsecondsAt(far), (int64_t(960) * 600000 + 480 * 400000 + (far - 1440) * 500001) / 480);
+    const std::int64_t far = std::int64_t(INT32_MAX);
+    EXPECT_EQ(map.microsecondsAt(far), (std::int64_t(960) * 600000 + 480 * 400000 + (far - 1440) * 500001) / 480);
 
     song.division = 0;
     EXPECT_EQ(TempoMap(song).microsecondsAt(1000), 0);

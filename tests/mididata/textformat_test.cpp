@@ -69,7 +69,7 @@ TEST(TextFormat, NeverFailsOnMismatchedDirectives)
 
 TEST(TextFormat, ListsBytesAsTwoHexDigitsAndABlankEach)
 {
-    const uint8_t bytes[] = {0x43, 0x7B, 0x00, 0xF7};
+    const std::uint8_t bytes[] = {0x43, 0x7B, 0x00, 0xF7};
     EXPECT_EQ(HexBytesText(bytes, 4), "43 7B 00 F7 ");
     EXPECT_EQ(HexBytesText(bytes, 0), "");
     EXPECT_EQ(HexBytesText(nullptr, 3), "");

@@ -5,9 +5,9 @@
 #include <vector>
 
 #include "mididata/event.h"
+#include "mididata/smf_test_support.h"
 #include "mididata/song.h"
 #include "mididata/track.h"
-#include "mididata/smf_test_support.h"
 
 using smftest::control;
 using smftest::note;
@@ -16,10 +16,10 @@ using smftest::noteAt;
 namespace {
 
 // A note-off as the reader builds it from a note-on of velocity 0: status 8n.
-NoteOnEvent* silentOn(int32_t t, int ch, int key)
+NoteOnEvent* silentOn(std::int32_t t, int ch, int key)
 {
     auto* e = note(t, ch, key, 0);
-    e->status = uint8_t(0x80 | ch);
+    e->status = std::uint8_t(0x80 | ch);
     return e;
 }
 
@@ -27,7 +27,7 @@ NoteOnEvent* silentOn(int32_t t, int ch, int key)
 struct Unfolded {
     midiSong song;
     midiTrack track{&song, 1, ""};
-    explicit Unfolded(int32_t endTime = 10000)
+    explicit Unfolded(std::int32_t endTime = 10000)
     {
         track.durationForm = false;
         track.endTime = endTime;
@@ -267,7 +267,7 @@ TEST(Track, FoldTakesResetMessagesOutWithoutDestroyingThem)
     EXPECT_EQ(u.track[1], other);
     EXPECT_EQ(song.gmSystemOn->refCount, anyEvent::kPermanent);
     EXPECT_EQ(song.gsReset->refCount, anyEvent::kPermanent);
-    EXPECT_EQ(song.gmSystemOn->bytes, (std::vector<uint8_t>{0x7E, 0x7F, 0x09, 0x01, 0xF7}));
+    EXPECT_EQ(song.gmSystemOn->bytes, (std::vector<std::uint8_t>{0x7E, 0x7F, 0x09, 0x01, 0xF7}));
 }
 
 TEST(Track, ExpandAddsNoteOffsThatSortBeforeTheOtherEventsOfTheirTick)
@@ -342,14 +342,16 @@ TEST(Track, ExpandAndFoldKeepTenThousandOverlappingNotesOfOneKey)
     midiSong song;
     midiTrack t(&song, 0, "");
     const int n = 5000;
-    for (int i = 0; i < n; ++i) t.addEvent(note(i, 0, 60, 100, n));
+    for (int i = 0; i < n; ++i)
+        t.addEvent(note(i, 0, 60, 100, n));
     t.expandDurations();
-    ASSERT_EQ(t.size(), size_t(2 * n));
+    ASSERT_EQ(t.size(), std::size_t(2 * n));
     EXPECT_EQ(t.endTime, 2 * n - 1);
     t.foldNoteOffs();
-    ASSERT_EQ(t.size(), size_t(n));
+    ASSERT_EQ(t.size(), std::size_t(n));
     int wrong = 0;
-    for (size_t i = 0; i < t.size(); ++i) wrong += noteAt(t, i)->duration != n;
+    for (std::size_t i = 0; i < t.size(); ++i)
+        wrong += noteAt(t, i)->duration != n;
     EXPECT_EQ(wrong, 0);
 }
 
@@ -358,15 +360,15 @@ TEST(Track, SearchesSkipEmptySlotsAndAnswerMinusOne)
     midiSong song;
     midiTrack t(&song, 0, "");
     auto* on = note(0, 1, 60);
-    t.addEvent(on);                          // 0
-    t.addEvent(note(10, 2, 60));             // 1 other channel
-    t.addEvent(note(20, 1, 61));             // 2 other key
-    t.addEvent(silentOn(30, 1, 60));         // 3
-    t.addEvent(note(40, 1, 60));             // 4
-    t.addEvent(control(50, 1, 7, 0));        // 5
-    t.addEvent(control(60, 2, 123, 0));      // 6 other channel
-    t.addEvent(control(70, 1, 0x78, 0));     // 7
-    t.addEvent(new textEvent(80));           // 8
+    t.addEvent(on);                       // 0
+    t.addEvent(note(10, 2, 60));          // 1 other channel
+    t.addEvent(note(20, 1, 61));          // 2 other key
+    t.addEvent(silentOn(30, 1, 60));      // 3
+    t.addEvent(note(40, 1, 60));          // 4
+    t.addEvent(control(50, 1, 7, 0));     // 5
+    t.addEvent(control(60, 2, 123, 0));   // 6 other channel
+    t.addEvent(control(70, 1, 0x78, 0));  // 7
+    t.addEvent(new textEvent(80));        // 8
 
     EXPECT_EQ(t.findNoteOff(1, on), 3);
     EXPECT_EQ(t.findNoteOff(4, on), -1);

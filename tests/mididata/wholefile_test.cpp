@@ -22,7 +22,8 @@ namespace {
 bool save(const std::string& path, const std::string& text, std::vector<std::string>* messages = nullptr)
 {
     MessageSink previous = setMessageSink([messages](const std::string& m) {
-        if (messages) messages->push_back(m);
+        if (messages)
+            messages->push_back(m);
     });
     const bool ok = writeWholeFile(path, text.data(), text.size());
     setMessageSink(std::move(previous));
@@ -38,7 +39,8 @@ std::string text(const std::string& path)
 std::vector<std::string> names(const fs::path& folder)
 {
     std::vector<std::string> all;
-    for (const auto& entry : fs::directory_iterator(folder)) all.push_back(entry.path().filename().string());
+    for (const auto& entry : fs::directory_iterator(folder))
+        all.push_back(entry.path().filename().string());
     std::sort(all.begin(), all.end());
     return all;
 }

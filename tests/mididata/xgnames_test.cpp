@@ -11,7 +11,7 @@
 namespace {
 
 // A Yamaha XG parameter change for address h m l with one data byte.
-std::vector<uint8_t> xg(uint8_t h, uint8_t m, uint8_t l)
+std::vector<std::uint8_t> xg(std::uint8_t h, std::uint8_t m, std::uint8_t l)
 {
     return {0x43, 0x10, 0x4C, h, m, l, 0x00, 0xF7};
 }
@@ -21,7 +21,7 @@ std::vector<uint8_t> xg(uint8_t h, uint8_t m, uint8_t l)
 TEST(XgNames, AnswersForeignAndShortMessagesWithFixedTexts)
 {
     EXPECT_EQ(XgParameterName({0x41, 0x10, 0x42, 0x12, 0x40, 0x00, 0x7F, 0x00, 0x41, 0xF7}), "Not XG or GM");
-    EXPECT_EQ(XgParameterName(std::vector<uint8_t>{}), "Not XG or GM");
+    EXPECT_EQ(XgParameterName(std::vector<std::uint8_t>{}), "Not XG or GM");
     EXPECT_EQ(XgParameterName({0x43}), "No Address");
     EXPECT_EQ(XgParameterName({0x43, 0x10, 0x4C, 0x08, 0xF7}), "No Address");
     EXPECT_EQ(XgParameterName({0x43, 0x10, 0x4C, 0x08, 0x00, 0xF7}), "UNKNOWN PARAMETER:Address = <0800F7>");

@@ -33,10 +33,7 @@ protected:
         fs::remove_all(root);
     }
 
-    static void write(const fs::path& file, const std::string& text)
-    {
-        std::ofstream(file, std::ios::binary) << text;
-    }
+    static void write(const fs::path& file, const std::string& text) { std::ofstream(file, std::ios::binary) << text; }
     static std::string read(const fs::path& file)
     {
         std::ifstream in(file, std::ios::binary);
@@ -121,7 +118,7 @@ TEST_F(DeviceProfile, BrokenProfileIsReportedOnceAndLeavesTheDefaults)
         write(fs::path(folder) / "device.prf", text);
         MidiGateway other;
         other.SetFolder(folder);
-        const size_t before = sink.texts().size();
+        const std::size_t before = sink.texts().size();
         other.LoadProfile();
         ASSERT_EQ(sink.texts().size(), before + 1);
         EXPECT_NE(sink.texts().back().find("device.prf"), std::string::npos);

@@ -81,9 +81,7 @@ TEST_F(MidiGatewayDevice, ListsTheDefaultRouteFirstThenEachDevice)
 TEST(DeviceLine, NamesTheFirstFiveTechnologiesAndEndsOthersWithABlank)
 {
     using platform::MidiTechnology;
-    const auto line = [](int code) {
-        return deviceLine({"Dev", MidiTechnology(code)});
-    };
+    const auto line = [](int code) { return deviceLine({"Dev", MidiTechnology(code)}); };
     EXPECT_EQ(line(1), "Dev MIDI Port");
     EXPECT_EQ(line(2), "Dev Synth");
     EXPECT_EQ(line(3), "Dev SQ Synth");

@@ -166,8 +166,8 @@ TEST_F(MidiGatewaySends, SendsEachSongEventByItsStatus)
     for (const anyEvent* e : std::initializer_list<const anyEvent*>{&on, &off, &control, &program, &bend, &poly,
                                                                     &pressure, &sysex, &name, &unfit})
         gateway->SendEvent(*e);
-    EXPECT_EQ(sent(), (std::vector<Bytes>{bytesOf({0x92, 60, 100}), bytesOf({0x83, 61, 64}),
-                                          bytesOf({0xB4, 7, 99}), bytesOf({0xC5, 40}), bytesOf({0xE6, 0x7F, 0x7F}),
+    EXPECT_EQ(sent(), (std::vector<Bytes>{bytesOf({0x92, 60, 100}), bytesOf({0x83, 61, 64}), bytesOf({0xB4, 7, 99}),
+                                          bytesOf({0xC5, 40}), bytesOf({0xE6, 0x7F, 0x7F}),
                                           bytesOf({0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7})}));
 }
 

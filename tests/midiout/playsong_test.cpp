@@ -18,28 +18,28 @@ protected:
 
     midiTrack* addTrack()
     {
-        auto* t = new midiTrack(&song, int32_t(song.tracks.size()) + 1, "");
+        auto* t = new midiTrack(&song, std::int32_t(song.tracks.size()) + 1, "");
         song.tracks.push_back(t);
         return t;
     }
-    static anyEvent* note(midiTrack* t, int32_t time, int channel, int key, int32_t duration)
+    static anyEvent* note(midiTrack* t, std::int32_t time, int channel, int key, std::int32_t duration)
     {
-        auto* e = new NoteOnEvent(time, uint8_t(channel));
-        e->key = uint8_t(key);
+        auto* e = new NoteOnEvent(time, std::uint8_t(channel));
+        e->key = std::uint8_t(key);
         e->velocity = 100;
         e->duration = duration;
         t->addEvent(e);
         return e;
     }
-    static anyEvent* control(midiTrack* t, int32_t time, int channel, int value)
+    static anyEvent* control(midiTrack* t, std::int32_t time, int channel, int value)
     {
-        auto* e = new ControlChangeEvent(time, uint8_t(channel));
+        auto* e = new ControlChangeEvent(time, std::uint8_t(channel));
         e->controller = 7;
-        e->value = uint8_t(value);
+        e->value = std::uint8_t(value);
         t->addEvent(e);
         return e;
     }
-    static sysexEvent* sysex(midiTrack* t, const std::vector<uint8_t>& bytes)
+    static sysexEvent* sysex(midiTrack* t, const std::vector<std::uint8_t>& bytes)
     {
         auto* e = new sysexEvent(0, 0xF0, 0);
         e->bytes = bytes;
@@ -114,7 +114,7 @@ TEST_F(SequencePlayerSong, PlaysTracksMergedInTimeOrderWithEndingNotesFirst)
     std::vector<Bytes> played = sent();
     played.erase(played.begin(), played.begin() + 32);  // the stop before playing
     EXPECT_EQ(played, (std::vector<Bytes>{
-                          bytesOf({0x90, 60, 100}), bytesOf({0xB1, 7, 5}),                              // tick 0
+                          bytesOf({0x90, 60, 100}), bytesOf({0xB1, 7, 5}),                             // tick 0
                           bytesOf({0x90, 60, 0}), bytesOf({0x90, 60, 100}), bytesOf({0x91, 64, 100}),  // tick 480
                           bytesOf({0x90, 60, 0}), bytesOf({0x91, 64, 0}),                              // tick 960
                       }));

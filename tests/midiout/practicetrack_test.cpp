@@ -13,27 +13,31 @@ using smftest::Bytes;
 
 namespace {
 
-Bytes tempo(uint32_t us) { return {0xFF, 0x51, 0x03, uint8_t(us >> 16), uint8_t(us >> 8), uint8_t(us)}; }
+Bytes tempo(std::uint32_t us)
+{
+    return {0xFF, 0x51, 0x03, std::uint8_t(us >> 16), std::uint8_t(us >> 8), std::uint8_t(us)};
+}
 Bytes name(const std::string& text)
 {
-    return smftest::join({{0xFF, 0x03, uint8_t(text.size())}, Bytes(text.begin(), text.end())});
+    return smftest::join({{0xFF, 0x03, std::uint8_t(text.size())}, Bytes(text.begin(), text.end())});
 }
 
 // A conductor with the tempo, a lead on channel 1 with program 41, and a bass on channel 2.
 Bytes band(const Bytes& meter = {0xFF, 0x58, 0x04, 0x04, 0x02, 0x18, 0x08})
 {
-    return smftest::smf(1, {
-        smftest::timed({{0, meter}, {0, tempo(500000)}, {960, tempo(600000)}}),
-        smftest::timed({{0, name("Lead")}, {0, {0xC0, 40}}, {0, {0x90, 60, 100}}, {480, {0x80, 60, 0}}}),
-        smftest::timed({{0, name("Bass")}, {0, {0x91, 36, 100}}, {960, {0x81, 36, 0}}}),
-    });
+    return smftest::smf(
+        1, {
+               smftest::timed({{0, meter}, {0, tempo(500000)}, {960, tempo(600000)}}),
+               smftest::timed({{0, name("Lead")}, {0, {0xC0, 40}}, {0, {0x90, 60, 100}}, {480, {0x80, 60, 0}}}),
+               smftest::timed({{0, name("Bass")}, {0, {0x91, 36, 100}}, {960, {0x81, 36, 0}}}),
+           });
 }
 
 struct Heard {
-    int32_t time;
+    std::int32_t time;
     int status;
     int key;  // or the controller, program, tempo
-    int32_t duration;
+    std::int32_t duration;
     bool operator==(const Heard&) const = default;
 };
 
@@ -41,9 +45,10 @@ std::vector<Heard> heard(const midiTrack& track)
 {
     std::vector<Heard> out;
     for (anyEvent* e : track.items()) {
-        if (!e) continue;
+        if (!e)
+            continue;
         int value = 0;
-        int32_t duration = 0;
+        std::int32_t duration = 0;
         if (auto* n = dynamic_cast<NoteOnEvent*>(e)) {
             value = n->key;
             duration = n->duration;
@@ -89,8 +94,7 @@ TEST(PracticeTrack, YourPartLeavesOutItsChannelMessagesAndGivesTheInstrumentItsV
 
     buildPracticeTrack(song, track, choices);
 
-    const std::vector<Heard> expected = {
-        {0, 0xFF, 500000, 0}, {0, 0x91, 36, 960}, {960, 0xFF, 600000, 0}};
+    const std::vector<Heard> expected = {{0, 0xFF, 500000, 0}, {0, 0x91, 36, 960}, {960, 0xFF, 600000, 0}};
     EXPECT_EQ(heard(track), expected);
 
     const std::vector<PartChoice> parts = partChoices(song);
@@ -113,10 +117,14 @@ TEST(PracticeTrack, CountInIsOneBarOfClicksBeforeTheSongInTheSongsMeter)
 
     buildPracticeTrack(song, track, choices);
 
-    const std::vector<Heard> expected = {
-        {0, 0x99, kClickKeyFirstBeat, 240}, {480, 0x99, kClickKeyOtherBeats, 240},
-        {960, 0x99, kClickKeyOtherBeats, 240}, {1440, 0xFF, 500000, 0}, {1440, 0xC0, 40, 0},
-        {1440, 0x90, 60, 480}, {1440, 0x91, 36, 960}, {2400, 0xFF, 600000, 0}};
+    const std::vector<Heard> expected = {{0, 0x99, kClickKeyFirstBeat, 240},
+                                         {480, 0x99, kClickKeyOtherBeats, 240},
+                                         {960, 0x99, kClickKeyOtherBeats, 240},
+                                         {1440, 0xFF, 500000, 0},
+                                         {1440, 0xC0, 40, 0},
+                                         {1440, 0x90, 60, 480},
+                                         {1440, 0x91, 36, 960},
+                                         {2400, 0xFF, 600000, 0}};
     EXPECT_EQ(heard(track), expected);
     const PracticeLayout layout = practiceLayout(song, choices);
     EXPECT_EQ(layout.songTickAt(100), -1);
@@ -127,11 +135,17 @@ TEST(PracticeTrack, LoopRepeatsItsBarsFromTheStateAtItsStartAndEndsNotesAtItsEnd
 {
     midiSong song;
     smftest::loadImage(song, smftest::smf(1, {
-        smftest::timed({{0, tempo(500000)}, {2000, tempo(250000)}}),
-        smftest::timed({{0, {0x90, 60, 100}}, {100, {0xC0, 5}}, {200, {0xB0, 7, 50}}, {300, {0xB0, 7, 90}},
-                        {480, {0x80, 60, 0}}, {1920, {0x90, 62, 100}}, {4920, {0x80, 62, 0}},
-                        {3840, {0x90, 64, 100}}, {4000, {0x80, 64, 0}}}),
-    }));
+                                                 smftest::timed({{0, tempo(500000)}, {2000, tempo(250000)}}),
+                                                 smftest::timed({{0, {0x90, 60, 100}},
+                                                                 {100, {0xC0, 5}},
+                                                                 {200, {0xB0, 7, 50}},
+                                                                 {300, {0xB0, 7, 90}},
+                                                                 {480, {0x80, 60, 0}},
+                                                                 {1920, {0x90, 62, 100}},
+                                                                 {4920, {0x80, 62, 0}},
+                                                                 {3840, {0x90, 64, 100}},
+                                                                 {4000, {0x80, 64, 0}}}),
+                                             }));
     PracticeChoices choices;
     choices.loopFrom = 2;
     choices.loopTo = 2;
@@ -148,19 +162,23 @@ TEST(PracticeTrack, LoopRepeatsItsBarsFromTheStateAtItsStartAndEndsNotesAtItsEnd
     ASSERT_GE(layout.passes, 2);
     const std::vector<Heard> all = heard(track);
     const std::vector<Heard> start(all.begin(), all.begin() + 8);
-    const std::vector<Heard> expectedStart = {
-        {0, 0xFF, 1000000, 0}, {0, 0xC0, 5, 0}, {0, 0xB0, 7090, 0},
-        {0, 0x99, kClickKeyFirstBeat, 240}, {480, 0x99, kClickKeyOtherBeats, 240},
-        {960, 0x99, kClickKeyOtherBeats, 240}, {1440, 0x99, kClickKeyOtherBeats, 240},
-        {1920, 0x90, 62, 1920}};
+    const std::vector<Heard> expectedStart = {{0, 0xFF, 1000000, 0},
+                                              {0, 0xC0, 5, 0},
+                                              {0, 0xB0, 7090, 0},
+                                              {0, 0x99, kClickKeyFirstBeat, 240},
+                                              {480, 0x99, kClickKeyOtherBeats, 240},
+                                              {960, 0x99, kClickKeyOtherBeats, 240},
+                                              {1440, 0x99, kClickKeyOtherBeats, 240},
+                                              {1920, 0x90, 62, 1920}};
     EXPECT_EQ(start, expectedStart);
     // Every pass: the tempo of the loop's start (after the first), the note, the tempo change inside.
     std::vector<Heard> notes;
     for (const Heard& h : all)
-        if (h.status == 0x90) notes.push_back(h);
-    ASSERT_EQ(int64_t(notes.size()), layout.passes);
-    for (int64_t pass = 0; pass < layout.passes; ++pass)
-        EXPECT_EQ(notes[size_t(pass)].time, 1920 + pass * 1920) << pass;
+        if (h.status == 0x90)
+            notes.push_back(h);
+    ASSERT_EQ(std::int64_t(notes.size()), layout.passes);
+    for (std::int64_t pass = 0; pass < layout.passes; ++pass)
+        EXPECT_EQ(notes[std::size_t(pass)].time, 1920 + pass * 1920) << pass;
     EXPECT_EQ(layout.songTickAt(1920 * 3 + 10), 1930);
     EXPECT_EQ(practiceStartTempo(song, choices), 1000000);
     const Heard secondPassTempo{3840, 0xFF, 1000000, 0};
@@ -179,7 +197,8 @@ TEST(PracticeTrack, TempoScalesThePlayTracksTempoEventsAndLeavesTheSongsAlone)
 
     std::vector<int> tempos;
     for (const Heard& h : heard(track))
-        if (h.status == 0xFF) tempos.push_back(h.key);
+        if (h.status == 0xFF)
+            tempos.push_back(h.key);
     EXPECT_EQ(tempos, (std::vector<int>{333333, 400000}));
     EXPECT_EQ(heard(*song.tracks[0]).front().key, 500000);
     EXPECT_EQ(practiceStartTempo(song, choices), 333333);

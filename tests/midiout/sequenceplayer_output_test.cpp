@@ -23,22 +23,25 @@ namespace {
 constexpr auto kPatience = std::chrono::seconds(20);
 
 struct Call {
-    std::string what;  // "begin", "event", "cancel", "sound off", "end"
-    int value = -1;    // an event's controller value
-    int64_t micros = 0;  // the start of "begin", the due instant of "event"
+    std::string what;         // "begin", "event", "cancel", "sound off", "end"
+    int value = -1;           // an event's controller value
+    std::int64_t micros = 0;  // the start of "begin", the due instant of "event"
 
     bool operator==(const Call&) const = default;
 };
 
-void PrintTo(const Call& c, std::ostream* os) { *os << c.what << " " << c.value << " @" << c.micros; }
+void PrintTo(const Call& c, std::ostream* os)
+{
+    *os << c.what << " " << c.value << " @" << c.micros;
+}
 
 // Records the calls of the window thread and the timer thread in one list.
 class RecordingOutput : public SongOutput {
 public:
     bool isOpen() const override { return true; }
     void WaitUntilReady() override {}
-    void BeginSong(int64_t startMicros) override { record({"begin", -1, startMicros}); }
-    void SendSongEvent(const anyEvent& event, int64_t dueMicros) override
+    void BeginSong(std::int64_t startMicros) override { record({"begin", -1, startMicros}); }
+    void SendSongEvent(const anyEvent& event, std::int64_t dueMicros) override
     {
         const auto* control = dynamic_cast<const ControlChangeEvent*>(&event);
         record({"event", control ? control->value : -1, dueMicros});
@@ -52,7 +55,7 @@ public:
         std::lock_guard lock(mutex_);
         return calls_;
     }
-    bool waitFor(size_t count)
+    bool waitFor(std::size_t count)
     {
         std::unique_lock lock(mutex_);
         return changed_.wait_for(lock, kPatience, [&] { return calls_.size() >= count; });
@@ -73,19 +76,19 @@ private:
 class PlayerOutput : public ::testing::Test {
 protected:
     // A control change whose value tells the events apart.
-    void control(int32_t time, int value)
+    void control(std::int32_t time, int value)
     {
         auto* e = new ControlChangeEvent(time, 0);
         e->controller = 16;
-        e->value = uint8_t(value);
+        e->value = std::uint8_t(value);
         track.addEvent(e);
     }
-    void tempoChange(int32_t time, uint32_t tempo) { track.addEvent(new TempoEvent(time, 0x51, tempo)); }
+    void tempoChange(std::int32_t time, std::uint32_t tempo) { track.addEvent(new TempoEvent(time, 0x51, tempo)); }
 
     // The due instants of the recorded events, from the song's start.
     std::vector<Call> fromStart(std::vector<Call> calls) const
     {
-        const int64_t start = player.songStartMicros();
+        const std::int64_t start = player.songStartMicros();
         for (Call& c : calls)
             if (c.what != "cancel" && c.what != "sound off" && c.what != "end")
                 c.micros -= start;
@@ -144,7 +147,7 @@ TEST_F(PlayerOutput, StopCancelsTheSongThenSilencesAndNoTickFollows)
     EXPECT_LT(calls.size(), 2000u + 3u) << "the song played to its end before the stop";
     EXPECT_EQ(calls[calls.size() - 2], Call{"cancel"});
     EXPECT_EQ(calls.back(), Call{"sound off"});
-    for (size_t i = 1; i + 2 < calls.size(); ++i)
+    for (std::size_t i = 1; i + 2 < calls.size(); ++i)
         EXPECT_EQ(calls[i].what, "event") << i;
 
     platform::Sleep(20);  // twenty groups' worth: a tick that survived the stop would have sent

@@ -55,20 +55,20 @@ protected:
     }
 
     // A control change whose value tells the events apart.
-    void control(int32_t time, int value, int channel = 0)
+    void control(std::int32_t time, int value, int channel = 0)
     {
-        auto* e = new ControlChangeEvent(time, uint8_t(channel));
+        auto* e = new ControlChangeEvent(time, std::uint8_t(channel));
         e->controller = 16;
-        e->value = uint8_t(value);
+        e->value = std::uint8_t(value);
         track.addEvent(e);
     }
-    void tempoChange(int32_t time, uint32_t tempo) { track.addEvent(new TempoEvent(time, 0x51, tempo)); }
+    void tempoChange(std::int32_t time, std::uint32_t tempo) { track.addEvent(new TempoEvent(time, 0x51, tempo)); }
 
     // Microseconds for ticks at a tempo, as the song clock counts them.
-    int64_t micros(int64_t ticks, int64_t tempo) const { return ticks * tempo / song.division; }
+    std::int64_t micros(std::int64_t ticks, std::int64_t tempo) const { return ticks * tempo / song.division; }
 
     // The arrival of the message with this value, from the song's start.
-    int64_t arrival(const std::vector<platform::CapturedMessage>& messages, size_t i) const
+    std::int64_t arrival(const std::vector<platform::CapturedMessage>& messages, std::size_t i) const
     {
         return messages.at(i).micros - gateway->Player().songStartMicros();
     }
@@ -184,11 +184,11 @@ TEST_F(SequencePlayerTest, StopSilencesAndNothingArrivesAfterItReturns)
 
     const auto messages = log->messages();
     ASSERT_GE(messages.size(), 3u + 32u);
-    const size_t played = messages.size() - 32;
+    const std::size_t played = messages.size() - 32;
     EXPECT_LT(played, 120u);
-    for (size_t i = 0; i < played; ++i)
+    for (std::size_t i = 0; i < played; ++i)
         EXPECT_EQ(messages[i].bytes, bytesOf({0xB0, 16, int(i) + 1}));
-    for (size_t i = played; i < messages.size(); ++i)
+    for (std::size_t i = played; i < messages.size(); ++i)
         EXPECT_EQ(messages[i].bytes[0] & 0xF0, 0xB0) << "sound-off expected at " << i;
 
     platform::Sleep(100);  // five gaps: a tick that survived the stop would have sent by now
@@ -204,9 +204,9 @@ TEST_F(SequencePlayerTest, StopRacingWithTicksLeavesNothingBehind)
     for (int round = 0; round < 20; ++round) {
         log->clear();
         gateway->PlayTrack(&track);
-        platform::Sleep(uint32_t(round % 4));
+        platform::Sleep(std::uint32_t(round % 4));
         gateway->StopPlayback();
-        const size_t after = log->size();
+        const std::size_t after = log->size();
         platform::Sleep(3);
         EXPECT_EQ(log->size(), after) << "round " << round;
         EXPECT_FALSE(gateway->IsPlaying());

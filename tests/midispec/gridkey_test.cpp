@@ -10,12 +10,12 @@ namespace {
 // The expected marks, built from interval sets rather than from the step walks:
 // the major scale on the key signature's tonic, or the harmonic minor of its
 // relative minor, on every note but 0.
-std::array<uint8_t, 128> ExpectedMarks(int sf, int mode)
+std::array<std::uint8_t, 128> ExpectedMarks(int sf, int mode)
 {
     static constexpr int kMajor[] = {0, 2, 4, 5, 7, 9, 11};
     static constexpr int kHarmonicMinorOfRelative[] = {0, 2, 4, 5, 8, 9, 11};
     const int tonic = ((sf * 7) % 12 + 12) % 12;
-    std::array<uint8_t, 128> marks{};
+    std::array<std::uint8_t, 128> marks{};
     for (int n = 1; n < 128; ++n) {
         for (int degree : mode == 0 ? kMajor : kHarmonicMinorOfRelative)
             if ((tonic + degree) % 12 == n % 12)
@@ -38,7 +38,7 @@ TEST(GridKey, MarksTheWhiteKeysForCMajorExceptNoteZero)
     EXPECT_EQ(ScaleTable[61], 0);
     EXPECT_EQ(ScaleTable[127], 1);
     int marked = 0;
-    for (uint8_t mark : ScaleTable)
+    for (std::uint8_t mark : ScaleTable)
         marked += mark;
     EXPECT_EQ(marked, 74);  // 75 white keys in 0..127, less note 0
 }
@@ -77,7 +77,7 @@ TEST(GridKey, MarksEveryKeySignatureInBothModes)
 TEST(GridKey, LeavesTheMarksAloneForKeysOutsideTheTable)
 {
     SelectGridKey(-2, 0);
-    const std::array<uint8_t, 128> before = ScaleTable;
+    const std::array<std::uint8_t, 128> before = ScaleTable;
     SelectGridKey(8, 0);
     SelectGridKey(-8, 1);
     SelectGridKey(0, 2);

@@ -35,7 +35,7 @@ TEST(ProgramNames, HoldOneDistinctNameForEveryProgramWithTheStoredSpelling)
         EXPECT_FALSE(ProgramName(n).empty()) << n;
         names.insert(ProgramName(n));
     }
-    EXPECT_EQ(names.size(), static_cast<size_t>(kProgramCount));
+    EXPECT_EQ(names.size(), static_cast<std::size_t>(kProgramCount));
 }
 
 TEST(ProgramNames, GiveTheNumberForProgramsOutsideTheTable)

@@ -31,8 +31,8 @@ protected:
 
 TEST_F(CorrectionSettingsFile, ReadsTheThreeKeysWithTheirComments)
 {
-    platform::IniFile ini = write(
-        "[Correction]\nstrength=75        ; 0..100\nscale=Harmonic-Minor ; a scale\nglide_ms=120\n");
+    platform::IniFile ini =
+        write("[Correction]\nstrength=75        ; 0..100\nscale=Harmonic-Minor ; a scale\nglide_ms=120\n");
     EXPECT_EQ(ReadCorrectionSettings(ini), (CorrectionSettings{75, ScaleKind::HarmonicMinor, 120}));
     EXPECT_TRUE(ini.problems().empty());
 }

@@ -34,7 +34,7 @@ TEST(GridLines, VerticalGridPutsOneLinePerSemitoneWhereTheBendMappingPutsTheNote
     const std::vector<GridLine> lines = VerticalGridLines(300, 300, 12, 69, CMajor());
     ASSERT_EQ(lines.size(), 24u + 3u);
     EXPECT_EQ(Ys(lines, 24), (std::vector<int>{300, 287, 275, 262, 250, 237, 225, 212, 200, 187, 175, 162,
-                                               150, 137, 125, 112, 100, 87, 75, 62, 50, 37, 25, 12}));
+                                               150, 137, 125, 112, 100, 87,  75,  62,  50,  37,  25,  12}));
     // Line i is note 57 + i, drawn across the whole width.
     EXPECT_EQ(lines[12], (GridLine{0, 150, 300, 150, true}));   // A
     EXPECT_EQ(lines[13], (GridLine{0, 137, 300, 137, false}));  // A sharp

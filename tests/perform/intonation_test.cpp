@@ -13,24 +13,46 @@ using smftest::Bytes;
 
 namespace {
 
-Bytes bend(int channel, int value) { return {uint8_t(0xE0 | channel), uint8_t(value & 0x7F), uint8_t(value >> 7)}; }
-Bytes on(int key) { return {0x90, uint8_t(key), 0x64}; }
-Bytes off(int key) { return {0x80, uint8_t(key), 0x40}; }
-Bytes tempo(uint32_t us) { return {0xFF, 0x51, 0x03, uint8_t(us >> 16), uint8_t(us >> 8), uint8_t(us)}; }
-Bytes controller(int number, int value) { return {0xB0, uint8_t(number), uint8_t(value)}; }
+Bytes bend(int channel, int value)
+{
+    return {std::uint8_t(0xE0 | channel), std::uint8_t(value & 0x7F), std::uint8_t(value >> 7)};
+}
+Bytes on(int key)
+{
+    return {0x90, std::uint8_t(key), 0x64};
+}
+Bytes off(int key)
+{
+    return {0x80, std::uint8_t(key), 0x40};
+}
+Bytes tempo(std::uint32_t us)
+{
+    return {0xFF, 0x51, 0x03, std::uint8_t(us >> 16), std::uint8_t(us >> 8), std::uint8_t(us)};
+}
+Bytes controller(int number, int value)
+{
+    return {0xB0, std::uint8_t(number), std::uint8_t(value)};
+}
 Bytes name(const std::string& text)
 {
-    return smftest::join({{0xFF, 0x03, uint8_t(text.size())}, Bytes(text.begin(), text.end())});
+    return smftest::join({{0xFF, 0x03, std::uint8_t(text.size())}, Bytes(text.begin(), text.end())});
 }
 
 // Four quarter notes; the tempo halves after the second, so they last 0.5, 0.5, 1 and 1 s.
 Bytes referenceSong()
 {
     return smftest::smf(1, {
-        smftest::timed({{0, tempo(500000)}, {960, tempo(1000000)}}),
-        smftest::timed({{0, name("Melody")}, {0, on(60)}, {480, off(60)}, {480, on(64)}, {960, off(64)},
-                        {960, on(67)}, {1440, off(67)}, {1440, on(72)}, {1920, off(72)}}),
-    });
+                               smftest::timed({{0, tempo(500000)}, {960, tempo(1000000)}}),
+                               smftest::timed({{0, name("Melody")},
+                                               {0, on(60)},
+                                               {480, off(60)},
+                                               {480, on(64)},
+                                               {960, off(64)},
+                                               {960, on(67)},
+                                               {1440, off(67)},
+                                               {1440, on(72)},
+                                               {1920, off(72)}}),
+                           });
 }
 
 void expectRow(const IntonationRow& row, int note, double mean, double largest, double coverage)
@@ -52,11 +74,21 @@ TEST(Intonation, WeighsCentsByTimeThroughTheBendRangeAndCountsSilenceAsUncovered
     smftest::loadImage(reference, referenceSong());
     // A format 0 take without a tempo of its own: it counts on the song's clock.
     smftest::loadImage(take, smftest::smf(0, {smftest::timed({
-        {0, controller(101, 0)}, {0, controller(100, 0)}, {0, controller(6, 2)},
-        {0, bend(0, 8192 + 2048)}, {0, on(60)}, {240, bend(0, 8192)}, {480, off(60)},
-        {720, bend(0, 8192 - 4096)}, {720, on(64)}, {960, off(64)},
-        {1440, bend(0, 8192 + 4096)}, {1440, on(71)}, {1680, bend(0, 8192 + 1024)}, {1920, off(71)},
-    })}));
+                                                 {0, controller(101, 0)},
+                                                 {0, controller(100, 0)},
+                                                 {0, controller(6, 2)},
+                                                 {0, bend(0, 8192 + 2048)},
+                                                 {0, on(60)},
+                                                 {240, bend(0, 8192)},
+                                                 {480, off(60)},
+                                                 {720, bend(0, 8192 - 4096)},
+                                                 {720, on(64)},
+                                                 {960, off(64)},
+                                                 {1440, bend(0, 8192 + 4096)},
+                                                 {1440, on(71)},
+                                                 {1680, bend(0, 8192 + 1024)},
+                                                 {1920, off(71)},
+                                             })}));
     const midiTrack* part = trackNumbered(reference, 1);
     const midiTrack* played = takeTrackOf(take);
     ASSERT_NE(part, nullptr);
@@ -80,13 +112,20 @@ TEST(Intonation, ReadsThePracticeTakeTrackOnItsOwnTempoMapWithAFineBendRange)
     smftest::loadImage(reference, smftest::smf(1, {{}, smftest::timed({{0, on(69)}, {960, off(69)}})}));
     // 240 ticks at one second per quarter: the take's 120 ticks are half a second.
     // The band's track comes first and plays the note perfectly; the take is flat.
-    smftest::loadImage(take, smftest::smf(1, {
-        smftest::timed({{0, tempo(1000000)}}),
-        smftest::timed({{0, name("Band")}, {0, on(69)}, {240, off(69)}}),
-        smftest::timed({{0, name(kPracticeTakeTrackName)}, {0, controller(101, 0)}, {0, controller(100, 0)},
-                        {0, controller(6, 0)}, {0, controller(38, 50)}, {0, bend(0, 0)},
-                        {0, on(69)}, {120, off(69)}}),
-    }, 240));
+    smftest::loadImage(take, smftest::smf(1,
+                                          {
+                                              smftest::timed({{0, tempo(1000000)}}),
+                                              smftest::timed({{0, name("Band")}, {0, on(69)}, {240, off(69)}}),
+                                              smftest::timed({{0, name(kPracticeTakeTrackName)},
+                                                              {0, controller(101, 0)},
+                                                              {0, controller(100, 0)},
+                                                              {0, controller(6, 0)},
+                                                              {0, controller(38, 50)},
+                                                              {0, bend(0, 0)},
+                                                              {0, on(69)},
+                                                              {120, off(69)}}),
+                                          },
+                                          240));
     const midiTrack* played = takeTrackOf(take);
     ASSERT_NE(played, nullptr);
     EXPECT_EQ(played->name, kPracticeTakeTrackName);
@@ -103,10 +142,10 @@ TEST(PlayedPitch, HearsTheLatestNoteOfARecordingUntilItsNoteOff)
     midiSong song;
     midiTrack track(&song, 0, "take");
     track.durationForm = false;
-    const auto add = [&](int32_t time, int key, int velocity) {
+    const auto add = [&](std::int32_t time, int key, int velocity) {
         auto* e = new NoteOnEvent(time, 0);
-        e->key = uint8_t(key);
-        e->velocity = uint8_t(velocity);
+        e->key = std::uint8_t(key);
+        e->velocity = std::uint8_t(velocity);
         track.insertEvent(e, true);
     };
     add(0, 60, 100);
@@ -118,12 +157,12 @@ TEST(PlayedPitch, HearsTheLatestNoteOfARecordingUntilItsNoteOff)
     late->bend = 8192;
     track.insertEvent(late, true);
 
-    const std::vector<PitchStretch> stretches = playedPitch(track, [](int64_t t) { return t; });
+    const std::vector<PitchStretch> stretches = playedPitch(track, [](std::int64_t t) { return t; });
 
     ASSERT_EQ(stretches.size(), 4u);
-    const int64_t starts[] = {0, 100, 200, 400}, ends[] = {100, 200, 300, 500};
+    const std::int64_t starts[] = {0, 100, 200, 400}, ends[] = {100, 200, 300, 500};
     const double pitches[] = {60, 62, 60, 64};
-    for (size_t i = 0; i < 4; ++i) {
+    for (std::size_t i = 0; i < 4; ++i) {
         EXPECT_EQ(stretches[i].start, starts[i]) << i;
         EXPECT_EQ(stretches[i].end, ends[i]) << i;
         EXPECT_DOUBLE_EQ(stretches[i].pitch, pitches[i]) << i;

@@ -90,7 +90,7 @@ TEST(PitchCorrection, ARestingHandSettlesOnTheNoteWithinTheGlideInSmallSteps)
 {
     PitchCorrection correction = correctionOf(100, ScaleKind::Major, 100);
     const std::int32_t pointer = 8192 + 250;  // A plus 37 cents: B is further off
-    const std::uint32_t start = 0xFFFFFFF0u;   // the clock wraps while it settles
+    const std::uint32_t start = 0xFFFFFFF0u;  // the clock wraps while it settles
     EXPECT_EQ(correction.follow(pointer, start), pointer) << "the hand arrives moving: no pull yet";
     EXPECT_TRUE(correction.settling());
     EXPECT_FALSE(correction.settle(start + 4).has_value()) << "a step waits 5 ms";

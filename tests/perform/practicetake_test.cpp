@@ -18,14 +18,17 @@ namespace {
 // Two bars of 4/4 at 120 beats a minute; the melody holds C4 for the first bar.
 Bytes song()
 {
-    return smftest::smf(1, {
-        smftest::timed({{0, {0xFF, 0x58, 0x04, 0x04, 0x02, 0x18, 0x08}}, {0, {0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20}}}),
-        smftest::timed({{0, {0x90, 60, 100}}, {1920, {0x80, 60, 0}}, {1920, {0x90, 62, 100}}, {3840, {0x80, 62, 0}}}),
-    });
+    return smftest::smf(
+        1, {
+               smftest::timed(
+                   {{0, {0xFF, 0x58, 0x04, 0x04, 0x02, 0x18, 0x08}}, {0, {0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20}}}),
+               smftest::timed(
+                   {{0, {0x90, 60, 100}}, {1920, {0x80, 60, 0}}, {1920, {0x90, 62, 100}}, {3840, {0x80, 62, 0}}}),
+           });
 }
 
 template <class E>
-E* add(midiTrack& track, int32_t time)
+E* add(midiTrack& track, std::int32_t time)
 {
     auto* e = new E(time, 0);
     track.insertEvent(e, true);
@@ -41,8 +44,8 @@ void record(midiTrack& recording)
     const int controllers[][2] = {{101, 0}, {100, 0}, {6, 2}};
     for (const auto& [number, value] : controllers) {
         auto* c = add<ControlChangeEvent>(recording, 0);
-        c->controller = uint8_t(number);
-        c->value = uint8_t(value);
+        c->controller = std::uint8_t(number);
+        c->value = std::uint8_t(value);
     }
     auto* on = add<NoteOnEvent>(recording, 1000);
     on->key = 60;
@@ -72,15 +75,16 @@ TEST(PracticeTake, LiesOnTheSongsClockAndIsSavedAsOneMoreTrackTheReportReads)
     // Rec.Start half a second before the count-in ends.
     buildPracticeTake(recording, clock, 3500000, take);
 
-    std::vector<std::pair<int32_t, int>> placed;
-    for (const anyEvent* e : take.items()) placed.push_back({e->time, e->kind()});
-    const std::vector<std::pair<int32_t, int>> expected = {
+    std::vector<std::pair<std::int32_t, int>> placed;
+    for (const anyEvent* e : take.items())
+        placed.push_back({e->time, e->kind()});
+    const std::vector<std::pair<std::int32_t, int>> expected = {
         {0, kKindTrackName}, {0, kKindControlChange}, {0, kKindControlChange}, {0, kKindControlChange},
-        {240, kKindNoteOn}, {720, kKindPitchBend}, {1200, kKindNoteOff}};
+        {240, kKindNoteOn},  {720, kKindPitchBend},   {1200, kKindNoteOff}};
     EXPECT_EQ(placed, expected);
 
-    const std::string path = (std::filesystem::temp_directory_path() /
-                              ("orv-practicetake-" + std::to_string(getpid()) + ".mid")).string();
+    const std::string path =
+        (std::filesystem::temp_directory_path() / ("orv-practicetake-" + std::to_string(getpid()) + ".mid")).string();
     ASSERT_TRUE(savePracticeTake(reference, take, path));
     midiSong saved;
     saved.load(path);

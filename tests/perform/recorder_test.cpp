@@ -40,7 +40,7 @@ protected:
     {
         std::vector<std::int32_t> times;
         const midiTrack& track = *performer->Song.conductor;
-        for (size_t i = 1; i < track.size(); ++i)
+        for (std::size_t i = 1; i < track.size(); ++i)
             times.push_back(track.at(i)->time);
         return times;
     }
@@ -70,15 +70,10 @@ TEST_F(Recorder, OpensWithASnapshotOfSevenUntimedEntriesThatReplaysOnTheFirstTic
     EXPECT_FALSE(performer->IsRecording());
     ASSERT_EQ(performer->Entries.size(), 8u);
     using KV = std::pair<std::int32_t, std::int32_t>;
-    EXPECT_EQ(kindsAndValues(*performer), (std::vector<KV>{{0, 3 << 16 | 2 << 8 | 1},
-                                                            {1, 90},
-                                                            {4, 120},
-                                                            {8, 5},
-                                                            {5, 12},
-                                                            {9, 40},
-                                                            {10, 0},
-                                                            {4, 99}}));
-    for (size_t i = 0; i < 7; ++i)
+    EXPECT_EQ(
+        kindsAndValues(*performer),
+        (std::vector<KV>{{0, 3 << 16 | 2 << 8 | 1}, {1, 90}, {4, 120}, {8, 5}, {5, 12}, {9, 40}, {10, 0}, {4, 99}}));
+    for (std::size_t i = 0; i < 7; ++i)
         EXPECT_EQ(performer->Entries[i].delta, 0u) << "entry " << i;
     EXPECT_LT(performer->Entries[7].delta, 1000u);
     EXPECT_EQ(log->size(), 0u);
@@ -179,9 +174,9 @@ TEST_F(Recorder, EachNoteKeepsTheCentreNoteItWasPlayedOn)
 {
     initialised(false);
     performer->StartRecording();
-    performer->NoteOn();  // A4
+    performer->NoteOn();     // A4
     performer->SetNote(70);  // ends A4 first
-    performer->NoteOn();  // B flat 4
+    performer->NoteOn();     // B flat 4
     performer->NoteOff();
     performer->SetNote(70);  // no change, nothing recorded
     performer->StopRecording();
@@ -193,7 +188,7 @@ TEST_F(Recorder, EachNoteKeepsTheCentreNoteItWasPlayedOn)
     performer->SetNote(50);
     performer->BuildSong();
     std::vector<std::pair<int, int>> notes;
-    for (size_t i = 0; i < performer->Song.conductor->size(); ++i)
+    for (std::size_t i = 0; i < performer->Song.conductor->size(); ++i)
         if (const auto* on = dynamic_cast<const NoteOnEvent*>(performer->Song.conductor->at(i)))
             notes.emplace_back(on->key, on->velocity);
     EXPECT_EQ(notes, (std::vector<std::pair<int, int>>{{69, 120}, {69, 0}, {70, 120}, {70, 0}}));

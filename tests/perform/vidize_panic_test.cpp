@@ -65,11 +65,10 @@ TEST_F(TVidizePanic, ARecordingKeepsWhatThePanicDidToTheVoice)
     performer->Entries.clear();
 
     performer->Panic();
-    EXPECT_EQ(kindsAndValues(*performer),
-              (std::vector<KV>{{RecordKind::NoteOff, 0},
-                               {RecordKind::PitchBend, 8192},
-                               {RecordKind::Expression, 127},
-                               {RecordKind::Modulation, 20}}));
+    EXPECT_EQ(kindsAndValues(*performer), (std::vector<KV>{{RecordKind::NoteOff, 0},
+                                                           {RecordKind::PitchBend, 8192},
+                                                           {RecordKind::Expression, 127},
+                                                           {RecordKind::Modulation, 20}}));
 }
 
 TEST_F(TVidizePanic, WithoutAGatewayOnlyTheStateChanges)

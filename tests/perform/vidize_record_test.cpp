@@ -46,17 +46,17 @@ TEST_F(TVidizeRecording, RecordsEveryChangeOnlyWhileTheRecordingBitIsSet)
     touchEverything(*performer);
 
     EXPECT_EQ(kindsAndValues(*performer), (std::vector<KV>{{0, 2 << 16 | 1 << 8 | 0},
-                                                            {1, 3},
-                                                            {2, 0},
-                                                            {3, 0},
-                                                            {4, 4},
-                                                            {5, 5},
-                                                            {6, 6},
-                                                            {7, 7},
-                                                            {8, 8},
-                                                            {9, 9},
-                                                            {10, 10},
-                                                            {11, 69 << 8 | 11}}));
+                                                           {1, 3},
+                                                           {2, 0},
+                                                           {3, 0},
+                                                           {4, 4},
+                                                           {5, 5},
+                                                           {6, 6},
+                                                           {7, 7},
+                                                           {8, 8},
+                                                           {9, 9},
+                                                           {10, 10},
+                                                           {11, 69 << 8 | 11}}));
     EXPECT_EQ(performer->CurrentEntry, &performer->Entries.back());
 
     performer->PerformerFlags &= ~TVidize::kRecording;

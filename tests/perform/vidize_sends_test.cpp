@@ -80,12 +80,9 @@ TEST_F(TVidizeInitSound, GoesOnWhenSystemOnCannotBeSent)
     setMessageSink(std::move(previous));
 
     EXPECT_EQ(shown.size(), 1u);
-    EXPECT_EQ(sent(), (std::vector<Bytes>{{0xB0, 0x00, 0x00},
-                                          {0xB0, 0x20, 0x00},
-                                          {0xC0, 78},
-                                          {0xB0, 101, 0},
-                                          {0xB0, 100, 0},
-                                          {0xB0, 6, 12}}));
+    EXPECT_EQ(sent(),
+              (std::vector<Bytes>{
+                  {0xB0, 0x00, 0x00}, {0xB0, 0x20, 0x00}, {0xC0, 78}, {0xB0, 101, 0}, {0xB0, 100, 0}, {0xB0, 6, 12}}));
     EXPECT_EQ(pauses.front(), (NotedPause{50, 0}));
 }
 
@@ -171,15 +168,10 @@ TEST_F(TVidizeSetters, ControllersAreSentEvenWhenUnchangedAndOnlyVolumePauses)
     performer->SetReverb(40);
     performer->SetChorus(7);
 
-    EXPECT_EQ(sent(), (std::vector<Bytes>{{0xB0, 7, 90},
-                                          {0xB0, 7, 90},
-                                          {0xB0, 1, 84},
-                                          {0xB0, 1, 84},
-                                          {0xB0, 91, 40},
-                                          {0xB0, 93, 7}}));
+    EXPECT_EQ(sent(), (std::vector<Bytes>{
+                          {0xB0, 7, 90}, {0xB0, 7, 90}, {0xB0, 1, 84}, {0xB0, 1, 84}, {0xB0, 91, 40}, {0xB0, 93, 7}}));
     EXPECT_EQ(pauses, (std::vector<NotedPause>{{2, 1}, {2, 2}}));
-    EXPECT_EQ(kindsAndValues(*performer),
-              (std::vector<KV>{{1, 90}, {1, 90}, {8, 84}, {8, 84}, {9, 40}, {10, 7}}));
+    EXPECT_EQ(kindsAndValues(*performer), (std::vector<KV>{{1, 90}, {1, 90}, {8, 84}, {8, 84}, {9, 40}, {10, 7}}));
     EXPECT_EQ(performer->ChannelVolume, 90);
     EXPECT_EQ(performer->ModulationDepth, 84);
     EXPECT_EQ(performer->ReverbLevel, 40);

@@ -8,9 +8,9 @@ using namespace platform;
 
 TEST(MidiErrorText, GivesEveryStatusCodeItsOwnText)
 {
-    const MmResult codes[] = {MidiBadDeviceId, MidiInvalidHandle, MidiInvalidParameter, MidiNoSoundFont,
-                              MidiSoundFontUnreadable, MidiNoAudio, MidiSynthFailed, MidiNoSequencer,
-                              MidiPortUnavailable, MidiSendFailed};
+    const MmResult codes[] = {MidiBadDeviceId,         MidiInvalidHandle, MidiInvalidParameter, MidiNoSoundFont,
+                              MidiSoundFontUnreadable, MidiNoAudio,       MidiSynthFailed,      MidiNoSequencer,
+                              MidiPortUnavailable,     MidiSendFailed};
     std::set<std::string> texts;
     for (MmResult code : codes) {
         const std::string text = midiOutGetErrorText(code);

@@ -30,15 +30,14 @@ std::string readAll(const fs::path& path)
 
 TEST(IniFile, ReadsValuesWithCommentsAndReportsEachBadLineByNumber)
 {
-    const fs::path path = writeIni("read.ini",
-                                   "; settings\r\n"
-                                   "[Correction]\r\n"
-                                   "strength=100        ; 0..100\n"
-                                   "scale = major\n"
-                                   "glide_ms=fast\n"
-                                   "this is not a key\n"
-                                   "[Window]\n"
-                                   "maximized=1\n");
+    const fs::path path = writeIni("read.ini", "; settings\r\n"
+                                               "[Correction]\r\n"
+                                               "strength=100        ; 0..100\n"
+                                               "scale = major\n"
+                                               "glide_ms=fast\n"
+                                               "this is not a key\n"
+                                               "[Window]\n"
+                                               "maximized=1\n");
     IniFile ini = IniFile::load(path);
     EXPECT_EQ(ini.value("Correction", "strength"), "100");
     EXPECT_EQ(ini.value("Correction", "scale"), "major");
@@ -70,30 +69,28 @@ TEST(IniFile, OutOfRangeNumbersAreRefused)
 
 TEST(IniFile, SavingKeepsCommentsAndOrderAndAddsNewKeysToTheirSection)
 {
-    const fs::path path = writeIni("save.ini",
-                                   "; mine\n"
-                                   "[Correction]\n"
-                                   "strength=100        ; 0..100\n"
-                                   "\n"
-                                   "[Window]\n"
-                                   "maximized=0\n");
+    const fs::path path = writeIni("save.ini", "; mine\n"
+                                               "[Correction]\n"
+                                               "strength=100        ; 0..100\n"
+                                               "\n"
+                                               "[Window]\n"
+                                               "maximized=0\n");
     IniFile ini = IniFile::load(path);
     ini.setValue("Correction", "strength", "50");
     ini.setValue("Correction", "glide_ms", "20");
     ini.setValue("Window", "maximized", "1");
     ini.setValue("Practice", "tempo", "80");
     ASSERT_TRUE(ini.save());
-    EXPECT_EQ(readAll(path),
-              "; mine\n"
-              "[Correction]\n"
-              "strength=50         ; 0..100\n"
-              "glide_ms=20\n"
-              "\n"
-              "[Window]\n"
-              "maximized=1\n"
-              "\n"
-              "[Practice]\n"
-              "tempo=80\n");
+    EXPECT_EQ(readAll(path), "; mine\n"
+                             "[Correction]\n"
+                             "strength=50         ; 0..100\n"
+                             "glide_ms=20\n"
+                             "\n"
+                             "[Window]\n"
+                             "maximized=1\n"
+                             "\n"
+                             "[Practice]\n"
+                             "tempo=80\n");
     IniFile again = IniFile::load(path);
     EXPECT_EQ(again.intValue("Correction", "strength", 0, 100), 50);
     EXPECT_EQ(again.intValue("Practice", "tempo", 50, 150), 80);

@@ -110,10 +110,10 @@ TEST_F(RealAudio, PlaysThroughAPulseAudioServerWithinTheLatencyBudget)
     // The null sink's monitor hears what the synth plays.
     pa_sample_spec spec{PA_SAMPLE_FLOAT32NE, 48000, 2};
     int error = 0;
-    std::unique_ptr<pa_simple, void (*)(pa_simple*)> recorder(
-        pa_simple_new(server, "orv-test", PA_STREAM_RECORD, "orvsink.monitor", "monitor", &spec, nullptr, nullptr,
-                      &error),
-        pa_simple_free);
+    std::unique_ptr<pa_simple, void (*)(pa_simple*)> recorder(pa_simple_new(server, "orv-test", PA_STREAM_RECORD,
+                                                                            "orvsink.monitor", "monitor", &spec,
+                                                                            nullptr, nullptr, &error),
+                                                              pa_simple_free);
     ASSERT_TRUE(recorder) << pa_strerror(error);
     playNote();
     std::vector<float> heard(2 * 48000 / 2);

@@ -14,10 +14,7 @@ namespace {
 
 class DeviceList : public ::testing::Test {
 protected:
-    void TearDown() override
-    {
-        selectDefaultMidiBackends();
-    }
+    void TearDown() override { selectDefaultMidiBackends(); }
 
     static MidiOutCaps caps(int deviceId)
     {

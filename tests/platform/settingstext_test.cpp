@@ -32,7 +32,7 @@ TEST(SettingsText, WholeNumbersAllowBlanksAndOneSignWithinThirtyTwoBits)
     EXPECT_EQ(wholeNumber("0000"), 0);
     EXPECT_EQ(wholeNumber("2147483647"), 2147483647);
     EXPECT_EQ(wholeNumber("-2147483648"), -2147483647 - 1);
-    for (const char* bad : {"", "  ", "+", "-", "+-5", "-+5", "++5", "1 2", "12a", "0x10", "1.5", "2147483648",
-                            "-2147483649", "１２"})
+    for (const char* bad :
+         {"", "  ", "+", "-", "+-5", "-+5", "++5", "1 2", "12a", "0x10", "1.5", "2147483648", "-2147483649", "１２"})
         EXPECT_EQ(wholeNumber(bad), std::nullopt) << "'" << bad << "'";
 }

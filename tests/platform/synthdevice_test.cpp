@@ -72,7 +72,8 @@ std::vector<int> wavLevels(const fs::path& file)
         if (std::memcmp(b.data() + at, "data", 4) != 0)
             continue;
         for (std::size_t f = at + 8; f + 4 <= std::min(b.size(), at + 8 + word(at + 4)); f += 4)
-            levels.push_back(std::max(std::abs(int(std::int16_t(word(f) & 0xFFFF))), std::abs(int(std::int16_t(word(f) >> 16)))));
+            levels.push_back(
+                std::max(std::abs(int(std::int16_t(word(f) & 0xFFFF))), std::abs(int(std::int16_t(word(f) >> 16)))));
     }
     return levels;
 }

@@ -24,7 +24,10 @@ using namespace smftest;
 
 namespace {
 
-bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+bool contains(const std::string& text, const std::string& part)
+{
+    return text.find(part) != std::string::npos;
+}
 
 // Format 0 at 120 BPM in 3/4: notes on channels 1 and 10, one in the second bar.
 Bytes formatZeroSong()
@@ -95,8 +98,8 @@ TEST(CommandErrors, DeviceAdviceNamesTheDevicesCommandAndTheDeviceOption)
     EXPECT_FALSE(contains(notListed, "window")) << notListed;
     EXPECT_TRUE(contains(notListed, "orvelline-midi devices")) << notListed;
     EXPECT_TRUE(contains(notListed, "--device N")) << notListed;
-    for (const platform::MmResult status : {platform::MidiInvalidHandle, platform::MidiPortUnavailable,
-                                            platform::MidiSendFailed}) {
+    for (const platform::MmResult status :
+         {platform::MidiInvalidHandle, platform::MidiPortUnavailable, platform::MidiSendFailed}) {
         const std::string text = commandLineDeviceMessage(platform::midiOutGetErrorText(status));
         EXPECT_FALSE(contains(text, "window")) << text;
         EXPECT_TRUE(contains(text, "--device N")) << text;
@@ -134,8 +137,8 @@ TEST(RenderArguments, TakeAGainInDecibelsAndNormalize)
     EXPECT_EQ(out, "a.wav");
     for (const char* bad : {"loud", "", "6dB", "nan", "100"}) {
         RenderOptions refused;
-        EXPECT_FALSE(parseRenderArguments(std::vector<std::string>{"a.mid", "a.wav", "--gain", bad}, in, out, refused,
-                                          problem))
+        EXPECT_FALSE(
+            parseRenderArguments(std::vector<std::string>{"a.mid", "a.wav", "--gain", bad}, in, out, refused, problem))
             << bad;
         EXPECT_TRUE(contains(problem, "--gain")) << problem;
     }
@@ -145,7 +148,8 @@ TEST(RenderArguments, TakeAGainInDecibelsAndNormalize)
 TEST(RenderCommand, NormalizeBringsTheLoudestSampleToOneDecibelBelowFullScale)
 {
     const std::string font = platform::findSoundFont({}, platform::systemSoundFonts()).string();
-    if (font.empty()) GTEST_SKIP() << "no General MIDI SoundFont installed";
+    if (font.empty())
+        GTEST_SKIP() << "no General MIDI SoundFont installed";
     TempDir dir("cli-render-normalize");
     const std::string in = dir.file("note.mid"), out = dir.file("note.wav");
     writeFile(in, smf(1, {timed({{0, {0xC0, 0}}, {0, {0x90, 60, 40}}, {240, {0x80, 60, 64}}})}));
@@ -161,7 +165,7 @@ TEST(RenderCommand, NormalizeBringsTheLoudestSampleToOneDecibelBelowFullScale)
     const std::vector<char> bytes((std::istreambuf_iterator<char>(wav)), std::istreambuf_iterator<char>());
     ASSERT_GT(bytes.size(), 44u);
     int peak = 0;
-    for (size_t at = 44; at + 1 < bytes.size(); at += 2) {
+    for (std::size_t at = 44; at + 1 < bytes.size(); at += 2) {
         const auto sample = std::int16_t(std::uint8_t(bytes[at]) | std::uint8_t(bytes[at + 1]) << 8);
         peak = std::max(peak, std::abs(int(sample)));
     }

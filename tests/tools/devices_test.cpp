@@ -30,29 +30,36 @@ protected:
     TempDir dir{"tools-play"};
 };
 
-std::vector<std::string> linesOf(const std::string& text) {
+std::vector<std::string> linesOf(const std::string& text)
+{
     std::vector<std::string> lines;
     std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
     return lines;
 }
 
 // The 32 messages that silence a device, from message `from` on: All Sound
 // Off and Reset All Controllers on every channel, in channel order.
-bool soundOffAt(const std::vector<platform::CapturedMessage>& messages, size_t from) {
-    if (messages.size() < from + 32) return false;
-    for (size_t i = 0; i < 32; ++i) {
-        const Bytes expected = {uint8_t(0xB0 + i / 2), uint8_t(i % 2 ? 121 : 120), 0};
-        if (messages[from + i].bytes != expected) return false;
+bool soundOffAt(const std::vector<platform::CapturedMessage>& messages, std::size_t from)
+{
+    if (messages.size() < from + 32)
+        return false;
+    for (std::size_t i = 0; i < 32; ++i) {
+        const Bytes expected = {std::uint8_t(0xB0 + i / 2), std::uint8_t(i % 2 ? 121 : 120), 0};
+        if (messages[from + i].bytes != expected)
+            return false;
     }
     return true;
 }
 
-bool endsWithSoundOff(const std::vector<platform::CapturedMessage>& messages) {
+bool endsWithSoundOff(const std::vector<platform::CapturedMessage>& messages)
+{
     return messages.size() >= 32 && soundOffAt(messages, messages.size() - 32);
 }
 
-PlayOptions quickOptions(int device) {
+PlayOptions quickOptions(int device)
+{
     PlayOptions options;
     options.device = device;
     options.releaseTime = std::chrono::milliseconds(0);
@@ -61,19 +68,23 @@ PlayOptions quickOptions(int device) {
 
 }  // namespace
 
-TEST_F(CaptureDevices, DevicesListsTheDefaultRouteFirstNumberedForPlay) {
+TEST_F(CaptureDevices, DevicesListsTheDefaultRouteFirstNumberedForPlay)
+{
     std::ostringstream out;
     EXPECT_EQ(runDevicesCommand(out), 0);
     EXPECT_EQ(linesOf(out.str()), (std::vector<std::string>{" -1  Default route (Capture 1) MIDI Mapper",
-                                                            "  0  Capture 1 MIDI Port",
-                                                            "  1  Capture 2 MIDI Port"}));
+                                                            "  0  Capture 1 MIDI Port", "  1  Capture 2 MIDI Port"}));
 }
 
-TEST_F(CaptureDevices, PlaySendsTheResetTheSongAndTheSoundOffToTheChosenDevice) {
+TEST_F(CaptureDevices, PlaySendsTheResetTheSongAndTheSoundOffToTheChosenDevice)
+{
     // A program change, then a note of 96 ticks (100 ms at the default tempo),
     // with a GS mode-set message that "Play MIDI" leaves out.
     const std::string path = dir.file("tiny.mid");
-    writeFile(path, smf(0, {join({{0x00, 0xC0, 0x49}, {0x00}, kGsModeSetInFile, {0x00, 0x90, 0x45, 0x64, 0x60, 0x80, 0x45, 0x40}})}));
+    writeFile(
+        path,
+        smf(0,
+            {join({{0x00, 0xC0, 0x49}, {0x00}, kGsModeSetInFile, {0x00, 0x90, 0x45, 0x64, 0x60, 0x80, 0x45, 0x40}})}));
     std::atomic<bool> stop{false};
     std::ostringstream out, err;
     ASSERT_EQ(runPlayCommand(path, quickOptions(1), stop, out, err), 0) << err.str();
@@ -82,7 +93,8 @@ TEST_F(CaptureDevices, PlaySendsTheResetTheSongAndTheSoundOffToTheChosenDevice) 
     const auto messages = log->messages();
     // The reset of reading a file; "Play MIDI" stops what sounds and plays.
     ASSERT_EQ(messages.size(), 1u + 32u + 3u + 32u);
-    for (const auto& m : messages) EXPECT_EQ(m.device, 1);
+    for (const auto& m : messages)
+        EXPECT_EQ(m.device, 1);
     EXPECT_EQ(messages[0].bytes, kGmSystemOn);
     EXPECT_TRUE(soundOffAt(messages, 1));
     EXPECT_EQ(messages[33].bytes, (Bytes{0xC0, 0x49}));
@@ -99,10 +111,12 @@ TEST_F(CaptureDevices, PlaySendsTheResetTheSongAndTheSoundOffToTheChosenDevice) 
     EXPECT_NE(shown.find("001:01:096  0:00.1 / 0:00.1\n"), std::string::npos) << shown;
 }
 
-TEST_F(CaptureDevices, PlayStopsOnTheFlagAndSilencesTheDevice) {
+TEST_F(CaptureDevices, PlayStopsOnTheFlagAndSilencesTheDevice)
+{
     // Twenty notes half a second apart: ten seconds that the stop cuts short.
     Bytes notes;
-    for (int i = 0; i < 20; ++i) notes = join({notes, {0x00, 0x90, uint8_t(60 + i), 0x64, 0x83, 0x60, 0x80, uint8_t(60 + i), 0x40}});
+    for (int i = 0; i < 20; ++i)
+        notes = join({notes, {0x00, 0x90, std::uint8_t(60 + i), 0x64, 0x83, 0x60, 0x80, std::uint8_t(60 + i), 0x40}});
     const std::string path = dir.file("long.mid");
     writeFile(path, smf(0, {notes}));
     std::atomic<bool> stop{false};
@@ -117,17 +131,19 @@ TEST_F(CaptureDevices, PlayStopsOnTheFlagAndSilencesTheDevice) {
     EXPECT_EQ(status, 130);
     EXPECT_NE(out.str().find("Stopped.\n"), std::string::npos);
 
-    const size_t sent = log->size();
+    const std::size_t sent = log->size();
     std::this_thread::sleep_for(std::chrono::milliseconds(600));
     const auto messages = log->messages();
     EXPECT_EQ(messages.size(), sent) << "nothing is sent after the command returns";
     EXPECT_GE(messages.size(), 1u + 32u + 1u + 32u);
     EXPECT_LT(messages.size(), 1u + 32u + 40u + 32u) << "the song did not play to its end";
     EXPECT_TRUE(endsWithSoundOff(messages));
-    for (const auto& m : messages) EXPECT_EQ(m.device, 0) << "the default route leads to the first device";
+    for (const auto& m : messages)
+        EXPECT_EQ(m.device, 0) << "the default route leads to the first device";
 }
 
-TEST_F(CaptureDevices, PlayFailsWithoutSendingWhenTheFileOrTheDeviceIsMissing) {
+TEST_F(CaptureDevices, PlayFailsWithoutSendingWhenTheFileOrTheDeviceIsMissing)
+{
     const std::string path = dir.file("one.mid");
     writeFile(path, smf(0, {{0x00, 0x90, 0x45, 0x64, 0x60, 0x80, 0x45, 0x40}}));
     std::atomic<bool> stop{false};
@@ -145,7 +161,8 @@ TEST_F(CaptureDevices, PlayFailsWithoutSendingWhenTheFileOrTheDeviceIsMissing) {
     EXPECT_EQ(log->opens(), 0);
 }
 
-TEST(PlayArguments, TakeOneFileAndAnOptionalDeviceNumber) {
+TEST(PlayArguments, TakeOneFileAndAnOptionalDeviceNumber)
+{
     const auto parse = [](std::vector<std::string> args, std::string& file, PlayOptions& options) {
         std::string problem;
         const bool ok = parsePlayArguments(args, file, options, problem);
@@ -163,9 +180,13 @@ TEST(PlayArguments, TakeOneFileAndAnOptionalDeviceNumber) {
     ASSERT_TRUE(parse({"c.mid", "--device", "-1"}, file, options));
     EXPECT_EQ(options.device, -1);
 
-    for (const std::vector<std::string>& bad :
-         {std::vector<std::string>{}, {"a.mid", "b.mid"}, {"a.mid", "--device"}, {"a.mid", "--device", "x"},
-          {"a.mid", "--device", "2x"}, {"a.mid", "--device", "-2"}, {"a.mid", "--loud"}}) {
+    for (const std::vector<std::string>& bad : {std::vector<std::string>{},
+                                                {"a.mid", "b.mid"},
+                                                {"a.mid", "--device"},
+                                                {"a.mid", "--device", "x"},
+                                                {"a.mid", "--device", "2x"},
+                                                {"a.mid", "--device", "-2"},
+                                                {"a.mid", "--loud"}}) {
         PlayOptions unused;
         EXPECT_FALSE(parse(bad, file, unused)) << ::testing::PrintToString(bad);
     }

@@ -36,14 +36,22 @@ TEST(IntonationCommand, PrintsOneCsvLinePerNoteWithEmptyCentsForASilentNote)
 {
     // Two half-second notes, A4 and C#5; the take plays the first 10 cents sharp
     // (range 12, bend 8192 + 68.2666: 68 units give 9.96 cents) for its first half.
-    TempMidi reference("reference", smftest::smf(1, {
-        {},
-        smftest::timed({{0, {0x90, 69, 100}}, {480, {0x80, 69, 0}}, {480, {0x90, 73, 100}}, {960, {0x80, 73, 0}}}),
-    }));
+    TempMidi reference(
+        "reference",
+        smftest::smf(
+            1, {
+                   {},
+                   smftest::timed(
+                       {{0, {0x90, 69, 100}}, {480, {0x80, 69, 0}}, {480, {0x90, 73, 100}}, {960, {0x80, 73, 0}}}),
+               }));
     TempMidi take("take", smftest::smf(1, {smftest::timed({
-        {0, {0xB0, 101, 0}}, {0, {0xB0, 100, 0}}, {0, {0xB0, 6, 12}},
-        {0, {0xE0, (8192 + 68) & 0x7F, (8192 + 68) >> 7}}, {0, {0x90, 69, 100}}, {240, {0x80, 69, 0}},
-    })}));
+                                              {0, {0xB0, 101, 0}},
+                                              {0, {0xB0, 100, 0}},
+                                              {0, {0xB0, 6, 12}},
+                                              {0, {0xE0, (8192 + 68) & 0x7F, (8192 + 68) >> 7}},
+                                              {0, {0x90, 69, 100}},
+                                              {240, {0x80, 69, 0}},
+                                          })}));
     std::ostringstream out, err;
 
     IntonationOptions options;
@@ -53,10 +61,9 @@ TEST(IntonationCommand, PrintsOneCsvLinePerNoteWithEmptyCentsForASilentNote)
     EXPECT_EQ(runIntonationCommand(options, out, err), 0);
 
     EXPECT_EQ(err.str(), "");
-    EXPECT_EQ(out.str(),
-              "start_s,end_s,note,name,cents_mean,cents_max,coverage\n"
-              "0.000,0.500,69,A4,9.96,9.96,0.500\n"
-              "0.500,1.000,73,C#5,,,0.000\n");
+    EXPECT_EQ(out.str(), "start_s,end_s,note,name,cents_mean,cents_max,coverage\n"
+                         "0.000,0.500,69,A4,9.96,9.96,0.500\n"
+                         "0.500,1.000,73,C#5,,,0.000\n");
 }
 
 TEST(IntonationCommand, RejectsMissingOrBadArgumentsAndUnknownTracks)
@@ -64,8 +71,11 @@ TEST(IntonationCommand, RejectsMissingOrBadArgumentsAndUnknownTracks)
     IntonationOptions options;
     std::string problem;
     const std::vector<std::vector<std::string>> bad = {
-        {"a.mid", "b.mid"}, {"a.mid", "--track", "1"}, {"a.mid", "b.mid", "--track"},
-        {"a.mid", "b.mid", "--track", "x"}, {"a.mid", "b.mid", "--track", "-1"},
+        {"a.mid", "b.mid"},
+        {"a.mid", "--track", "1"},
+        {"a.mid", "b.mid", "--track"},
+        {"a.mid", "b.mid", "--track", "x"},
+        {"a.mid", "b.mid", "--track", "-1"},
     };
     for (const auto& args : bad) {
         problem.clear();

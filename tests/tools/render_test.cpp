@@ -21,35 +21,47 @@ namespace {
 
 constexpr int kRate = 44100;
 
-uint32_t le(const Bytes& b, size_t at, int bytes) {
-    uint32_t v = 0;
-    for (int i = bytes - 1; i >= 0; --i) v = (v << 8) | b.at(at + size_t(i));
+std::uint32_t le(const Bytes& b, std::size_t at, int bytes)
+{
+    std::uint32_t v = 0;
+    for (int i = bytes - 1; i >= 0; --i)
+        v = (v << 8) | b.at(at + std::size_t(i));
     return v;
 }
 
-Bytes readBytes(const std::string& path) {
+Bytes readBytes(const std::string& path)
+{
     std::ifstream in(path, std::ios::binary);
     return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 // The left channel of a 44-byte-header stereo WAV image.
-std::vector<int16_t> leftChannel(const Bytes& wav) {
-    std::vector<int16_t> left;
-    for (size_t at = 44; at + 3 < wav.size(); at += 4) left.push_back(int16_t(le(wav, at, 2)));
+std::vector<std::int16_t> leftChannel(const Bytes& wav)
+{
+    std::vector<std::int16_t> left;
+    for (std::size_t at = 44; at + 3 < wav.size(); at += 4)
+        left.push_back(std::int16_t(le(wav, at, 2)));
     return left;
 }
 
-size_t frameAt(double seconds) { return size_t(std::lround(seconds * kRate)); }
+std::size_t frameAt(double seconds)
+{
+    return std::size_t(std::lround(seconds * kRate));
+}
 
-int peak(const std::vector<int16_t>& s, size_t from, size_t to) {
+int peak(const std::vector<std::int16_t>& s, std::size_t from, std::size_t to)
+{
     int p = 0;
-    for (size_t i = from; i < to && i < s.size(); ++i) p = std::max(p, std::abs(int(s[i])));
+    for (std::size_t i = from; i < to && i < s.size(); ++i)
+        p = std::max(p, std::abs(int(s[i])));
     return p;
 }
 
-double pitch(const std::vector<int16_t>& s, size_t from, size_t to) {
+double pitch(const std::vector<std::int16_t>& s, std::size_t from, std::size_t to)
+{
     int crossings = 0;
-    for (size_t i = from + 1; i < to; ++i) crossings += (s[i - 1] < 0) != (s[i] < 0);
+    for (std::size_t i = from + 1; i < to; ++i)
+        crossings += (s[i - 1] < 0) != (s[i] < 0);
     return crossings / 2.0 / (double(to - from) / kRate);
 }
 
@@ -58,27 +70,31 @@ double pitch(const std::vector<int16_t>& s, size_t from, size_t to) {
 // 960 starts at 0.5 + 1.0 = 1.5 s. A set-tempo event in the second track, on
 // the note's own tick, speeds up the gap after it, as the player applies every
 // set-tempo event it sends: the note-off at tick 1200 comes at 1.5 + 0.125 s.
-Bytes fluteSong() {
+Bytes fluteSong()
+{
     return smf(1, {
-        timed({{0, {0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20}}, {480, {0xFF, 0x51, 0x03, 0x0F, 0x42, 0x40}}}),
-        timed({{0, {0xC0, 73}},
-               {0, {0xB0, 91, 0}},
-               {0, {0xB0, 93, 0}},
-               {960, {0xFF, 0x51, 0x03, 0x03, 0xD0, 0x90}},
-               {960, {0x90, 69, 100}},
-               {1200, {0x80, 69, 64}}}),
-    });
+                      timed({{0, {0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20}}, {480, {0xFF, 0x51, 0x03, 0x0F, 0x42, 0x40}}}),
+                      timed({{0, {0xC0, 73}},
+                             {0, {0xB0, 91, 0}},
+                             {0, {0xB0, 93, 0}},
+                             {960, {0xFF, 0x51, 0x03, 0x03, 0xD0, 0x90}},
+                             {960, {0x90, 69, 100}},
+                             {1200, {0x80, 69, 64}}}),
+                  });
 }
 
-std::string systemFont() {
+std::string systemFont()
+{
     return platform::findSoundFont({}, platform::systemSoundFonts()).string();
 }
 
 }  // namespace
 
-TEST(RenderCommand, WritesTheSongAsAWavFileTimedLikeThePlayer) {
+TEST(RenderCommand, WritesTheSongAsAWavFileTimedLikeThePlayer)
+{
     const std::string font = systemFont();
-    if (font.empty()) GTEST_SKIP() << "no General MIDI SoundFont installed";
+    if (font.empty())
+        GTEST_SKIP() << "no General MIDI SoundFont installed";
     TempDir dir("tools-render");
     const std::string in = dir.file("flute.mid"), out = dir.file("flute.wav");
     writeFile(in, fluteSong());
@@ -93,23 +109,23 @@ TEST(RenderCommand, WritesTheSongAsAWavFileTimedLikeThePlayer) {
     const Bytes wav = readBytes(out);
     ASSERT_GE(wav.size(), 44u);
     // The last event at 1.625 s, then the 2 s tail.
-    const uint32_t frames = uint32_t(frameAt(1.625) + frameAt(2.0));
+    const std::uint32_t frames = std::uint32_t(frameAt(1.625) + frameAt(2.0));
     EXPECT_EQ(std::string(wav.begin(), wav.begin() + 4), "RIFF");
     EXPECT_EQ(le(wav, 4, 4), wav.size() - 8);
     EXPECT_EQ(std::string(wav.begin() + 8, wav.begin() + 16), "WAVEfmt ");
     EXPECT_EQ(le(wav, 16, 4), 16u);
     EXPECT_EQ(le(wav, 20, 2), 1u) << "PCM";
     EXPECT_EQ(le(wav, 22, 2), 2u) << "stereo";
-    EXPECT_EQ(le(wav, 24, 4), uint32_t(kRate));
-    EXPECT_EQ(le(wav, 28, 4), uint32_t(kRate * 4));
+    EXPECT_EQ(le(wav, 24, 4), std::uint32_t(kRate));
+    EXPECT_EQ(le(wav, 28, 4), std::uint32_t(kRate * 4));
     EXPECT_EQ(le(wav, 32, 2), 4u);
     EXPECT_EQ(le(wav, 34, 2), 16u);
     EXPECT_EQ(std::string(wav.begin() + 36, wav.begin() + 40), "data");
     EXPECT_EQ(le(wav, 40, 4), frames * 4);
-    ASSERT_EQ(wav.size(), 44 + size_t(frames) * 4);
+    ASSERT_EQ(wav.size(), 44 + std::size_t(frames) * 4);
 
-    const std::vector<int16_t> left = leftChannel(wav);
-    const size_t noteOn = frameAt(1.5);
+    const std::vector<std::int16_t> left = leftChannel(wav);
+    const std::size_t noteOn = frameAt(1.5);
     EXPECT_LE(peak(left, 0, noteOn), 2) << "silence (dither at most) before the note";
     // The synth takes events at its 64-sample blocks; the flute's attack rises within a few ms.
     EXPECT_GT(peak(left, noteOn, noteOn + 64 + frameAt(0.01)), 16) << "the note starts on time";
@@ -117,11 +133,13 @@ TEST(RenderCommand, WritesTheSongAsAWavFileTimedLikeThePlayer) {
     EXPECT_NEAR(pitch(left, frameAt(1.54), frameAt(1.62)), 440.0, 440.0 * 0.04) << "A4";
 }
 
-TEST(RenderCommand, ReportsWhatFailsAndLeavesNoFile) {
+TEST(RenderCommand, ReportsWhatFailsAndLeavesNoFile)
+{
     TempDir dir("tools-render-fail");
     const std::string in = dir.file("flute.mid");
     writeFile(in, fluteSong());
-    const auto render = [](const std::string& from, const std::string& to, const std::string& font, std::string& error) {
+    const auto render = [](const std::string& from, const std::string& to, const std::string& font,
+                           std::string& error) {
         RenderOptions options;
         options.soundFont = font;
         std::ostringstream report, err;
@@ -143,12 +161,14 @@ TEST(RenderCommand, ReportsWhatFailsAndLeavesNoFile) {
     EXPECT_NE(error.find("none.sf2"), std::string::npos) << error;
 
     const std::string font = systemFont();
-    if (font.empty()) GTEST_SKIP() << "no General MIDI SoundFont installed";
+    if (font.empty())
+        GTEST_SKIP() << "no General MIDI SoundFont installed";
     EXPECT_EQ(render(in, dir.file("no-such-folder/d.wav"), font, error), 1);
     EXPECT_NE(error.find("Couldn't create file " + dir.file("no-such-folder/d.wav")), std::string::npos) << error;
 }
 
-TEST(RenderArguments, TakeTwoFilesAndAnOptionalSoundFont) {
+TEST(RenderArguments, TakeTwoFilesAndAnOptionalSoundFont)
+{
     std::string in, out, problem;
     RenderOptions options;
     ASSERT_TRUE(parseRenderArguments(std::vector<std::string>{"a.mid", "a.wav"}, in, out, options, problem));

@@ -18,17 +18,25 @@ namespace fs = std::filesystem;
 
 namespace {
 
-fs::path sourceFolder() { return fs::path(ORV_TEST_DATA) / "roundtrip"; }
+fs::path sourceFolder()
+{
+    return fs::path(ORV_TEST_DATA) / "roundtrip";
+}
 
-std::string quoted(const fs::path& p) { return "'" + p.string() + "'"; }
+std::string quoted(const fs::path& p)
+{
+    return "'" + p.string() + "'";
+}
 
 // Runs a writer; its chatter goes to a log that a failure shows.
 bool run(const std::string& command, std::string& log)
 {
     FILE* p = popen((command + " 2>&1").c_str(), "r");
-    if (!p) return false;
+    if (!p)
+        return false;
     char buffer[512];
-    while (std::fgets(buffer, sizeof buffer, p)) log += buffer;
+    while (std::fgets(buffer, sizeof buffer, p))
+        log += buffer;
     return pclose(p) == 0;
 }
 
@@ -46,9 +54,12 @@ std::vector<fs::path> buildCorpus(const fs::path& folder)
         const fs::path source = entry.path();
         const fs::path mid = folder / (source.stem().string() + "-" + source.extension().string().substr(1) + ".mid");
         std::string command;
-        if (source.extension() == ".abc") command = "abc2midi " + quoted(source) + " -o " + quoted(mid);
-        else if (source.extension() == ".csv") command = "csvmidi " + quoted(source) + " " + quoted(mid);
-        else if (source.extension() == ".mid") fs::copy_file(source, mid);
+        if (source.extension() == ".abc")
+            command = "abc2midi " + quoted(source) + " -o " + quoted(mid);
+        else if (source.extension() == ".csv")
+            command = "csvmidi " + quoted(source) + " " + quoted(mid);
+        else if (source.extension() == ".mid")
+            fs::copy_file(source, mid);
         std::string log;
         if (!command.empty()) {
             EXPECT_TRUE(run(command, log)) << command << "\n" << log;

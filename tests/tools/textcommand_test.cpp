@@ -16,7 +16,7 @@ namespace {
 // A file in the temporary folder that is removed with the object.
 class TempFile {
 public:
-    TempFile(const std::string& tag, const std::vector<uint8_t>& bytes)
+    TempFile(const std::string& tag, const std::vector<std::uint8_t>& bytes)
         : path_(std::filesystem::temp_directory_path() /
                 ("orv-textcommand-" + tag + "-" + std::to_string(getpid()) + ".mid"))
     {
@@ -34,35 +34,26 @@ private:
 
 TEST(TextCommand, ListsEveryTrackWithItsEventTexts)
 {
-    const std::vector<uint8_t> file = {
-        'M', 'T', 'h', 'd', 0x00, 0x00, 0x00, 0x06, 0x00, 0x01, 0x00, 0x02, 0x01, 0xE0,
-        'M', 'T', 'r', 'k', 0x00, 0x00, 0x00, 0x20,
-        0x00, 0xFF, 0x03, 0x05, 'P', 'i', 'a', 'n', 'o',
-        0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20,
-        0x00, 0xC0, 0x00,
-        0x00, 0x90, 0x3C, 0x64,
-        0x83, 0x60, 0x80, 0x3C, 0x40,
-        0x00, 0xFF, 0x2F, 0x00,
-        'M', 'T', 'r', 'k', 0x00, 0x00, 0x00, 0x17,
-        0x00, 0xF0, 0x08, 0x43, 0x10, 0x4C, 0x08, 0x00, 0x07, 0x02, 0xF7,
-        0x00, 0x99, 0x24, 0x64,
-        0x60, 0x89, 0x24, 0x00,
-        0x00, 0xFF, 0x2F, 0x00,
+    const std::vector<std::uint8_t> file = {
+        'M',  'T',  'h',  'd',  0x00, 0x00, 0x00, 0x06, 0x00, 0x01, 0x00, 0x02, 0x01, 0xE0, 'M',  'T',  'r',
+        'k',  0x00, 0x00, 0x00, 0x20, 0x00, 0xFF, 0x03, 0x05, 'P',  'i',  'a',  'n',  'o',  0x00, 0xFF, 0x51,
+        0x03, 0x07, 0xA1, 0x20, 0x00, 0xC0, 0x00, 0x00, 0x90, 0x3C, 0x64, 0x83, 0x60, 0x80, 0x3C, 0x40, 0x00,
+        0xFF, 0x2F, 0x00, 'M',  'T',  'r',  'k',  0x00, 0x00, 0x00, 0x17, 0x00, 0xF0, 0x08, 0x43, 0x10, 0x4C,
+        0x08, 0x00, 0x07, 0x02, 0xF7, 0x00, 0x99, 0x24, 0x64, 0x60, 0x89, 0x24, 0x00, 0x00, 0xFF, 0x2F, 0x00,
     };
     TempFile midi("listing", file);
     std::ostringstream out, err;
 
     EXPECT_EQ(runTextCommand(midi.path(), out, err), 0);
     EXPECT_EQ(err.str(), "");
-    EXPECT_EQ(out.str(),
-              "Track 0 \"Piano\" [1] channels 1\n"
-              "Track Name:<Piano>\n"
-              "Tempo = 500000 usec/beat\n"
-              "Chn = 01 Prog Chg:Prog No   0 Acoustic Grand Piano\n"
-              "Chn = 01 Note ON:Key 060[ C 4] Vel = 100 Dur = 0480\n"
-              "Track 1 \"Track1\" [10] channels 10\n"
-              "Sysex:Length     8 = 43 10 4C 08 00 07 02 F7 Part1 PART MODE\n"
-              "Chn = 10 Note ON:Key 036[ C 2] Vel = 100 Dur = 0096\n");
+    EXPECT_EQ(out.str(), "Track 0 \"Piano\" [1] channels 1\n"
+                         "Track Name:<Piano>\n"
+                         "Tempo = 500000 usec/beat\n"
+                         "Chn = 01 Prog Chg:Prog No   0 Acoustic Grand Piano\n"
+                         "Chn = 01 Note ON:Key 060[ C 4] Vel = 100 Dur = 0480\n"
+                         "Track 1 \"Track1\" [10] channels 10\n"
+                         "Sysex:Length     8 = 43 10 4C 08 00 07 02 F7 Part1 PART MODE\n"
+                         "Chn = 10 Note ON:Key 036[ C 2] Vel = 100 Dur = 0096\n");
 }
 
 TEST(TextCommand, ReportsUnreadableFilesOnTheErrorStream)

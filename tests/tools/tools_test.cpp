@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "mididata/song.h"
 #include "mididata/smf_test_support.h"
+#include "mididata/song.h"
 #include "midispec/midispec.h"
 #include "tools/copycommand.h"
 #include "tools/songinfo.h"
@@ -22,34 +22,39 @@ namespace {
 Bytes smallFile()
 {
     return smf(1, {
-        {0x00, 0xFF, 0x03, 0x09, 'C', 'o', 'n', 'd', 'u', 'c', 't', 'o', 'r',
-         0x00, 0xFF, 0x02, 0x01, 'A',
-         0x00, 0xFF, 0x51, 0x03, 0x09, 0x27, 0xC0,
-         0x00, 0xFF, 0x59, 0x02, 0xFD, 0x01,
-         0x00, 0xFF, 0x58, 0x04, 0x03, 0x02, 0x18, 0x08},
-        {0x00, 0xFF, 0x02, 0x03, 'B', '"', 'C',
-         0x00, 0x91, 0x3C, 0x64, 0x83, 0x60, 0x81, 0x3C, 0x40},
-    });
+                      {0x00, 0xFF, 0x03, 0x09, 'C',  'o',  'n',  'd',  'u',  'c',  't',  'o',  'r',
+                       0x00, 0xFF, 0x02, 0x01, 'A',  0x00, 0xFF, 0x51, 0x03, 0x09, 0x27, 0xC0, 0x00,
+                       0xFF, 0x59, 0x02, 0xFD, 0x01, 0x00, 0xFF, 0x58, 0x04, 0x03, 0x02, 0x18, 0x08},
+                      {0x00, 0xFF, 0x02, 0x03, 'B', '"', 'C', 0x00, 0x91, 0x3C, 0x64, 0x83, 0x60, 0x81, 0x3C, 0x40},
+                  });
 }
 
-bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+bool contains(const std::string& text, const std::string& part)
+{
+    return text.find(part) != std::string::npos;
+}
 
 // Brackets and braces pair up outside strings, and strings close.
 bool balancedJson(const std::string& text)
 {
     std::string open;
     bool inString = false;
-    for (size_t i = 0; i < text.size(); ++i) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
         if (inString) {
-            if (c == '\\') ++i;
-            else if (c == '"') inString = false;
+            if (c == '\\')
+                ++i;
+            else if (c == '"')
+                inString = false;
             continue;
         }
-        if (c == '"') inString = true;
-        else if (c == '{' || c == '[') open += c;
+        if (c == '"')
+            inString = true;
+        else if (c == '{' || c == '[')
+            open += c;
         else if (c == '}' || c == ']') {
-            if (open.empty() || open.back() != (c == '}' ? '{' : '[')) return false;
+            if (open.empty() || open.back() != (c == '}' ? '{' : '['))
+                return false;
             open.pop_back();
         }
     }
@@ -68,11 +73,11 @@ TEST(Tools, JsonShowsTheSongAsTheReaderLeavesIt)
     EXPECT_EQ(err.str(), "");
     const std::string json = out.str();
     EXPECT_TRUE(balancedJson(json)) << json;
-    for (const char* field : {"\"format\":1,", "\"division\":480,", "\"trackCount\":2,", "\"songLength\":480,",
-                              "\"firstNoteTime\":0,", "\"resetFlags\":0,", "\"tempoAt0\":600000,",
-                              "\"keyAt1\":{\"sf\":-3,\"mode\":1}", "\"barStarts\":2,", "\"copyright\":\"A B\\\"C\"",
-                              "\"name\":\"Conductor\"", "\"label\":\"[2]\"", "\"channels\":[1]", "\"key\":60",
-                              "\"velocity\":100", "\"duration\":480", "\"metaType\":81,\"data\":[9,39,192]"})
+    for (const char* field :
+         {"\"format\":1,", "\"division\":480,", "\"trackCount\":2,", "\"songLength\":480,", "\"firstNoteTime\":0,",
+          "\"resetFlags\":0,", "\"tempoAt0\":600000,", "\"keyAt1\":{\"sf\":-3,\"mode\":1}", "\"barStarts\":2,",
+          "\"copyright\":\"A B\\\"C\"", "\"name\":\"Conductor\"", "\"label\":\"[2]\"", "\"channels\":[1]", "\"key\":60",
+          "\"velocity\":100", "\"duration\":480", "\"metaType\":81,\"data\":[9,39,192]"})
         EXPECT_TRUE(contains(json, field)) << field << "\n" << json;
     EXPECT_FALSE(contains(json, "\"kind\":7")) << "note-offs are folded into durations";
 
@@ -91,10 +96,10 @@ TEST(Tools, InfoSummarisesFormatTracksTempoAndKey)
     ASSERT_EQ(runInfoCommand(path, out, err), 0);
     EXPECT_EQ(err.str(), "");
     const std::string info = out.str();
-    for (const std::string& line : {std::string("Format:   1\n"), std::string("Division: 480 "),
-                                    std::string("Tempo:    600000 "), std::string("Tracks:   2 in the file\n"),
-                                    std::string("Key:      ") + KeyName(-3, 1) + "\n", std::string("Resets:   none\n"),
-                                    std::string("Length:   480 ticks, 0.600 s\n")})
+    for (const std::string& line :
+         {std::string("Format:   1\n"), std::string("Division: 480 "), std::string("Tempo:    600000 "),
+          std::string("Tracks:   2 in the file\n"), std::string("Key:      ") + KeyName(-3, 1) + "\n",
+          std::string("Resets:   none\n"), std::string("Length:   480 ticks, 0.600 s\n")})
         EXPECT_TRUE(contains(info, line)) << line << "\n" << info;
     EXPECT_TRUE(contains(info, "Conductor"));
 

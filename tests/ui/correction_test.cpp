@@ -222,8 +222,8 @@ TEST_F(Correction, TheGridDrawsTheScaleAndMajorDrawsTodaysGrid)
 
 TEST_F(Correction, AMinorKeyReadFromAFilePicksNaturalMinorOnItsTonic)
 {
-    const smftest::Bytes song =
-        smftest::smf(0, {smftest::timed({{0, {0xFF, 0x59, 0x02, 0x00, 0x01}}, {0, {0x90, 60, 100}}, {10, {0x80, 60, 0}}})});
+    const smftest::Bytes song = smftest::smf(
+        0, {smftest::timed({{0, {0xFF, 0x59, 0x02, 0x00, 0x01}}, {0, {0x90, 60, 100}}, {10, {0x80, 60, 0}}})});
     const QString path = folderPath() + QStringLiteral("minor.mid");
     smftest::writeFile(path.toStdString(), song);
     form->OpenDialog1 = [path] { return path; };
@@ -249,7 +249,8 @@ TEST_F(Correction, ABadKeyInTheSettingsFileCostsThatKeyAloneWithOneMessage)
     QFile file(iniPath());
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QByteArray text = file.readAll();
-    EXPECT_TRUE(text.startsWith("[Correction]\nstrength=100\nscale=ionian ; a typo\nglide_ms=20\n")) << text.toStdString();
+    EXPECT_TRUE(text.startsWith("[Correction]\nstrength=100\nscale=ionian ; a typo\nglide_ms=20\n"))
+        << text.toStdString();
     startProgram();
 }
 

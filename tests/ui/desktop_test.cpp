@@ -39,7 +39,8 @@ protected:
     QString writeSong(const QString& name)
     {
         const QString path = folderPath() + name;
-        smftest::writeFile(path.toStdString(), smftest::smf(1, {smftest::timed({{0, {0x90, 60, 100}}, {10, {0x80, 60, 0}}})}));
+        smftest::writeFile(path.toStdString(),
+                           smftest::smf(1, {smftest::timed({{0, {0x90, 60, 100}}, {10, {0x80, 60, 0}}})}));
         return path;
     }
 
@@ -123,12 +124,24 @@ TEST_F(Desktop, MaximisedStateIsKeptWhileThereCfgHoldsTheNormalPlace)
 TEST_F(Desktop, TabVisitsEveryPanelControlInReadingOrder)
 {
     activate();
-    const std::vector<QWidget*> order{
-        form->BSM,          form->BSL,          form->ProgChg,      form->Volume,
-        form->UpDownNoteNo->upButton(), form->UpDownNoteNo->downButton(), form->Velosity,
-        form->BendRange,    form->Setup,        form->Moduration,   form->Reverb,
-        form->Chorus,       form->EasyMode,     form->XAxTone,      form->SpeedButton1,
-        form->recEndButton, form->recReplay,    form->StopButton};
+    const std::vector<QWidget*> order{form->BSM,
+                                      form->BSL,
+                                      form->ProgChg,
+                                      form->Volume,
+                                      form->UpDownNoteNo->upButton(),
+                                      form->UpDownNoteNo->downButton(),
+                                      form->Velosity,
+                                      form->BendRange,
+                                      form->Setup,
+                                      form->Moduration,
+                                      form->Reverb,
+                                      form->Chorus,
+                                      form->EasyMode,
+                                      form->XAxTone,
+                                      form->SpeedButton1,
+                                      form->recEndButton,
+                                      form->recReplay,
+                                      form->StopButton};
     form->BSM->setFocus(Qt::TabFocusReason);
     for (std::size_t i = 1; i < order.size(); ++i) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
@@ -184,7 +197,8 @@ TEST_F(Desktop, ShortcutsReachTheMenusCommandsAndHelp)
     EXPECT_EQ(entries.first()->text(), QStringLiteral("Device..."));
     EXPECT_TRUE(entries[entries.size() - 4]->text().startsWith(QStringLiteral("How to play")));
     EXPECT_EQ(entries[entries.size() - 3]->text(), QStringLiteral("About Orvelline…"));
-    EXPECT_TRUE(form->findChild<QAction*>(QStringLiteral("ReadMIDIfile1"))->text().endsWith(QStringLiteral("\tCtrl+O")));
+    EXPECT_TRUE(
+        form->findChild<QAction*>(QStringLiteral("ReadMIDIfile1"))->text().endsWith(QStringLiteral("\tCtrl+O")));
 
     form->About1->trigger();
     auto* about = form->findChild<QMessageBox*>(QStringLiteral("AboutBox"));
@@ -266,7 +280,8 @@ TEST_F(Desktop, LoadImageNamesTheFolderSearchedWhenItFindsNoPicture)
     const QList<QAction*> entries = form->LoadImage2->actions();
     ASSERT_EQ(entries.size(), 1);
     EXPECT_FALSE(entries.first()->isEnabled());
-    EXPECT_TRUE(entries.first()->text().contains(QDir::toNativeSeparators(folderPath()))) << entries.first()->text().toStdString();
+    EXPECT_TRUE(entries.first()->text().contains(QDir::toNativeSeparators(folderPath())))
+        << entries.first()->text().toStdString();
 
     ASSERT_TRUE(QImage(4, 4, QImage::Format_RGB32).save(folderPath() + QStringLiteral("a.bmp"), "BMP"));
     form->PopupMenu1Popup();

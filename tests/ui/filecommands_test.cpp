@@ -43,7 +43,7 @@ smftest::Bytes wire(const smftest::Bytes& fileForm)
 // One short note on each of the channels.
 smftest::Bytes notesOn(std::initializer_list<int> channels)
 {
-    std::vector<std::pair<int32_t, smftest::Bytes>> events;
+    std::vector<std::pair<std::int32_t, smftest::Bytes>> events;
     for (int channel : channels) {
         events.push_back({0, {std::uint8_t(0x90 | channel), 60, 100}});
         events.push_back({10, {std::uint8_t(0x80 | channel), 60, 0}});
@@ -57,7 +57,7 @@ smftest::Bytes keySignature(int sf, int mode)
     return {0xFF, 0x59, 0x02, std::uint8_t(sf), std::uint8_t(mode)};
 }
 
-using Scale = std::array<uint8_t, 128>;
+using Scale = std::array<std::uint8_t, 128>;
 
 Scale scaleOf(int sf, int mode)
 {
@@ -129,7 +129,6 @@ protected:
         image.fill(Qt::black);
         return image;
     }
-
 };
 
 }  // namespace
@@ -265,8 +264,8 @@ TEST_F(FileCommands, PlayMidiPlaysTheFileWithoutItsGsModeMessages)
     form->PlayMIDI->trigger();
     EXPECT_EQ(form->StatusBar1->currentMessage(), QStringLiteral("Skip sysEx"));
     // At the end of the file the panel goes out again.
-    ASSERT_TRUE(waitUntil(
-        [this] { return !Performer().IsReplaying() && afterStopping().size() >= 3 + kResyncMessages; }));
+    ASSERT_TRUE(
+        waitUntil([this] { return !Performer().IsReplaying() && afterStopping().size() >= 3 + kResyncMessages; }));
 
     std::vector<platform::CapturedMessage> played = afterStopping();
     ASSERT_EQ(played.size(), 3 + kResyncMessages);

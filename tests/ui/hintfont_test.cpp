@@ -21,8 +21,8 @@ TEST_F(MainWindowTest, EveryJapaneseCharacterOfTheHintsHasAFont)
         fonts.push_back(QRawFont::fromFont(QFont(family), QFontDatabase::Japanese));
     ASSERT_FALSE(fonts.empty()) << "no Japanese font is installed";
     for (char32_t c : wanted) {
-        const bool shown = std::any_of(fonts.begin(), fonts.end(),
-                                       [c](const QRawFont& font) { return font.supportsCharacter(c); });
+        const bool shown =
+            std::any_of(fonts.begin(), fonts.end(), [c](const QRawFont& font) { return font.supportsCharacter(c); });
         EXPECT_TRUE(shown) << "U+" << std::hex << std::uint32_t(c);
     }
 }

@@ -11,6 +11,7 @@
 // and calls restartProgram(): the running program is closed as the user
 // closes it (there.cfg is written) and started again.
 #include <QApplication>
+#include <QEventLoop>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -19,7 +20,6 @@
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
-#include <QEventLoop>
 #include <QTest>
 #include <QTimer>
 #include <QWidget>
@@ -126,8 +126,8 @@ protected:
     // reports it when the pointer is over it.
     static void moveMouse(QWidget* target, QPoint at)
     {
-        QMouseEvent move(QEvent::MouseMove, QPointF(at), QPointF(target->mapToGlobal(at)), Qt::NoButton,
-                         Qt::NoButton, Qt::NoModifier, QPointingDevice::primaryPointingDevice());
+        QMouseEvent move(QEvent::MouseMove, QPointF(at), QPointF(target->mapToGlobal(at)), Qt::NoButton, Qt::NoButton,
+                         Qt::NoModifier, QPointingDevice::primaryPointingDevice());
         QApplication::sendEvent(target, &move);
     }
 

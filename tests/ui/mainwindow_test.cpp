@@ -53,10 +53,22 @@ TEST_F(MainWindowTest, StartUpSendsSystemOnProgramAndBendRangeThenThePanelWithou
     EXPECT_TRUE(sent[0].isLong);
     EXPECT_EQ(sent[0].bytes, (Bytes{0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7}));
     // The panel follows, so the tone module holds the volume and reverb it shows.
-    EXPECT_EQ(captured(), (std::vector<Bytes>{{0xB0, 0, 0},   {0xB0, 32, 0},  {0xC0, 78},     {0xB0, 101, 0},
-                                              {0xB0, 100, 0}, {0xB0, 6, 12},  {0xB0, 0, 0},   {0xB0, 32, 0},
-                                              {0xC0, 78},     {0xB0, 101, 0}, {0xB0, 100, 0}, {0xB0, 6, 12},
-                                              {0xB0, 7, 120}, {0xB0, 1, 0},   {0xB0, 91, 40}, {0xB0, 93, 0}}));
+    EXPECT_EQ(captured(), (std::vector<Bytes>{{0xB0, 0, 0},
+                                              {0xB0, 32, 0},
+                                              {0xC0, 78},
+                                              {0xB0, 101, 0},
+                                              {0xB0, 100, 0},
+                                              {0xB0, 6, 12},
+                                              {0xB0, 0, 0},
+                                              {0xB0, 32, 0},
+                                              {0xC0, 78},
+                                              {0xB0, 101, 0},
+                                              {0xB0, 100, 0},
+                                              {0xB0, 6, 12},
+                                              {0xB0, 7, 120},
+                                              {0xB0, 1, 0},
+                                              {0xB0, 91, 40},
+                                              {0xB0, 93, 0}}));
     EXPECT_TRUE(messages.isEmpty());
 
     ASSERT_EQ(form->ProgChg->count(), 128);
@@ -103,16 +115,16 @@ TEST_F(MainWindowTest, BuildsTheDesignedWindowAndPanel)
         QRect geometry;
         bool visible;
     } placed[] = {
-        {"Panel1", {0, 0, 337, 361}, true},      {"Image1", {16, 20, 300, 300}, true},
-        {"Image4", {16, 20, 300, 300}, true},    {"Shape1", {16, 12, 301, 9}, true},
-        {"Shape2", {16, 320, 301, 9}, true},     {"Shape3", {316, 20, 9, 301}, false},
-        {"Shape4", {8, 20, 9, 301}, false},      {"StatusBar1", {1, 341, 335, 19}, true},
-        {"Panel2", {346, 0, 213, 394}, true},    {"BSM", {38, 12, 21, 21}, true},
-        {"ProgChg", {86, 12, 109, 21}, true},    {"Volume", {50, 40, 145, 17}, true},
-        {"UpDownNoteNo", {83, 68, 16, 21}, true}, {"BendRange", {50, 128, 51, 21}, true},
+        {"Panel1", {0, 0, 337, 361}, true},        {"Image1", {16, 20, 300, 300}, true},
+        {"Image4", {16, 20, 300, 300}, true},      {"Shape1", {16, 12, 301, 9}, true},
+        {"Shape2", {16, 320, 301, 9}, true},       {"Shape3", {316, 20, 9, 301}, false},
+        {"Shape4", {8, 20, 9, 301}, false},        {"StatusBar1", {1, 341, 335, 19}, true},
+        {"Panel2", {346, 0, 213, 394}, true},      {"BSM", {38, 12, 21, 21}, true},
+        {"ProgChg", {86, 12, 109, 21}, true},      {"Volume", {50, 40, 145, 17}, true},
+        {"UpDownNoteNo", {83, 68, 16, 21}, true},  {"BendRange", {50, 128, 51, 21}, true},
         {"SpeedButton1", {12, 328, 65, 17}, true}, {"recEndButton", {76, 328, 65, 17}, true},
-        {"recReplay", {12, 344, 65, 17}, true},  {"StopButton", {76, 344, 65, 17}, true},
-        {"Button1", {132, 216, 75, 25}, false},  {"Image2", {1, 1, 65, 17}, true},
+        {"recReplay", {12, 344, 65, 17}, true},    {"StopButton", {76, 344, 65, 17}, true},
+        {"Button1", {132, 216, 75, 25}, false},    {"Image2", {1, 1, 65, 17}, true},
     };
     for (const auto& expected : placed) {
         SCOPED_TRACE(expected.name);
@@ -130,8 +142,7 @@ TEST_F(MainWindowTest, BuildsTheDesignedWindowAndPanel)
     EXPECT_EQ(form->BSM->toolTip(), QStringLiteral("Bank Select:MSB:バンクセレクトMSB"));
     EXPECT_EQ(form->channnelText->toolTip(), QStringLiteral("Channnel used:使用チャンネル(設定不可)"));
     EXPECT_EQ(form->XAxTone->toolTip(), QStringLiteral("Set X-axis to tone:横軸を音高にします"));
-    EXPECT_EQ(form->Setup->toolTip(),
-              QStringLiteral("Send settings to the tone module:現在の設定を音源に送信します"));
+    EXPECT_EQ(form->Setup->toolTip(), QStringLiteral("Send settings to the tone module:現在の設定を音源に送信します"));
     EXPECT_EQ(form->XAxTone->pos(), QPoint(88, 260));
     EXPECT_EQ(form->XAxTone->text(), QStringLiteral("X-Axis to Tone"));
 
@@ -178,8 +189,8 @@ TEST_F(MainWindowTest, MenusHoldTheDesignedEntriesInOrder)
     EXPECT_TRUE(form->N11->isChecked());
     EXPECT_TRUE(form->Red2->isChecked());
 
-    const QStringList keys{"C(no #b)", "G(#x1)",  "F(bx1)",  "D(#x2)",  "Bb(bx2)", "A(#x3)",  "Eb(bx3)", "E(#x4)",
-                           "Ab(bx4)",  "B(#x5)",  "Db(bx5)", "F#(#x6)", "Gb(bx6)", "C#(#x7)", "Cb(bx7)"};
+    const QStringList keys{"C(no #b)", "G(#x1)", "F(bx1)",  "D(#x2)",  "Bb(bx2)", "A(#x3)",  "Eb(bx3)", "E(#x4)",
+                           "Ab(bx4)",  "B(#x5)", "Db(bx5)", "F#(#x6)", "Gb(bx6)", "C#(#x7)", "Cb(bx7)"};
     EXPECT_EQ(captions(form->GridKey1), keys);
     EXPECT_EQ(form->GridKeyItems[0]->objectName(), QStringLiteral("Cnob1"));
     EXPECT_EQ(form->GridKeyItems[14]->objectName(), QStringLiteral("Cbbx71"));

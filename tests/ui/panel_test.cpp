@@ -24,16 +24,12 @@ protected:
         clearCaptured();
     }
 
-    static Bytes control(int controller, int value)
-    {
-        return {0xB0, std::uint8_t(controller), std::uint8_t(value)};
-    }
+    static Bytes control(int controller, int value) { return {0xB0, std::uint8_t(controller), std::uint8_t(value)}; }
 
     static std::vector<Bytes> rangeMessages(int semitones)
     {
         return {control(101, 0), control(100, 0), control(6, semitones)};
     }
-
 };
 
 }  // namespace
@@ -158,8 +154,7 @@ TEST_F(ControlPanel, ABankIsCheckedWhenCommittedSaidOnceAndPutBack)
     messages.clear();
     enterText(form->BSL, QStringLiteral("200"));
     form->Panel1->setFocus();
-    EXPECT_EQ(messages,
-              QStringList{QStringLiteral("'200' is not a valid bank number (0-127, or -1 to leave it out)")});
+    EXPECT_EQ(messages, QStringList{QStringLiteral("'200' is not a valid bank number (0-127, or -1 to leave it out)")});
     EXPECT_EQ(form->BSL->text(), QStringLiteral("5"));
 
     messages.clear();
@@ -195,9 +190,16 @@ TEST_F(ControlPanel, TheCentreNoteStepsWithoutWrappingAndSendsNothing)
 TEST_F(ControlPanel, SetupSendsTheWholePanelAgainInItsOrder)
 {
     QTest::mouseClick(form->Setup, Qt::LeftButton);
-    EXPECT_EQ(captured(), (std::vector<Bytes>{control(0, 0), control(32, 0), {0xC0, 78}, control(101, 0),
-                                              control(100, 0), control(6, 12), control(7, 120), control(1, 0),
-                                              control(91, 40), control(93, 0)}));
+    EXPECT_EQ(captured(), (std::vector<Bytes>{control(0, 0),
+                                              control(32, 0),
+                                              {0xC0, 78},
+                                              control(101, 0),
+                                              control(100, 0),
+                                              control(6, 12),
+                                              control(7, 120),
+                                              control(1, 0),
+                                              control(91, 40),
+                                              control(93, 0)}));
 
     enterText(form->BendRange->lineEdit(), QStringLiteral("5"));
     clearCaptured();
@@ -214,9 +216,16 @@ TEST_F(ControlPanel, SetupSendsTheValuesInUseWhileAnEntryIsBeingTyped)
     }
     form->BSM->setText(QStringLiteral("-"));
     form->Setup->click();
-    EXPECT_EQ(captured(), (std::vector<Bytes>{control(0, 0), control(32, 0), {0xC0, 78}, control(101, 0),
-                                              control(100, 0), control(6, 12), control(7, 120), control(1, 0),
-                                              control(91, 40), control(93, 0)}));
+    EXPECT_EQ(captured(), (std::vector<Bytes>{control(0, 0),
+                                              control(32, 0),
+                                              {0xC0, 78},
+                                              control(101, 0),
+                                              control(100, 0),
+                                              control(6, 12),
+                                              control(7, 120),
+                                              control(1, 0),
+                                              control(91, 40),
+                                              control(93, 0)}));
     EXPECT_TRUE(messages.isEmpty());
 }
 
@@ -238,8 +247,8 @@ TEST_F(ControlPanel, LetterKeysSetTheModulationAndNeverReachTheFocusedControl)
     EXPECT_EQ(captured(), (std::vector<Bytes>{control(1, 0)}));
 
     // The whole row, in the range combo box too, and the keys of the maximum.
-    const std::pair<char, int> row[] = {{'x', 14}, {'C', 28}, {'v', 42},  {'N', 70},  {',', 98}, {'<', 98},
-                                        {'.', 112}, {'>', 112}, {'Z', 0}, {'/', 127}, {'Z', 0},  {'?', 127}};
+    const std::pair<char, int> row[] = {{'x', 14},  {'C', 28},  {'v', 42}, {'N', 70},  {',', 98}, {'<', 98},
+                                        {'.', 112}, {'>', 112}, {'Z', 0},  {'/', 127}, {'Z', 0},  {'?', 127}};
     form->BendRange->lineEdit()->setFocus();
     for (const auto& [key, position] : row) {
         typeChar(form->BendRange->lineEdit(), key);

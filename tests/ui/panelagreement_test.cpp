@@ -119,7 +119,7 @@ TEST_F(PanelAgreement, ARecordingKeepsTheNotesAsPlayedAcrossAChangeOfTheCentreNo
     midiSong song;
     Performer().BuildSong(song);
     std::vector<Bytes> notes;
-    for (size_t i = 0; i < song.conductor->size(); ++i)
+    for (std::size_t i = 0; i < song.conductor->size(); ++i)
         if (const auto* on = dynamic_cast<const NoteOnEvent*>(song.conductor->at(i)))
             notes.push_back({on->key, on->velocity});
     EXPECT_EQ(notes, (std::vector<Bytes>{{69, 30}, {69, 0}, {70, 30}, {70, 0}}));

@@ -80,9 +80,8 @@ TEST(JpegDecoder, DecodesColourGreyAndCmykPicturesToRgbAtTheirOwnSize)
     expectRgbNear(colour, 3, 3, 255, 0, 0);
     expectRgbNear(colour, 36, 26, 0, 0, 255);
 
-    const RgbImage grey = decodeJpeg(encodeJpeg(17, 9, JCS_GRAYSCALE, 1, [](int, int) {
-        return std::vector<std::uint8_t>{200};
-    }));
+    const RgbImage grey =
+        decodeJpeg(encodeJpeg(17, 9, JCS_GRAYSCALE, 1, [](int, int) { return std::vector<std::uint8_t>{200}; }));
     EXPECT_EQ(grey.width, 17);
     EXPECT_EQ(grey.height, 9);
     expectRgbNear(grey, 16, 8, 200, 200, 200);

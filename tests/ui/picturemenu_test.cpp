@@ -49,10 +49,7 @@ protected:
         form->PopupMenu2->close();
     }
 
-    void writeBitmap(const QString& name, const QImage& image)
-    {
-        ASSERT_TRUE(image.save(folderPath() + name, "BMP"));
-    }
+    void writeBitmap(const QString& name, const QImage& image) { ASSERT_TRUE(image.save(folderPath() + name, "BMP")); }
 
     static QImage cornersPicture()
     {
@@ -87,7 +84,8 @@ TEST_F(PictureMenu, ListsThePicturesOfTheProgramFolderAfreshEachTimeItOpens)
     form->PopupMenu2->close();
 
     writeBitmap(QStringLiteral("c.bmp"), cornersPicture());
-    writeTestFile(folderPath() + QStringLiteral("a.jpg"), asQBytes(cornerBlockJpeg(16, 16, {0, 0, 0}, {255, 255, 255})));
+    writeTestFile(folderPath() + QStringLiteral("a.jpg"),
+                  asQBytes(cornerBlockJpeg(16, 16, {0, 0, 0}, {255, 255, 255})));
     writeTestFile(folderPath() + QStringLiteral(".hidden.jpg"), QByteArray("x"));
     writeTestFile(folderPath() + QStringLiteral("Tom & Jerry.bmp"), QByteArray("x"));
     openSurfaceMenu();
@@ -110,8 +108,8 @@ TEST_F(PictureMenu, ChoosingAPictureLoadsItAndColoursTheStripsFromItsCorners)
     choosePicture(QStringLiteral("corners && edges.bmp"));
     EXPECT_EQ(form->ImageFile, folderPath() + QStringLiteral("corners & edges.bmp"));
     EXPECT_EQ(form->Image1->Picture.size(), QSize(10, 8));
-    EXPECT_EQ(stripColours(), (std::vector<QColor>{QColor(0, 0, 0), QColor(200, 0, 0), QColor(0, 0, 200),
-                                                   QColor(0, 0, 0)}));
+    EXPECT_EQ(stripColours(),
+              (std::vector<QColor>{QColor(0, 0, 0), QColor(200, 0, 0), QColor(0, 0, 200), QColor(0, 0, 0)}));
 
     choosePicture(QStringLiteral("b.JPG"));
     EXPECT_EQ(form->ImageFile, folderPath() + QStringLiteral("b.JPG"));
@@ -136,8 +134,8 @@ TEST_F(PictureMenu, APictureThatCannotBeReadIsReportedAndTheOldPictureStays)
     choosePicture(QStringLiteral("cut.jpeg"));
     choosePicture(QStringLiteral("broken.bmp"));
 
-    EXPECT_EQ(messages, (QStringList{QStringLiteral("Premature end of JPEG file"),
-                                     QStringLiteral("Premature end of BMP file")}));
+    EXPECT_EQ(messages,
+              (QStringList{QStringLiteral("Premature end of JPEG file"), QStringLiteral("Premature end of BMP file")}));
     EXPECT_EQ(form->Image1->Picture, before);
     EXPECT_EQ(stripColours(), stripsBefore);
     // The failed file is still the chosen one, and is tried again at the next start.
@@ -147,8 +145,8 @@ TEST_F(PictureMenu, APictureThatCannotBeReadIsReportedAndTheOldPictureStays)
 TEST_F(PictureMenu, ChoosingACursorChecksOnlyItsEntryAndInstallsItOverTheSurface)
 {
     const auto expectCursor = [this](QPoint hotSpot) {
-        for (const QWidget* control : std::initializer_list<const QWidget*>{
-                 form->Image4, form->Shape1, form->Shape2, form->Shape3, form->Shape4}) {
+        for (const QWidget* control : std::initializer_list<const QWidget*>{form->Image4, form->Shape1, form->Shape2,
+                                                                            form->Shape3, form->Shape4}) {
             const QCursor cursor = control->cursor();
             EXPECT_EQ(cursor.shape(), Qt::BitmapCursor);
             EXPECT_EQ(cursor.hotSpot(), hotSpot);

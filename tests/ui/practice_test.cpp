@@ -38,27 +38,32 @@ protected:
 
     // A lead on channel 1 with program 40 and a bass on channel 2, each one note
     // of `ticks` at 120 beats a minute.
-    static smftest::Bytes band(int32_t ticks)
+    static smftest::Bytes band(std::int32_t ticks)
     {
-        return smftest::smf(1, {
-            timed({{0, {0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20}}}),
-            timed({{0, {0xFF, 0x03, 0x04, 'L', 'e', 'a', 'd'}}, {0, {0xC0, 40}}, {0, {0x90, 69, 100}},
-                   {ticks, {0x80, 69, 0}}}),
-            timed({{0, {0xFF, 0x03, 0x04, 'B', 'a', 's', 's'}}, {0, {0x91, 36, 100}}, {ticks, {0x81, 36, 0}}}),
-        });
+        return smftest::smf(
+            1, {
+                   timed({{0, {0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20}}}),
+                   timed({{0, {0xFF, 0x03, 0x04, 'L', 'e', 'a', 'd'}},
+                          {0, {0xC0, 40}},
+                          {0, {0x90, 69, 100}},
+                          {ticks, {0x80, 69, 0}}}),
+                   timed({{0, {0xFF, 0x03, 0x04, 'B', 'a', 's', 's'}}, {0, {0x91, 36, 100}}, {ticks, {0x81, 36, 0}}}),
+               });
     }
 
     QAction* entry(QMenu* menu, const QString& text) const
     {
         for (QAction* a : menu->actions())
-            if (a->text() == text) return a;
+            if (a->text() == text)
+                return a;
         return nullptr;
     }
 
     static QStringList captions(QMenu* menu)
     {
         QStringList texts;
-        for (QAction* a : menu->actions()) texts << a->text();
+        for (QAction* a : menu->actions())
+            texts << a->text();
         return texts;
     }
 

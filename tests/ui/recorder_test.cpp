@@ -70,8 +70,8 @@ TEST_F(RecorderWindow, RecordsAGesturePlayedOnTheSurfaceAndReplaysItAtItsOwnSpee
     click(form->recReplay);
     // The opening snapshot sends ten messages on the first tick, then the
     // gesture follows; at its end the panel goes out again (twelve messages).
-    const size_t snapshot = 10;
-    const size_t resync = 12;
+    const std::size_t snapshot = 10;
+    const std::size_t resync = 12;
     ASSERT_TRUE(waitUntil([&] { return log->size() >= snapshot + live.size() + resync; }));
     ASSERT_TRUE(waitUntil([] { return !Performer().IsReplaying(); }));
     std::vector<platform::CapturedMessage> replayed = capturedMessages();
@@ -81,14 +81,14 @@ TEST_F(RecorderWindow, RecordsAGesturePlayedOnTheSurfaceAndReplaysItAtItsOwnSpee
 
     EXPECT_EQ(replayed[0].bytes, (Bytes{0xB0, 0, 0}));
     EXPECT_EQ(replayed[2].bytes, (Bytes{0xC0, 78}));
-    for (size_t i = 0; i < live.size(); ++i)
+    for (std::size_t i = 0; i < live.size(); ++i)
         EXPECT_EQ(replayed[snapshot + i].bytes, live[i].bytes) << "message " << i;
     // Each message is stamped when the pause after it is over, and a loaded
     // machine may stretch that pause without bound. The first message's stamp
     // is no later than the second message's sending, so times measured from
     // there are lower bounds of the replay's, give or take the clock's
     // milliseconds and a late first group.
-    for (size_t i = 1; i < live.size(); ++i) {
+    for (std::size_t i = 1; i < live.size(); ++i) {
         const std::int64_t liveGap = live[i].micros - live[1].micros;
         const std::int64_t replayGap = replayed[snapshot + i].micros - replayed[snapshot].micros;
         EXPECT_GE(replayGap, liveGap - 5000) << "message " << i;

@@ -6,12 +6,12 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QScreen>
 #include <QScrollBar>
-#include <QFileInfo>
 
 #include <sys/resource.h>
 
@@ -30,7 +30,7 @@ protected:
     static QStringList designedLines()
     {
         return {"000", "40", "30", "559", "394", "0", "0", "78", "120", "69", "120",
-                "0",   "12", "40", "0",   "0",   "0", "",  "",   "",   ""};
+                "0",   "12", "40", "0",   "0",   "0", "",  "",   "",    ""};
     }
 
     QByteArray fileBytes() const
@@ -103,9 +103,8 @@ TEST_F(Settings, EverySettingSurvivesARestart)
     ASSERT_TRUE(messages.isEmpty()) << messages.join(QLatin1Char('\n')).toStdString();
     stopProgram();
     const QByteArray written = fileBytes();
-    EXPECT_EQ(settingsFileLines(written).mid(5),
-              (QStringList{"1", "2", "5", "90", "60", "100", "14", "24", "10", "20", "1", "1", "", "2", "Blue",
-                           "G(#x1)"}));
+    EXPECT_EQ(settingsFileLines(written).mid(5), (QStringList{"1", "2", "5", "90", "60", "100", "14", "24", "10", "20",
+                                                              "1", "1", "", "2", "Blue", "G(#x1)"}));
 
     clearCaptured();
     startProgram();

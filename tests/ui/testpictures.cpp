@@ -42,8 +42,7 @@ Bytes encodeJpeg(int width, int height, J_COLOR_SPACE space, int components, con
 
 Bytes cornerBlockJpeg(int width, int height, std::vector<std::uint8_t> corner, std::vector<std::uint8_t> rest)
 {
-    return encodeJpeg(width, height, JCS_RGB, 3,
-                      [&](int x, int y) { return x < 8 && y < 8 ? corner : rest; });
+    return encodeJpeg(width, height, JCS_RGB, 3, [&](int x, int y) { return x < 8 && y < 8 ? corner : rest; });
 }
 
 QByteArray asQBytes(const Bytes& bytes)

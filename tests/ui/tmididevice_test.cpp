@@ -174,8 +174,7 @@ TEST_F(MidiDeviceWindow, ListsDefaultRouteFirstAndSelectsTheOpenDevice)
     ASSERT_FALSE(window->isVisible());
     window->show();
     EXPECT_EQ(window->DevSummListBox1->count(), 3);
-    EXPECT_EQ(window->DevSummListBox1->selectedItems(),
-              QList<QListWidgetItem*>{window->DevSummListBox1->item(2)});
+    EXPECT_EQ(window->DevSummListBox1->selectedItems(), QList<QListWidgetItem*>{window->DevSummListBox1->item(2)});
 }
 
 TEST_F(MidiDeviceWindow, OpenDeviceOpensTheChosenLinesDeviceAndClosesTheWindow)
@@ -305,8 +304,7 @@ TEST_F(MidiDeviceWindow, TakesItsPlaceAndDeviceFromTheProfileAtCreation)
     EXPECT_EQ(window->size(), QSize(451, 295));
     EXPECT_EQ(window->gateway().DeviceID, 1);
     EXPECT_EQ(deviceReached(*window), 1);
-    EXPECT_EQ(window->DevSummListBox1->selectedItems(),
-              QList<QListWidgetItem*>{window->DevSummListBox1->item(2)});
+    EXPECT_EQ(window->DevSummListBox1->selectedItems(), QList<QListWidgetItem*>{window->DevSummListBox1->item(2)});
     EXPECT_EQ(modalShows, 0);
     EXPECT_TRUE(shown.isEmpty());
 }
