@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs every test: the normal build (g++),
-# the sanitizer builds (clang: ASan+UBSan, and TSan for threaded code), and a
-# short fuzzing run of the file reader. ORV_PACKAGE_CHECK=1 also builds the
+# Installs what is missing, checks the sources' format, builds, and runs every
+# test: the normal build (g++), the sanitizer builds (clang: ASan+UBSan, and
+# TSan for threaded code), and a short fuzzing run of the file reader. ORV_PACKAGE_CHECK=1 also builds the
 # Debian package and tries it on a fresh Debian 12 (root and network needed).
 # The ThreadSanitizer build runs unless ORV_TSAN=0 or --no-tsan is given.
 set -euo pipefail
@@ -17,6 +17,9 @@ for arg in "$@"; do
 done
 
 ./scripts/install-deps.sh
+
+echo "== Every source formatted as .clang-format says"
+./scripts/format.sh --check
 
 FUZZ_SECONDS=${FUZZ_SECONDS:-60}
 jobs=$(nproc)

@@ -9,11 +9,11 @@ packages=(
   # what the program loads at run time: the General MIDI SoundFont, and the
   # smallest font that shows the Japanese half of the hints and messages
   fluid-soundfont-gm fonts-sawarabi-gothic
-  # the tests: sanitizer and fuzz builds, the test libraries, the private
-  # sound servers the real-server tests play through, the install check's
-  # validators, and real MIDI writers for the round-trip tests (midicsv is
-  # also the file benchmark's peer reader)
-  clang libclang-rt-dev libgtest-dev libgmock-dev libbenchmark-dev
+  # the tests: the format check, sanitizer and fuzz builds, the test
+  # libraries, the private sound servers the real-server tests play through,
+  # the install check's validators, and real MIDI writers for the round-trip
+  # tests (midicsv is also the file benchmark's peer reader)
+  clang-format clang libclang-rt-dev libgtest-dev libgmock-dev libbenchmark-dev
   pulseaudio pulseaudio-utils jackd2
   desktop-file-utils appstream
   abcmidi midicsv
