@@ -255,6 +255,29 @@ void midiSong::setPosition(anyEvent* e) const
     setPositionFrom(cursor, e);
 }
 
+namespace {
+
+class CursorPositioner : public EventPositioner {
+public:
+    explicit CursorPositioner(const midiSong& song) : cursor_(song) {}
+    void place(anyEvent* e) override { setPositionFrom(cursor_, e); }
+
+private:
+    PositionCursor cursor_;
+};
+
+}  // namespace
+
+std::unique_ptr<EventPositioner> midiSong::positioner() const
+{
+    return std::make_unique<CursorPositioner>(*this);
+}
+
+bool midiSong::isPrebuiltReset(const anyEvent* e) const
+{
+    return e != nullptr && (e == gmSystemOn || e == xgSystemOn || e == gsReset);
+}
+
 std::int32_t midiSong::tempoAt(std::int32_t time)
 {
     tempo = midi::kDefaultTempo;

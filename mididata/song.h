@@ -5,12 +5,14 @@
 // track), time and key signatures, system-exclusive messages, copyright, the
 // reset messages the file asked for, and the bar starts.
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "mididata/barstarts.h"
 #include "mididata/event.h"
 #include "mididata/track.h"
+#include "mididata/trackcontext.h"
 #include "midispec/midivocabulary.h"
 
 class ByteStream;
@@ -56,7 +58,7 @@ private:
 // Stores the position of the event's time in the event.
 void setPositionFrom(PositionCursor& cursor, anyEvent* e);
 
-class midiSong {
+class midiSong : public TrackContext {
 public:
     midiSong();
     virtual ~midiSong();
@@ -67,7 +69,6 @@ public:
     std::int32_t firstNoteTime = 0;
     std::int32_t fileSize = 0;
     std::int16_t format = 0;
-    std::uint16_t division = 480;
     midiTracks tracks;
     midiTrack* conductor = nullptr;              // the first track read: the tempo map
     std::vector<timeBeatEvent*> timeSignatures;  // in the order read, not counted
@@ -109,7 +110,9 @@ public:
     // Bar starts from 0 up to the first one after `end`.
     void buildBarStartsUntil(std::int64_t end);
     MusicalPosition positionOf(std::int32_t time) const;
-    void setPosition(anyEvent* e) const;
+    void setPosition(anyEvent* e) const override;
+    std::unique_ptr<EventPositioner> positioner() const override;
+    bool isPrebuiltReset(const anyEvent* e) const override;
     Meter meterAt(std::int32_t time) const;
     std::int32_t tempoAt(std::int32_t time);
     keyEvent* keyAt(std::int32_t time) const;

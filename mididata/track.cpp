@@ -1,13 +1,13 @@
 #include "mididata/track.h"
 
 #include <algorithm>
-#include <optional>
+#include <memory>
 
 #include "mididata/notefolder.h"
-#include "mididata/song.h"
+#include "mididata/trackcontext.h"
 #include "midispec/midivocabulary.h"
 
-midiTrack::midiTrack(midiSong* s, std::int32_t n, const std::string& trackName)
+midiTrack::midiTrack(TrackContext* s, std::int32_t n, const std::string& trackName)
     : song(s), name(trackName.empty() ? "Track" + std::to_string(n) : trackName), number(n)
 {}
 
@@ -139,24 +139,16 @@ void midiTrack::foldNoteOffs()
             folder.allOff(e->channel(), std::int64_t(i), e->time);
         }
     }
-    std::optional<PositionCursor> cursor;
-    if (song)
-        cursor.emplace(*song);
-    folder.finish(endTime, [&cursor](NoteOnEvent* on) {
-        if (cursor)
-            setPositionFrom(*cursor, on);
+    const std::unique_ptr<EventPositioner> positions = song ? song->positioner() : nullptr;
+    folder.finish(endTime, [&positions](NoteOnEvent* on) {
+        if (positions)
+            positions->place(on);
     });
-    const anyEvent* resets[3] = {};
-    if (song) {
-        resets[0] = song->gmSystemOn;
-        resets[1] = song->xgSystemOn;
-        resets[2] = song->gsReset;
-    }
     for (std::size_t i = 0; i < items_.size(); ++i) {
         anyEvent* e = items_[i];
         if (!e)
             continue;
-        if (e->kind() == kKindSysex && (e == resets[0] || e == resets[1] || e == resets[2]))
+        if (e->kind() == kKindSysex && song && song->isPrebuiltReset(e))
             takeAt(i);
         else if (e->kind() == kKindNoteOff)
             releaseAt(i);
@@ -172,9 +164,7 @@ void midiTrack::expandDurations()
     pack();
     // A note of no length has its note-off right behind it, sharing its place in
     // the sort order; every other note-off sorts before the events of its tick.
-    std::optional<PositionCursor> cursor;
-    if (song)
-        cursor.emplace(*song);
+    const std::unique_ptr<EventPositioner> positions = song ? song->positioner() : nullptr;
     std::vector<anyEvent*> merged;
     std::vector<anyEvent*> offs;
     merged.reserve(items_.size() * 2);
@@ -188,8 +178,8 @@ void midiTrack::expandDurations()
         off->key = on->key;
         off->velocity = 0;
         off->creationIndex = on->duration == 0 ? on->creationIndex : 0;
-        if (cursor)
-            setPositionFrom(*cursor, off);
+        if (positions)
+            positions->place(off);
         off->retain();
         if (off->time > endTime)
             endTime = off->time;

@@ -10,19 +10,19 @@
 
 #include "mididata/event.h"
 
-class midiSong;
+class TrackContext;
 
 class midiTrack {
 public:
     // An empty name becomes "Track" and the number.
-    midiTrack(midiSong* song, std::int32_t number, const std::string& name);
+    midiTrack(TrackContext* song, std::int32_t number, const std::string& name);
     ~midiTrack();
     midiTrack(const midiTrack&) = delete;
     midiTrack& operator=(const midiTrack&) = delete;
 
     std::uint16_t channels = 0;  // bit n set when an event on channel n was added
     std::int32_t endTime = 0;
-    midiSong* song;
+    TrackContext* song;  // the song the track belongs to (mididata/trackcontext.h); may be null
     bool durationForm = true;
     std::int32_t firstNoteTime = -1;
     std::string label;

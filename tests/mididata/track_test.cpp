@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -8,6 +9,7 @@
 #include "mididata/smf_test_support.h"
 #include "mididata/song.h"
 #include "mididata/track.h"
+#include "mididata/trackcontext.h"
 
 using smftest::control;
 using smftest::note;
@@ -536,4 +538,51 @@ TEST(Track, MergeByTimePutsEachEventAfterTheListsEventsOfItsTimeWithOneReference
 
     t.mergeByTime({});
     EXPECT_EQ(t.size(), 7u);
+}
+
+namespace {
+
+// A song stand-in that numbers its positions by time and names one reset.
+class StampingContext : public TrackContext {
+public:
+    explicit StampingContext(const anyEvent* reset) : reset_(reset) {}
+    void setPosition(anyEvent* e) const override { e->tick = std::uint32_t(e->time) + 1; }
+    std::unique_ptr<EventPositioner> positioner() const override
+    {
+        struct Stamp : EventPositioner {
+            void place(anyEvent* e) override { e->tick = std::uint32_t(e->time) + 1; }
+        };
+        return std::make_unique<Stamp>();
+    }
+    bool isPrebuiltReset(const anyEvent* e) const override { return e == reset_; }
+
+private:
+    const anyEvent* reset_;
+};
+
+}  // namespace
+
+TEST(Track, AsksItsSongOnlyThroughTheContextForPositionsAndResets)
+{
+    auto* reset = new sysexEvent(0, 0xF0, 0);
+    reset->refCount = anyEvent::kPermanent;  // as the song holds its prebuilt resets
+    auto* other = new sysexEvent(0, 0xF0, 0);
+    const StampingContext context(reset);
+    midiTrack track(const_cast<StampingContext*>(&context), 1, "");
+
+    track.insertEvent(note(10, 0, 60, 100, 30), true);
+    EXPECT_EQ(track.at(0)->tick, 11u) << "an inserted event is positioned by the context";
+    track.addEvent(reset);
+    track.addEvent(other);
+    track.durationForm = false;
+    track.foldNoteOffs();
+    ASSERT_EQ(track.size(), 2u) << "only the context's reset is taken out";
+    EXPECT_EQ(track.at(1), other);
+    EXPECT_EQ(reset->refCount, anyEvent::kPermanent);
+
+    track.expandDurations();
+    ASSERT_EQ(track.size(), 3u);
+    EXPECT_EQ(track.at(2)->time, 40);
+    EXPECT_EQ(track.at(2)->tick, 41u) << "a made note-off is positioned by the context";
+    delete reset;
 }
