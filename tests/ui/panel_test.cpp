@@ -30,6 +30,14 @@ protected:
     {
         return {control(101, 0), control(100, 0), control(6, semitones)};
     }
+
+    // What Setup sends for the panel as designed: bank, program, bend range,
+    // volume, modulation, reverb and chorus.
+    static std::vector<Bytes> designedPanel()
+    {
+        return {control(0, 0),  control(32, 0),  {0xC0, 78},    control(101, 0), control(100, 0),
+                control(6, 12), control(7, 120), control(1, 0), control(91, 40), control(93, 0)};
+    }
 };
 
 }  // namespace
@@ -190,16 +198,7 @@ TEST_F(ControlPanel, TheCentreNoteStepsWithoutWrappingAndSendsNothing)
 TEST_F(ControlPanel, SetupSendsTheWholePanelAgainInItsOrder)
 {
     QTest::mouseClick(form->Setup, Qt::LeftButton);
-    EXPECT_EQ(captured(), (std::vector<Bytes>{control(0, 0),
-                                              control(32, 0),
-                                              {0xC0, 78},
-                                              control(101, 0),
-                                              control(100, 0),
-                                              control(6, 12),
-                                              control(7, 120),
-                                              control(1, 0),
-                                              control(91, 40),
-                                              control(93, 0)}));
+    EXPECT_EQ(captured(), designedPanel());
 
     enterText(form->BendRange->lineEdit(), QStringLiteral("5"));
     clearCaptured();
@@ -216,16 +215,7 @@ TEST_F(ControlPanel, SetupSendsTheValuesInUseWhileAnEntryIsBeingTyped)
     }
     form->BSM->setText(QStringLiteral("-"));
     form->Setup->click();
-    EXPECT_EQ(captured(), (std::vector<Bytes>{control(0, 0),
-                                              control(32, 0),
-                                              {0xC0, 78},
-                                              control(101, 0),
-                                              control(100, 0),
-                                              control(6, 12),
-                                              control(7, 120),
-                                              control(1, 0),
-                                              control(91, 40),
-                                              control(93, 0)}));
+    EXPECT_EQ(captured(), designedPanel());
     EXPECT_TRUE(messages.isEmpty());
 }
 
