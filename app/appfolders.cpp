@@ -2,8 +2,6 @@
 
 #include <filesystem>
 
-#include "platform/userfolders.h"
-
 namespace {
 
 QString withSeparator(const std::filesystem::path& folder)
@@ -17,15 +15,15 @@ QString withSeparator(const std::filesystem::path& folder)
 
 }  // namespace
 
-QString settingsFolderPath()
+QString settingsFolderPath(const platform::ProgramFolders& folders)
 {
-    return withSeparator(platform::settingsFolder());
+    return withSeparator(folders.settingsFolder());
 }
 
-QStringList pictureFolderPaths()
+QStringList pictureFolderPaths(const platform::ProgramFolders& program)
 {
     QStringList folders;
-    for (const std::filesystem::path& folder : platform::extraFolders())
+    for (const std::filesystem::path& folder : program.extraFolders())
         folders << withSeparator(folder);
     return folders;
 }

@@ -21,7 +21,9 @@
 #include "diag/tdebugwindow.h"
 #include "midiout/ui/tmididevice.h"
 #include "perform/vidize.h"
-#include "platform/soundfont.h"
+#include "platform/outputoptions.h"
+#include "platform/programfolders.h"
+#include "platform/registry.h"
 
 namespace {
 
@@ -71,7 +73,11 @@ int main(int argc, char** argv)
     // compositor takes the icon from the desktop entry of this name instead.
     QGuiApplication::setDesktopFileName(QStringLiteral(ORV_DESKTOP_ID));
     QGuiApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/orvelline.png")));
-    platform::setProgramFolder(QCoreApplication::applicationDirPath().toStdString());
+    const platform::ProgramFolders folders =
+        platform::ProgramFolders::ofThisProcess(QCoreApplication::applicationDirPath().toStdString());
+    platform::OutputOptions outputs;
+    outputs.soundFontFolders = folders.extraFolders();
+    platform::selectDefaultMidiBackends(outputs);
     // What goes wrong while starting (no audio output, a device that does not
     // open) is said once the main window stands, so the program is seen to
     // start whatever its output does.
@@ -88,9 +94,10 @@ int main(int argc, char** argv)
     std::unique_ptr<TDebugWindow> debugWindow;
     int exitCode = 1;
     try {
-        mainWindow = std::make_unique<TForm1>();
-        deviceWindow = std::make_unique<TMidiDevice>(
-            nullptr, [](TMidiDevice& window) { QTimer::singleShot(0, &window, [&window] { window.exec(); }); });
+        mainWindow = std::make_unique<TForm1>(folders);
+        deviceWindow = std::make_unique<TMidiDevice>(folders.settingsFolder(), nullptr, [](TMidiDevice& window) {
+            QTimer::singleShot(0, &window, [&window] { window.exec(); });
+        });
         Performer().attach(&deviceWindow->gateway());
         debugWindow = std::make_unique<TDebugWindow>();
         // Only the main window's close ends the program, even with the debug window open.

@@ -64,7 +64,7 @@ void chooseGridColour(TForm1& form, QAction* entry, int red, int green, int blue
 void TForm1::PopupMenu1Popup()
 {
     LoadImage2->clear();
-    for (const PictureFile& picture : pictureFiles(pictureFolderPaths())) {
+    for (const PictureFile& picture : pictureFiles(pictureFolderPaths(folders_))) {
         QAction* entry = LoadImage2->addAction(captionOfFileName(picture.name));
         // The caption alone no longer tells the folder: an installed copy lists
         // its own pictures and the user's.
@@ -73,7 +73,7 @@ void TForm1::PopupMenu1Popup()
     }
     // A submenu left empty never opens again; this entry keeps it open and says where to put pictures.
     if (LoadImage2->isEmpty()) {
-        QStringList folders = pictureFolderPaths();
+        QStringList folders = pictureFolderPaths(folders_);
         for (QString& folder : folders)
             folder = captionOfFileName(QDir::toNativeSeparators(folder));
         LoadImage2

@@ -267,7 +267,7 @@ void PracticeMenu::reportExecute()
 
 void PracticeMenu::loadSettings()
 {
-    platform::IniFile ini = platform::IniFile::load(platform::IniFile::defaultPath());
+    platform::IniFile ini = platform::IniFile::load(form_.iniFilePath());
     choices_.countIn = ini.intValue(kSection, "CountIn", 0, 1).value_or(0) != 0;
     choices_.loopFrom = ini.intValue(kSection, "LoopFrom", 0, kMaxBar).value_or(0);
     choices_.loopTo = ini.intValue(kSection, "LoopTo", 0, kMaxBar).value_or(0);
@@ -280,7 +280,7 @@ void PracticeMenu::loadSettings()
 
 void PracticeMenu::saveSettings() const
 {
-    platform::IniFile ini = platform::IniFile::load(platform::IniFile::defaultPath());
+    platform::IniFile ini = platform::IniFile::load(form_.iniFilePath());
     ini.setValue(kSection, "CountIn", choices_.countIn ? "1" : "0");
     ini.setValue(kSection, "LoopFrom", std::to_string(choices_.loopFrom));
     ini.setValue(kSection, "LoopTo", std::to_string(choices_.loopTo));

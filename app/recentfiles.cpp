@@ -32,9 +32,9 @@ QString captionOf(int index, const QString& path)
 
 }  // namespace
 
-QStringList loadRecentFiles()
+QStringList loadRecentFiles(const std::filesystem::path& iniPath)
 {
-    platform::IniFile ini = platform::IniFile::load(platform::IniFile::defaultPath());
+    platform::IniFile ini = platform::IniFile::load(iniPath);
     QStringList files;
     for (int i = 0; i < RecentFiles::kMaxFiles; ++i) {
         const std::optional<std::string> value = ini.value(kSection, keyOf(i));
@@ -44,9 +44,9 @@ QStringList loadRecentFiles()
     return files;
 }
 
-void saveRecentFiles(const QStringList& files)
+void saveRecentFiles(const std::filesystem::path& iniPath, const QStringList& files)
 {
-    platform::IniFile ini = platform::IniFile::load(platform::IniFile::defaultPath());
+    platform::IniFile ini = platform::IniFile::load(iniPath);
     for (int i = 0; i < RecentFiles::kMaxFiles; ++i)
         ini.setValue(kSection, keyOf(i), i < files.size() ? QFile::encodeName(files[i]).toStdString() : std::string());
     std::string error;
@@ -54,8 +54,13 @@ void saveRecentFiles(const QStringList& files)
         reportMessage("The list of recent files could not be saved: " + error);
 }
 
-RecentFiles::RecentFiles(QMenu* menu, std::function<void(const QString&)> open, QObject* parent)
-    : QObject(parent), menu_(menu), open_(std::move(open)), files_(loadRecentFiles())
+RecentFiles::RecentFiles(QMenu* menu, std::filesystem::path iniPath, std::function<void(const QString&)> open,
+                         QObject* parent)
+    : QObject(parent),
+      menu_(menu),
+      iniPath_(std::move(iniPath)),
+      open_(std::move(open)),
+      files_(loadRecentFiles(iniPath_))
 {
     rebuild();
 }
@@ -67,7 +72,7 @@ void RecentFiles::add(const QString& path)
     files_.prepend(full);
     while (files_.size() > kMaxFiles)
         files_.removeLast();
-    saveRecentFiles(files_);
+    saveRecentFiles(iniPath_, files_);
     rebuild();
 }
 

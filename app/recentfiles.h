@@ -12,6 +12,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <filesystem>
 #include <functional>
 
 class QMenu;
@@ -20,8 +21,8 @@ class RecentFiles : public QObject {
 public:
     static constexpr int kMaxFiles = 5;
 
-    // Fills menu from the settings; choosing an entry calls open with its path.
-    RecentFiles(QMenu* menu, std::function<void(const QString&)> open, QObject* parent);
+    // Fills menu from the settings in iniPath; choosing an entry calls open with its path.
+    RecentFiles(QMenu* menu, std::filesystem::path iniPath, std::function<void(const QString&)> open, QObject* parent);
 
     // Puts path first (once), keeps kMaxFiles and saves the list.
     void add(const QString& path);
@@ -29,6 +30,7 @@ public:
 
 private:
     QMenu* menu_;
+    std::filesystem::path iniPath_;
     std::function<void(const QString&)> open_;
     QStringList files_;
 
@@ -36,5 +38,5 @@ private:
 };
 
 // The list as orvelline.ini holds it; bad or empty keys are left out.
-QStringList loadRecentFiles();
-void saveRecentFiles(const QStringList& files);
+QStringList loadRecentFiles(const std::filesystem::path& iniPath);
+void saveRecentFiles(const std::filesystem::path& iniPath, const QStringList& files);

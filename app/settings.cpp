@@ -83,7 +83,7 @@ Setting windowEdge(int (QRect::*get)() const, void (*set)(QRect&, int), bool isS
                 if (isSize)
                     place.setSize(sizeOnDesktop(form, place.size()));
                 if (isLast)
-                    placeWindow(form, place);
+                    placeWindow(form, place, form.iniFilePath());
                 else
                     form.setGeometry(place);
             }};

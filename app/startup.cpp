@@ -34,7 +34,7 @@ constexpr int kFirstInstrument = 78;
 void TForm1::FormCreate()
 {
     // The program's own folder, or the per-user folder of an installed copy.
-    AppFolder = settingsFolderPath();
+    AppFolder = settingsFolderPath(folders_);
     // Panel1 follows all four edges of the window (anchors.h); Qt widgets draw
     // double-buffered already. The status text's canvas starts blank, in the
     // button-face colour its text is drawn on.
@@ -64,7 +64,7 @@ void TForm1::FormShow()
     // The first start has no settings to redraw it: the grid must show C at once.
     DrawGrid();
     ReadSettings();
-    restoreMaximized(*this);
+    restoreMaximized(*this, iniFilePath());
     ColorEdges();
     // The keys belong to the surface from the start, not to the first entry of
     // the panel, where a modulation key would land as text.
@@ -73,7 +73,7 @@ void TForm1::FormShow()
 
 void TForm1::FormClose()
 {
-    saveMaximized(*this);
+    saveMaximized(*this, iniFilePath());
     WriteSettings();
     Correction->save(AppFolder);
 }

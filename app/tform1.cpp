@@ -32,6 +32,7 @@
 #include "mididata/track.h"
 #include "perform/ui/correctioncontrols.h"
 #include "perform/ui/panelentries.h"
+#include "platform/inifile.h"
 
 TForm1* Form1 = nullptr;
 
@@ -160,7 +161,12 @@ MouseMoveHandler moves(TForm1* form, void (TForm1::*handler)(QWidget*, int, int)
 
 }  // namespace
 
-TForm1::TForm1(QWidget* parent) : QWidget(parent)
+std::filesystem::path TForm1::iniFilePath() const
+{
+    return platform::IniFile::pathIn(folders_.settingsFolder());
+}
+
+TForm1::TForm1(const platform::ProgramFolders& folders, QWidget* parent) : QWidget(parent), folders_(folders)
 {
     Form1 = this;
     setObjectName(QStringLiteral("Form1"));

@@ -27,8 +27,11 @@
 #include <QWidget>
 
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <memory>
+
+#include "platform/programfolders.h"
 
 class CorrectionControls;
 class midiSong;
@@ -62,7 +65,9 @@ public:
     // the dialogs with their own answers.
     using FileQuestion = std::function<QString()>;
 
-    explicit TForm1(QWidget* parent = nullptr);
+    // folders says where the program's files are (there.cfg, orvelline.ini,
+    // the pictures); the window keeps them for its whole life.
+    explicit TForm1(const platform::ProgramFolders& folders, QWidget* parent = nullptr);
     ~TForm1() override;
 
     // --- The playing surface ---
@@ -150,6 +155,9 @@ public:
 
     // --- Fields ---
     QString AppFolder;  // with a trailing separator
+    const platform::ProgramFolders& folders() const { return folders_; }
+    // orvelline.ini, beside there.cfg.
+    std::filesystem::path iniFilePath() const;
     std::int32_t RangeSemitones = 12;
     std::int32_t UnitsPerSemitone = 682;
     std::int32_t CentreNote = 69;
@@ -275,6 +283,7 @@ protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
+    platform::ProgramFolders folders_;
     bool shown_ = false;
     std::unique_ptr<NoteGuard> noteGuard_;
     RecentFiles* recentFiles_ = nullptr;

@@ -108,26 +108,26 @@ QRect placeWithin(const QRect& wanted, const QRect& available)
 // The frame the window manager drew around the window last time, as the
 // window closed; none before the first close. The place kept on the screen is
 // the frame's, so that the title bar stays within reach.
-QMargins savedFrame()
+QMargins savedFrame(const std::filesystem::path& iniPath)
 {
-    platform::IniFile ini = platform::IniFile::load(platform::IniFile::defaultPath());
+    platform::IniFile ini = platform::IniFile::load(iniPath);
     const auto side = [&ini](const char* key) { return ini.intValue(kSection, key, 0, 200).value_or(0); };
     return QMargins(side("frameLeft"), side("frameTop"), side("frameRight"), side("frameBottom"));
 }
 
-void placeWindow(QWidget& window, const QRect& wanted)
+void placeWindow(QWidget& window, const QRect& wanted, const std::filesystem::path& iniPath)
 {
     QRect place = wanted;
     if (const QScreen* screen = screenFor(wanted))
-        place = placeWithin(wanted, screen->availableGeometry().marginsRemoved(savedFrame()));
+        place = placeWithin(wanted, screen->availableGeometry().marginsRemoved(savedFrame(iniPath)));
     place.setSize(place.size().expandedTo(window.minimumSize()));
     // The client's place, not the frame's: what normalWindowPlace gives back.
     window.setGeometry(place);
 }
 
-void restoreMaximized(QWidget& window)
+void restoreMaximized(QWidget& window, const std::filesystem::path& iniPath)
 {
-    platform::IniFile ini = platform::IniFile::load(platform::IniFile::defaultPath());
+    platform::IniFile ini = platform::IniFile::load(iniPath);
     // Only this key's own problem: the file's other lines are their readers' business.
     const std::size_t known = ini.problems().size();
     const std::optional<int> maximized = ini.intValue(kSection, kMaximized, 0, 1);
@@ -137,9 +137,9 @@ void restoreMaximized(QWidget& window)
         window.setWindowState(window.windowState() | Qt::WindowMaximized);
 }
 
-void saveMaximized(const QWidget& window)
+void saveMaximized(const QWidget& window, const std::filesystem::path& iniPath)
 {
-    platform::IniFile ini = platform::IniFile::load(platform::IniFile::defaultPath());
+    platform::IniFile ini = platform::IniFile::load(iniPath);
     ini.setValue(kSection, kMaximized, window.isMaximized() ? "1" : "0");
     const QRect frame = window.frameGeometry();
     const QRect client = window.geometry();

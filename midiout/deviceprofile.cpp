@@ -13,8 +13,8 @@
 #include "mididata/messagesink.h"
 #include "mididata/wholefile.h"
 #include "midiout/midigateway.h"
+#include "platform/programfolders.h"
 #include "platform/settingstext.h"
-#include "platform/userfolders.h"
 
 namespace {
 
@@ -24,8 +24,10 @@ constexpr std::streamsize kMaxBytes = 4096;
 
 std::filesystem::path profilePath(const std::string& folder)
 {
-    // Before the application hands over its folder, the settings folder is the one.
-    const std::filesystem::path base = folder.empty() ? platform::settingsFolder() : std::filesystem::path(folder);
+    // A gateway nobody gave a folder keeps its profile where this program
+    // keeps its settings, never in the working folder.
+    const std::filesystem::path base =
+        folder.empty() ? platform::ProgramFolders::ofThisProcess().settingsFolder() : std::filesystem::path(folder);
     return base / "device.prf";
 }
 

@@ -40,9 +40,9 @@ public:
 
     platform::TimeCaps TimeCaps{};
     std::int32_t DeviceID = -1;  // -1 is the default route
-    // Where device.prf is read and written; empty: the settings folder
-    // (platform::settingsFolder: the program folder, or the per-user folder
-    // when the program folder cannot be written).
+    // Where device.prf is read and written; empty: the running program's
+    // settings folder (platform::ProgramFolders: the program folder, or the
+    // per-user folder when the program folder cannot be written).
     std::string Folder;
     platform::MidiOutHandle MidiOut = platform::MidiOutHandle::Null;
     // Called on the timer thread when a song has played to its end.

@@ -5,7 +5,6 @@
 #include <fstream>
 
 #include "mididata/wholefile.h"
-#include "platform/userfolders.h"
 
 namespace platform {
 
@@ -34,9 +33,9 @@ std::string stripComment(const std::string& value)
 
 }  // namespace
 
-std::filesystem::path IniFile::defaultPath()
+std::filesystem::path IniFile::pathIn(const std::filesystem::path& folder)
 {
-    return settingsFolder() / "orvelline.ini";
+    return folder / "orvelline.ini";
 }
 
 IniFile IniFile::load(const std::filesystem::path& path)

@@ -20,8 +20,8 @@ namespace platform {
 
 class IniFile {
 public:
-    // Where the program keeps it: settingsFolder()/orvelline.ini.
-    static std::filesystem::path defaultPath();
+    // Where it lives in a settings folder (ProgramFolders::settingsFolder).
+    static std::filesystem::path pathIn(const std::filesystem::path& folder);
 
     // Reads path; a missing file is an empty one, not a problem. Lines that are
     // neither a section, a key nor a comment are recorded as problems.

@@ -5,6 +5,7 @@
 // process at large. A default-made value is the program's own choice; tests
 // and benchmarks change only the fields they care about.
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,10 @@ struct OutputOptions {
     // opens (platform/soundfont.h). A chosen file that does not load makes the
     // open fail rather than quietly fall back to another font.
     std::filesystem::path soundFont;
+    // Where the search for a SoundFont looks before the system's fonts
+    // (ProgramFolders::extraFolders). Not given: the folders of the running
+    // program, as ProgramFolders::ofThisProcess finds them.
+    std::optional<std::vector<std::filesystem::path>> soundFontFolders;
 
     // The audio outputs the built-in synth tries in order when it opens; the
     // first that opens wins. Normally "pulseaudio" (which PipeWire desktops

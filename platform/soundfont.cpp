@@ -64,11 +64,11 @@ std::filesystem::path findSoundFont(std::span<const std::filesystem::path> folde
     return {};
 }
 
-std::filesystem::path findSoundFont(const std::filesystem::path& chosen)
+std::filesystem::path soundFontToUse(const std::filesystem::path& chosen,
+                                     std::span<const std::filesystem::path> folders)
 {
     if (!chosen.empty())
         return chosen;
-    const std::vector<std::filesystem::path> folders = extraFolders();
     return findSoundFont(folders, systemSoundFonts());
 }
 

@@ -2,15 +2,13 @@
 // Where the built-in synth gets its General MIDI SoundFont. A SoundFont
 // chosen explicitly (OutputOptions::soundFont, a command-line option) wins;
 // otherwise the first *.sf2 or *.sf3, by name, of the program folder, then
-// of the per-user folder of an installed copy (platform/userfolders.h);
+// of the per-user folder of an installed copy (platform/programfolders.h);
 // otherwise the first of the system SoundFonts that exists. The search runs
 // each time the synth opens, so a font dropped into a folder is used from
 // the next open on.
 #include <filesystem>
 #include <span>
 #include <vector>
-
-#include "platform/userfolders.h"
 
 namespace platform {
 
@@ -27,7 +25,8 @@ std::filesystem::path firstSoundFontIn(const std::filesystem::path& folder);
 std::filesystem::path findSoundFont(std::span<const std::filesystem::path> folders,
                                     std::span<const std::filesystem::path> systemFonts);
 // The font to use now: chosen when it is not empty, else the search over
-// extraFolders() and systemSoundFonts().
-std::filesystem::path findSoundFont(const std::filesystem::path& chosen);
+// folders and systemSoundFonts().
+std::filesystem::path soundFontToUse(const std::filesystem::path& chosen,
+                                     std::span<const std::filesystem::path> folders);
 
 }  // namespace platform

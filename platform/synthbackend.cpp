@@ -5,6 +5,7 @@
 #include "platform/clock.h"
 #include "platform/fileaudio.h"
 #include "platform/midiout.h"
+#include "platform/programfolders.h"
 #include "platform/softsynthfeed.h"
 #include "platform/softsynthimpl.h"
 #include "platform/softsynthpulse.h"
@@ -319,7 +320,9 @@ public:
 
     MmResult open(const DeviceInfo&, std::unique_ptr<MidiPort>& port) override
     {
-        const std::filesystem::path soundFont = findSoundFont(options_.soundFont);
+        const std::filesystem::path soundFont = soundFontToUse(
+            options_.soundFont,
+            options_.soundFontFolders ? *options_.soundFontFolders : ProgramFolders::ofThisProcess().extraFolders());
         if (soundFont.empty())
             return MidiNoSoundFont;
         std::unique_ptr<SoftSynth> synth = SoftSynth::create({kSampleRate, false});

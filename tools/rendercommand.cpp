@@ -19,6 +19,7 @@
 #include "midiout/songclock.h"
 #include "midispec/midivocabulary.h"
 #include "platform/midiout.h"
+#include "platform/programfolders.h"
 #include "platform/softsynth.h"
 #include "platform/soundfont.h"
 #include "tools/clocktext.h"
@@ -48,7 +49,8 @@ void sendToSynth(platform::SoftSynth& synth, const anyEvent& e, std::vector<std:
 
 std::unique_ptr<platform::SoftSynth> startSynth(const RenderOptions& options, std::ostream& err)
 {
-    const std::filesystem::path font = platform::findSoundFont(options.soundFont);
+    const std::filesystem::path font =
+        platform::soundFontToUse(options.soundFont, platform::ProgramFolders::ofThisProcess().extraFolders());
     if (font.empty()) {
         err << platform::midiOutGetErrorText(platform::MidiNoSoundFont) << " Or name one with --soundfont SF.\n";
         return nullptr;

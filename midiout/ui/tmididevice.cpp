@@ -34,9 +34,10 @@ QPushButton* makeButton(QWidget* parent, const char* name, const QString& captio
 
 }  // namespace
 
-TMidiDevice::TMidiDevice(QWidget* parent, ModalShow modalShow)
+TMidiDevice::TMidiDevice(const std::filesystem::path& settingsFolder, QWidget* parent, ModalShow modalShow)
     : QDialog(parent), gateway_(std::make_unique<MidiGateway>())
 {
+    gateway_->SetFolder(settingsFolder.string());
     MidiDevice = this;
     createControls();
     createActions();

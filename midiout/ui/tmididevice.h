@@ -11,6 +11,7 @@
 // from its "Device..." menu entry.
 #include <QDialog>
 
+#include <filesystem>
 #include <functional>
 #include <memory>
 
@@ -32,7 +33,10 @@ public:
     // creation; empty means exec(). Tests pass one that does not block.
     using ModalShow = std::function<void(TMidiDevice&)>;
 
-    explicit TMidiDevice(QWidget* parent = nullptr, ModalShow modalShow = {});
+    // settingsFolder is where device.prf is read at creation and written at
+    // destruction (platform::ProgramFolders::settingsFolder).
+    explicit TMidiDevice(const std::filesystem::path& settingsFolder, QWidget* parent = nullptr,
+                         ModalShow modalShow = {});
     ~TMidiDevice() override;
 
     MidiGateway& gateway() { return *gateway_; }

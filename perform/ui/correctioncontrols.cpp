@@ -5,6 +5,7 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QComboBox>
+#include <QFile>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
@@ -30,7 +31,7 @@ const char* const kStrengthCaptions[] = {"Off", "25 %", "50 %", "75 %", "100 %"}
 
 std::filesystem::path iniPath(const QString& folder)
 {
-    return std::filesystem::path(QString(folder + QStringLiteral("orvelline.ini")).toStdString());
+    return platform::IniFile::pathIn(QFile::encodeName(folder).toStdString());
 }
 
 // Digits belong to a field that takes typed text. A key press goes to the

@@ -5,7 +5,7 @@
 #include <sstream>
 
 #include "capturedgateway.h"
-#include "platform/soundfont.h"
+#include "platform/programfolders.h"
 
 namespace fs = std::filesystem;
 
@@ -144,16 +144,25 @@ TEST_F(DeviceProfile, ReadsFromTheProgramFolderNotTheCurrentOne)
     EXPECT_TRUE(sink.texts().empty());
 }
 
-TEST_F(DeviceProfile, WithoutAFolderUsesTheProgramFolderForBothWays)
+TEST_F(DeviceProfile, WithoutAFolderUsesTheRunningProgramsFolderForBothWays)
 {
-    struct ProgramFolder {
-        explicit ProgramFolder(const fs::path& to) { platform::setProgramFolder(to); }
-        ~ProgramFolder() { platform::setProgramFolder({}); }
-    } program(root);
+    // The running program is this test: its folder must be its own to write,
+    // never the per-user folder of whoever runs the tests.
+    if (!platform::isWritableFolder(platform::executableFolder()))
+        GTEST_SKIP() << "the tests' own folder cannot be written";
+    const fs::path profile = platform::executableFolder() / "device.prf";
+    if (fs::exists(profile))
+        GTEST_SKIP() << profile << " is there already and is not this test's to replace";
+    struct RemovedAfterwards {
+        fs::path file;
+        ~RemovedAfterwards() { fs::remove(file); }
+    } cleanup{profile};
+    CurrentFolder here(root);
     gateway->SetFolder("");
     gateway->DeviceID = 1;
     ASSERT_TRUE(gateway->SaveProfile());
-    EXPECT_TRUE(fs::exists(root / "device.prf"));
+    EXPECT_TRUE(fs::exists(profile));
+    EXPECT_FALSE(fs::exists(root / "device.prf")) << "never the working folder";
 
     MidiGateway fresh;
     fresh.LoadProfile();

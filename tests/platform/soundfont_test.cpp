@@ -1,3 +1,4 @@
+#include "platform/programfolders.h"
 #include "platform/soundfont.h"
 
 #include <gtest/gtest.h>
@@ -19,13 +20,7 @@ protected:
         fs::create_directories(root / "program");
         fs::create_directories(root / "system");
     }
-    void TearDown() override
-    {
-        setProgramFolder({});
-        setUserFolder({});
-        setWritableCheck({});
-        fs::remove_all(root);
-    }
+    void TearDown() override { fs::remove_all(root); }
 
     fs::path touch(const fs::path& file)
     {
@@ -97,25 +92,29 @@ TEST_F(SoundFontSearch, ListsTheSystemFontsFromDefaultToTimGM6mb)
     EXPECT_GT(tim, fluid);
 }
 
-TEST_F(SoundFontSearch, UsesTheHandedOverProgramFolderAndAnExplicitChoiceFirst)
+TEST_F(SoundFontSearch, UsesTheProgramFolderAndAnExplicitChoiceFirst)
 {
-    setProgramFolder(root / "program");
+    const std::vector<fs::path> folders = ProgramFolders::decide(root / "program", root / "user").extraFolders();
     const fs::path own = touch(root / "program" / "own.sf2");
-    EXPECT_EQ(findSoundFont({}), own);
+    EXPECT_EQ(soundFontToUse({}, folders), own);
 
-    EXPECT_EQ(findSoundFont(root / "chosen.sf2"), root / "chosen.sf2") << "a chosen font is never swapped for another";
+    EXPECT_EQ(soundFontToUse(root / "chosen.sf2", folders), root / "chosen.sf2")
+        << "a chosen font is never swapped for another";
 }
 
 TEST_F(SoundFontSearch, AnInstalledCopyAlsoLooksInThePerUserFolder)
 {
-    setProgramFolder(root / "program");
-    setUserFolder(root / "user");
     fs::create_directories(root / "user");
     const fs::path users = touch(root / "user" / "users.sf2");
-    EXPECT_NE(findSoundFont({}), users) << "a copy in a writable folder looks beside itself only";
+    const auto writable = [](const fs::path&) { return true; };
+    EXPECT_NE(soundFontToUse({}, ProgramFolders::decide(root / "program", root / "user", writable).extraFolders()),
+              users)
+        << "a copy in a writable folder looks beside itself only";
 
-    setWritableCheck([](const fs::path&) { return false; });
-    EXPECT_EQ(findSoundFont({}), users);
+    const auto readOnly = [](const fs::path&) { return false; };
+    const std::vector<fs::path> installed =
+        ProgramFolders::decide(root / "program", root / "user", readOnly).extraFolders();
+    EXPECT_EQ(soundFontToUse({}, installed), users);
     const fs::path own = touch(root / "program" / "zz-own.sf2");
-    EXPECT_EQ(findSoundFont({}), own) << "the program's own font comes first";
+    EXPECT_EQ(soundFontToUse({}, installed), own) << "the program's own font comes first";
 }

@@ -31,7 +31,7 @@ protected:
         QFile::remove(settingsPath());
         QFile::remove(folderPath() + QStringLiteral("device.prf"));
         ASSERT_TRUE(QFile::setPermissions(folder.path(), QFile::ReadOwner | QFile::ExeOwner));
-        platform::setWritableCheck([](const std::filesystem::path&) { return false; });
+        programFolderWritable = [](const std::filesystem::path&) { return false; };
         startProgram();
     }
 

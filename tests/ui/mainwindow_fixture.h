@@ -39,7 +39,7 @@
 #include "midiout/ui/tmididevice.h"
 #include "perform/vidize.h"
 #include "platform/capture.h"
-#include "platform/userfolders.h"
+#include "platform/programfolders.h"
 
 class MainWindowTest : public ::testing::Test {
 protected:
@@ -50,8 +50,6 @@ protected:
         ASSERT_TRUE(folder.isValid());
         ASSERT_TRUE(userRoot.isValid());
         log = &platform::installCaptureBackend(1);
-        platform::setProgramFolder(folder.path().toStdString());
-        platform::setUserFolder(userFolderPath().toStdString());
         sink = std::make_unique<MessageBoxSink>([this](const QString& text) { messages << text; });
         startProgram();
     }
@@ -60,9 +58,6 @@ protected:
     {
         stopProgram();
         sink.reset();
-        platform::setProgramFolder({});
-        platform::setUserFolder({});
-        platform::setWritableCheck({});
         platform::removeCaptureBackend();
     }
 
@@ -70,11 +65,14 @@ protected:
     // that its FormShow has run when this returns.
     void startProgram()
     {
-        form = std::make_unique<TForm1>();
+        const platform::ProgramFolders folders = platform::ProgramFolders::decide(
+            folder.path().toStdString(), userFolderPath().toStdString(), programFolderWritable);
+        form = std::make_unique<TForm1>(folders);
         // No test may hang on a modal file dialog; tests that want a file set their own answer.
         form->OpenDialog1 = [] { return QString(); };
         form->SaveDialog1 = [] { return QString(); };
-        device = std::make_unique<TMidiDevice>(nullptr, [this](TMidiDevice&) { ++deviceWindowModalShows; });
+        device = std::make_unique<TMidiDevice>(folders.settingsFolder(), nullptr,
+                                               [this](TMidiDevice&) { ++deviceWindowModalShows; });
         Performer().attach(&device->gateway());
         debugWindow = std::make_unique<TDebugWindow>();
         form->show();
@@ -165,6 +163,9 @@ protected:
 
     QTemporaryDir folder;
     QTemporaryDir userRoot;
+    // Decides, at each start, whether the program folder takes the settings;
+    // a test of an installed copy answers false.
+    platform::WritableCheck programFolderWritable = platform::isWritableFolder;
     platform::CaptureLog* log = nullptr;
     QStringList messages;  // the texts of the message boxes, in order
     std::unique_ptr<MessageBoxSink> sink;

@@ -20,7 +20,6 @@
 #include "midiout/midigateway.h"
 #include "platform/capture.h"
 #include "platform/midiout.h"
-#include "platform/soundfont.h"
 
 namespace {
 
@@ -30,15 +29,9 @@ protected:
     {
         ASSERT_TRUE(folder.isValid());
         log = &platform::installCaptureBackend(2);
-        // The window reads device.prf before anyone can hand it a folder.
-        platform::setProgramFolder(folder.path().toStdString());
     }
 
-    void TearDown() override
-    {
-        platform::setProgramFolder({});
-        platform::removeCaptureBackend();
-    }
+    void TearDown() override { platform::removeCaptureBackend(); }
 
     void writeProfile(const QByteArray& text)
     {
@@ -57,9 +50,8 @@ protected:
     // going to the temporary folder.
     std::unique_ptr<TMidiDevice> makeWindow()
     {
-        auto window = std::make_unique<TMidiDevice>(nullptr, [this](TMidiDevice&) { ++modalShows; });
-        window->gateway().SetFolder(folderPath().toStdString());
-        return window;
+        return std::make_unique<TMidiDevice>(folder.path().toStdString(), nullptr,
+                                             [this](TMidiDevice&) { ++modalShows; });
     }
 
     std::unique_ptr<TMidiDevice> makeShownWindow()
@@ -285,9 +277,8 @@ TEST_F(MidiDeviceWindow, ModalShowAtCreationWaitsForTheUsersChoice)
         window->OpenButton1->click();
     });
     chooser.start();
-    TMidiDevice window;
+    TMidiDevice window(folder.path().toStdString());
     chooser.stop();
-    window.gateway().SetFolder(folderPath().toStdString());
 
     EXPECT_TRUE(wasModal);
     EXPECT_EQ(linesSeen.size(), 3);
