@@ -84,7 +84,7 @@ void TVidize::StartRecording()
     CurrentEntry = nullptr;
     if (!RecordSnapshot())
         return;
-    LastTime = platform::timeGetTime();
+    LastTime = clock_();
     PerformerFlags |= kRecording;
 }
 

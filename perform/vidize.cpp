@@ -17,8 +17,10 @@ constexpr std::uint8_t kFullExpression = 127;
 
 }  // namespace
 
-TVidize::TVidize(MidiGateway* gateway, PauseFunction pause)
-    : gateway_(gateway), pause_(pause ? std::move(pause) : PauseFunction(platform::Sleep))
+TVidize::TVidize(MidiGateway* gateway, PauseFunction pause, ClockFunction clock)
+    : gateway_(gateway),
+      pause_(pause ? std::move(pause) : PauseFunction(platform::Sleep)),
+      clock_(clock ? std::move(clock) : ClockFunction(platform::timeGetTime))
 {}
 
 TVidize::~TVidize() = default;
@@ -205,7 +207,7 @@ void TVidize::Resync()
 
 bool TVidize::AppendEntry(std::int32_t kind, std::int32_t value)
 {
-    NowTime = platform::timeGetTime();
+    NowTime = clock_();
     if (Entries.size() >= entryLimit_) {
         stopFullRecording();
         return false;

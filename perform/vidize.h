@@ -32,11 +32,16 @@ public:
     // Blocks the calling thread for that many milliseconds; platform::Sleep
     // unless a test wants the pauses without the waiting.
     using PauseFunction = std::function<void(std::uint32_t milliseconds)>;
+    // The millisecond counter that times the recorded entries;
+    // platform::timeGetTime unless a test sets the time itself (to watch the
+    // counter wrap, say).
+    using ClockFunction = std::function<std::uint32_t()>;
 
     static constexpr std::uint32_t kNoteSounding = 1;  // bit 0 of PerformerFlags
     static constexpr std::uint32_t kRecording = 2;     // bit 1 of PerformerFlags
 
-    explicit TVidize(MidiGateway* gateway = nullptr, PauseFunction pause = platform::Sleep);
+    explicit TVidize(MidiGateway* gateway = nullptr, PauseFunction pause = platform::Sleep,
+                     ClockFunction clock = platform::timeGetTime);
     ~TVidize();
     TVidize(const TVidize&) = delete;
     TVidize& operator=(const TVidize&) = delete;
@@ -61,8 +66,8 @@ public:
     std::int32_t PitchBend = 0;           // 0-16383, 8192 = no bend
     midiSong Song;                        // what the recorder turns the recording into
     std::uint32_t PerformerFlags = 0;     // kNoteSounding, kRecording
-    std::uint32_t LastTime = 0;           // timeGetTime() of the previous entry
-    std::uint32_t NowTime = 0;            // timeGetTime() of the entry being appended
+    std::uint32_t LastTime = 0;           // the clock's reading at the previous entry
+    std::uint32_t NowTime = 0;            // the clock's reading at the entry being appended
     RecordEntry* CurrentEntry = nullptr;  // the entry appended last
     // The recording in the order of the changes. A deque, because entries keep
     // their address while it grows (CurrentEntry stays valid) and it grows in
@@ -148,7 +153,7 @@ public:
     // A failure is reported through the message sink and answered with false.
     bool SaveRecording(const std::string& fileName);
 
-    // Appends an entry timed by timeGetTime(), whether or not a recording
+    // Appends an entry timed by the clock, whether or not a recording
     // runs (the setters check that themselves). When the recording cannot grow
     // (no memory, or the limit below), the recording stops with a message,
     // what was recorded stays, and the answer is false.
@@ -159,6 +164,7 @@ public:
 private:
     MidiGateway* gateway_;
     PauseFunction pause_;
+    ClockFunction clock_;
     std::size_t entryLimit_ = std::numeric_limits<std::size_t>::max();
 
     void sendControl(int controller, int value);

@@ -1,13 +1,10 @@
 #include "platform/clock.h"
 
-#include <atomic>
 #include <thread>
 
 namespace platform {
 
 namespace {
-
-constinit std::atomic<std::int64_t> clockOffsetMs{0};
 
 std::int64_t steadyMillis()
 {
@@ -19,12 +16,7 @@ std::int64_t steadyMillis()
 
 std::uint32_t timeGetTime() noexcept
 {
-    return std::uint32_t(steadyMillis() + clockOffsetMs.load(std::memory_order_relaxed));
-}
-
-void setMillisecondClock(std::uint32_t valueNow) noexcept
-{
-    clockOffsetMs.store(std::int64_t(valueNow) - steadyMillis(), std::memory_order_relaxed);
+    return std::uint32_t(steadyMillis());
 }
 
 void Sleep(std::uint32_t milliseconds) noexcept

@@ -11,10 +11,6 @@ namespace platform {
 // unsigned difference of two readings is the time between them, across a wrap too.
 std::uint32_t timeGetTime() noexcept;
 
-// Makes timeGetTime read valueNow from this moment on, counting on from there,
-// so that tests can watch the clock wrap.
-void setMillisecondClock(std::uint32_t valueNow) noexcept;
-
 // Suspends the calling thread; 0 gives up the rest of its time slice.
 void Sleep(std::uint32_t milliseconds) noexcept;
 
