@@ -120,7 +120,13 @@ struct PulseOutput::Impl {
         pa_buffer_attr attr{};
         attr.maxlength = std::uint32_t(-1);
         attr.tlength = requestedBytes;
-        attr.prebuf = std::uint32_t(-1);
+        // No prebuffering: after an underrun the server plays on and drops
+        // what arrives late instead of waiting for a full buffer again. A
+        // wait would put silence into the stream and move every later note
+        // against the ones before it; a drop costs a few milliseconds of
+        // sound and keeps the song in time. The stream starts corked, and
+        // start() uncorks it.
+        attr.prebuf = 0;
         attr.minreq = std::uint32_t(periodFrames) * std::uint32_t(kFrameBytes);
         attr.fragsize = std::uint32_t(-1);
         return attr;
