@@ -60,11 +60,11 @@ void TForm1::FormShow()
         ProgChg->setCurrentIndex(kFirstInstrument);
     }
     SelectGridKey(0, 0);
-    Correction->load(AppFolder);
+    Correction->load(iniPath_);
     // The first start has no settings to redraw it: the grid must show C at once.
     DrawGrid();
     ReadSettings();
-    restoreMaximized(*this, iniFilePath());
+    restoreMaximized(*this, iniPath_);
     ColorEdges();
     // The keys belong to the surface from the start, not to the first entry of
     // the panel, where a modulation key would land as text.
@@ -73,9 +73,9 @@ void TForm1::FormShow()
 
 void TForm1::FormClose()
 {
-    saveMaximized(*this, iniFilePath());
+    saveMaximized(*this, iniPath_);
     WriteSettings();
-    Correction->save(AppFolder);
+    Correction->save(iniPath_);
 }
 
 void TForm1::FormDestroy()

@@ -161,12 +161,8 @@ MouseMoveHandler moves(TForm1* form, void (TForm1::*handler)(QWidget*, int, int)
 
 }  // namespace
 
-std::filesystem::path TForm1::iniFilePath() const
-{
-    return platform::IniFile::pathIn(folders_.settingsFolder());
-}
-
-TForm1::TForm1(const platform::ProgramFolders& folders, QWidget* parent) : QWidget(parent), folders_(folders)
+TForm1::TForm1(const platform::ProgramFolders& folders, QWidget* parent)
+    : QWidget(parent), folders_(folders), iniPath_(platform::IniFile::pathIn(folders.settingsFolder()))
 {
     Form1 = this;
     setObjectName(QStringLiteral("Form1"));

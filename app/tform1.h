@@ -155,9 +155,8 @@ public:
 
     // --- Fields ---
     QString AppFolder;  // with a trailing separator
-    const platform::ProgramFolders& folders() const { return folders_; }
     // orvelline.ini, beside there.cfg.
-    std::filesystem::path iniFilePath() const;
+    const std::filesystem::path& iniFilePath() const { return iniPath_; }
     std::int32_t RangeSemitones = 12;
     std::int32_t UnitsPerSemitone = 682;
     std::int32_t CentreNote = 69;
@@ -284,6 +283,7 @@ protected:
 
 private:
     platform::ProgramFolders folders_;
+    std::filesystem::path iniPath_;
     bool shown_ = false;
     std::unique_ptr<NoteGuard> noteGuard_;
     RecentFiles* recentFiles_ = nullptr;

@@ -5,7 +5,6 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QComboBox>
-#include <QFile>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
@@ -28,11 +27,6 @@
 namespace {
 
 const char* const kStrengthCaptions[] = {"Off", "25 %", "50 %", "75 %", "100 %"};
-
-std::filesystem::path iniPath(const QString& folder)
-{
-    return platform::IniFile::pathIn(QFile::encodeName(folder).toStdString());
-}
 
 // Digits belong to a field that takes typed text. A key press goes to the
 // control with the focus, so its receiver tells where the focus is.
@@ -203,9 +197,9 @@ void CorrectionControls::apply(const CorrectionSettings& settings)
     showChoices();
 }
 
-void CorrectionControls::load(const QString& folder)
+void CorrectionControls::load(const std::filesystem::path& iniPath)
 {
-    platform::IniFile ini = platform::IniFile::load(iniPath(folder));
+    platform::IniFile ini = platform::IniFile::load(iniPath);
     loaded_ = ReadCorrectionSettings(ini);
     apply(loaded_);
     if (!ini.problems().empty()) {
@@ -216,12 +210,12 @@ void CorrectionControls::load(const QString& folder)
     }
 }
 
-void CorrectionControls::save(const QString& folder)
+void CorrectionControls::save(const std::filesystem::path& iniPath)
 {
     const CorrectionSettings& now = correction_.settings();
     if (now == loaded_)
         return;
-    platform::IniFile ini = platform::IniFile::load(iniPath(folder));
+    platform::IniFile ini = platform::IniFile::load(iniPath);
     WriteCorrectionSettings(ini, now, loaded_);
     std::string error;
     if (!ini.save(&error))

@@ -10,6 +10,7 @@
 
 #include <array>
 #include <cstdint>
+#include <filesystem>
 #include <optional>
 
 #include "perform/correctionsettings.h"
@@ -61,11 +62,11 @@ public:
     // holds every note, leaves the key's own marks (ScaleTable).
     const ScaleMarks& gridMarks() const;
 
-    // orvelline.ini in the folder of there.cfg. Problems are reported in one
+    // iniPath is orvelline.ini, beside there.cfg. Problems are reported in one
     // message; reading never stops the start. Saving writes only what changed
     // since loading, so an untouched file keeps its text.
-    void load(const QString& folder);
-    void save(const QString& folder);
+    void load(const std::filesystem::path& iniPath);
+    void save(const std::filesystem::path& iniPath);
 
 protected:
     // Sees every key press of the application before its receiver does.
