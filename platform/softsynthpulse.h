@@ -2,8 +2,9 @@
 // The built-in synth's own PulseAudio output (PipeWire desktops serve the
 // same protocol). FluidSynth's driver asks the server for a buffer of one
 // period, which no server on a busy machine keeps filled; this one asks for
-// a buffer the server can hold and grows it a step at each underrun the
-// server reports, never shrinking while the stream lives. It renders on the
+// a buffer the server can hold, is asked for a short period at a time, and
+// grows the buffer a step at each underrun the server reports, never
+// shrinking while the stream lives. It renders on the
 // client library's own thread, which asks for real-time priority where the
 // system grants it. PULSE_SERVER and the usual client settings choose the
 // server.
@@ -19,8 +20,9 @@ public:
     // Fills `frames` frames of interleaved stereo float samples.
     using Render = std::function<void(float* out, int frames)>;
 
-    // Connects the stream at `sampleRate`, to ask for audio a period of
-    // `periodFrames` frames at a time once started. Null when no server answers.
+    // Connects the stream at `sampleRate`, to be asked for audio a period of
+    // `periodFrames` frames at a time once started; the sink holds one
+    // period. Null when no server answers.
     static std::unique_ptr<PulseOutput> open(double sampleRate, int periodFrames, Render render);
     // Starts the stream; until then it holds the sink's clock still rather
     // than underrun while the synth has nothing to play (its SoundFont loading).

@@ -35,6 +35,10 @@ namespace {
 constexpr int kPeriodFrames = 128;
 constexpr double kSampleRate = 48000;
 static_assert(kPeriodFrames % SoftSynthFeed::kBlockFrames == 0);
+// A PulseAudio server asks for one synth block at a time: the sink then
+// holds only that much, and the stream's buffer covers the longest stall
+// for the latency (platform/softsynthpulse.cpp).
+constexpr int kPulsePeriodFrames = SoftSynthFeed::kBlockFrames;
 // An ALSA card's buffer: three periods of 5.3 ms, 16 ms in all, which a busy
 // machine keeps filled.
 constexpr int kAlsaPeriodFrames = 256;
@@ -215,7 +219,8 @@ public:
         status.soundFontFile = soundFontFile_;
         const std::int64_t feedMicros = std::llround(kPeriodFrames * 1e6 / synth_->sampleRate());
         if (pulse_) {
-            status.latencyMicros = pulse_->latencyMicros() + feedMicros;
+            status.latencyMicros =
+                pulse_->latencyMicros() + std::llround(kPulsePeriodFrames * 1e6 / synth_->sampleRate());
             status.underruns = pulse_->underruns();
         } else {
             status.latencyMicros = driverLatencyMicros_ + feedMicros;
@@ -234,7 +239,7 @@ private:
             return fileAudio_ != nullptr;
         }
         if (name == kPulseDriver) {
-            pulse_ = PulseOutput::open(synth_->sampleRate(), kPeriodFrames,
+            pulse_ = PulseOutput::open(synth_->sampleRate(), kPulsePeriodFrames,
                                        [this](float* out, int frames) { renderInterleaved(out, frames); });
             return pulse_ != nullptr;
         }

@@ -126,7 +126,6 @@ TEST_F(RealAudio, PlaysThroughAPulseAudioServerWithinTheLatencyBudget)
 
     const std::optional<SynthOutputStatus> state = builtInSynthStatus();
     ASSERT_TRUE(state.has_value());
-    EXPECT_GE(state->underruns, 0) << "the server reports underruns";
     EXPECT_GT(state->latencyMicros, 0);
     // A busy machine may cost underruns, and each grows the buffer; without
     // them the whole latency stays within 20 ms.
