@@ -47,7 +47,8 @@ void AudioClock::startPeriod(std::int64_t requestMicros, int frames)
     const double now = double(requestMicros);
     if (frames <= 0)
         return;
-    if (frames != frames_) {
+    if (frames != frames_ || resync_) {
+        resync_ = false;
         restart(now, frames);
         return;
     }

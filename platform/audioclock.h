@@ -21,6 +21,9 @@ public:
     // The instant, in microseconds, that belongs to the frame at offset
     // `frame` of the current period; offsets outside the period extrapolate.
     double instantOf(double frame) const;
+    // The stream paused and plays again: the next request starts the line
+    // afresh, keeping the rate learned so far.
+    void resync() { resync_ = true; }
     // The length of the current period in microseconds.
     double periodMicros() const { return next_ - start_; }
 
@@ -36,6 +39,7 @@ private:
     double gain2_ = 0;
     double deviation_ = 0;  // the usual distance of a request from the prediction
     int outliers_ = 0;      // requests in a row too far from it
+    bool resync_ = false;
 };
 
 }  // namespace platform

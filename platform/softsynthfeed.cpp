@@ -73,6 +73,8 @@ std::int64_t SoftSynthFeed::songFrameOf(std::int64_t dueMicros) const
 void SoftSynthFeed::renderPeriod(int frames, std::int64_t requestMicros, BlockRenderer& renderer, bool synthReady)
 {
     clock_.startPeriod(requestMicros, frames);
+    lastRequestMicros_ = requestMicros;
+    lastFrames_ = frames;
     if (!synthReady) {
         held_ = true;
     } else if (held_) {
@@ -86,8 +88,11 @@ void SoftSynthFeed::renderPeriod(int frames, std::int64_t requestMicros, BlockRe
         const double liveMicros = clock_.instantOf(offset + length / 2.0 - frames);
         if (applyDue(liveMicros, frame_ + offset, length, synthReady))
             quiet_.wake();
-        if (!synthReady || quiet_.asleep()) {
+        if (!synthReady) {
             renderer.silenceBlock(offset, length);
+        } else if (quiet_.asleep()) {
+            renderer.silenceBlock(offset, length);
+            quiet_.slept(length);
         } else {
             const float peak = renderer.renderBlock(offset, length);
             quiet_.rendered(length, peak, synth_.activeVoices());
@@ -141,6 +146,19 @@ void SoftSynthFeed::markReady(std::int64_t readyMicros) noexcept
 {
     std::lock_guard lock(mutex_);
     staleBeforeMicros_ = readyMicros;
+}
+
+bool SoftSynthFeed::mayPause() const
+{
+    return !held_ && quiet_.restful() && pending() == 0;
+}
+
+void SoftSynthFeed::resumeAt(std::int64_t requestMicros)
+{
+    const double pausedFrames = double(requestMicros - lastRequestMicros_) * sampleRate_ / 1e6 - lastFrames_;
+    if (lastFrames_ > 0 && pausedFrames > 0)
+        frame_ += std::llround(pausedFrames);
+    clock_.resync();
 }
 
 std::size_t SoftSynthFeed::pending() const

@@ -17,7 +17,8 @@
 // While the synth is not ready (its SoundFont still loading) the audio is
 // silent and messages wait; notes that fell due meanwhile are dropped, the
 // rest (programs, controllers) then apply. While nothing sounds the synth is
-// not rendered at all (platform/softsynthquiet.h).
+// not rendered at all (platform/softsynthquiet.h), and after a while the
+// output may pause; the pause counts as silence played.
 #include "platform/audioclock.h"
 #include "platform/clock.h"
 #include "platform/softsynth.h"
@@ -84,6 +85,16 @@ public:
     // Messages sent but not applied yet.
     std::size_t pending() const;
 
+    // For the audio thread, after a period: whether the output may stop
+    // asking for audio, because nothing has sounded for a while and no
+    // message waits. A message sent after this answered true must wake the
+    // output.
+    bool mayPause() const;
+    // For the audio thread: the output paused and asks for audio again from
+    // requestMicros on. The pause counts as silence played, so that a song's
+    // frames keep to its time line.
+    void resumeAt(std::int64_t requestMicros);
+
 private:
     using Message = SoftSynthRing::Message;
     static constexpr std::int64_t kNever = std::numeric_limits<std::int64_t>::min();
@@ -102,6 +113,8 @@ private:
     AudioClock clock_;
     QuietGate quiet_;
     std::int64_t frame_ = 0;
+    std::int64_t lastRequestMicros_ = 0;
+    int lastFrames_ = 0;
     // Not ready yet: before the first period the synth could play (an output
     // may hold back its first requests until then).
     bool held_ = true;

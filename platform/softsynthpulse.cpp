@@ -38,7 +38,10 @@ struct PulseOutput::Impl {
     pa_threaded_mainloop* loop = nullptr;
     pa_context* context = nullptr;
     pa_stream* stream = nullptr;
-    Render render;
+    Source source;
+    // The stream was paused and plays again: the source hears of it before
+    // the next render.
+    bool resuming = false;
     int periodFrames = 0;
     double sampleRate = 0;
     std::vector<float> buffer;
@@ -93,15 +96,39 @@ struct PulseOutput::Impl {
         }
         // Whole periods, so that the synth's clock sees requests of one size;
         // the last may fill a little beyond what was asked.
+        if (impl.resuming) {
+            impl.resuming = false;
+            if (impl.source.resumed)
+                impl.source.resumed();
+        }
         const std::size_t periodBytes = std::size_t(impl.periodFrames) * kFrameBytes;
         for (std::size_t written = 0; written < bytes; written += periodBytes) {
-            impl.render(impl.buffer.data(), impl.periodFrames);
+            impl.source.render(impl.buffer.data(), impl.periodFrames);
             pa_stream_write(stream, impl.buffer.data(), periodBytes, nullptr, 0, PA_SEEK_RELATIVE);
         }
+        impl.pauseIfResting();
         pa_usec_t latency = 0;
         int negative = 0;
         if (pa_stream_get_latency(stream, &latency, &negative) == 0)
             impl.owner->latencyMicros_.store(negative ? 0 : std::int64_t(latency));
+    }
+
+    // Corks the stream, its buffer still full, while the source rests: the
+    // server asks for nothing until wake() uncorks it, and the next message
+    // then sounds behind that buffer, at the usual latency. The flag goes up
+    // before the second question, so that a message sent meanwhile is either
+    // seen by it or sees the flag and wakes the stream.
+    void pauseIfResting()
+    {
+        if (!source.mayPause || !source.mayPause())
+            return;
+        owner->paused_.store(true);
+        if (!source.mayPause()) {
+            owner->paused_.store(false);
+            return;
+        }
+        if (pa_operation* op = pa_stream_cork(stream, 1, nullptr, nullptr))
+            pa_operation_unref(op);
     }
 
     static void onUnderflow(pa_stream* stream, void* data)
@@ -191,14 +218,27 @@ void PulseOutput::start()
     pa_threaded_mainloop_unlock(impl_->loop);
 }
 
+void PulseOutput::wake()
+{
+    if (!paused_.load())
+        return;
+    pa_threaded_mainloop_lock(impl_->loop);
+    if (paused_.exchange(false)) {
+        impl_->resuming = true;
+        if (pa_operation* op = pa_stream_cork(impl_->stream, 0, nullptr, nullptr))
+            pa_operation_unref(op);
+    }
+    pa_threaded_mainloop_unlock(impl_->loop);
+}
+
 PulseOutput::~PulseOutput() = default;
 
-std::unique_ptr<PulseOutput> PulseOutput::open(double sampleRate, int periodFrames, Render render)
+std::unique_ptr<PulseOutput> PulseOutput::open(double sampleRate, int periodFrames, Source source)
 {
-    if (sampleRate <= 0 || periodFrames <= 0 || !render)
+    if (sampleRate <= 0 || periodFrames <= 0 || !source.render)
         return nullptr;
     auto impl = std::make_unique<Impl>();
-    impl->render = std::move(render);
+    impl->source = std::move(source);
     impl->periodFrames = periodFrames;
     impl->sampleRate = sampleRate;
     impl->buffer.resize(2 * std::size_t(periodFrames));

@@ -4,7 +4,9 @@
 // period, which no server on a busy machine keeps filled; this one asks for
 // a buffer the server can hold, is asked for a short period at a time, and
 // grows the buffer a step at each underrun the server reports, never
-// shrinking while the stream lives. It renders on the
+// shrinking while the stream lives. While the synth rests (nothing has
+// sounded for a while) the stream pauses, so that an idle program costs the
+// machine nothing, and the next message plays it again at once. It renders on the
 // client library's own thread, which asks for real-time priority where the
 // system grants it. PULSE_SERVER and the usual client settings choose the
 // server.
@@ -17,16 +19,30 @@ namespace platform {
 
 class PulseOutput {
 public:
-    // Fills `frames` frames of interleaved stereo float samples.
-    using Render = std::function<void(float* out, int frames)>;
+    // What the stream plays, called on the stream's own thread.
+    struct Source {
+        // Fills `frames` frames of interleaved stereo float samples.
+        std::function<void(float* out, int frames)> render;
+        // Asked after each request: whether the stream may pause now. An
+        // answer of true binds the source to call wake() for any message
+        // sent after it.
+        std::function<bool()> mayPause;
+        // The stream plays again after a pause, before its next render.
+        std::function<void()> resumed;
+    };
 
     // Connects the stream at `sampleRate`, to be asked for audio a period of
     // `periodFrames` frames at a time once started; the sink holds one
     // period. Null when no server answers.
-    static std::unique_ptr<PulseOutput> open(double sampleRate, int periodFrames, Render render);
+    static std::unique_ptr<PulseOutput> open(double sampleRate, int periodFrames, Source source);
     // Starts the stream; until then it holds the sink's clock still rather
     // than underrun while the synth has nothing to play (its SoundFont loading).
     void start();
+    // A message was sent: a paused stream plays again. From any thread but
+    // the stream's own.
+    void wake();
+    // Whether the stream is paused while the synth rests.
+    bool paused() const { return paused_.load(); }
     // Stops the stream; no rendering happens once it returns.
     ~PulseOutput();
     PulseOutput(const PulseOutput&) = delete;
@@ -45,6 +61,7 @@ private:
     std::unique_ptr<Impl> impl_;
     std::atomic<std::int64_t> latencyMicros_{0};
     std::atomic<int> underruns_{0};
+    std::atomic<bool> paused_{false};
     friend struct Impl;
 };
 

@@ -10,15 +10,21 @@ constexpr float kInaudible = 1e-4f;
 // How long the output must stay that quiet; long enough that a tail which
 // dips and swells again is not cut.
 constexpr double kQuietSeconds = 0.5;
+// How long the synth sleeps before its output may pause: past a breath
+// between phrases, well within the moment a window left open goes idle.
+constexpr double kRestSeconds = 2.0;
 
 }  // namespace
 
-QuietGate::QuietGate(double sampleRate) : framesToSleep_(std::int64_t(sampleRate * kQuietSeconds)) {}
+QuietGate::QuietGate(double sampleRate)
+    : framesToSleep_(std::int64_t(sampleRate * kQuietSeconds)), framesToRest_(std::int64_t(sampleRate * kRestSeconds))
+{}
 
 void QuietGate::wake()
 {
     asleep_ = false;
     quietFrames_ = 0;
+    asleepFrames_ = 0;
 }
 
 void QuietGate::rendered(int frames, float peak, int activeVoices)

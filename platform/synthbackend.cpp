@@ -178,24 +178,21 @@ public:
         });
     }
 
-    MmResult sendShort(std::uint32_t packed) override { return feed_->sendShort(packed) ? MmOk : MidiSendFailed; }
+    MmResult sendShort(std::uint32_t packed) override { return sent(feed_->sendShort(packed)); }
 
-    MmResult sendLong(std::span<const std::uint8_t> bytes) override
-    {
-        return feed_->sendLong(bytes) ? MmOk : MidiSendFailed;
-    }
+    MmResult sendLong(std::span<const std::uint8_t> bytes) override { return sent(feed_->sendLong(bytes)); }
 
     void beginSong(std::int64_t startMicros) override { feed_->beginSong(startMicros); }
     void cancelSong() override { feed_->cancelSong(); }
 
     MmResult sendShortAt(std::uint32_t packed, std::int64_t dueMicros) override
     {
-        return feed_->sendShortAt(packed, dueMicros) ? MmOk : MidiSendFailed;
+        return sent(feed_->sendShortAt(packed, dueMicros));
     }
 
     MmResult sendLongAt(std::span<const std::uint8_t> bytes, std::int64_t dueMicros) override
     {
-        return feed_->sendLongAt(bytes, dueMicros) ? MmOk : MidiSendFailed;
+        return sent(feed_->sendLongAt(bytes, dueMicros));
     }
 
     void waitUntilReady(int timeoutMillis) override
@@ -231,6 +228,14 @@ public:
 private:
     bool ready() const { return soundFont_.load() == SynthOutputStatus::SoundFont::Ready; }
 
+    // A message went into the feed: a stream paused while the synth rested plays again.
+    MmResult sent(bool queued)
+    {
+        if (pulse_)
+            pulse_->wake();
+        return queued ? MmOk : MidiSendFailed;
+    }
+
     bool openOutput(const std::string& name, const OutputOptions& options)
     {
         if (name == kFileDriver) {
@@ -239,8 +244,11 @@ private:
             return fileAudio_ != nullptr;
         }
         if (name == kPulseDriver) {
-            pulse_ = PulseOutput::open(synth_->sampleRate(), kPulsePeriodFrames,
-                                       [this](float* out, int frames) { renderInterleaved(out, frames); });
+            PulseOutput::Source source;
+            source.render = [this](float* out, int frames) { renderInterleaved(out, frames); };
+            source.mayPause = [this] { return feed_->mayPause(); };
+            source.resumed = [this] { feed_->resumeAt(nowMicros()); };
+            pulse_ = PulseOutput::open(synth_->sampleRate(), kPulsePeriodFrames, std::move(source));
             return pulse_ != nullptr;
         }
         SoftSynth::Impl& impl = synth_->impl();

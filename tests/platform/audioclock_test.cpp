@@ -98,6 +98,20 @@ TEST(AudioClock, RidesOutAStallButFollowsAStreamThatMoved)
     EXPECT_NEAR(clock.instantOf(0), kStart + 1311 * kPeriod + 40000, 20);
 }
 
+TEST(AudioClock, StartsAfreshWhereTheStreamPlaysAgainAfterAPause)
+{
+    AudioClock clock(kRate);
+    request(clock, 0, 1000, kPeriod * 1.001, noJitter);
+    // Two seconds without a request: a stall would not move the line, a pause does.
+    clock.resync();
+    const std::int64_t again = kStart + std::llround(1000 * kPeriod * 1.001) + 2'000'000;
+    clock.startPeriod(again, kFrames);
+    EXPECT_DOUBLE_EQ(clock.instantOf(0), double(again));
+    EXPECT_NEAR(clock.periodMicros(), kPeriod * 1.001, 0.5) << "the rate learned carries over";
+    clock.startPeriod(again + std::llround(kPeriod * 1.001), kFrames);
+    EXPECT_NEAR(clock.instantOf(0), again + kPeriod * 1.001, 1.0);
+}
+
 TEST(AudioClock, StartsOverWhenThePeriodLengthChanges)
 {
     AudioClock clock(kRate);

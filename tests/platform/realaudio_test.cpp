@@ -134,6 +134,42 @@ TEST_F(RealAudio, PlaysThroughAPulseAudioServerWithinTheLatencyBudget)
     }
 }
 
+TEST_F(RealAudio, PausesItsStreamWhileTheSynthRestsAndPlaysTheNextNoteAtOnce)
+{
+    const char* server = std::getenv("ORV_TEST_PULSE_SERVER");
+    if (!server)
+        GTEST_SKIP() << "ORV_TEST_PULSE_SERVER names no private PulseAudio server";
+    setenv("PULSE_SERVER", server, 1);
+    openOn("pulseaudio");
+    const std::string streams = "PULSE_SERVER='" + std::string(server) + "' pactl list sink-inputs 2>/dev/null";
+
+    // Nothing sounds: after its rest the synth's stream is corked.
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    std::string listed = outputOf(streams);
+    while (listed.find("Corked: yes") == std::string::npos && std::chrono::steady_clock::now() < giveUp) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        listed = outputOf(streams);
+    }
+    ASSERT_NE(listed.find("Corked: yes"), std::string::npos) << listed;
+
+    pa_sample_spec spec{PA_SAMPLE_FLOAT32NE, 48000, 2};
+    int error = 0;
+    std::unique_ptr<pa_simple, void (*)(pa_simple*)> recorder(pa_simple_new(server, "orv-test", PA_STREAM_RECORD,
+                                                                            "orvsink.monitor", "monitor", &spec,
+                                                                            nullptr, nullptr, &error),
+                                                              pa_simple_free);
+    ASSERT_TRUE(recorder) << pa_strerror(error);
+    playNote();
+    std::vector<float> heard(2 * 48000 / 4);
+    ASSERT_EQ(pa_simple_read(recorder.get(), heard.data(), heard.size() * sizeof(float), &error), 0)
+        << pa_strerror(error);
+    float peak = 0;
+    for (float sample : heard)
+        peak = std::max(peak, std::fabs(sample));
+    EXPECT_GT(peak, 0.01f) << "the note reaches the sink within a quarter of a second";
+    EXPECT_NE(outputOf(streams).find("Corked: no"), std::string::npos);
+}
+
 TEST_F(RealAudio, ConnectsItsOutputsToTheJackPlaybackPortsByItself)
 {
     const char* server = std::getenv("ORV_TEST_JACK_SERVER");

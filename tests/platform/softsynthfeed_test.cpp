@@ -220,6 +220,60 @@ TEST_F(Feed, StopsRenderingOnceTheTailHasDiedAndWakesForTheNextMessage)
     EXPECT_GT(*std::max_element(audio.end() - 2 * kFrames, audio.end()), 0.001f);
 }
 
+TEST_F(Feed, LetsTheOutputPauseOnlyAfterARestWithNothingWaiting)
+{
+    const auto nowStamp = [&] { return kStart + std::llround(double(periods) * kPeriod); };
+    EXPECT_FALSE(feed->mayPause()) << "nothing has been rendered yet";
+    feed->sendShort(packShortMessage(0x90, 60, 110), nowStamp());
+    for (int i = 0; i < 40; ++i)
+        renderPeriod();
+    EXPECT_FALSE(feed->mayPause()) << "a note sounds";
+    feed->sendShort(packShortMessage(0x80, 60, 0), nowStamp());
+    int restedAt = -1;
+    for (int i = 0; i < 5000 && restedAt < 0; ++i) {
+        renderPeriod();
+        if (feed->mayPause())
+            restedAt = periods;
+    }
+    ASSERT_GE(restedAt, 0) << "the synth never rested";
+    // Two seconds of silence written for the sleeping synth came first.
+    const std::size_t twoSeconds = 2 * 2 * std::size_t(kRate);
+    ASSERT_GT(audio.size(), twoSeconds);
+    EXPECT_TRUE(std::all_of(audio.end() - std::ptrdiff_t(twoSeconds), audio.end(), [](float x) { return x == 0.0f; }));
+    EXPECT_GE(silencedBlocks, int(2 * kRate) / SoftSynthFeed::kBlockFrames);
+
+    feed->sendShort(packShortMessage(0x90, 72, 110), nowStamp());
+    EXPECT_FALSE(feed->mayPause()) << "a message waits";
+    renderPeriod();
+    EXPECT_FALSE(feed->mayPause()) << "the note woke the synth";
+}
+
+TEST_F(Feed, CountsAPauseAsSilencePlayedSoThatASongKeepsToItsTimeLine)
+{
+    feed->beginSong(kStart);
+    // Three seconds on the beat: the song anchors, nothing sounds, the synth rests.
+    for (int i = 0; i < 1125; ++i)
+        renderPeriod();
+    ASSERT_TRUE(feed->mayPause());
+    // The output pauses for two seconds, then a note due six seconds into the song comes.
+    const std::int64_t resumed = kStart + std::llround(double(periods) * kPeriod) + 2'000'000;
+    feed->resumeAt(resumed);
+    feed->sendShortAt(packShortMessage(0x90, 72, 120), kStart + 6'000'000);
+    for (int k = 0; k < 600; ++k) {
+        audio.resize(audio.size() + 2 * kFrames);
+        feed->renderPeriod(kFrames, resumed + std::llround(double(k) * kPeriod), *this);
+        ++periods;
+    }
+    const auto onset = std::find_if(audio.begin(), audio.end(), [](float x) { return std::fabs(x) > 1e-6f; });
+    ASSERT_NE(onset, audio.end()) << "the note never sounded";
+    const double onsetFrame = double(onset - audio.begin()) / 2;
+    // The song anchored in the second period's first block, a lead before its start.
+    const double leadFrames = SoftSynthFeed::kSongLeadMicros * kRate / 1e6;
+    const double dueFrame = kFrames + leadFrames + 6 * kRate;
+    const double pausedFrames = 2 * kRate;
+    EXPECT_NEAR(onsetFrame, dueFrame - pausedFrames, 2.0 * SoftSynthFeed::kBlockFrames);
+}
+
 TEST_F(Feed, KeepsTheOrderOfShortAndLongMessagesAsItsQueueWrapsAndGrows)
 {
     int sent = 0;
