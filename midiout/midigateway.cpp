@@ -120,6 +120,11 @@ void MidiGateway::CancelSong()
     platform::midiOutSongCancel(MidiOut);
 }
 
+std::int64_t MidiGateway::songLookaheadMicros() const
+{
+    return platform::midiOutSongLookahead(MidiOut);
+}
+
 void MidiGateway::WaitUntilReady()
 {
     constexpr int kReadyTimeoutMillis = 10000;

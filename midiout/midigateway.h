@@ -66,6 +66,7 @@ public:
     void BeginSong(std::int64_t startMicros) override;
     void SendSongEvent(const anyEvent& event, std::int64_t dueMicros) override;
     void CancelSong() override;
+    std::int64_t songLookaheadMicros() const override;
     // Waits, a few seconds at most, until the device can sound: a song
     // started while the built-in synth loads its SoundFont would lose its
     // first notes.

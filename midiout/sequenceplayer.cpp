@@ -105,6 +105,8 @@ void SequencePlayer::PlayTrack(midiTrack* track)
         track_ = track;
         playIndex_ = 0;
         clock_ = SongClock(track->song ? track->song->division : kDefaultDivision, track->at(0)->time);
+        lookahead_ = std::max<std::int64_t>(0, output_.songLookaheadMicros());
+        endPending_ = false;
         startMicros_ = groupDue_ = platform::nowMicros();
         output_.BeginSong(startMicros_);
         sendGroup();
@@ -112,7 +114,7 @@ void SequencePlayer::PlayTrack(midiTrack* track)
             ended = true;
         } else {
             groupDue_ = nextInstant();
-            const std::int64_t wake = std::max(groupDue_, platform::nowMicros() + kFirstGapMicros);
+            const std::int64_t wake = std::max(groupDue_ - lookahead_, platform::nowMicros() + kFirstGapMicros);
             timerId_ = platform::timeSetEventAt(platform::instantOfMicros(wake), &timerTick, uintptr_t(this));
             playing_.store(timerId_ != 0);
         }
@@ -137,7 +139,11 @@ void SequencePlayer::tick(std::uint32_t timerId)
         std::lock_guard lock(mutex_);
         if (timerId != timerId_)
             return;
-        if (atEnd()) {
+        if (endPending_) {
+            endPending_ = false;
+            playing_.store(false);
+            ended = true;
+        } else if (atEnd()) {
             // Only a track that shrank while it played gets here.
             output_.SoundOffAll();
             playing_.store(false);
@@ -145,16 +151,24 @@ void SequencePlayer::tick(std::uint32_t timerId)
         }
         while (!ended) {
             sendGroup();
+            std::int64_t wake = 0;
             if (atEnd()) {
-                playing_.store(false);
-                ended = true;
-                break;
+                // Sent early, the last group has yet to sound.
+                if (lookahead_ == 0 || groupDue_ <= platform::nowMicros()) {
+                    playing_.store(false);
+                    ended = true;
+                    break;
+                }
+                endPending_ = true;
+                wake = groupDue_;
+            } else {
+                groupDue_ = nextInstant();
+                wake = groupDue_ - lookahead_;
+                if (wake <= platform::nowMicros())
+                    continue;  // late: no timer for a time already past
             }
-            groupDue_ = nextInstant();
-            if (groupDue_ <= platform::nowMicros())
-                continue;  // late: no timer for a time already past
             const std::uint32_t next =
-                platform::timeSetEventAt(platform::instantOfMicros(groupDue_), &timerTick, uintptr_t(this));
+                platform::timeSetEventAt(platform::instantOfMicros(wake), &timerTick, uintptr_t(this));
             // After a failure the song stays "playing" until StopPlayback; timerId_
             // keeps this tick's id so that a stop still waits for it to finish.
             if (next == 0)

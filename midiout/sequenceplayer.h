@@ -10,7 +10,9 @@
 // own group and is not sent; a group whose time has already passed is sent at once. Each
 // event goes out with its exact due instant, so a device with its own audio
 // clock (the built-in synth) plays it at that instant's frame, however late
-// the timer woke.
+// the timer woke. Such a device takes each group up to its lookahead early
+// (SongOutput::songLookaheadMicros), and hears of the song's end only once
+// the last group is due.
 //
 // PlayTrack, SetTempo, StopPlayback and IsPlaying run on the window thread;
 // the ticks run on the timer thread and tell the output of the song's end
@@ -83,5 +85,8 @@ private:
     std::size_t playIndex_ = 0;
     std::int64_t startMicros_ = 0;
     std::int64_t groupDue_ = 0;  // the exact instant of the group at playIndex_
+    std::int64_t lookahead_ = 0;
+    // Every group is sent; the pending tick tells of the end when the last is due.
+    bool endPending_ = false;
     SongClock clock_;
 };

@@ -27,4 +27,7 @@ public:
     virtual void SoundOffAll() = 0;
     // The song has played to its end (not called for a song that was stopped).
     virtual void songEnded() = 0;
+    // How long before its due instant an event may be sent (a device that
+    // schedules the song in its own audio frames takes events early).
+    virtual std::int64_t songLookaheadMicros() const { return 0; }
 };

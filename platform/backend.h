@@ -43,6 +43,11 @@ public:
         return sendLong(bytes);
     }
     virtual void cancelSong() {}
+    // How long before its due instant a song's event may be sent. A device
+    // that schedules a song in its own audio frames takes events early, so
+    // that its audio clock may drift against the system's for the length of
+    // a song without an event arriving after its frame was played.
+    virtual std::int64_t songLookaheadMicros() const { return 0; }
     // Returns once the device can sound (the built-in synth has its
     // SoundFont), or after timeoutMillis.
     virtual void waitUntilReady(int /*timeoutMillis*/) {}

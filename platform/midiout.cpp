@@ -225,6 +225,16 @@ MmResult midiOutSongCancel(MidiOutHandle handle) noexcept
     }
 }
 
+std::int64_t midiOutSongLookahead(MidiOutHandle handle) noexcept
+{
+    try {
+        LockedPort locked = lockPort(handle);
+        return locked.port ? locked.port->songLookaheadMicros() : 0;
+    } catch (...) {
+        return 0;
+    }
+}
+
 MmResult midiOutWaitReady(MidiOutHandle handle, int timeoutMillis) noexcept
 {
     try {

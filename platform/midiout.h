@@ -70,6 +70,9 @@ MmResult midiOutSongStart(MidiOutHandle handle, std::int64_t startMicros) noexce
 MmResult midiOutShortMsgAt(MidiOutHandle handle, std::uint32_t message, std::int64_t dueMicros) noexcept;
 MmResult midiOutLongMsgAt(MidiOutHandle handle, std::span<const std::uint8_t> bytes, std::int64_t dueMicros) noexcept;
 MmResult midiOutSongCancel(MidiOutHandle handle) noexcept;
+// How long before its due instant the device takes a song's event (0 for a
+// device that sends each at once, or no device).
+std::int64_t midiOutSongLookahead(MidiOutHandle handle) noexcept;
 // Waits until the device can sound (a built-in synth still loading its
 // SoundFont plays nothing), or at most timeoutMillis.
 MmResult midiOutWaitReady(MidiOutHandle handle, int timeoutMillis) noexcept;

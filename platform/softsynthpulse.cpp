@@ -94,13 +94,13 @@ struct PulseOutput::Impl {
             impl.prioritySet = true;
             makeAudioThread();
         }
-        // Whole periods, so that the synth's clock sees requests of one size;
-        // the last may fill a little beyond what was asked.
         if (impl.resuming) {
             impl.resuming = false;
             if (impl.source.resumed)
                 impl.source.resumed();
         }
+        // Whole periods, so that the synth's clock sees requests of one size;
+        // the last may fill a little beyond what was asked.
         const std::size_t periodBytes = std::size_t(impl.periodFrames) * kFrameBytes;
         for (std::size_t written = 0; written < bytes; written += periodBytes) {
             impl.source.render(impl.buffer.data(), impl.periodFrames);

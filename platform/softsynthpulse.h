@@ -6,10 +6,10 @@
 // grows the buffer a step at each underrun the server reports, never
 // shrinking while the stream lives. While the synth rests (nothing has
 // sounded for a while) the stream pauses, so that an idle program costs the
-// machine nothing, and the next message plays it again at once. It renders on the
-// client library's own thread, which asks for real-time priority where the
-// system grants it. PULSE_SERVER and the usual client settings choose the
-// server.
+// machine nothing, and the next message plays it again at once. It renders
+// on the client library's own thread, which asks for real-time priority
+// where the system grants it. PULSE_SERVER and the usual client settings
+// choose the server.
 #include <atomic>
 #include <cstdint>
 #include <functional>
@@ -41,8 +41,6 @@ public:
     // A message was sent: a paused stream plays again. From any thread but
     // the stream's own.
     void wake();
-    // Whether the stream is paused while the synth rests.
-    bool paused() const { return paused_.load(); }
     // Stops the stream; no rendering happens once it returns.
     ~PulseOutput();
     PulseOutput(const PulseOutput&) = delete;

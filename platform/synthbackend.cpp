@@ -39,6 +39,11 @@ static_assert(kPeriodFrames % SoftSynthFeed::kBlockFrames == 0);
 // holds only that much, and the stream's buffer covers the longest stall
 // for the latency (platform/softsynthpulse.cpp).
 constexpr int kPulsePeriodFrames = SoftSynthFeed::kBlockFrames;
+// How early the player may send a song's event. A sound server's clock may
+// run off the system's by a tenth of a percent (a null sink counting whole
+// microseconds): a second covers a quarter of an hour of that, while a tempo
+// change from the window takes a second to be heard.
+constexpr std::int64_t kSongLookaheadMicros = 1'000'000;
 // An ALSA card's buffer: three periods of 5.3 ms, 16 ms in all, which a busy
 // machine keeps filled.
 constexpr int kAlsaPeriodFrames = 256;
@@ -183,6 +188,7 @@ public:
     MmResult sendLong(std::span<const std::uint8_t> bytes) override { return sent(feed_->sendLong(bytes)); }
 
     void beginSong(std::int64_t startMicros) override { feed_->beginSong(startMicros); }
+    std::int64_t songLookaheadMicros() const override { return kSongLookaheadMicros; }
     void cancelSong() override { feed_->cancelSong(); }
 
     MmResult sendShortAt(std::uint32_t packed, std::int64_t dueMicros) override

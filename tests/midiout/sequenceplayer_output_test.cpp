@@ -49,11 +49,20 @@ public:
     void CancelSong() override { record({"cancel"}); }
     void SoundOffAll() override { record({"sound off"}); }
     void songEnded() override { record({"end"}); }
+    std::int64_t songLookaheadMicros() const override { return lookahead; }
+
+    std::int64_t lookahead = 0;
 
     std::vector<Call> calls() const
     {
         std::lock_guard lock(mutex_);
         return calls_;
+    }
+    // When each call was made (platform::nowMicros), in the order of calls().
+    std::vector<std::int64_t> madeAt() const
+    {
+        std::lock_guard lock(mutex_);
+        return madeAt_;
     }
     bool waitFor(std::size_t count)
     {
@@ -66,11 +75,13 @@ private:
     {
         std::lock_guard lock(mutex_);
         calls_.push_back(std::move(call));
+        madeAt_.push_back(platform::nowMicros());
         changed_.notify_all();
     }
     mutable std::mutex mutex_;
     std::condition_variable changed_;
     std::vector<Call> calls_;
+    std::vector<std::int64_t> madeAt_;
 };
 
 class PlayerOutput : public ::testing::Test {
@@ -129,6 +140,34 @@ TEST_F(PlayerOutput, SendsEveryEventInOrderAtItsDueInstantAcrossTempoChanges)
                                              {"end"},
                                          }));
     EXPECT_EQ(player.Tempo(), 8000);
+    EXPECT_FALSE(player.IsPlaying());
+}
+
+TEST_F(PlayerOutput, SendsEachGroupItsLookaheadEarlyAndTellsOfTheEndWhenTheLastIsDue)
+{
+    output.lookahead = 300'000;
+    ASSERT_EQ(player.SetTempo(100'000), 0);  // 480 ticks: 100 ms
+    for (int i = 0; i < 6; ++i)
+        control(i * 480, i + 1);
+    player.PlayTrack(&track);
+    ASSERT_TRUE(output.waitFor(8));
+
+    EXPECT_EQ(fromStart(output.calls()), (std::vector<Call>{
+                                             {"begin", -1, 0},
+                                             {"event", 1, 0},
+                                             {"event", 2, 100000},
+                                             {"event", 3, 200000},
+                                             {"event", 4, 300000},
+                                             {"event", 5, 400000},
+                                             {"event", 6, 500000},
+                                             {"end"},
+                                         }));
+    const std::vector<Call> calls = output.calls();
+    const std::vector<std::int64_t> madeAt = output.madeAt();
+    // A timer may wake late on a busy machine, but not by the whole lookahead.
+    for (std::size_t i = 2; i + 1 < calls.size(); ++i)
+        EXPECT_LT(madeAt[i], calls[i].micros) << "event " << calls[i].value << " was sent no earlier than due";
+    EXPECT_GE(madeAt.back(), calls[calls.size() - 2].micros) << "the end came before the last group was due";
     EXPECT_FALSE(player.IsPlaying());
 }
 
