@@ -19,11 +19,14 @@
 #include "app/orvapplication.h"
 #include "app/tform1.h"
 #include "diag/tdebugwindow.h"
+#include "mididata/messagesink.h"
 #include "midiout/ui/tmididevice.h"
 #include "perform/vidize.h"
+#include "platform/inifile.h"
 #include "platform/outputoptions.h"
 #include "platform/programfolders.h"
 #include "platform/registry.h"
+#include "platform/soundsettings.h"
 
 namespace {
 
@@ -77,6 +80,9 @@ int main(int argc, char** argv)
         platform::ProgramFolders::ofThisProcess(QCoreApplication::applicationDirPath().toStdString());
     platform::OutputOptions outputs;
     outputs.soundFontFolders = folders.extraFolders();
+    platform::IniFile settings = platform::IniFile::load(platform::IniFile::pathIn(folders.settingsFolder()));
+    const std::size_t problemsBefore = settings.problems().size();
+    platform::readSoundSettings(settings, outputs);
     platform::selectDefaultMidiBackends(outputs);
     // What goes wrong while starting (no audio output, a device that does not
     // open) is said once the main window stands, so the program is seen to
@@ -88,6 +94,10 @@ int main(int argc, char** argv)
         else
             QTimer::singleShot(0, [text] { showMessageBox(text); });
     });
+
+    // The file's other problems are told by the readers of their own keys.
+    for (std::size_t i = problemsBefore; i < settings.problems().size(); ++i)
+        reportMessage(settings.problems()[i]);
 
     std::unique_ptr<TForm1> mainWindow;
     std::unique_ptr<TMidiDevice> deviceWindow;

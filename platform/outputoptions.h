@@ -4,6 +4,8 @@
 // over, so that nothing about where the devices and files are lives in the
 // process at large. A default-made value is the program's own choice; tests
 // and benchmarks change only the fields they care about.
+#include "platform/processorsawake.h"
+
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -34,6 +36,9 @@ struct OutputOptions {
     // The WAV file the "file" output writes; a relative name is taken from
     // the current folder.
     std::filesystem::path fileAudioOutput = "fluidsynth.wav";
+    // Whether the built-in synth keeps the processors from halting while it
+    // sounds through a sound server or card (platform/processorsawake.h).
+    KeepAwake keepProcessorsAwake = KeepAwake::OnVirtualMachines;
 };
 
 }  // namespace platform

@@ -90,6 +90,9 @@ public:
     // message waits. A message sent after this answered true must wake the
     // output.
     bool mayPause() const;
+    // For the audio thread, after a period: whether its last block sounded
+    // (a voice or an audible tail).
+    bool sounding() const { return quiet_.sounding(); }
     // For the audio thread: the output paused and asks for audio again from
     // requestMicros on. The pause counts as silence played, so that a song's
     // frames keep to its time line.

@@ -29,7 +29,8 @@ void QuietGate::wake()
 
 void QuietGate::rendered(int frames, float peak, int activeVoices)
 {
-    if (activeVoices > 0 || peak >= kInaudible) {
+    sounding_ = activeVoices > 0 || peak >= kInaudible;
+    if (sounding_) {
         quietFrames_ = 0;
         return;
     }

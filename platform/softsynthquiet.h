@@ -18,10 +18,16 @@ public:
     bool asleep() const { return asleep_; }
     // True once the synth has slept long enough that its output may pause.
     bool restful() const { return asleep_ && asleepFrames_ >= framesToRest_; }
+    // True when the last block rendered held a voice or an audible sample.
+    bool sounding() const { return sounding_; }
     // A message reached the synth.
     void wake();
     // Silence was written for the sleeping synth.
-    void slept(int frames) { asleepFrames_ += frames; }
+    void slept(int frames)
+    {
+        asleepFrames_ += frames;
+        sounding_ = false;
+    }
     // A block was rendered: its frames, the largest absolute sample in it
     // and the voices still active after it.
     void rendered(int frames, float peak, int activeVoices);
@@ -32,6 +38,7 @@ private:
     std::int64_t quietFrames_ = 0;
     std::int64_t asleepFrames_ = 0;
     bool asleep_ = true;
+    bool sounding_ = false;
 };
 
 }  // namespace platform

@@ -5,6 +5,7 @@
 #include "platform/clock.h"
 #include "platform/fileaudio.h"
 #include "platform/midiout.h"
+#include "platform/processorsawake.h"
 #include "platform/programfolders.h"
 #include "platform/softsynthfeed.h"
 #include "platform/softsynthimpl.h"
@@ -149,12 +150,16 @@ public:
     bool startAudio(const OutputOptions& options)
     {
         for (const std::string& name : options.synthAudioDrivers) {
+            // Before the output, whose audio thread may run at once.
+            if (name != kFileDriver && keepAwakeApplies(options.keepProcessorsAwake))
+                awake_ = std::make_unique<ProcessorsAwake>();
             if (openOutput(name, options)) {
                 driverName_ = name;
                 std::lock_guard lock(openPortMutex);
                 openPort = this;
                 return true;
             }
+            awake_.reset();
         }
         return false;
     }
@@ -228,6 +233,7 @@ public:
         } else {
             status.latencyMicros = driverLatencyMicros_ + feedMicros;
         }
+        status.keepingProcessorsAwake = awake_ && awake_->held();
         return status;
     }
 
@@ -288,6 +294,7 @@ private:
         auto& port = *static_cast<SynthPort*>(data);
         DriverBuffers buffers(port.synth_->impl().synth, nfx, fx, nout, out);
         port.feed_->renderPeriod(len, nowMicros(), buffers, port.ready());
+        port.keepAwakeWhileSounding();
         return FLUID_OK;
     }
 
@@ -295,6 +302,20 @@ private:
     {
         InterleavedBuffer buffer(synth_->impl().synth, out);
         feed_->renderPeriod(frames, nowMicros(), buffer, ready());
+        keepAwakeWhileSounding();
+    }
+
+    // After each period, on the audio thread: from the first sound until the
+    // synth rests. A program, a controller or the silence of a window left
+    // open costs nothing.
+    void keepAwakeWhileSounding()
+    {
+        if (!awake_)
+            return;
+        if (feed_->sounding())
+            awake_->hold();
+        else if (awake_->held() && feed_->mayPause())
+            awake_->release();
     }
 
     void stop()
@@ -314,6 +335,7 @@ private:
         }
         pulse_.reset();
         fileAudio_.reset();
+        awake_.reset();
     }
 
     std::unique_ptr<SoftSynth> synth_;
@@ -326,6 +348,7 @@ private:
     std::int64_t driverLatencyMicros_ = 0;
     std::unique_ptr<PulseOutput> pulse_;
     std::unique_ptr<FileAudio> fileAudio_;
+    std::unique_ptr<ProcessorsAwake> awake_;
 };
 
 class SynthBackend : public MidiBackend {

@@ -37,6 +37,8 @@ struct SynthOutputStatus {
     // Underruns the sound server reported; -1 when the output cannot tell.
     int underruns = -1;
     std::filesystem::path soundFontFile;
+    // The processors are kept from halting while the synth sounds.
+    bool keepingProcessorsAwake = false;
 };
 // Nothing while no built-in synth is open.
 std::optional<SynthOutputStatus> builtInSynthStatus();

@@ -52,6 +52,7 @@ protected:
         OutputOptions options = withoutSequencer();
         options.soundFont = font;
         options.synthAudioDrivers = {driver};
+        options.keepProcessorsAwake = keepAwake;
         selectDefaultMidiBackends(options);
     }
 
@@ -108,6 +109,7 @@ protected:
     }
 
     std::filesystem::path font;
+    KeepAwake keepAwake = OutputOptions{}.keepProcessorsAwake;
     MidiOutHandle handle = MidiOutHandle::Null;
 };
 
@@ -152,20 +154,37 @@ TEST_F(RealAudio, PausesItsStreamWhileTheSynthRestsAndPlaysTheNextNoteAtOnce)
     if (!server)
         GTEST_SKIP() << "ORV_TEST_PULSE_SERVER names no private PulseAudio server";
     setenv("PULSE_SERVER", server, 1);
+    keepAwake = KeepAwake::Always;
     openOn("pulseaudio");
     const std::string streams = "PULSE_SERVER='" + std::string(server) + "' pactl list sink-inputs 2>/dev/null";
+    const auto waitForCork = [&] {
+        const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        std::string listed = outputOf(streams);
+        while (listed.find("Corked: yes") == std::string::npos && std::chrono::steady_clock::now() < giveUp) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            listed = outputOf(streams);
+        }
+        return listed;
+    };
+    const auto keepingAwake = [] {
+        const std::optional<SynthOutputStatus> state = builtInSynthStatus();
+        return state && state->keepingProcessorsAwake;
+    };
 
-    // Nothing sounds: after its rest the synth's stream is corked.
-    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    std::string listed = outputOf(streams);
-    while (listed.find("Corked: yes") == std::string::npos && std::chrono::steady_clock::now() < giveUp) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        listed = outputOf(streams);
-    }
+    // Nothing sounds: after its rest the synth's stream is corked, and the
+    // processors were never kept awake.
+    std::string listed = waitForCork();
     ASSERT_NE(listed.find("Corked: yes"), std::string::npos) << listed;
+    EXPECT_FALSE(keepingAwake());
 
     EXPECT_GT(peakAtSinkAfterANote(server, 0.25), 0.01f) << "the note reaches the sink within a quarter of a second";
     EXPECT_NE(outputOf(streams).find("Corked: no"), std::string::npos);
+    EXPECT_TRUE(keepingAwake()) << "while the note sounds";
+
+    midiOutShortMsg(handle, packShortMessage(0x80, 69, 0));
+    listed = waitForCork();
+    ASSERT_NE(listed.find("Corked: yes"), std::string::npos) << listed;
+    EXPECT_FALSE(keepingAwake()) << "once the synth rests again";
 }
 
 TEST_F(RealAudio, ConnectsItsOutputsToTheJackPlaybackPortsByItself)

@@ -248,6 +248,33 @@ TEST_F(Feed, LetsTheOutputPauseOnlyAfterARestWithNothingWaiting)
     EXPECT_FALSE(feed->mayPause()) << "the note woke the synth";
 }
 
+TEST_F(Feed, SaysItSoundsOnlyWhileAVoiceOrItsTailIsHeard)
+{
+    const auto nowStamp = [&] { return kStart + std::llround(double(periods) * kPeriod); };
+    // A program and a controller wake the synth but sound nothing.
+    feed->sendShort(packShortMessage(0xC0, 19), nowStamp());
+    feed->sendShort(packShortMessage(0xB0, 7, 100), nowStamp());
+    for (int i = 0; i < 20; ++i) {
+        renderPeriod();
+        EXPECT_FALSE(feed->sounding()) << "period " << i;
+    }
+    feed->sendShort(packShortMessage(0x90, 60, 110), nowStamp());
+    for (int i = 0; i < 4; ++i)
+        renderPeriod();
+    EXPECT_TRUE(feed->sounding());
+    feed->sendShort(packShortMessage(0x80, 60, 0), nowStamp());
+    int quietAt = -1;
+    for (int i = 0; i < 3750 && quietAt < 0; ++i) {
+        renderPeriod();
+        if (!feed->sounding())
+            quietAt = periods;
+    }
+    ASSERT_GE(quietAt, 0) << "the tail never died";
+    for (int i = 0; i < 100; ++i)
+        renderPeriod();
+    EXPECT_FALSE(feed->sounding()) << "asleep";
+}
+
 TEST_F(Feed, CountsAPauseAsSilencePlayedSoThatASongKeepsToItsTimeLine)
 {
     feed->beginSong(kStart);
