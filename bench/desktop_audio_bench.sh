@@ -94,6 +94,9 @@ latency_summary()
         printf "median %.1f ms, max %.1f ms (%d samples)", v[int((NR + 1) / 2)], v[NR], NR }'
 }
 
+# CPU time of this script's waited-for children, in clock ticks.
+children_cpu() { awk '{ print $16 + $17 }' "/proc/$$/stat"; }
+
 # play_pulse LABEL COMMAND...: records the sink's monitor while COMMAND plays.
 play_pulse()
 {
@@ -110,7 +113,12 @@ play_pulse()
     sleep 0.5
     sample_latency "$latencies" &
     local sampler=$!
+    local cpu_before started cpu_used elapsed
+    cpu_before=$(children_cpu)
+    started=$(date +%s%N)
     PULSE_SERVER=$pulse_server "$@" >"$work/$name.out" 2>&1 || echo "$label: the player failed (see below)"
+    cpu_used=$(($(children_cpu) - cpu_before))
+    elapsed=$(($(date +%s%N) - started))
     kill "$sampler"
     wait "$sampler" 2>/dev/null || true
     sleep 0.5
@@ -119,6 +127,8 @@ play_pulse()
     echo "$label"
     echo "  underruns in the server's log: $(($(underruns_logged) - before))"
     echo "  output latency (server's report, buffer + sink): $(latency_summary "$latencies")"
+    awk -v t="$cpu_used" -v hz="$(getconf CLK_TCK)" -v ns="$elapsed" \
+        'BEGIN { printf "  CPU of the player: %.1f %% of a core over its %.0f s\n", 100 * t / hz / (ns / 1e9), ns / 1e9 }'
     "$clicks" measure "$track" "$recording" "onsets in the sink's recording" | sed 's/^/  /'
     grep -iv "^\s*$\|[0-9]:[0-9][0-9]:[0-9]" "$work/$name.out" | head -n 5 | sed 's/^/  said: /' || true
 }

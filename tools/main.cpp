@@ -9,6 +9,10 @@
 
 #include "mididata/messagesink.h"
 #include "midispec/version.h"
+#include "platform/inifile.h"
+#include "platform/programfolders.h"
+#include "platform/registry.h"
+#include "platform/soundsettings.h"
 #include "tools/copycommand.h"
 #include "tools/deviceadvice.h"
 #include "tools/devicescommand.h"
@@ -75,6 +79,19 @@ int usage(const char* problem)
     return 2;
 }
 
+// The sound settings of orvelline.ini hold for a song played here as for the
+// window; a bad one is said and the rest played as usual.
+void useSoundSettings()
+{
+    platform::OutputOptions outputs;
+    platform::IniFile settings =
+        platform::IniFile::load(platform::IniFile::pathIn(platform::ProgramFolders::ofThisProcess().settingsFolder()));
+    platform::readSoundSettings(settings, outputs);
+    for (const std::string& problem : settings.problems())
+        std::cerr << "orvelline-midi: " << problem << '\n';
+    platform::selectDefaultMidiBackends(outputs);
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -124,6 +141,7 @@ int main(int argc, char** argv)
         if (!parsePlayArguments(rest, file, options, problem))
             return usage(problem.c_str());
         options.showPosition = isatty(STDOUT_FILENO) != 0;
+        useSoundSettings();
         return runPlayCommand(file, options, stopOnInterrupt(), std::cout, std::cerr);
     }
     if (command == "render") {
