@@ -192,7 +192,13 @@ public:
 
     MmResult sendLong(std::span<const std::uint8_t> bytes) override { return sent(feed_->sendLong(bytes)); }
 
-    void beginSong(std::int64_t startMicros) override { feed_->beginSong(startMicros); }
+    void beginSong(std::int64_t startMicros) override
+    {
+        feed_->beginSong(startMicros);
+        // From the song's lead-in on, not from its first note.
+        if (awake_)
+            awake_->hold();
+    }
     std::int64_t songLookaheadMicros() const override { return kSongLookaheadMicros; }
     void cancelSong() override { feed_->cancelSong(); }
 

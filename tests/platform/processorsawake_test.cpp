@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -49,7 +50,7 @@ TEST(ProcessorsAwake, NapsOnEveryProcessorAtTheLowestPriorityOnlyWhileHeld)
     cpu_set_t allowed;
     ASSERT_EQ(sched_getaffinity(0, sizeof allowed, &allowed), 0);
     ProcessorsAwake awake;
-    EXPECT_EQ(int(awake.threads()), CPU_COUNT(&allowed));
+    EXPECT_EQ(int(awake.threads()), std::min(CPU_COUNT(&allowed), 64));
 
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
     EXPECT_EQ(awake.naps(), 0u) << "nothing naps before a hold";
