@@ -1,9 +1,12 @@
 #include "platform/softsynthpulse.h"
 
 #include "platform/audiothread.h"
+#include "platform/buffergrowth.h"
+#include "platform/clock.h"
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 #include <vector>
 
 #include <pulse/pulseaudio.h>
@@ -24,12 +27,10 @@ constexpr std::size_t kFrameBytes = 2 * sizeof(float);
 // own wait of one period for a live message, 19.7 ms from a message to its
 // sound.
 constexpr double kStartLatencySeconds = 0.017;
-// What one underrun adds, and where the growing stops. Underruns come in
-// bursts, and a larger buffer takes a moment to fill: those within a second
-// of a growth add nothing more.
+// What a recurring underrun adds (platform/buffergrowth.h), and where the
+// growing stops.
 constexpr double kGrowSeconds = 0.004;
 constexpr double kMaxLatencySeconds = 0.100;
-constexpr pa_usec_t kGrowQuietMicros = 1000000;
 
 }  // namespace
 
@@ -47,8 +48,7 @@ struct PulseOutput::Impl {
     std::vector<float> buffer;
     bool prioritySet = false;
     // The stream's buffer asked for, in bytes.
-    std::uint32_t requestedBytes = 0;
-    pa_usec_t grownAt = 0;
+    std::optional<BufferGrowth> growth;
 
     ~Impl()
     {
@@ -135,12 +135,8 @@ struct PulseOutput::Impl {
     {
         auto& impl = *static_cast<Impl*>(data);
         impl.owner->underruns_.fetch_add(1);
-        const std::uint32_t most = impl.bytesOf(kMaxLatencySeconds);
-        const pa_usec_t now = pa_rtclock_now();
-        if (impl.requestedBytes >= most || (impl.grownAt != 0 && now - impl.grownAt < kGrowQuietMicros))
+        if (!impl.growth->underrun(nowMicros()))
             return;
-        impl.grownAt = now;
-        impl.requestedBytes = std::min(most, impl.requestedBytes + impl.bytesOf(kGrowSeconds));
         pa_buffer_attr larger = impl.attributes();
         if (pa_operation* op = pa_stream_set_buffer_attr(stream, &larger, nullptr, nullptr))
             pa_operation_unref(op);
@@ -150,7 +146,7 @@ struct PulseOutput::Impl {
     {
         pa_buffer_attr attr{};
         attr.maxlength = std::uint32_t(-1);
-        attr.tlength = requestedBytes;
+        attr.tlength = growth->bytes();
         // No prebuffering: after an underrun the server plays on and drops
         // what arrives late instead of waiting for a full buffer again. A
         // wait would put silence into the stream and move every later note
@@ -191,7 +187,7 @@ struct PulseOutput::Impl {
         pa_stream_set_state_callback(stream, &onStreamState, this);
         pa_stream_set_write_callback(stream, &onWrite, this);
         pa_stream_set_underflow_callback(stream, &onUnderflow, this);
-        requestedBytes = bytesOf(kStartLatencySeconds);
+        growth.emplace(bytesOf(kStartLatencySeconds), bytesOf(kGrowSeconds), bytesOf(kMaxLatencySeconds));
         const pa_buffer_attr attr = attributes();
         const auto flags = pa_stream_flags_t(PA_STREAM_EARLY_REQUESTS | PA_STREAM_INTERPOLATE_TIMING |
                                              PA_STREAM_AUTO_TIMING_UPDATE | PA_STREAM_START_CORKED);

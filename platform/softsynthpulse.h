@@ -3,8 +3,8 @@
 // same protocol). FluidSynth's driver asks the server for a buffer of one
 // period, which no server on a busy machine keeps filled; this one asks for
 // a buffer the server can hold, is asked for a short period at a time, and
-// grows the buffer a step at each underrun the server reports, never
-// shrinking while the stream lives. While the synth rests (nothing has
+// grows the buffer a step when underruns the server reports recur
+// (platform/buffergrowth.h), never shrinking while the stream lives. While the synth rests (nothing has
 // sounded for a while) the stream pauses, so that an idle program costs the
 // machine nothing, and the next message plays it again at once. It renders
 // on the client library's own thread, which asks for real-time priority

@@ -141,7 +141,7 @@ TEST_F(RealAudio, PlaysThroughAPulseAudioServerWithinTheLatencyBudget)
     const std::optional<SynthOutputStatus> state = builtInSynthStatus();
     ASSERT_TRUE(state.has_value());
     EXPECT_GT(state->latencyMicros, 0);
-    // A busy machine may cost underruns, and each grows the buffer; without
+    // A busy machine may cost underruns, which may grow the buffer; without
     // them the whole latency stays within 20 ms.
     if (state->underruns == 0) {
         EXPECT_LE(state->latencyMicros, 20000);
