@@ -181,7 +181,9 @@ window_figures()
     local home="$work/window-home" displayed="$work/display"
     mkdir -p "$home"
     : >"$displayed"
-    Xvfb -displayfd 3 -screen 0 1280x1024x24 3>"$displayed" >/dev/null 2>&1 &
+    # -noreset: by default the server starts over when its last client leaves,
+    # and the next start, arriving meanwhile, cannot connect.
+    Xvfb -displayfd 3 -noreset -screen 0 1280x1024x24 3>"$displayed" >/dev/null 2>&1 &
     local xvfb=$!
     local tries=0
     until [[ -s $displayed ]]; do
