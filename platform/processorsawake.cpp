@@ -5,6 +5,8 @@
 #include <sys/prctl.h>
 #include <time.h>
 
+#include <exception>
+
 #if defined(__x86_64__) || defined(__i386__)
 #include <cpuid.h>
 #endif
@@ -61,13 +63,17 @@ ProcessorsAwake::ProcessorsAwake()
 {
     cpu_set_t allowed;
     CPU_ZERO(&allowed);
-    if (sched_getaffinity(0, sizeof allowed, &allowed) != 0) {
-        threads_.emplace_back([this] { napOn(-1); });
-        return;
+    const bool known = sched_getaffinity(0, sizeof allowed, &allowed) == 0;
+    // A thread the system refuses is no matter: the processors it would have
+    // kept awake halt as they did before.
+    try {
+        if (!known)
+            threads_.emplace_back([this] { napOn(-1); });
+        for (int processor = 0; known && processor < CPU_SETSIZE && int(threads_.size()) < kMostThreads; ++processor)
+            if (CPU_ISSET(processor, &allowed))
+                threads_.emplace_back([this, processor] { napOn(processor); });
+    } catch (const std::exception&) {
     }
-    for (int processor = 0; processor < CPU_SETSIZE && int(threads_.size()) < kMostThreads; ++processor)
-        if (CPU_ISSET(processor, &allowed))
-            threads_.emplace_back([this, processor] { napOn(processor); });
 }
 
 ProcessorsAwake::~ProcessorsAwake()

@@ -4,7 +4,6 @@
 #include "platform/buffergrowth.h"
 #include "platform/clock.h"
 
-#include <algorithm>
 #include <cmath>
 #include <optional>
 #include <vector>
