@@ -61,13 +61,14 @@ TEST(ProcessorsAwake, NapsOnEveryProcessorAtTheLowestPriorityOnlyWhileHeld)
     ASSERT_TRUE(napsReach(awake, 50 * awake.threads()));
     EXPECT_EQ(idleThreads(), int(awake.threads()));
 
+    const std::uint64_t atRelease = awake.naps();
     awake.release();
     EXPECT_FALSE(awake.held());
-    // A nap under way may still end.
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    // Each thread may still end the nap it was in (a thread of the lowest
+    // priority on a busy machine may end it late), and no more.
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
     const std::uint64_t afterRelease = awake.naps();
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    EXPECT_EQ(awake.naps(), afterRelease) << "released threads wait without waking";
+    EXPECT_LE(afterRelease - atRelease, awake.threads()) << "released threads wait without waking";
 
     awake.hold();
     EXPECT_TRUE(napsReach(awake, afterRelease + 50)) << "a second hold wakes them again";
