@@ -12,6 +12,8 @@
 
 #include <iostream>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "app/commandline.h"
 #include "app/handlerguard.h"
@@ -22,7 +24,6 @@
 #include "mididata/messagesink.h"
 #include "midiout/ui/tmididevice.h"
 #include "perform/vidize.h"
-#include "platform/inifile.h"
 #include "platform/outputoptions.h"
 #include "platform/programfolders.h"
 #include "platform/registry.h"
@@ -80,9 +81,7 @@ int main(int argc, char** argv)
         platform::ProgramFolders::ofThisProcess(QCoreApplication::applicationDirPath().toStdString());
     platform::OutputOptions outputs;
     outputs.soundFontFolders = folders.extraFolders();
-    platform::IniFile settings = platform::IniFile::load(platform::IniFile::pathIn(folders.settingsFolder()));
-    const std::size_t problemsBefore = settings.problems().size();
-    platform::readSoundSettings(settings, outputs);
+    const std::vector<std::string> settingsProblems = platform::readSoundSettingsIn(folders.settingsFolder(), outputs);
     platform::selectDefaultMidiBackends(outputs);
     // What goes wrong while starting (no audio output, a device that does not
     // open) is said once the main window stands, so the program is seen to
@@ -95,9 +94,8 @@ int main(int argc, char** argv)
             QTimer::singleShot(0, [text] { showMessageBox(text); });
     });
 
-    // The file's other problems are told by the readers of their own keys.
-    for (std::size_t i = problemsBefore; i < settings.problems().size(); ++i)
-        reportMessage(settings.problems()[i]);
+    for (const std::string& problem : settingsProblems)
+        reportMessage(problem);
 
     std::unique_ptr<TForm1> mainWindow;
     std::unique_ptr<TMidiDevice> deviceWindow;

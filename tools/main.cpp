@@ -9,7 +9,6 @@
 
 #include "mididata/messagesink.h"
 #include "midispec/version.h"
-#include "platform/inifile.h"
 #include "platform/programfolders.h"
 #include "platform/registry.h"
 #include "platform/soundsettings.h"
@@ -84,10 +83,8 @@ int usage(const char* problem)
 void useSoundSettings()
 {
     platform::OutputOptions outputs;
-    platform::IniFile settings =
-        platform::IniFile::load(platform::IniFile::pathIn(platform::ProgramFolders::ofThisProcess().settingsFolder()));
-    platform::readSoundSettings(settings, outputs);
-    for (const std::string& problem : settings.problems())
+    for (const std::string& problem :
+         platform::readSoundSettingsIn(platform::ProgramFolders::ofThisProcess().settingsFolder(), outputs))
         std::cerr << "orvelline-midi: " << problem << '\n';
     platform::selectDefaultMidiBackends(outputs);
 }
