@@ -6,6 +6,7 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <utility>
 
 #include "mididata/song.h"
 #include "mididata/tempomap.h"
@@ -34,6 +35,42 @@ std::uint32_t le(const std::vector<std::uint8_t>& b, std::size_t at, int bytes)
     for (int i = bytes - 1; i >= 0; --i)
         v = (v << 8) | b[at + std::size_t(i)];
     return v;
+}
+
+// Pairs each onset with the click it sounds for, as (onset index, click index).
+// The recording starts at no known instant, so the offset is the one that
+// pairs the most onsets, tried between each of the first onsets and each of
+// the first clicks; an onset pairs with the nearest click within 100 ms of it
+// (clicks are at least 333 ms apart).
+std::vector<std::pair<double, std::size_t>> pairClicks(const std::vector<double>& onsets,
+                                                       const std::vector<double>& exact)
+{
+    constexpr double kNear = 100'000;
+    const auto pairsAt = [&](double offset) {
+        std::vector<std::pair<double, std::size_t>> pairs;
+        for (double onset : onsets) {
+            const double want = onset - offset;
+            const auto after = std::lower_bound(exact.begin(), exact.end(), want);
+            auto nearest = after;
+            if (after == exact.end() || (after != exact.begin() && want - *(after - 1) < *after - want))
+                nearest = after - 1;
+            if (nearest == exact.end() || std::fabs(*nearest - want) > kNear)
+                continue;
+            const std::size_t click = std::size_t(nearest - exact.begin());
+            if (pairs.empty() || pairs.back().second < click)
+                pairs.emplace_back(onset, click);
+        }
+        return pairs;
+    };
+    std::vector<std::pair<double, std::size_t>> best;
+    const std::size_t tries = 5;
+    for (std::size_t o = 0; o < std::min(tries, onsets.size()); ++o)
+        for (std::size_t c = 0; c < std::min(tries, exact.size()); ++c) {
+            auto pairs = pairsAt(onsets[o] - exact[c]);
+            if (pairs.size() > best.size())
+                best = std::move(pairs);
+        }
+    return best;
 }
 
 }  // namespace
@@ -120,7 +157,28 @@ void report(const char* what, const std::vector<double>& onsets, const std::vect
             const std::vector<bool>& nearStall)
 {
     if (onsets.size() != exact.size()) {
-        std::printf("%s: found %zu clicks, expected %zu; no comparison\n", what, onsets.size(), exact.size());
+        // A stream that underran drops the audio it could not play in time,
+        // and a click due then may be missing from the recording: the rest
+        // are still measured, each against the click it sounds for.
+        std::vector<double> found, due;
+        std::vector<bool> dueNearStall;
+        for (auto [onset, click] : pairClicks(onsets, exact)) {
+            found.push_back(onset);
+            due.push_back(exact[click]);
+            dueNearStall.push_back(click < nearStall.size() && nearStall[click]);
+        }
+        std::printf("%s: found %zu clicks, expected %zu; %zu lost, %zu not a click of the track\n", what, onsets.size(),
+                    exact.size(), exact.size() - due.size(), onsets.size() - found.size());
+        std::printf("  lost, in song time:");
+        for (std::size_t click = 0, next = 0; click < exact.size(); ++click) {
+            if (next < due.size() && due[next] == exact[click])
+                ++next;
+            else
+                std::printf(" %.2f s", exact[click] / 1e6);
+        }
+        std::printf("\n");
+        if (found.size() >= 2 && found.size() >= exact.size() / 2)
+            report(what, found, due, fitRate, dueNearStall);
         return;
     }
     // Onsets against exact times as a straight line: the slope is how fast the

@@ -26,7 +26,9 @@ std::vector<double> onsetMicros(const Audio& audio);
 // error of the last click (the drift by the end). fitRate first fits the
 // audio clock's rate against the player's. nearStall, when given, marks the
 // clicks that a stall of the machine may have moved; the figures are then
-// given once more without them.
+// given once more without them. Clicks missing from the recording (a stream
+// that underran drops what it could not play in time) are named by song time,
+// and the others measured.
 void report(const char* what, const std::vector<double>& onsets, const std::vector<double>& exact, bool fitRate,
             const std::vector<bool>& nearStall = {});
 
