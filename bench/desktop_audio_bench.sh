@@ -6,7 +6,8 @@
 # JACK server with the dummy driver (scripts/private-audio.sh). For each it
 # prints the underruns the server logged, the output latency the server
 # reports, and the clicks' onset errors against the tempo map (p50, p99, max)
-# and end drift, measured in a recording of what reached the sink. With a
+# and end drift, measured in a recording of what reached the sink; through
+# JACK also how many xruns the server logs alone, with no client. With a
 # built window (build/app/orvelline), Xvfb and xdotool it also measures how
 # soon the window shows and its idle cost. The whole runs once idle and once with one busy process per core.
 # It prints figures and asserts nothing; it is run by hand, never by ctest.
@@ -75,6 +76,9 @@ echo "machine: $(nproc) cores, load average $(cut -d' ' -f1-3 /proc/loadavg) at 
 # stream without any gap in the sound, so only the underruns themselves count.
 underruns_logged() { grep -i "underrun" "$ORV_TEST_PULSE_LOG" | grep -vc "end of underrun" || true; }
 xruns_logged() { grep -ci "xrun" "${ORV_TEST_JACK_LOG:-/dev/null}" || true; }
+# The xruns the server lays on one client: it had not finished its period when
+# the next began. The others are the server's own (its timer woke late).
+client_xruns_logged() { grep -c "client = $1 was not finished" "${ORV_TEST_JACK_LOG:-/dev/null}" || true; }
 
 # Samples what the server reports for its playback streams (buffer plus sink
 # latency) once a second while a player runs, into $1.
@@ -140,8 +144,9 @@ play_jack()
     shift 2
     name=$(echo "$label" | tr -c 'a-zA-Z0-9\n' '-')
     local recording="$work/$name.wav"
-    local before
+    local before before_client
     before=$(xruns_logged)
+    before_client=$(client_xruns_logged "$prefix")
     # No PulseAudio server and no sound card: the built-in synth falls back to JACK.
     PULSE_SERVER=unix:/nonexistent JACK_DEFAULT_SERVER=$jack_server "$@" >"$work/$name.out" 2>&1 &
     local running=$!
@@ -165,7 +170,7 @@ play_jack()
     wait "$running" 2>/dev/null || echo "$label: the player failed"
     wait "$recorder" 2>/dev/null || true
     echo "$label"
-    echo "  xruns in the server's log: $(($(xruns_logged) - before))"
+    echo "  xruns in the server's log: $(($(xruns_logged) - before)), of them \"client = $prefix was not finished\": $(($(client_xruns_logged "$prefix") - before_client))"
     echo "  output connected to the system's playback ports: $([[ $connected -gt 0 ]] && echo yes || echo no)"
     echo "  output latency: the server's period of 256 frames, 5.3 ms"
     "$clicks" measure "$track" "$recording" "onsets in the client's own output" | sed 's/^/  /'
@@ -241,6 +246,12 @@ run_all()
         play_jack "JACK, Orvelline (orvelline-midi play, $seconds s):" Orvelline "$player" play "$track"
         peer
         play_jack "JACK, peer (fluidsynth -ni, $peer_seconds s):" fluidsynth fluidsynth -ni -q -a jack -r 48000 "$font" "$track"
+        # What the server logs with no client at all, for the figures above.
+        local before
+        before=$(xruns_logged)
+        sleep "$peer_seconds"
+        echo "JACK, the server alone ($peer_seconds s, no client):"
+        echo "  xruns in the server's log: $(($(xruns_logged) - before))"
     else
         echo "JACK: the private server did not start; skipped"
     fi
