@@ -37,7 +37,7 @@ std::uint32_t le(const std::vector<std::uint8_t>& b, std::size_t at, int bytes)
     return v;
 }
 
-// Pairs each onset with the click it sounds for, as (onset index, click index).
+// Pairs each onset with the click it sounds for, as (onset, click index).
 // The recording starts at no known instant, so the offset is the one that
 // pairs the most onsets, tried between each of the first onsets and each of
 // the first clicks; an onset pairs with the nearest click within 100 ms of it
@@ -46,6 +46,8 @@ std::vector<std::pair<double, std::size_t>> pairClicks(const std::vector<double>
                                                        const std::vector<double>& exact)
 {
     constexpr double kNear = 100'000;
+    if (exact.empty())
+        return {};
     const auto pairsAt = [&](double offset) {
         std::vector<std::pair<double, std::size_t>> pairs;
         for (double onset : onsets) {
@@ -54,7 +56,7 @@ std::vector<std::pair<double, std::size_t>> pairClicks(const std::vector<double>
             auto nearest = after;
             if (after == exact.end() || (after != exact.begin() && want - *(after - 1) < *after - want))
                 nearest = after - 1;
-            if (nearest == exact.end() || std::fabs(*nearest - want) > kNear)
+            if (std::fabs(*nearest - want) > kNear)
                 continue;
             const std::size_t click = std::size_t(nearest - exact.begin());
             if (pairs.empty() || pairs.back().second < click)
