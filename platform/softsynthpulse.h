@@ -4,12 +4,12 @@
 // period, which no server on a busy machine keeps filled; this one asks for
 // a buffer the server can hold, is asked for a short period at a time, and
 // grows the buffer a step when underruns the server reports recur
-// (platform/buffergrowth.h), never shrinking while the stream lives. While the synth rests (nothing has
-// sounded for a while) the stream pauses, so that an idle program costs the
-// machine nothing, and the next message plays it again at once. It renders
-// on the client library's own thread, which asks for real-time priority
-// where the system grants it. PULSE_SERVER and the usual client settings
-// choose the server.
+// (platform/buffergrowth.h), never shrinking while the stream lives. While
+// the synth rests (nothing has sounded for a while) the stream pauses, so
+// that an idle program costs the machine nothing, and the next message plays
+// it again at once. It renders on the client library's own thread, which
+// asks for real-time priority where the system grants it. PULSE_SERVER and
+// the usual client settings choose the server.
 #include <atomic>
 #include <cstdint>
 #include <functional>
