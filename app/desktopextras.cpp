@@ -34,6 +34,7 @@
 #include "app/windowplace.h"
 #include "midiout/midigateway.h"
 #include "midiout/ui/tmididevice.h"
+#include "perform/session.h"
 #include "perform/vidize.h"
 
 namespace {
@@ -202,8 +203,8 @@ void TForm1::createDesktopExtras()
 
 void TForm1::UpdateFileActions()
 {
-    PlayMIDI->setEnabled(FileSong != nullptr);
-    SaveMIDI->setEnabled(Performer().HasRecording());
+    PlayMIDI->setEnabled(session_.song() != nullptr);
+    SaveMIDI->setEnabled(session_.performer().HasRecording());
 }
 
 void TForm1::fileWasRead(const QString& path)

@@ -23,7 +23,7 @@
 #include "diag/tdebugwindow.h"
 #include "mididata/messagesink.h"
 #include "midiout/ui/tmididevice.h"
-#include "perform/vidize.h"
+#include "perform/session.h"
 #include "platform/outputoptions.h"
 #include "platform/programfolders.h"
 #include "platform/registry.h"
@@ -66,7 +66,6 @@ int main(int argc, char** argv)
     if (early.action == CommandLine::Action::Error && early.problem.contains(QLatin1String("'--")))
         return refused(early);
 
-    Performer();
     OrvApplication application(argc, argv);
     const CommandLine commandLine = parseCommandLine(QCoreApplication::arguments());
     if (answered(commandLine))
@@ -97,16 +96,19 @@ int main(int argc, char** argv)
     for (const std::string& problem : settingsProblems)
         reportMessage(problem);
 
+    Session::Options sessionOptions;
+    sessionOptions.pause = pauseKeepingTheWindowDrawn;
+    Session session(sessionOptions);
+    setProgramSession(&session);
     std::unique_ptr<TForm1> mainWindow;
     std::unique_ptr<TMidiDevice> deviceWindow;
     std::unique_ptr<TDebugWindow> debugWindow;
     int exitCode = 1;
     try {
-        mainWindow = std::make_unique<TForm1>(folders);
-        deviceWindow = std::make_unique<TMidiDevice>(folders.settingsFolder(), nullptr, [](TMidiDevice& window) {
-            QTimer::singleShot(0, &window, [&window] { window.exec(); });
-        });
-        Performer().attach(&deviceWindow->gateway());
+        mainWindow = std::make_unique<TForm1>(folders, session);
+        deviceWindow = std::make_unique<TMidiDevice>(
+            session.gateway(), folders.settingsFolder(), nullptr,
+            [](TMidiDevice& window) { QTimer::singleShot(0, &window, [&window] { window.exec(); }); });
         debugWindow = std::make_unique<TDebugWindow>();
         // Only the main window's close ends the program, even with the debug window open.
         deviceWindow->setAttribute(Qt::WA_QuitOnClose, false);
@@ -125,8 +127,8 @@ int main(int argc, char** argv)
     }
 
     debugWindow.reset();
-    Performer().attach(nullptr);
     deviceWindow.reset();
     mainWindow.reset();
+    setProgramSession(nullptr);
     return exitCode;
 }

@@ -10,28 +10,20 @@
 
 #include "app/intonationwindow.h"
 #include "app/tform1.h"
+#include "app/widgets.h"
 #include "mididata/messagesink.h"
 #include "mididata/song.h"
 #include "mididata/track.h"
-#include "midiout/midigateway.h"
 #include "midiout/practiceparts.h"
-#include "midiout/sequenceplayer.h"
 #include "perform/intonation.h"
-#include "perform/practicetake.h"
+#include "perform/session.h"
 #include "perform/ui/guidenotes.h"
-#include "perform/vidize.h"
-#include "platform/clock.h"
 #include "platform/inifile.h"
 
 namespace {
 
 const char* const kSection = "Practice";
 constexpr int kMaxBar = 9999;
-
-MidiGateway* gateway()
-{
-    return Performer().gateway();
-}
 
 }  // namespace
 
@@ -45,7 +37,7 @@ PracticeMenu::PracticeMenu(TForm1& form) : QObject(&form), form_(form)
     };
     loadSettings();
     createMenu();
-    guide_ = new GuideNotes(form_);
+    guide_ = new GuideNotes(*form_.Image4, form_.session());
 }
 
 PracticeMenu::~PracticeMenu() = default;
@@ -62,19 +54,19 @@ void PracticeMenu::createMenu()
 
     CountIn = Menu->addAction(QStringLiteral("Count-in"));
     CountIn->setCheckable(true);
-    CountIn->setChecked(choices_.countIn);
+    CountIn->setChecked(choices().countIn);
     connect(CountIn, &QAction::triggered, this, [this](bool on) { setCountIn(on); });
 
     LoopFrom = Menu->addAction(QString());
     LoopTo = Menu->addAction(QString());
     NoLoop = Menu->addAction(QStringLiteral("No loop"));
     connect(LoopFrom, &QAction::triggered, this, [this] {
-        if (const int bar = AskBar(QStringLiteral("Loop from bar"), choices_.loopFrom); bar > 0)
-            setLoop(bar, std::max(bar, choices_.loopTo));
+        if (const int bar = AskBar(QStringLiteral("Loop from bar"), choices().loopFrom); bar > 0)
+            setLoop(bar, std::max(bar, choices().loopTo));
     });
     connect(LoopTo, &QAction::triggered, this, [this] {
-        if (const int bar = AskBar(QStringLiteral("Loop to bar"), choices_.loopTo); bar > 0)
-            setLoop(choices_.loopFrom < 1 ? 1 : std::min(choices_.loopFrom, bar), bar);
+        if (const int bar = AskBar(QStringLiteral("Loop to bar"), choices().loopTo); bar > 0)
+            setLoop(choices().loopFrom < 1 ? 1 : std::min(choices().loopFrom, bar), bar);
     });
     connect(NoLoop, &QAction::triggered, this, [this] { setLoop(0, 0); });
     updateLoopTexts();
@@ -85,7 +77,7 @@ void PracticeMenu::createMenu()
         QAction* entry = Tempo->addAction(QStringLiteral("%1 %").arg(percent));
         entry->setCheckable(true);
         entry->setData(percent);
-        entry->setChecked(percent == choices_.tempoPercent);
+        entry->setChecked(percent == choices().tempoPercent);
         tempoGroup_->addAction(entry);
         connect(entry, &QAction::triggered, this, [this, percent] { setTempo(percent); });
     }
@@ -122,169 +114,144 @@ void PracticeMenu::fillParts()
         QAction* entry = YourPart->addAction(text);
         entry->setCheckable(true);
         entry->setData(number);
-        entry->setChecked(number == choices_.part);
+        entry->setChecked(number == choices().part);
         partGroup_->addAction(entry);
         connect(entry, &QAction::triggered, this, [this, number] { choosePart(number); });
     };
     add(QStringLiteral("None"), PracticeChoices::kNoPart);
-    if (form_.FileSong)
-        for (const PartChoice& part : partChoices(*form_.FileSong))
+    if (const midiSong* song = form_.session().song())
+        for (const PartChoice& part : partChoices(*song))
             add(QString::fromStdString(partMenuText(part)), part.number);
 }
 
+const PracticeChoices& PracticeMenu::choices() const
+{
+    return form_.session().practiceChoices();
+}
+
+// The instrument plays your part in its own sound; the panel shows it.
 void PracticeMenu::choosePart(int number)
 {
-    choices_.part = number;
-    if (number == PracticeChoices::kNoPart || !form_.FileSong) {
-        choices_.part = PracticeChoices::kNoPart;
-        return;
-    }
-    const PartVoice voice = partVoice(*form_.FileSong, number);
-    if (voice.channel < 0) {
-        choices_.part = PracticeChoices::kNoPart;
-        return;
-    }
-    // The instrument plays your part in its own sound.
-    Performer().SetChannel(voice.channel);
-    form_.channnelText->setText(QString::number(voice.channel + 1));
-    Performer().SetProgram(voice.bankMsb, voice.bankLsb, voice.program);
+    form_.session().choosePart(number);
+}
+
+void PracticeMenu::changeChoices(const std::function<void(PracticeChoices&)>& change)
+{
+    PracticeChoices now = choices();
+    change(now);
+    form_.session().setPracticeChoices(now);
+    saveSettings();
 }
 
 void PracticeMenu::setCountIn(bool on)
 {
-    choices_.countIn = on;
+    changeChoices([on](PracticeChoices& c) { c.countIn = on; });
     CountIn->setChecked(on);
-    saveSettings();
 }
 
 void PracticeMenu::setLoop(int from, int to)
 {
-    choices_.loopFrom = std::clamp(from, 0, kMaxBar);
-    choices_.loopTo = std::clamp(to, 0, kMaxBar);
+    changeChoices([from, to](PracticeChoices& c) {
+        c.loopFrom = std::clamp(from, 0, kMaxBar);
+        c.loopTo = std::clamp(to, 0, kMaxBar);
+    });
     updateLoopTexts();
-    saveSettings();
 }
 
 void PracticeMenu::setTempo(int percent)
 {
-    choices_.tempoPercent = percent;
-    choices_.tempoPercent = choices_.clampedTempoPercent();
+    changeChoices([percent](PracticeChoices& c) { c.tempoPercent = percent; });
     for (QAction* entry : tempoGroup_->actions())
-        entry->setChecked(entry->data().toInt() == choices_.tempoPercent);
-    saveSettings();
+        entry->setChecked(entry->data().toInt() == choices().tempoPercent);
 }
 
 void PracticeMenu::updateLoopTexts()
 {
-    const bool loops = choices_.loops();
-    LoopFrom->setText(loops ? QStringLiteral("Loop from bar %1...").arg(choices_.loopFrom)
+    const PracticeChoices& now = choices();
+    const bool loops = now.loops();
+    LoopFrom->setText(loops ? QStringLiteral("Loop from bar %1...").arg(now.loopFrom)
                             : QStringLiteral("Loop from bar..."));
-    LoopTo->setText(loops ? QStringLiteral("Loop to bar %1...").arg(choices_.loopTo)
-                          : QStringLiteral("Loop to bar..."));
+    LoopTo->setText(loops ? QStringLiteral("Loop to bar %1...").arg(now.loopTo) : QStringLiteral("Loop to bar..."));
     NoLoop->setEnabled(loops);
 }
 
 void PracticeMenu::songRead()
 {
-    choices_.part = PracticeChoices::kNoPart;
     fillParts();
-    runActive_ = false;
-    takeRecorded_ = false;
     guide_->stop();
 }
 
-void PracticeMenu::runStarted(const midiTrack& playTrack)
+// The guide shows your part on the clock of the run the session started.
+void PracticeMenu::runStarted()
 {
-    takeRecorded_ = false;
-    runActive_ = form_.FileSong && gateway() && gateway()->IsPlaying();
-    if (!runActive_) {
-        guide_->stop();
-        return;
-    }
-    midiSong& song = *form_.FileSong;
-    clock_ =
-        PracticeClock(playTrack, song.division, practiceStartTempo(song, choices_), practiceLayout(song, choices_));
-    const midiTrack* part = choices_.part == PracticeChoices::kNoPart ? nullptr : trackNumbered(song, choices_.part);
+    const Session& session = form_.session();
+    const PracticeChoices& now = choices();
+    const midiTrack* part = !session.practiceRunActive() || now.part == PracticeChoices::kNoPart || !session.song()
+                                ? nullptr
+                                : trackNumbered(*session.song(), now.part);
     if (part)
-        guide_->start(*part, clock_, gateway()->Player().songStartMicros());
+        guide_->start(*part, session.practiceClock(), session.songStartMicros());
     else
         guide_->stop();
 }
 
-void PracticeMenu::recordingStarted()
-{
-    if (!runActive_ || !gateway() || !gateway()->IsPlaying())
-        return;
-    takeRecorded_ = true;
-    recordingStartMicros_ = platform::nowMicros() - gateway()->Player().songStartMicros();
-}
-
 bool PracticeMenu::hasTake() const
 {
-    return takeRecorded_ && form_.FileSong && Performer().HasRecording();
-}
-
-bool PracticeMenu::buildTake(midiTrack& take) const
-{
-    if (!hasTake()) {
-        reportMessage("No practice take yet: press Rec.Start while Play MIDI plays the song.");
-        return false;
-    }
-    midiSong recorded;
-    Performer().BuildSong(recorded);
-    if (recorded.tracks.empty())
-        return false;
-    buildPracticeTake(*recorded.tracks.front(), clock_, recordingStartMicros_, take);
-    return true;
+    return form_.session().hasPracticeTake();
 }
 
 void PracticeMenu::saveTakeExecute()
 {
-    midiTrack take(form_.FileSong.get(), 0, "");
-    if (!buildTake(take))
+    if (!hasTake()) {
+        reportMessage("No practice take yet: press Rec.Start while Play MIDI plays the song.");
         return;
+    }
     const QString path = form_.SaveDialog1 ? form_.SaveDialog1() : QString();
     if (path.isEmpty())
         return;
-    savePracticeTake(*form_.FileSong, take, QFile::encodeName(path).toStdString());
+    form_.session().savePracticeTake(QFile::encodeName(path).toStdString());
 }
 
 void PracticeMenu::reportExecute()
 {
-    midiTrack take(form_.FileSong.get(), 0, "");
-    if (!buildTake(take))
+    Session& session = form_.session();
+    midiTrack take(nullptr, 0, "");
+    if (!session.buildPracticeTake(take))
         return;
-    const midiTrack* part =
-        choices_.part == PracticeChoices::kNoPart ? nullptr : trackNumbered(*form_.FileSong, choices_.part);
+    const int number = choices().part;
+    const midiTrack* part = number == PracticeChoices::kNoPart ? nullptr : trackNumbered(*session.song(), number);
     if (!part) {
         reportMessage("Choose your part in the Practice menu to see how in tune you played it.");
         return;
     }
     if (!report_)
         report_ = std::make_unique<IntonationWindow>(&form_);
-    report_->showRows(analyseIntonation(*form_.FileSong, *part, *form_.FileSong, take));
+    report_->showRows(analyseIntonation(*session.song(), *part, *session.song(), take));
 }
 
 void PracticeMenu::loadSettings()
 {
     platform::IniFile ini = platform::IniFile::load(form_.iniFilePath());
-    choices_.countIn = ini.intValue(kSection, "CountIn", 0, 1).value_or(0) != 0;
-    choices_.loopFrom = ini.intValue(kSection, "LoopFrom", 0, kMaxBar).value_or(0);
-    choices_.loopTo = ini.intValue(kSection, "LoopTo", 0, kMaxBar).value_or(0);
-    choices_.tempoPercent =
+    PracticeChoices read = choices();
+    read.countIn = ini.intValue(kSection, "CountIn", 0, 1).value_or(0) != 0;
+    read.loopFrom = ini.intValue(kSection, "LoopFrom", 0, kMaxBar).value_or(0);
+    read.loopTo = ini.intValue(kSection, "LoopTo", 0, kMaxBar).value_or(0);
+    read.tempoPercent =
         ini.intValue(kSection, "Tempo", PracticeChoices::kMinTempoPercent, PracticeChoices::kMaxTempoPercent)
             .value_or(100);
+    form_.session().setPracticeChoices(read);
     for (const std::string& problem : ini.problems())
         reportMessage(problem);
 }
 
 void PracticeMenu::saveSettings() const
 {
+    const PracticeChoices& now = choices();
     platform::IniFile ini = platform::IniFile::load(form_.iniFilePath());
-    ini.setValue(kSection, "CountIn", choices_.countIn ? "1" : "0");
-    ini.setValue(kSection, "LoopFrom", std::to_string(choices_.loopFrom));
-    ini.setValue(kSection, "LoopTo", std::to_string(choices_.loopTo));
-    ini.setValue(kSection, "Tempo", std::to_string(choices_.tempoPercent));
+    ini.setValue(kSection, "CountIn", now.countIn ? "1" : "0");
+    ini.setValue(kSection, "LoopFrom", std::to_string(now.loopFrom));
+    ini.setValue(kSection, "LoopTo", std::to_string(now.loopTo));
+    ini.setValue(kSection, "Tempo", std::to_string(now.tempoPercent));
     std::string error;
     if (!ini.save(&error))
         reportMessage(error);

@@ -1,10 +1,8 @@
 #pragma once
-// The window's "Practice" menu and the state of a practice run: your part,
-// count-in, loop and tempo (the last three kept in orvelline.ini, section
-// [Practice]), the run "Play MIDI" started with them, the take recorded during
-// it, "Save practice take..." and the intonation report. The musical work is
-// done by the engine (practicetrack.h, practiceclock.h, practicetake.h,
-// intonation.h); this class maps clicks and the window's state onto it.
+// The window's "Practice" menu: your part, count-in, loop and tempo (the last
+// three kept in orvelline.ini, section [Practice]), "Save practice take...",
+// the intonation report and the guide notes of a run. The run itself, its
+// clock and its take are the session's; this class maps clicks onto it.
 #include <QObject>
 #include <QString>
 
@@ -13,7 +11,6 @@
 #include <memory>
 
 #include "midiout/practicechoices.h"
-#include "midiout/practiceclock.h"
 
 class GuideNotes;
 class QAction;
@@ -46,17 +43,15 @@ public:
     QAction* Report = nullptr;    // "Intonation report..."
     BarQuestion AskBar;
 
-    const PracticeChoices& choices() const { return choices_; }
+    const PracticeChoices& choices() const;
     void choosePart(int number);
     void setCountIn(bool on);
     void setLoop(int from, int to);
     void setTempo(int percent);
 
-    // The window's hooks: a song was read; Play MIDI started playTrack with the
-    // choices; Rec.Start was pressed.
+    // The window's hooks: a song was read; Play MIDI started a run.
     void songRead();
-    void runStarted(const midiTrack& playTrack);
-    void recordingStarted();
+    void runStarted();
 
     // Whether a take was recorded during a run and can be saved or reported.
     bool hasTake() const;
@@ -65,13 +60,8 @@ public:
 
 private:
     TForm1& form_;
-    PracticeChoices choices_;
     QActionGroup* partGroup_ = nullptr;
     QActionGroup* tempoGroup_ = nullptr;
-    PracticeClock clock_;
-    bool runActive_ = false;                 // the last Play MIDI started a practice run
-    bool takeRecorded_ = false;              // Rec.Start came during that run
-    std::int64_t recordingStartMicros_ = 0;  // after the run's start
     GuideNotes* guide_ = nullptr;
     std::unique_ptr<IntonationWindow> report_;
 
@@ -80,6 +70,5 @@ private:
     void updateLoopTexts();
     void loadSettings();
     void saveSettings() const;
-    // The recording as a take on the song's clock, in take (emptied first); false without a take.
-    bool buildTake(midiTrack& take) const;
+    void changeChoices(const std::function<void(PracticeChoices&)>& change);
 };

@@ -27,6 +27,7 @@
 #include <vector>
 
 #include "app/handlerguard.h"
+#include "app/panelentries.h"
 #include "app/settingslines.h"
 #include "app/strtoint.h"
 #include "app/tform1.h"
@@ -34,8 +35,8 @@
 #include "app/windowplace.h"
 #include "mididata/messagesink.h"
 #include "mididata/wholefile.h"
+#include "perform/session.h"
 #include "perform/surfacemapping.h"
-#include "perform/ui/panelentries.h"
 #include "perform/vidize.h"
 
 namespace {
@@ -119,7 +120,7 @@ Setting windowHeight()
 Setting bankEdit(QLineEdit* TForm1::*edit, std::uint8_t TVidize::*stored)
 {
     return {[edit, stored](TForm1& form) {
-                const std::uint8_t held = Performer().*stored;
+                const std::uint8_t held = form.session().performer().*stored;
                 const QString text = (form.*edit)->text();
                 bool ok = false;
                 const int typed = text.trimmed().toInt(&ok, 10);
@@ -173,9 +174,9 @@ Setting bendRange()
 {
     return {[](TForm1& form) {
                 const QString text = form.BendRange->currentText();
-                return isBendRange(text) && StrToInt(text) == form.RangeSemitones
+                return isBendRange(text) && StrToInt(text) == form.session().axis().rangeSemitones
                            ? text
-                           : QString::number(form.RangeSemitones);
+                           : QString::number(form.session().axis().rangeSemitones);
             },
             [](TForm1& form, const QString& line) {
                 if (!isBendRange(line))

@@ -13,6 +13,7 @@
 
 #include "app/anchors.h"
 #include "app/appfolders.h"
+#include "app/correctioncontrols.h"
 #include "app/handlerguard.h"
 #include "app/tform1.h"
 #include "app/widgets.h"
@@ -22,7 +23,7 @@
 #include "midiout/midigateway.h"
 #include "midiout/ui/tmididevice.h"
 #include "midispec/midispec.h"
-#include "perform/ui/correctioncontrols.h"
+#include "perform/session.h"
 #include "perform/vidize.h"
 
 namespace {
@@ -45,12 +46,8 @@ void TForm1::FormCreate()
 void TForm1::FormShow()
 {
     InstallCursor1(QStringLiteral("CURSOR1"));
-    if (MidiDevice != nullptr) {
-        MidiGateway& gateway = MidiDevice->gateway();
-        gateway.SetFolder(AppFolder.toStdString());
-        gateway.OnSongEnd = [this] { SongEnded(); };
-    }
-    Performer().InitSound();
+    session_.gateway().SetFolder(AppFolder.toStdString());
+    session_.initSound();
     {
         // Filling the list is not a choice of the user: nothing is sent.
         const QSignalBlocker quiet(ProgChg);
@@ -59,7 +56,6 @@ void TForm1::FormShow()
             ProgChg->addItem(QString::fromStdString(ProgramName(program)));
         ProgChg->setCurrentIndex(kFirstInstrument);
     }
-    SelectGridKey(0, 0);
     Correction->load(iniPath_);
     // The first start has no settings to redraw it: the grid must show C at once.
     DrawGrid();
@@ -71,6 +67,11 @@ void TForm1::FormShow()
     Panel1->setFocus();
 }
 
+bool TForm1::FormCloseQuery()
+{
+    return takeMayGo();
+}
+
 void TForm1::FormClose()
 {
     saveMaximized(*this, iniPath_);
@@ -78,17 +79,11 @@ void TForm1::FormClose()
     Correction->save(iniPath_);
 }
 
+// The session outlives the window: it must never call back into it.
 void TForm1::FormDestroy()
 {
-    // The player may be playing SongTrack; it must stop, and never call back
-    // into this window, before the track and its song go.
-    if (MidiDevice != nullptr) {
-        MidiGateway& gateway = MidiDevice->gateway();
-        gateway.StopPlayback();
-        gateway.OnSongEnd = nullptr;
-    }
-    SongTrack.reset();
-    FileSong.reset();
+    session_.gateway().StopPlayback();
+    session_.setListener(nullptr);
 }
 
 void TForm1::FormResize()
@@ -107,6 +102,12 @@ void TForm1::showEvent(QShowEvent* event)
 
 void TForm1::closeEvent(QCloseEvent* event)
 {
+    bool mayClose = true;
+    runGuarded([&] { mayClose = FormCloseQuery(); });
+    if (!mayClose) {
+        event->ignore();
+        return;
+    }
     runGuarded([this] { FormClose(); });
     event->accept();
 }
@@ -128,20 +129,4 @@ void TForm1::Device1Click()
 {
     if (MidiDevice != nullptr)
         MidiDevice->exec();
-}
-
-// The player calls this on its timer thread, where no control may be touched:
-// the window clears the status text on its own thread as soon as it gets
-// there. The song left the tone module with its own settings; it gets the
-// panel's again, unless another song has started meanwhile.
-void TForm1::SongEnded()
-{
-    QMetaObject::invokeMethod(
-        this,
-        [this] {
-            StopMarquee();
-            if (!Performer().IsReplaying())
-                Performer().Resync();
-        },
-        Qt::QueuedConnection);
 }

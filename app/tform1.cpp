@@ -2,6 +2,8 @@
 // handler each of them calls.
 #include "app/tform1.h"
 #include "app/practicemenu.h"
+#include "app/windowlistener.h"
+#include "perform/session.h"
 
 #include <QAbstractEventDispatcher>
 #include <QAction>
@@ -23,15 +25,15 @@
 #include <QTimer>
 #include <QToolButton>
 
-#include "app/actionbinding.h"
 #include "app/anchors.h"
+#include "app/correctioncontrols.h"
 #include "app/handlerguard.h"
 #include "app/noteguard.h"
+#include "app/panelentries.h"
 #include "app/widgets.h"
 #include "mididata/song.h"
 #include "mididata/track.h"
-#include "perform/ui/correctioncontrols.h"
-#include "perform/ui/panelentries.h"
+#include "midiout/ui/actionbinding.h"
 #include "platform/inifile.h"
 
 TForm1* Form1 = nullptr;
@@ -135,6 +137,12 @@ QString askForMidiFileToOpen(QWidget* parent)
                                         QStringLiteral("MIDI files (*.mid *.midi *.kar *.smf);;All files (*)"));
 }
 
+}  // namespace
+
+TForm1::TakeAnswer askAboutUnsavedTake(QWidget* parent);
+
+namespace {
+
 QString askForMidiFileToSave(QWidget* parent)
 {
     QFileDialog dialog(parent, QString(), QString(), QStringLiteral("MIDI files (*.mid)"));
@@ -161,10 +169,15 @@ MouseMoveHandler moves(TForm1* form, void (TForm1::*handler)(QWidget*, int, int)
 
 }  // namespace
 
-TForm1::TForm1(const platform::ProgramFolders& folders, QWidget* parent)
-    : QWidget(parent), folders_(folders), iniPath_(platform::IniFile::pathIn(folders.settingsFolder()))
+TForm1::TForm1(const platform::ProgramFolders& folders, Session& session, QWidget* parent)
+    : QWidget(parent),
+      folders_(folders),
+      session_(session),
+      listener_(makeWindowListener(*this)),
+      iniPath_(platform::IniFile::pathIn(folders.settingsFolder()))
 {
     Form1 = this;
+    session_.setListener(listener_.get());
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("O r v e l l i n e"));
     resize(kDesignedWindow);
@@ -182,6 +195,7 @@ TForm1::TForm1(const platform::ProgramFolders& folders, QWidget* parent)
 
     OpenDialog1 = [this] { return askForMidiFileToOpen(this); };
     SaveDialog1 = [this] { return askForMidiFileToSave(this); };
+    AskAboutTake = [this] { return askAboutUnsavedTake(this); };
 
     // Key preview: the window sees every typed character before its controls.
     qApp->installEventFilter(this);

@@ -2,7 +2,8 @@
 // The main window: the playing surface with its grid, the control panel, the
 // recorder buttons, the scrolling status text and the two context menus. The
 // window keeps only what a window does; its handlers turn pixels, keys and
-// clicks into calls of the performer, the gateway and the song data.
+// clicks into calls of the session (perform/session.h), which owns the
+// instrument's state, and show what comes back.
 //
 // The class is large because the window is; its handlers live in one file per
 // concern:
@@ -12,15 +13,15 @@
 //   app/marquee.cpp            the scrolling status text
 //   app/filecommands.cpp       Read MIDI file, Play MIDI, Save as MIDI file, Setup
 //   app/picturemenu.cpp        pictures, cursors and grid colours
-//   perform/ui/surface.cpp     pointer movements over the surface and strips
-//   perform/ui/panel.cpp       the panel's controls and the modulation keys
-//   perform/ui/panelentries.cpp the bank edits and the range box, checked when committed
+//   app/surface.cpp            pointer movements over the surface and strips
+//   app/panel.cpp              the panel's controls and the modulation keys
+//   app/panelentries.cpp       the bank edits and the range box, checked when committed
 //   app/noteguard.cpp          ends the note on every way the pointer leaves the surface
-//   perform/ui/grid.cpp        the grid layer and the Grid Key menu
-//   perform/ui/correctioncontrols.cpp  pitch correction: Scale and Correction menus, keys 1-5
-//   perform/ui/recorder.cpp    Rec.Start, Rec.End, Replay, Stop
-//   perform/ui/panic.cpp       Panic
-//   diag/debugbutton.cpp       the hidden Debug button
+//   app/grid.cpp               the grid layer and the Grid Key menu
+//   app/correctioncontrols.cpp pitch correction: Scale and Correction menus, keys 1-5
+//   app/recorder.cpp           Rec.Start, Rec.End, Replay, Stop
+//   app/panic.cpp              Panic
+//   app/debugbutton.cpp        the hidden Debug button
 //   app/desktopextras.cpp      what a desktop program adds: shortcuts, Tab order,
 //                              help, recent files, dropped files, hints
 //   app/windowplace.cpp        the window's place and maximised state
@@ -31,11 +32,12 @@
 #include <functional>
 #include <memory>
 
+#include "app/programobjects.h"
 #include "platform/programfolders.h"
 
 class CorrectionControls;
-class midiSong;
-class midiTrack;
+class Session;
+class WindowListener;
 class NoteGuard;
 class PictureBox;
 class PracticeMenu;
@@ -65,9 +67,14 @@ public:
     // the dialogs with their own answers.
     using FileQuestion = std::function<QString()>;
 
+    // Asks what becomes of a take not saved yet before it would be lost.
+    enum class TakeAnswer { Save, Discard, Cancel };
+    using TakeQuestion = std::function<TakeAnswer()>;
+
     // folders says where the program's files are (there.cfg, orvelline.ini,
-    // the pictures); the window keeps them for its whole life.
-    explicit TForm1(const platform::ProgramFolders& folders, QWidget* parent = nullptr);
+    // the pictures); the window keeps them for its whole life. The session
+    // is the instrument the window shows; it outlives the window.
+    TForm1(const platform::ProgramFolders& folders, Session& session, QWidget* parent = nullptr);
     ~TForm1() override;
 
     // --- The playing surface ---
@@ -140,7 +147,7 @@ public:
     // The fifteen Grid Key items in menu order: Cnob1, Gx11, Fbx11, ... Cbbx71.
     QAction* GridKeyItems[15] = {};
     // Pitch correction: the Scale and Correction submenus after Grid Key, the
-    // keys 1-5 and orvelline.ini (perform/ui/correctioncontrols.h).
+    // keys 1-5 and orvelline.ini (app/correctioncontrols.h).
     std::unique_ptr<CorrectionControls> Correction;
 
     // --- Added for the desktop, after the designed entries (app/desktopextras.cpp) ---
@@ -152,21 +159,26 @@ public:
 
     FileQuestion OpenDialog1;  // "MIDI files|*.mid"
     FileQuestion SaveDialog1;  // "MIDI files|*.mid", extension mid, asks before overwriting
+    // "Save", "Discard" or "Cancel" for an unsaved take; tests answer for the user.
+    TakeQuestion AskAboutTake;
+
+    Session& session() const { return session_; }
+    // Shows what the session holds now: channel, instrument and banks,
+    // centre note, range, the Grid Key tick and the grid.
+    void showSessionState();
+    // Whether an unsaved take may go: asks, and saves when the user says so.
+    // False when the user cancelled, or the save did not succeed.
+    bool takeMayGo();
 
     // --- Fields ---
     QString AppFolder;  // with a trailing separator
     // orvelline.ini, beside there.cfg.
     const std::filesystem::path& iniFilePath() const { return iniPath_; }
-    std::int32_t RangeSemitones = 12;
-    std::int32_t UnitsPerSemitone = 682;
-    std::int32_t CentreNote = 69;
     std::uint32_t GridColor = 255;  // 0x00BBGGRR
     QString ImageFile;
     QString CursorName;
     QString GridColorName;
     QString GridKeyName;
-    std::unique_ptr<midiSong> FileSong;
-    std::unique_ptr<midiTrack> SongTrack;
     QString MarqueeText;
     std::int32_t MarqueeWidth = 0;
     std::int32_t MarqueeX = 0;
@@ -175,13 +187,13 @@ public:
     // --- Start-up, settings and shut-down ---
     void FormCreate();
     void FormShow();
+    // Answers false when the user kept the window open (an unsaved take, cancelled).
+    bool FormCloseQuery();
     void FormClose();
     void FormDestroy();
     void FormResize();
     void ReadSettings();
     void WriteSettings();
-    // The player's end-of-song handler; may be called on the timer thread.
-    void SongEnded();
     void Device1Click();
 
     // --- Playing surface ---
@@ -217,6 +229,7 @@ public:
     void DrawHorizontalGrid();
     // What each Grid Key item does; index into GridKeyItems.
     void GridKeyClick(int index);
+    void showGridKey();
 
     // --- Recorder ---
     void ArecStartExecute();
@@ -283,6 +296,8 @@ protected:
 
 private:
     platform::ProgramFolders folders_;
+    Session& session_;
+    std::unique_ptr<WindowListener> listener_;
     std::filesystem::path iniPath_;
     bool shown_ = false;
     std::unique_ptr<NoteGuard> noteGuard_;

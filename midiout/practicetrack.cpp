@@ -236,17 +236,3 @@ std::int32_t practiceStartTempo(midiSong& song, const PracticeChoices& choices)
     const PracticeLayout layout = practiceLayout(song, choices);
     return scaledTempo(tempoAtTick(song, layout.regionStart), choices.clampedTempoPercent());
 }
-
-std::size_t playPractice(MidiGateway& gateway, midiSong& song, midiTrack& playTrack, const PracticeChoices& choices,
-                         const std::function<void()>& onSkip)
-{
-    if (!choices.any())
-        return playSong(gateway, song, playTrack, onSkip);
-    gateway.StopPlayback();
-    const std::size_t skipped = buildPracticeTrack(song, playTrack, choices, onSkip);
-    if (!playTrack.empty()) {
-        gateway.SetTempo(practiceStartTempo(song, choices));
-        gateway.PlayTrack(&playTrack);
-    }
-    return skipped;
-}

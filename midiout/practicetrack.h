@@ -53,8 +53,3 @@ std::size_t buildPracticeTrack(midiSong& song, midiTrack& playTrack, const Pract
 // The tempo the player starts a practice run with: the song's tempo where the
 // run starts, scaled.
 std::int32_t practiceStartTempo(midiSong& song, const PracticeChoices& choices);
-
-// Stops the player, builds the practice play track, sets the start tempo and
-// plays it. With no choice made this is playSong.
-std::size_t playPractice(MidiGateway& gateway, midiSong& song, midiTrack& playTrack, const PracticeChoices& choices,
-                         const std::function<void()>& onSkip = {});

@@ -245,9 +245,3 @@ void TVidize::stopFullRecording()
         // With no memory left even for the message, stopping is what counts.
     }
 }
-
-TVidize& Performer()
-{
-    static TVidize performer;
-    return performer;
-}

@@ -7,13 +7,10 @@
 // locks nothing; the pauses after some sends block the caller on purpose, to
 // give the tone module time to take them in.
 //
-// The program has one performer, `Performer()`. It is built on first use (so
-// no order of static initialisation matters) and lives until the program ends,
-// after the windows. It starts detached: the device window owns the gateway and
-// is created later, so the application calls `Performer().attach(&gateway)`
-// once the gateway exists and `attach(nullptr)` before destroying it. While
-// detached, messages are dropped as if no device were open, and the state and
-// the recording change all the same.
+// The program has one performer, owned by its session (perform/session.h),
+// which attaches it to the session's gateway. A performer without a gateway
+// drops its messages as if no device were open, and the state and the
+// recording change all the same.
 #include <cstddef>
 #include <cstdint>
 #include <deque>
@@ -171,6 +168,3 @@ private:
     void record(std::int32_t kind, std::int32_t value);
     void stopFullRecording();
 };
-
-// The one performer of the program; see the top of this file.
-TVidize& Performer();

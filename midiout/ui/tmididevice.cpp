@@ -14,8 +14,8 @@
 
 #include <string>
 
-#include "app/actionbinding.h"
 #include "midiout/midigateway.h"
+#include "midiout/ui/actionbinding.h"
 #include "platform/synthbackend.h"
 
 TMidiDevice* MidiDevice = nullptr;
@@ -34,10 +34,11 @@ QPushButton* makeButton(QWidget* parent, const char* name, const QString& captio
 
 }  // namespace
 
-TMidiDevice::TMidiDevice(const std::filesystem::path& settingsFolder, QWidget* parent, ModalShow modalShow)
-    : QDialog(parent), gateway_(std::make_unique<MidiGateway>())
+TMidiDevice::TMidiDevice(MidiGateway& gateway, const std::filesystem::path& settingsFolder, QWidget* parent,
+                         ModalShow modalShow)
+    : QDialog(parent), gateway_(gateway)
 {
-    gateway_->SetFolder(settingsFolder.string());
+    gateway_.SetFolder(settingsFolder.string());
     MidiDevice = this;
     createControls();
     createActions();
@@ -107,8 +108,8 @@ void TMidiDevice::connectHandlers()
 
 void TMidiDevice::FormCreate(const ModalShow& modalShow)
 {
-    const bool opened = gateway_->Start();
-    move(gateway_->Place.left, gateway_->Place.top);
+    const bool opened = gateway_.Start();
+    move(gateway_.Place.left, gateway_.Place.top);
     if (opened)
         return;
     if (modalShow)
@@ -133,14 +134,14 @@ void TMidiDevice::RefreshAudioStatus()
 
 void TMidiDevice::FormDestroy()
 {
-    gateway_->StopPlayback();
-    gateway_->CloseDevice();
-    MidiGateway::WindowPlace& place = gateway_->Place;
+    gateway_.StopPlayback();
+    gateway_.CloseDevice();
+    MidiGateway::WindowPlace& place = gateway_.Place;
     place.top = y();
     place.left = x();
     place.width = width();
     place.height = height();
-    gateway_->SaveProfile();
+    gateway_.SaveProfile();
 }
 
 void TMidiDevice::showEvent(QShowEvent* event)
@@ -159,9 +160,9 @@ void TMidiDevice::hideEvent(QHideEvent* event)
 void TMidiDevice::RefreshDeviceList()
 {
     DevSummListBox1->clear();
-    for (const std::string& line : gateway_->DeviceLines())
+    for (const std::string& line : gateway_.DeviceLines())
         DevSummListBox1->addItem(QString::fromStdString(line));
-    const int line = gateway_->DeviceID + 1;
+    const int line = gateway_.DeviceID + 1;
     if (line >= 0 && line < DevSummListBox1->count())
         DevSummListBox1->setCurrentRow(line);
 }
@@ -175,7 +176,7 @@ int TMidiDevice::selectedLine() const
 void TMidiDevice::MIDIOpenExecute()
 {
     const int line = selectedLine();
-    if (line >= 0 && gateway_->OpenDevice(line - 1) == 0)
+    if (line >= 0 && gateway_.OpenDevice(line - 1) == 0)
         accept();
 }
 
@@ -191,5 +192,5 @@ void TMidiDevice::CloseButtonClick()
 
 void TMidiDevice::ErrorTestButton1Click()
 {
-    gateway_->SoundTest();
+    gateway_.SoundTest();
 }

@@ -1,8 +1,9 @@
 #pragma once
 // The device window, in which the user picks the MIDI output device from a
-// list, and the owner of the MIDI gateway through which every message leaves
-// the program. The program has one, MidiDevice, created right after the main
-// window and destroyed at exit; other windows reach the gateway through it.
+// list for the gateway through which every message leaves the program. The
+// session owns the gateway; the window shows and chooses devices. The
+// program has one, MidiDevice, created right after the main window and
+// destroyed at exit.
 //
 // Creating the window starts the gateway (timer period, device.prf, the
 // remembered device) and shows the window modally when that device does not
@@ -35,12 +36,12 @@ public:
 
     // settingsFolder is where device.prf is read at creation and written at
     // destruction (platform::ProgramFolders::settingsFolder).
-    explicit TMidiDevice(const std::filesystem::path& settingsFolder, QWidget* parent = nullptr,
-                         ModalShow modalShow = {});
+    TMidiDevice(MidiGateway& gateway, const std::filesystem::path& settingsFolder, QWidget* parent = nullptr,
+                ModalShow modalShow = {});
     ~TMidiDevice() override;
 
-    MidiGateway& gateway() { return *gateway_; }
-    const MidiGateway& gateway() const { return *gateway_; }
+    MidiGateway& gateway() { return gateway_; }
+    const MidiGateway& gateway() const { return gateway_; }
 
     QFrame* Panel1 = nullptr;
     QListWidget* DevSummListBox1 = nullptr;
@@ -63,7 +64,7 @@ protected:
     void hideEvent(QHideEvent* event) override;
 
 private:
-    std::unique_ptr<MidiGateway> gateway_;
+    MidiGateway& gateway_;
     QTimer* statusTimer_ = nullptr;
 
     void createControls();

@@ -1,16 +1,11 @@
 #include "perform/ui/guidenotes.h"
 
-#include <QCheckBox>
-#include <QComboBox>
 #include <QPainter>
 #include <QTimer>
 
 #include <algorithm>
 
-#include "app/tform1.h"
-#include "app/widgets.h"
-#include "midiout/midigateway.h"
-#include "perform/vidize.h"
+#include "perform/session.h"
 #include "platform/clock.h"
 
 namespace {
@@ -22,7 +17,8 @@ constexpr int kBarThickness = 6;
 
 }  // namespace
 
-GuideNotes::GuideNotes(TForm1& form) : QWidget(form.Image4), form_(form), timer_(new QTimer(this))
+GuideNotes::GuideNotes(QWidget& layer, const Session& session)
+    : QWidget(&layer), layer_(layer), session_(session), timer_(new QTimer(this))
 {
     setAttribute(Qt::WA_TransparentForMouseEvents);
     setAttribute(Qt::WA_NoSystemBackground);
@@ -38,7 +34,7 @@ void GuideNotes::start(const midiTrack& part, const PracticeClock& clock, std::i
     std::erase_if(notes_, [](const NoteSpan& n) { return n.end <= n.start; });
     clock_ = clock;
     songStartMicros_ = songStartMicros;
-    setGeometry(form_.Image4->rect());
+    setGeometry(layer_.rect());
     raise();
     show();
     timer_->start();
@@ -71,13 +67,12 @@ GuideNotes::Shown GuideNotes::shownAt(std::int64_t micros) const
 
 void GuideNotes::tick()
 {
-    MidiGateway* gateway = Performer().gateway();
-    if (!gateway || !gateway->IsPlaying()) {
+    if (!session_.isPlaying()) {
         stop();
         return;
     }
-    if (size() != form_.Image4->size())
-        setGeometry(form_.Image4->rect());
+    if (size() != layer_.size())
+        setGeometry(layer_.rect());
     const Shown now = shownAt(platform::nowMicros() - songStartMicros_);
     if (now.current == shown_.current && now.next == shown_.next && int(now.passed * 100) == int(shown_.passed * 100))
         return;
@@ -87,13 +82,13 @@ void GuideNotes::tick()
 
 QRect GuideNotes::barOf(int note) const
 {
-    const int range = form_.BendRange->currentText().toInt();
+    const int range = session_.axis().rangeSemitones;
     if (range < 1 || note < 0)
         return {};
-    const int i = note - (form_.UpDownNoteNo->Position - range);
+    const int i = note - (session_.axis().centreNote - range);
     if (i < 0 || i >= 2 * range)
         return {};
-    if (form_.XAxTone->isChecked()) {
+    if (session_.horizontal()) {
         const int x = width() * i / (2 * range);
         return {x - kBarThickness / 2, 0, kBarThickness, height()};
     }
@@ -118,7 +113,7 @@ void GuideNotes::paintEvent(QPaintEvent*)
     painter.fillRect(current, body);
     // The part that has passed, solid, along the bar.
     QRect passed = current;
-    if (form_.XAxTone->isChecked())
+    if (session_.horizontal())
         passed.setHeight(int(current.height() * shown_.passed));
     else
         passed.setWidth(int(current.width() * shown_.passed));

@@ -14,12 +14,13 @@
 #include "perform/playedpitch.h"
 
 class QTimer;
-class TForm1;
+class Session;
 class midiTrack;
 
 class GuideNotes : public QWidget {
 public:
-    explicit GuideNotes(TForm1& form);
+    // Drawn over layer (the surface's grid layer) on the session's pitch axis.
+    GuideNotes(QWidget& layer, const Session& session);
 
     void start(const midiTrack& part, const PracticeClock& clock, std::int64_t songStartMicros);
     void stop();
@@ -37,7 +38,8 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    TForm1& form_;
+    QWidget& layer_;
+    const Session& session_;
     QTimer* timer_;
     std::vector<NoteSpan> notes_;
     PracticeClock clock_;

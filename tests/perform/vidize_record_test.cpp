@@ -9,7 +9,6 @@ namespace {
 
 class TVidizeRecording : public CapturedPerformer {};
 class TVidizeConstruction : public CapturedPerformer {};
-class PerformerGlobal : public CapturedPerformer {};
 
 using KV = std::pair<std::int32_t, std::int32_t>;
 
@@ -160,19 +159,4 @@ TEST_F(TVidizeConstruction, StartsSilentAndZeroedAndWorksWithoutAGateway)
     EXPECT_EQ(slept, (std::vector<std::uint32_t>{50, 2, 2, 2, 2}));
     EXPECT_EQ(detached.PitchBend, 100);
     EXPECT_EQ(detached.Entries.size(), 2u);
-}
-
-TEST_F(PerformerGlobal, IsOneObjectThatSendsThroughTheGatewayAttachedToIt)
-{
-    EXPECT_EQ(&Performer(), &Performer());
-    EXPECT_EQ(Performer().gateway(), nullptr);
-
-    Performer().attach(gateway.get());
-    Performer().SetChorus(10);
-    EXPECT_EQ(Performer().gateway(), gateway.get());
-    Performer().attach(nullptr);
-    Performer().SetChorus(11);
-
-    EXPECT_EQ(sent(), (std::vector<Bytes>{{0xB0, 93, 10}}));
-    EXPECT_EQ(Performer().ChorusLevel, 11);
 }

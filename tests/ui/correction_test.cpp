@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "app/correctioncontrols.h"
 #include "app/widgets.h"
 #include "mainwindow_fixture.h"
 #include "mididata/event.h"
@@ -22,7 +23,6 @@
 #include "mididata/song.h"
 #include "mididata/track.h"
 #include "perform/surfacemapping.h"
-#include "perform/ui/correctioncontrols.h"
 
 namespace {
 

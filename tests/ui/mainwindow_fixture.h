@@ -37,6 +37,7 @@
 #include "diag/tdebugwindow.h"
 #include "midiout/midigateway.h"
 #include "midiout/ui/tmididevice.h"
+#include "perform/session.h"
 #include "perform/vidize.h"
 #include "platform/capture.h"
 #include "platform/programfolders.h"
@@ -67,28 +68,32 @@ protected:
     {
         const platform::ProgramFolders folders = platform::ProgramFolders::decide(
             folder.path().toStdString(), userFolderPath().toStdString(), programFolderWritable);
-        form = std::make_unique<TForm1>(folders);
+        session = std::make_unique<Session>();
+        setProgramSession(session.get());
+        form = std::make_unique<TForm1>(folders, *session);
         // No test may hang on a modal file dialog; tests that want a file set their own answer.
         form->OpenDialog1 = [] { return QString(); };
         form->SaveDialog1 = [] { return QString(); };
-        device = std::make_unique<TMidiDevice>(folders.settingsFolder(), nullptr,
+        device = std::make_unique<TMidiDevice>(session->gateway(), folders.settingsFolder(), nullptr,
                                                [this](TMidiDevice&) { ++deviceWindowModalShows; });
-        Performer().attach(&device->gateway());
         debugWindow = std::make_unique<TDebugWindow>();
         form->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
     }
 
     // Closes the main window as the user does (FormClose writes there.cfg)
-    // and destroys the windows in shut-down order.
+    // and destroys the windows in shut-down order. A take not saved is let go.
     void stopProgram()
     {
-        if (form)
+        if (form) {
+            form->AskAboutTake = [] { return TForm1::TakeAnswer::Discard; };
             form->close();
+        }
         debugWindow.reset();
-        Performer().attach(nullptr);
         device.reset();
         form.reset();
+        setProgramSession(nullptr);
+        session.reset();
     }
 
     void restartProgram()
@@ -169,6 +174,7 @@ protected:
     platform::CaptureLog* log = nullptr;
     QStringList messages;  // the texts of the message boxes, in order
     std::unique_ptr<MessageBoxSink> sink;
+    std::unique_ptr<Session> session;
     std::unique_ptr<TForm1> form;
     std::unique_ptr<TMidiDevice> device;
     std::unique_ptr<TDebugWindow> debugWindow;

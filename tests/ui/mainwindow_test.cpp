@@ -166,9 +166,9 @@ TEST_F(MainWindowTest, BuildsTheDesignedWindowAndPanel)
     EXPECT_FALSE(form->Timer1->isActive());
     EXPECT_EQ(form->SpeedButton1->text(), QStringLiteral("Rec.Start"));
     EXPECT_EQ(form->SaveMIDI->text(), QStringLiteral("Save as MIDI file"));
-    EXPECT_EQ(form->RangeSemitones, 12);
-    EXPECT_EQ(form->UnitsPerSemitone, 682);
-    EXPECT_EQ(form->CentreNote, 69);
+    EXPECT_EQ(form->session().axis().rangeSemitones, 12);
+    EXPECT_EQ(form->session().axis().unitsPerSemitone, 682);
+    EXPECT_EQ(form->session().axis().centreNote, 69);
     EXPECT_EQ(form->GridColor, 255u);
 }
 
@@ -323,7 +323,6 @@ TEST_F(MainWindowTest, ShutDownLeavesNoWindowAndNoEndOfSongHandlerBehind)
     stopProgram();
     EXPECT_EQ(Form1, nullptr);
     EXPECT_EQ(MidiDevice, nullptr);
-    EXPECT_EQ(Performer().gateway(), nullptr);
     EXPECT_TRUE(QFile::exists(settingsPath()));
     EXPECT_TRUE(QFile::exists(folderPath() + QStringLiteral("device.prf")));
 }

@@ -48,15 +48,15 @@ TEST_F(ControlPanel, ChoosingARangeSendsItAndSetsTheUnitsPerSemitone)
     form->BendRange->setFocus();
     QTest::keyClick(form->BendRange, Qt::Key_Down);
     EXPECT_EQ(captured(), rangeMessages(24));
-    EXPECT_EQ(form->RangeSemitones, 24);
-    EXPECT_EQ(form->UnitsPerSemitone, 341);
+    EXPECT_EQ(form->session().axis().rangeSemitones, 24);
+    EXPECT_EQ(form->session().axis().unitsPerSemitone, 341);
 
     clearCaptured();
     QTest::keyClick(form->BendRange, Qt::Key_Up);
     QTest::keyClick(form->BendRange, Qt::Key_Up);
     EXPECT_EQ(captured(), (std::vector<Bytes>{control(101, 0), control(100, 0), control(6, 12), control(101, 0),
                                               control(100, 0), control(6, 7)}));
-    EXPECT_EQ(form->UnitsPerSemitone, 1170);
+    EXPECT_EQ(form->session().axis().unitsPerSemitone, 1170);
 
     // Leaving the box with the range in use sends nothing again.
     clearCaptured();
@@ -78,12 +78,12 @@ TEST_F(ControlPanel, ATypedRangeIsSentOnceWhenCommittedAndNeverWhileTyping)
     form->resize(form->width() + 20, form->height());
     EXPECT_TRUE(captured().empty());
     EXPECT_TRUE(messages.isEmpty());
-    EXPECT_EQ(form->RangeSemitones, 12);
+    EXPECT_EQ(form->session().axis().rangeSemitones, 12);
 
     // Leaving the box commits it.
     form->Panel1->setFocus();
     EXPECT_EQ(captured(), rangeMessages(16));
-    EXPECT_EQ(form->RangeSemitones, 16);
+    EXPECT_EQ(form->session().axis().rangeSemitones, 16);
     EXPECT_TRUE(messages.isEmpty());
 }
 
@@ -96,8 +96,8 @@ TEST_F(ControlPanel, RangesNoToneModuleCanTakeAreRefusedAndTwelveRestored)
         enterText(form->BendRange->lineEdit(), QString::fromLatin1(refused));
         EXPECT_EQ(messages, QStringList{QStringLiteral("Bad range.")}) << refused;
         EXPECT_EQ(form->BendRange->currentText(), QStringLiteral("12")) << refused;
-        EXPECT_EQ(form->RangeSemitones, 12) << refused;
-        EXPECT_EQ(form->UnitsPerSemitone, 682) << refused;
+        EXPECT_EQ(form->session().axis().rangeSemitones, 12) << refused;
+        EXPECT_EQ(form->session().axis().unitsPerSemitone, 682) << refused;
         EXPECT_EQ(captured(), rangeMessages(12)) << refused;
     }
 }
@@ -111,8 +111,8 @@ TEST_F(ControlPanel, RangeTextThatIsNoNumberIsSaidOnceAndTheRangeInUseComesBack)
     EXPECT_EQ(messages, QStringList{QStringLiteral("'2q' is not a valid integer value")});
     EXPECT_TRUE(captured().empty());
     EXPECT_EQ(form->BendRange->currentText(), QStringLiteral("24"));
-    EXPECT_EQ(form->RangeSemitones, 24);
-    EXPECT_EQ(form->UnitsPerSemitone, 341);
+    EXPECT_EQ(form->session().axis().rangeSemitones, 24);
+    EXPECT_EQ(form->session().axis().unitsPerSemitone, 341);
 }
 
 TEST_F(ControlPanel, EachControlSendsItsValueAsItChanges)
@@ -179,7 +179,7 @@ TEST_F(ControlPanel, TheCentreNoteStepsWithoutWrappingAndSendsNothing)
 {
     QTest::mouseClick(form->UpDownNoteNo->upButton(), Qt::LeftButton);
     EXPECT_EQ(form->UpDownNoteNo->Position, 70);
-    EXPECT_EQ(form->CentreNote, 70);
+    EXPECT_EQ(form->session().axis().centreNote, 70);
     EXPECT_EQ(Performer().Note, 70);
     EXPECT_EQ(form->NoteNo->text(), QStringLiteral(" Bb4"));
     EXPECT_TRUE(captured().empty());
@@ -187,11 +187,11 @@ TEST_F(ControlPanel, TheCentreNoteStepsWithoutWrappingAndSendsNothing)
     form->UpDownNoteNo->setPosition(103);
     QTest::mouseClick(form->UpDownNoteNo->upButton(), Qt::LeftButton);
     EXPECT_EQ(form->UpDownNoteNo->Position, 103);
-    EXPECT_EQ(form->CentreNote, 103);
+    EXPECT_EQ(form->session().axis().centreNote, 103);
 
     form->UpDownNoteNo->setPosition(24);
     QTest::mouseClick(form->UpDownNoteNo->downButton(), Qt::LeftButton);
-    EXPECT_EQ(form->CentreNote, 24);
+    EXPECT_EQ(form->session().axis().centreNote, 24);
     EXPECT_EQ(form->NoteNo->text(), QStringLiteral(" C 1"));
 }
 
@@ -204,7 +204,7 @@ TEST_F(ControlPanel, SetupSendsTheWholePanelAgainInItsOrder)
     clearCaptured();
     QTest::mouseClick(form->Setup, Qt::LeftButton);
     EXPECT_EQ(captured()[5], control(6, 5));
-    EXPECT_EQ(form->RangeSemitones, 5);
+    EXPECT_EQ(form->session().axis().rangeSemitones, 5);
 }
 
 TEST_F(ControlPanel, SetupSendsTheValuesInUseWhileAnEntryIsBeingTyped)

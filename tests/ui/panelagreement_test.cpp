@@ -12,6 +12,7 @@
 
 #include "app/widgets.h"
 #include "mainwindow_fixture.h"
+#include "mididata/smf_test_support.h"
 #include "mididata/song.h"
 
 namespace {
@@ -92,7 +93,10 @@ TEST_F(PanelAgreement, WithNoOutputOpenReplayAndPlayMidiSaySoAndStartNothing)
     EXPECT_FALSE(Performer().IsReplaying());
 
     messages.clear();
-    form->FileSong = std::make_unique<midiSong>();
+    const QString path = folderPath() + QStringLiteral("empty.mid");
+    smftest::writeFile(path.toStdString(), smftest::smf(0, {smftest::timed({})}));
+    form->ReadMidiFile(path);
+    messages.clear();
     idle();
     form->PlayMIDI->trigger();
     ASSERT_EQ(messages.size(), 1);

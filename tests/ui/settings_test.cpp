@@ -114,9 +114,9 @@ TEST_F(Settings, EverySettingSurvivesARestart)
     EXPECT_EQ(form->BSM->text(), QStringLiteral("1"));
     EXPECT_EQ(form->ProgChg->currentIndex(), 5);
     EXPECT_EQ(form->Volume->value(), 90);
-    EXPECT_EQ(form->CentreNote, 60);
-    EXPECT_EQ(form->RangeSemitones, 24);
-    EXPECT_EQ(form->UnitsPerSemitone, 341);
+    EXPECT_EQ(form->session().axis().centreNote, 60);
+    EXPECT_EQ(form->session().axis().rangeSemitones, 24);
+    EXPECT_EQ(form->session().axis().unitsPerSemitone, 341);
     EXPECT_EQ(form->Chorus->value(), 20);
     EXPECT_TRUE(form->EasyMode->isChecked());
     EXPECT_TRUE(form->XAxTone->isChecked());
@@ -143,7 +143,7 @@ TEST_F(Settings, CentreNoteFromTheFileIsShownByItsName)
     startWith(with(designedLines(), 10, QStringLiteral("60")));
     EXPECT_TRUE(messages.isEmpty());
     EXPECT_EQ(form->UpDownNoteNo->Position, 60);
-    EXPECT_EQ(form->CentreNote, 60);
+    EXPECT_EQ(form->session().axis().centreNote, 60);
     EXPECT_EQ(Performer().Note, 60);
     EXPECT_EQ(form->NoteNo->text().trimmed(), QString::fromStdString(NoteName(60)).trimmed());
 }
@@ -217,7 +217,7 @@ TEST_F(Settings, ABadLineKeepsItsDefaultTheOthersApplyAndOneMessageNamesThem)
         EXPECT_EQ(form->Volume->value(), 120);
         EXPECT_EQ(form->UpDownNoteNo->Position, 69);
         EXPECT_EQ(form->BendRange->currentText(), QStringLiteral("12"));
-        EXPECT_EQ(form->RangeSemitones, 12);
+        EXPECT_EQ(form->session().axis().rangeSemitones, 12);
         // The lines after them still apply.
         EXPECT_EQ(form->ProgChg->currentIndex(), 5);
         EXPECT_EQ(form->Velosity->value(), 77);
@@ -261,7 +261,7 @@ TEST_F(Settings, NothingIsWrittenThatReadingWouldRefuse)
     messages.clear();
     startProgram();
     EXPECT_TRUE(messages.isEmpty()) << messages.join(QLatin1Char('\n')).toStdString();
-    EXPECT_EQ(form->RangeSemitones, 24);
+    EXPECT_EQ(form->session().axis().rangeSemitones, 24);
     EXPECT_EQ(form->Reverb->value(), 5);
 }
 

@@ -50,7 +50,7 @@ protected:
     // going to the temporary folder.
     std::unique_ptr<TMidiDevice> makeWindow()
     {
-        return std::make_unique<TMidiDevice>(folder.path().toStdString(), nullptr,
+        return std::make_unique<TMidiDevice>(gateway, folder.path().toStdString(), nullptr,
                                              [this](TMidiDevice&) { ++modalShows; });
     }
 
@@ -88,6 +88,7 @@ protected:
     }
 
     QTemporaryDir folder;
+    MidiGateway gateway;
     platform::CaptureLog* log = nullptr;
     int modalShows = 0;
     QStringList shown;
@@ -277,7 +278,7 @@ TEST_F(MidiDeviceWindow, ModalShowAtCreationWaitsForTheUsersChoice)
         window->OpenButton1->click();
     });
     chooser.start();
-    TMidiDevice window(folder.path().toStdString());
+    TMidiDevice window(gateway, folder.path().toStdString());
     chooser.stop();
 
     EXPECT_TRUE(wasModal);

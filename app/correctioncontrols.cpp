@@ -1,4 +1,4 @@
-#include "perform/ui/correctioncontrols.h"
+#include "app/correctioncontrols.h"
 
 #include <QAbstractSpinBox>
 #include <QAction>
@@ -19,9 +19,8 @@
 #include "app/tform1.h"
 #include "mididata/messagesink.h"
 #include "midispec/midispec.h"
+#include "perform/session.h"
 #include "perform/surfacemapping.h"
-#include "perform/vidize.h"
-#include "platform/clock.h"
 #include "platform/inifile.h"
 
 namespace {
@@ -50,7 +49,6 @@ CorrectionControls::CorrectionControls(TForm1& form, QMenu& surfaceMenu) : form_
     SettleTimer->setTimerType(Qt::PreciseTimer);
     SettleTimer->setInterval(int(PitchCorrection::kSettleIntervalMs));
     connect(SettleTimer, &QTimer::timeout, this, [this] { runGuarded([this] { settleStep(); }); });
-    takeKey(0, 0);
     showChoices();
     qApp->installEventFilter(this);
 }
@@ -104,41 +102,24 @@ void CorrectionControls::createMenus(QMenu& surfaceMenu)
     }
 }
 
-void CorrectionControls::refreshAxis()
+const PitchCorrection& CorrectionControls::correction() const
 {
-    correction_.setAxis(form_.CentreNote, form_.RangeSemitones);
+    return form_.session().correction();
 }
 
-std::int32_t CorrectionControls::follow(std::int32_t bend)
+void CorrectionControls::startSettling()
 {
-    refreshAxis();
-    const std::int32_t sounded = correction_.follow(bend, platform::timeGetTime());
-    if (correction_.settling())
-        SettleTimer->start();
-    return sounded;
+    SettleTimer->start();
 }
 
 void CorrectionControls::release()
 {
-    correction_.release();
     SettleTimer->stop();
-}
-
-std::optional<QString> CorrectionControls::statusText(std::int32_t loudness, std::int32_t pointerBend)
-{
-    if (correction_.isOff())
-        return std::nullopt;
-    refreshAxis();
-    const PitchCorrection::Aim aim = correction_.aimAt(pointerBend);
-    return QString::fromStdString(surface::StatusText(loudness, aim.note, aim.cents));
 }
 
 void CorrectionControls::settleStep()
 {
-    refreshAxis();
-    if (const auto bend = correction_.settle(platform::timeGetTime()))
-        Performer().SetPitchBend(*bend);
-    if (!correction_.settling())
+    if (!form_.session().settle())
         SettleTimer->stop();
 }
 
@@ -153,55 +134,38 @@ bool CorrectionControls::keyPress(QChar key, const QObject* receiver)
 
 void CorrectionControls::chooseStrength(int percent)
 {
-    correction_.setStrength(percent);
+    form_.session().chooseStrength(percent);
     showChoices();
 }
 
 void CorrectionControls::chooseScale(ScaleKind scale)
 {
-    correction_.setScale(scale);
-    marks_ = ScaleMarksOf(scale, correction_.root());
+    form_.session().chooseScale(scale);
     showChoices();
     form_.DrawGrid();
 }
 
-void CorrectionControls::takeKey(int sf, int mode)
+ScaleMarks CorrectionControls::gridMarks() const
 {
-    if (sf < -7 || sf > 7 || (mode != 0 && mode != 1))
-        return;  // the grid key ignores such a signature too
-    correction_.setRoot(KeyTonic(sf, mode));
-    if (mode == 1)
-        correction_.setScale(ScaleKind::NaturalMinor);
-    marks_ = ScaleMarksOf(correction_.settings().scale, correction_.root());
-    showChoices();
-}
-
-const ScaleMarks& CorrectionControls::gridMarks() const
-{
-    return correction_.settings().scale == ScaleKind::Chromatic ? ScaleTable : marks_;
+    const PitchCorrection& now = correction();
+    return now.settings().scale == ScaleKind::Chromatic ? ScaleTable : ScaleMarksOf(now.settings().scale, now.root());
 }
 
 void CorrectionControls::showChoices()
 {
-    const CorrectionSettings& settings = correction_.settings();
+    const CorrectionSettings& settings = correction().settings();
     for (ScaleKind scale : kAllScales)
         ScaleItems[std::size_t(scale)]->setChecked(scale == settings.scale);
     for (std::size_t i = 0; i < kStrengths.size(); ++i)
         StrengthItems[i]->setChecked(kStrengths[i] == settings.strength);
 }
 
-void CorrectionControls::apply(const CorrectionSettings& settings)
-{
-    correction_.setSettings(settings);
-    marks_ = ScaleMarksOf(settings.scale, correction_.root());
-    showChoices();
-}
-
 void CorrectionControls::load(const std::filesystem::path& iniPath)
 {
     platform::IniFile ini = platform::IniFile::load(iniPath);
     loaded_ = ReadCorrectionSettings(ini);
-    apply(loaded_);
+    form_.session().setCorrection(loaded_);
+    showChoices();
     if (!ini.problems().empty()) {
         std::string text;
         for (const std::string& problem : ini.problems())
@@ -212,7 +176,7 @@ void CorrectionControls::load(const std::filesystem::path& iniPath)
 
 void CorrectionControls::save(const std::filesystem::path& iniPath)
 {
-    const CorrectionSettings& now = correction_.settings();
+    const CorrectionSettings& now = correction().settings();
     if (now == loaded_)
         return;
     platform::IniFile ini = platform::IniFile::load(iniPath);

@@ -12,20 +12,20 @@
 #include <stdexcept>
 #include <string>
 
+#include "app/correctioncontrols.h"
 #include "app/handlerguard.h"
+#include "app/panelentries.h"
 #include "app/strtoint.h"
 #include "app/tform1.h"
 #include "app/widgets.h"
 #include "mididata/messagesink.h"
 #include "midispec/midispec.h"
 #include "midispec/midivocabulary.h"
+#include "perform/session.h"
 #include "perform/surfacemapping.h"
-#include "perform/ui/panelentries.h"
 #include "perform/vidize.h"
 
 namespace {
-
-constexpr int kDefaultRange = 12;
 
 struct ModulationKey {
     char16_t character;
@@ -75,7 +75,7 @@ void TForm1::ProgChgChange()
     const int program = ProgChg->currentIndex();
     if (program < 0)
         return;  // the instrument list is filled when the window is first shown
-    TVidize& performer = Performer();
+    TVidize& performer = session_.performer();
     const int lsb = committedBank(*BSL, performer.BankLSB);
     const int msb = committedBank(*BSM, performer.BankMSB);
     performer.SetProgram(msb, lsb, program);
@@ -83,35 +83,32 @@ void TForm1::ProgChgChange()
 
 void TForm1::VolumeChange()
 {
-    Performer().SetChannelVolume(Volume->value());
+    session_.performer().SetChannelVolume(Volume->value());
 }
 
 void TForm1::VelosityChange()
 {
-    Performer().SetVelocity(Velosity->value());
+    session_.performer().SetVelocity(Velosity->value());
 }
 
 void TForm1::ModurationChange()
 {
-    Performer().SetModulation(Moduration->value());
+    session_.performer().SetModulation(Moduration->value());
 }
 
 void TForm1::ReverbChange()
 {
-    Performer().SetReverb(Reverb->value());
+    session_.performer().SetReverb(Reverb->value());
 }
 
 void TForm1::ChorusChange()
 {
-    Performer().SetChorus(Chorus->value());
+    session_.performer().SetChorus(Chorus->value());
 }
 
 void TForm1::UpDownNoteNoClick()
 {
-    CentreNote = UpDownNoteNo->Position;
-    Performer().SetNote(CentreNote);
-    NoteNo->setText(QString::fromStdString(NoteName(CentreNote)));
-    DrawGrid();
+    session_.setCentreNote(UpDownNoteNo->Position);
 }
 
 // Run when a range is chosen from the list or a typed one is committed.
@@ -122,19 +119,12 @@ void TForm1::BendRangeChange()
         range = StrToInt(BendRange->currentText());
     } catch (...) {
         // Said once; the box shows the range in use again.
-        showRange(*BendRange, RangeSemitones);
+        showRange(*BendRange, session_.axis().rangeSemitones);
         throw;
     }
-    // 0 or less has no semitone width, and more than one data byte cannot be sent.
-    if (range < 1 || range > surface::kMaxBendRange) {
-        reportMessage("Bad range.");
-        showRange(*BendRange, kDefaultRange);
-        range = kDefaultRange;
-    }
-    RangeSemitones = range;
-    UnitsPerSemitone = midi::kBendCentre / range;
-    Performer().SetPitchBendRange(range);
-    DrawGrid();
+    // A refused range is said by the session, which takes the default instead.
+    if (const int taken = session_.setRange(range); taken != range)
+        showRange(*BendRange, taken);
 }
 
 bool TForm1::FormKeyPress(QChar key)
@@ -153,12 +143,12 @@ bool TForm1::FormKeyPress(QChar key)
 void TForm1::SetupClick()
 {
     ProgChgChange();
-    Performer().SetPitchBendRange(RangeSemitones);
-    Performer().SetVelocity(Velosity->value());
-    Performer().SetChannelVolume(Volume->value());
-    Performer().SetModulation(Moduration->value());
-    Performer().SetReverb(Reverb->value());
-    Performer().SetChorus(Chorus->value());
+    session_.performer().SetPitchBendRange(session_.axis().rangeSemitones);
+    session_.performer().SetVelocity(Velosity->value());
+    session_.performer().SetChannelVolume(Volume->value());
+    session_.performer().SetModulation(Moduration->value());
+    session_.performer().SetReverb(Reverb->value());
+    session_.performer().SetChorus(Chorus->value());
 }
 
 // Key preview: every key press meant for a control of this window passes here
@@ -184,4 +174,31 @@ void TForm1::keyPressEvent(QKeyEvent* event)
         return;
     }
     QWidget::keyPressEvent(event);
+}
+
+// The panel follows the session: after a part was chosen, a file moved the
+// instrument, a MIDI keyboard moved the centre note. Nothing is sent again.
+void TForm1::showSessionState()
+{
+    const TVidize& performer = session_.performer();
+    const PitchAxis& axis = session_.axis();
+    channnelText->setText(QString::number(performer.Channel + 1));
+    {
+        const QSignalBlocker quiet(ProgChg);
+        if (ProgChg->count() > performer.ProgramNo)
+            ProgChg->setCurrentIndex(performer.ProgramNo);
+    }
+    for (auto [edit, value] : {std::pair{BSM, performer.BankMSB}, std::pair{BSL, performer.BankLSB}}) {
+        const QSignalBlocker quiet(edit);
+        if (committedBank(*edit, value) != bankNumber(bankText(value)))
+            edit->setText(bankText(value));
+    }
+    UpDownNoteNo->setPosition(axis.centreNote);
+    NoteNo->setText(QString::fromStdString(NoteName(axis.centreNote)));
+    if (BendRange->currentText().toInt() != axis.rangeSemitones)
+        showRange(*BendRange, axis.rangeSemitones);
+    showGridKey();
+    if (Correction)
+        Correction->showChoices();
+    DrawGrid();
 }

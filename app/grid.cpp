@@ -10,11 +10,12 @@
 #include <cstdint>
 #include <vector>
 
+#include "app/correctioncontrols.h"
 #include "app/tform1.h"
 #include "app/widgets.h"
 #include "midispec/midispec.h"
 #include "perform/gridlines.h"
-#include "perform/ui/correctioncontrols.h"
+#include "perform/session.h"
 
 namespace {
 
@@ -62,33 +63,42 @@ void TForm1::DrawGrid()
         DrawVerticalGrid();
 }
 
-// The range is the one in use, not a text still being typed in the box (a
-// resize while typing must not stop on it); the centre comes from the up-down control.
+// The axis is the one in use, not a text still being typed in the range box
+// (a resize while typing must not stop on it).
 void TForm1::DrawVerticalGrid()
 {
-    const int range = RangeSemitones;
-    paintGrid(
-        *Image4,
-        VerticalGridLines(Image4->width(), Image4->height(), range, UpDownNoteNo->Position, Correction->gridMarks()),
-        GridColor);
+    const PitchAxis& axis = session_.axis();
+    paintGrid(*Image4,
+              VerticalGridLines(Image4->width(), Image4->height(), axis.rangeSemitones, axis.centreNote,
+                                Correction->gridMarks()),
+              GridColor);
 }
 
 void TForm1::DrawHorizontalGrid()
 {
-    const int range = RangeSemitones;
-    paintGrid(
-        *Image4,
-        HorizontalGridLines(Image4->width(), Image4->height(), range, UpDownNoteNo->Position, Correction->gridMarks()),
-        GridColor);
+    const PitchAxis& axis = session_.axis();
+    paintGrid(*Image4,
+              HorizontalGridLines(Image4->width(), Image4->height(), axis.rangeSemitones, axis.centreNote,
+                                  Correction->gridMarks()),
+              GridColor);
 }
 
 void TForm1::GridKeyClick(int index)
 {
     if (index < 0 || index >= 15 || GridKeyItems[index] == nullptr)
         return;
-    SelectGridKey(kGridKeySignatures[index], 0);
-    Correction->takeKey(kGridKeySignatures[index], 0);
-    GridKeyName = GridKeyItems[index]->text();
-    GridKeyItems[index]->setChecked(true);
-    DrawGrid();
+    session_.chooseKey(kGridKeySignatures[index], 0);
+}
+
+// The tick and the name there.cfg keeps follow the key in use, whether the
+// user chose it or a file brought it.
+void TForm1::showGridKey()
+{
+    const int sf = session_.gridKey().sf;
+    for (int index = 0; index < 15; ++index) {
+        if (kGridKeySignatures[index] == sf && GridKeyItems[index] != nullptr) {
+            GridKeyItems[index]->setChecked(true);
+            GridKeyName = GridKeyItems[index]->text();
+        }
+    }
 }

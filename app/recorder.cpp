@@ -3,43 +3,37 @@
 #include <QAction>
 #include <QString>
 
-#include "app/outputcheck.h"
-#include "app/practicemenu.h"
+#include "app/correctioncontrols.h"
 #include "app/tform1.h"
+#include "perform/session.h"
 #include "perform/vidize.h"
 
+// Rec.Start empties the recording: a take not saved yet is asked about first.
 void TForm1::ArecStartExecute()
 {
-    Performer().StartRecording();
-    if (Practice)
-        Practice->recordingStarted();
+    if (!takeMayGo())
+        return;
+    session_.startRecording();
     ShowMarquee(QStringLiteral("Recording"));
 }
 
 void TForm1::ArecEndExecute()
 {
-    Performer().StopRecording();
+    session_.stopRecording();
     StopMarquee();
 }
 
 void TForm1::ArePlayExecute()
 {
-    if (!outputReadyToPlay())
-        return;
-    ShowMarquee(QStringLiteral("Replay"));
-    Performer().Replay();
+    if (session_.replay())
+        ShowMarquee(QStringLiteral("Replay"));
 }
 
-// Also what stops a song started with "Play MIDI": there is one player. The
-// stop silences every channel and resets its controllers, the note the
-// pointer may be playing included; the tone module then gets the panel's
-// settings again.
+// Also what stops a song started with "Play MIDI": there is one player.
 void TForm1::StopExecute()
 {
-    TVidize& performer = Performer();
-    performer.NoteOff();
-    performer.StopReplay();
-    performer.Resync();
+    session_.stop();
+    Correction->release();
     StopMarquee();
 }
 
@@ -47,9 +41,9 @@ void TForm1::StopExecute()
 // performer, so the replayed events are not recorded.
 void TForm1::UpdateActions()
 {
-    const TVidize& performer = Performer();
+    const TVidize& performer = session_.performer();
     const bool recording = performer.IsRecording();
-    const bool playing = performer.IsReplaying();
+    const bool playing = session_.isPlaying();
     ArecStart->setEnabled(!recording);
     ArecEnd->setEnabled(recording);
     ArePlay->setEnabled(!playing && performer.HasRecording() && !recording);

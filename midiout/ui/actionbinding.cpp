@@ -1,4 +1,4 @@
-#include "app/actionbinding.h"
+#include "midiout/ui/actionbinding.h"
 
 #include <QAction>
 #include <QKeySequence>

@@ -3,8 +3,8 @@
 // of the surface's context menu, the keys 1-5 that choose the strength while
 // playing, the timer that sends the settling steps of a glide, the aimed note
 // on the status line, and the [Correction] section of orvelline.ini beside
-// there.cfg. The correction itself is PitchCorrection; this only connects it
-// to the window and the performer.
+// there.cfg. The correction itself is the session's; this only connects it
+// to the window.
 #include <QObject>
 #include <QString>
 
@@ -38,16 +38,12 @@ public:
     std::array<QAction*, kStrengths.size()> StrengthItems{};  // Off, 25 %, ... 100 %
     QTimer* SettleTimer = nullptr;
 
-    const PitchCorrection& correction() const { return correction_; }
+    const PitchCorrection& correction() const;
 
-    // A pointer movement to `bend`: the bend to send, the pointer's own while
-    // the correction is off. Starts the settling steps when a glide needs them.
-    std::int32_t follow(std::int32_t bend);
+    // A glide wants settling steps: the timer runs until it has landed.
+    void startSettling();
     // The note ended: no settling step may follow it.
     void release();
-    // While the correction is on: "Vol:.. Note:.. .. Cent" with the aimed note
-    // and the cents from it to the pointer's own pitch.
-    std::optional<QString> statusText(std::int32_t loudness, std::int32_t pointerBend);
 
     // Keys 1-5 choose Off, 25, 50, 75 and 100 % when typed to the window or
     // any of its controls except a text field, where digits are typed.
@@ -55,12 +51,11 @@ public:
     bool keyPress(QChar key, const QObject* receiver);
     void chooseStrength(int percent);
     void chooseScale(ScaleKind scale);
-    // A key signature (sf, mode) became the grid key: its tonic is the root,
-    // and a minor key (read from a file) picks the natural minor scale.
-    void takeKey(int sf, int mode);
     // What the grid marks: the scale on its root; the chromatic scale, which
     // holds every note, leaves the key's own marks (ScaleTable).
-    const ScaleMarks& gridMarks() const;
+    ScaleMarks gridMarks() const;
+    // The Scale and Correction entries tick what the session holds.
+    void showChoices();
 
     // iniPath is orvelline.ini, beside there.cfg. Problems are reported in one
     // message; reading never stops the start. Saving writes only what changed
@@ -74,13 +69,8 @@ protected:
 
 private:
     TForm1& form_;
-    PitchCorrection correction_;
     CorrectionSettings loaded_;
-    ScaleMarks marks_{};
 
     void createMenus(QMenu& surfaceMenu);
-    void apply(const CorrectionSettings& settings);
-    void showChoices();
     void settleStep();
-    void refreshAxis();
 };

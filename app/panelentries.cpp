@@ -1,4 +1,4 @@
-#include "perform/ui/panelentries.h"
+#include "app/panelentries.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -10,6 +10,7 @@
 #include "app/strtoint.h"
 #include "app/tform1.h"
 #include "perform/recordentry.h"
+#include "perform/session.h"
 #include "perform/surfacemapping.h"
 #include "perform/vidize.h"
 
@@ -43,7 +44,7 @@ void commitRange(TForm1& form)
 {
     bool ok = false;
     const int typed = form.BendRange->currentText().trimmed().toInt(&ok, 10);
-    if (ok && typed == form.RangeSemitones)
+    if (ok && typed == form.session().axis().rangeSemitones)
         return;
     form.BendRangeChange();
 }
@@ -83,10 +84,12 @@ bool isBendRange(const QString& text)
 void connectPanelEntries(TForm1& form)
 {
     TForm1* window = &form;
-    QObject::connect(form.BSM, &QLineEdit::editingFinished, window,
-                     [window] { runGuarded([window] { commitBank(*window, *window->BSM, Performer().BankMSB); }); });
-    QObject::connect(form.BSL, &QLineEdit::editingFinished, window,
-                     [window] { runGuarded([window] { commitBank(*window, *window->BSL, Performer().BankLSB); }); });
+    QObject::connect(form.BSM, &QLineEdit::editingFinished, window, [window] {
+        runGuarded([window] { commitBank(*window, *window->BSM, window->session().performer().BankMSB); });
+    });
+    QObject::connect(form.BSL, &QLineEdit::editingFinished, window, [window] {
+        runGuarded([window] { commitBank(*window, *window->BSL, window->session().performer().BankLSB); });
+    });
     // Completion would show (and send) "12" for a "1" on the way to "1" or "16".
     form.BendRange->setCompleter(nullptr);
     QObject::connect(form.BendRange->lineEdit(), &QLineEdit::editingFinished, window,

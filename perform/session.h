@@ -1,0 +1,235 @@
+#pragma once
+// The instrument while the program runs: the one owner of the gateway (the
+// chosen device), the performer, the pitch axis, the song read from a file
+// with its play track, the grid key and the correction's scale (and where
+// each came from), pitch correction, the practice run and the recording with
+// its unsaved state. The main window, the device window and the command-line
+// tool are its clients: a window handler calls one operation and shows what
+// comes back; nothing a window shows is kept only in the window.
+//
+// Everything runs on one thread (the window thread, or the command's own),
+// except what the listener's songEnded says, which comes on the player's
+// timer thread. Qt-free.
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "midiout/practicechoices.h"
+#include "midiout/practiceclock.h"
+#include "perform/pitchcorrection.h"
+#include "perform/scale.h"
+
+class MidiGateway;
+class TVidize;
+class midiSong;
+class midiTrack;
+
+// What the session tells its window, which marshals it to its own thread.
+class SessionListener {
+public:
+    virtual ~SessionListener() = default;
+    // A song or replay played to its end; called on the player's timer thread.
+    // The window answers by calling Session::songFinished on its own thread.
+    virtual void songEnded() {}
+    // The instrument's state changed in a way the panel or the grid shows
+    // (channel, program and bank, centre note, range, key, scale).
+    virtual void stateChanged() {}
+};
+
+// The pitch axis of the surface: one copy that the performer, the surface
+// mapping, the grid, the correction and the recorder read.
+struct PitchAxis {
+    std::int32_t centreNote = 69;
+    std::int32_t rangeSemitones = 12;
+    std::int32_t unitsPerSemitone = 682;  // 8192 div range
+};
+
+// Where a choice came from. A key or scale read from a file follows the next
+// file; one the user chose stays until the user chooses again.
+enum class ChoiceOrigin { Default, User, File };
+
+struct GridKeyChoice {
+    int sf = 0;    // -7..7 sharps (+) or flats (-)
+    int mode = 0;  // 0 major, 1 minor
+    ChoiceOrigin origin = ChoiceOrigin::Default;
+};
+
+// Where on the surface a sample was taken: the square, or one of the strips
+// along its edges that play the highest and lowest notes of the range.
+enum class SurfaceArea { Square, HighStrip, LowStrip };
+enum class PointerSource { Mouse, Pen, Touch };
+
+// One reading of the pointer, in the square's pixels (a strip reports the
+// position along the square's edge it lies on). Pressure and tilt are those
+// of a pen; a mouse presses fully and stands upright.
+struct PointerSample {
+    SurfaceArea area = SurfaceArea::Square;
+    std::int32_t x = 0;
+    std::int32_t y = 0;
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+    double pressure = 1.0;  // 0..1
+    double tiltX = 0;       // degrees
+    double tiltY = 0;
+    PointerSource source = PointerSource::Mouse;
+};
+
+// What a pointer sample asks the window to show.
+struct SurfaceShow {
+    std::string status;     // the status line
+    bool settling = false;  // the correction wants settling steps (Session::settle)
+};
+
+// What reading a file did, for the window to show.
+struct SongOpened {
+    std::string fileName;  // without its folder
+    int channel = -1;      // the instrument's channel, -1 when the song leaves none free
+};
+
+class Session {
+public:
+    // Blocks the caller for that many milliseconds while the tone module
+    // takes in a reset; a window keeps drawing itself meanwhile.
+    using PauseFunction = std::function<void(std::uint32_t milliseconds)>;
+    // The millisecond clock of the correction's glide.
+    using ClockFunction = std::function<std::uint32_t()>;
+
+    struct Options {
+        // The wait for a song's resets; platform::Sleep when empty.
+        PauseFunction pause;
+        // The performer's short pauses after its sends, which block on
+        // purpose; platform::Sleep when empty.
+        PauseFunction performerPause;
+        ClockFunction clock;  // platform::timeGetTime when empty
+        // The instrument's own messages reach the device; the command-line
+        // tool plays songs only and leaves the module to them.
+        bool playsInstrument = true;
+    };
+
+    Session();
+    explicit Session(Options options);
+    ~Session();
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+
+    MidiGateway& gateway() { return *gateway_; }
+    const MidiGateway& gateway() const { return *gateway_; }
+    TVidize& performer() { return *performer_; }
+    const TVidize& performer() const { return *performer_; }
+    void setListener(SessionListener* listener) { listener_ = listener; }
+
+    // --- Start-up ---
+    // The performer's defaults and first messages (InitSound), the axis at
+    // its defaults and the grid key C major.
+    void initSound();
+
+    // --- The pitch axis and the panel ---
+    const PitchAxis& axis() const { return axis_; }
+    // Moves the centre note (0..127); a note sounding on the old one ends.
+    void setCentreNote(std::int32_t note);
+    // 1..127 semitones; anything else is refused with "Bad range." and the
+    // default range 12 is taken. Answers the range in use.
+    std::int32_t setRange(std::int32_t semitones);
+    // Pitch rises left to right instead of upwards; the easy mapping dwells on
+    // each semitone.
+    void setSurfaceLayout(bool horizontal, bool easy);
+    bool horizontal() const { return horizontal_; }
+
+    // --- Playing the surface ---
+    SurfaceShow pointerMoved(const PointerSample& sample);
+    // The pointer left the surface: the note ends.
+    void leaveSurface();
+    // A settling step of the correction's glide; answers whether more follow.
+    bool settle();
+
+    // --- The grid key and the correction ---
+    const GridKeyChoice& gridKey() const { return key_; }
+    void chooseKey(int sf, int mode);
+    void chooseScale(ScaleKind scale);
+    void chooseStrength(int percent);
+    void setCorrection(const CorrectionSettings& settings);
+    const PitchCorrection& correction() const { return correction_; }
+    ChoiceOrigin scaleOrigin() const { return scaleOrigin_; }
+
+    // --- Songs ---
+    // Stops what plays, reads the file, resets the module as the song asks,
+    // moves the instrument to a free channel ("No empty channel..." when there
+    // is none) and takes the song's key. A file that cannot be read raises its
+    // error naming the file and changes nothing.
+    SongOpened openSong(const std::filesystem::path& path);
+    const midiSong* song() const { return song_.get(); }
+    // Plays the song with the practice choices; false when no song was read
+    // or the device is not open. onSkip is told of each GS mode message left out.
+    bool play(const std::function<void()>& onSkip = {});
+    // Stops the song or the replay; every channel is silenced and the module
+    // gets the panel's settings again.
+    void stop();
+    // Stop, then silence every channel and reset its controllers.
+    void panic();
+    bool isPlaying() const;
+    // On the session's thread after the listener's songEnded.
+    void songFinished();
+
+    // --- Practice ---
+    const PracticeChoices& practiceChoices() const { return choices_; }
+    void setPracticeChoices(const PracticeChoices& choices);
+    // "Your part": the instrument takes the part's channel, bank and program.
+    // Answers false when the song has no such part (the choice is then none).
+    bool choosePart(int number);
+    // The run the last play started, and whether it is still the song playing.
+    bool practiceRunActive() const { return runActive_; }
+    const PracticeClock& practiceClock() const { return clock_; }
+    std::int64_t songStartMicros() const;
+    // A take was recorded during the run and can be saved or scored.
+    bool hasPracticeTake() const;
+    // The recording on the song's clock (emptied first); false without a take.
+    bool buildPracticeTake(midiTrack& take) const;
+    // Writes the song with the take; a failure is reported through the message sink.
+    bool savePracticeTake(const std::string& path);
+
+    // --- The recorder ---
+    void startRecording();
+    void stopRecording();
+    bool replay();
+    bool saveRecording(const std::string& path);
+    // A take recorded and not saved since (also while it is still recording).
+    bool hasUnsavedTake() const;
+    // The user chose to let the take go: no question is asked for it again.
+    void discardTake() { takeUnsaved_ = false; }
+    // A take given back to the recorder from elsewhere (a recovery file) counts as unsaved.
+    void markTakeUnsaved() { takeUnsaved_ = true; }
+
+private:
+    Options options_;
+    std::unique_ptr<MidiGateway> gateway_;
+    std::unique_ptr<TVidize> performer_;
+    SessionListener* listener_ = nullptr;
+
+    PitchAxis axis_;
+    bool horizontal_ = false;
+    bool easy_ = false;
+
+    GridKeyChoice key_;
+    PitchCorrection correction_;
+    ChoiceOrigin scaleOrigin_ = ChoiceOrigin::Default;
+
+    std::unique_ptr<midiSong> song_;
+    std::unique_ptr<midiTrack> playTrack_;
+
+    PracticeChoices choices_;
+    PracticeClock clock_;
+    bool runActive_ = false;
+    bool takeRecorded_ = false;
+    std::int64_t recordingStartMicros_ = 0;
+    bool takeUnsaved_ = false;
+
+    std::uint32_t now() const;
+    void pause(std::uint32_t milliseconds) const;
+    void changed();
+    void applyKey(int sf, int mode, ChoiceOrigin origin);
+    std::int32_t corrected(std::int32_t bend);
+    std::string statusFor(std::int32_t loudness, std::int32_t bend, std::int32_t note, std::int32_t cents) const;
+};

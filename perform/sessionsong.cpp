@@ -1,0 +1,223 @@
+// The session's songs: reading a file, playing it (for practice too), stopping
+// it, and the takes recorded along with it.
+#include <cstdint>
+#include <exception>
+#include <stdexcept>
+
+#include "mididata/messagesink.h"
+#include "mididata/song.h"
+#include "mididata/track.h"
+#include "midiout/midigateway.h"
+#include "midiout/opensong.h"
+#include "midiout/practiceparts.h"
+#include "midiout/practicerun.h"
+#include "midiout/sequenceplayer.h"
+#include "perform/practicetake.h"
+#include "perform/session.h"
+#include "perform/vidize.h"
+#include "platform/clock.h"
+
+namespace {
+
+const char* const kNoFreeChannel = "No empty channel.\n空きチャンネルがありません。Try another MIDI file.";
+const char* const kNoOutput =
+    "No MIDI output is open, so nothing can be played. Choose one with \"Device...\" (right-click outside the square).";
+
+// When nothing can sound the user is told so plainly, and nothing starts: no
+// status text that never ends, no Stop to press.
+bool outputReady(const MidiGateway& gateway)
+{
+    if (gateway.isOpen())
+        return true;
+    reportMessage(kNoOutput);
+    return false;
+}
+
+}  // namespace
+
+SongOpened Session::openSong(const std::filesystem::path& path)
+{
+    stop();
+    // A file that cannot be read raises its error here and changes nothing:
+    // the song read before stays as it was. The reader's message does not say
+    // which file it is about; the session does.
+    auto song = std::make_unique<midiSong>();
+    try {
+        song->load(path.string());
+    } catch (const std::exception& error) {
+        throw std::runtime_error(path.filename().string() + ": " + error.what());
+    }
+    // The play track may hold the old song's reset messages, which go with that song.
+    if (playTrack_) {
+        playTrack_->Clear();
+        playTrack_->song = song.get();
+    }
+    song_ = std::move(song);
+    choices_.part = PracticeChoices::kNoPart;
+    runActive_ = false;
+    takeRecorded_ = false;
+
+    sendSongReset(*gateway_, *song_, [this](std::uint32_t ms) { pause(ms); });
+    SongOpened opened;
+    opened.fileName = path.filename().string();
+    opened.channel = freeChannel(*song_);
+    if (opened.channel >= 0)
+        performer_->SetChannel(opened.channel);
+    else
+        reportMessage(kNoFreeChannel);
+    const keyEvent* key = song_->keyAt(1);
+    applyKey(key != nullptr ? std::int8_t(key->dataByte(0)) : 0, key != nullptr ? key->dataByte(1) : 0,
+             ChoiceOrigin::File);
+    return opened;
+}
+
+bool Session::play(const std::function<void()>& onSkip)
+{
+    if (song_ && !outputReady(*gateway_))
+        return false;
+    stop();
+    if (!song_)
+        return false;
+    if (!playTrack_)
+        playTrack_ = std::make_unique<midiTrack>(song_.get(), 0, std::string());
+    playTrack_->song = song_.get();
+    // With no practice choice made this plays the song as it is.
+    PracticeRun run = playPractice(*gateway_, *song_, *playTrack_, choices_, onSkip);
+    clock_ = run.clock;
+    takeRecorded_ = false;
+    runActive_ = gateway_->IsPlaying();
+    return runActive_;
+}
+
+// There is one player: stopping also stops a replay. The stop silences every
+// channel and resets its controllers, the note the pointer may be playing
+// included; the tone module then gets the panel's settings again.
+void Session::stop()
+{
+    performer_->NoteOff();
+    performer_->StopReplay();
+    performer_->Resync();
+    correction_.release();
+}
+
+void Session::panic()
+{
+    stop();
+    runActive_ = false;
+    performer_->Panic();
+    correction_.release();
+}
+
+bool Session::isPlaying() const
+{
+    return gateway_->IsPlaying();
+}
+
+// The song left the tone module with its own settings; it gets the panel's
+// again, unless another song has started meanwhile.
+void Session::songFinished()
+{
+    if (!gateway_->IsPlaying())
+        performer_->Resync();
+}
+
+std::int64_t Session::songStartMicros() const
+{
+    return gateway_->Player().songStartMicros();
+}
+
+void Session::setPracticeChoices(const PracticeChoices& choices)
+{
+    const int part = choices_.part;
+    choices_ = choices;
+    choices_.part = part;
+    choices_.tempoPercent = choices_.clampedTempoPercent();
+}
+
+bool Session::choosePart(int number)
+{
+    choices_.part = PracticeChoices::kNoPart;
+    if (number == PracticeChoices::kNoPart || !song_)
+        return false;
+    const PartVoice voice = partVoice(*song_, number);
+    if (voice.channel < 0)
+        return false;
+    choices_.part = number;
+    // The instrument plays your part in its own sound.
+    performer_->SetChannel(voice.channel);
+    performer_->SetProgram(voice.bankMsb, voice.bankLsb, voice.program);
+    changed();
+    return true;
+}
+
+bool Session::hasPracticeTake() const
+{
+    return takeRecorded_ && song_ && performer_->HasRecording();
+}
+
+bool Session::buildPracticeTake(midiTrack& take) const
+{
+    if (!hasPracticeTake()) {
+        reportMessage("No practice take yet: press Rec.Start while Play MIDI plays the song.");
+        return false;
+    }
+    midiSong recorded;
+    performer_->BuildSong(recorded);
+    if (recorded.tracks.empty())
+        return false;
+    ::buildPracticeTake(*recorded.tracks.front(), clock_, recordingStartMicros_, take);
+    return true;
+}
+
+bool Session::savePracticeTake(const std::string& path)
+{
+    midiTrack take(song_.get(), 0, "");
+    if (!buildPracticeTake(take))
+        return false;
+    if (!::savePracticeTake(*song_, take, path))
+        return false;
+    if (!performer_->IsRecording())
+        takeUnsaved_ = false;
+    return true;
+}
+
+// A recording may start while a song plays: during a practice run it becomes
+// the practice take, timed from the run's start.
+void Session::startRecording()
+{
+    performer_->StartRecording();
+    takeUnsaved_ = true;
+    if (runActive_ && gateway_->IsPlaying()) {
+        takeRecorded_ = true;
+        recordingStartMicros_ = platform::nowMicros() - gateway_->Player().songStartMicros();
+    }
+}
+
+void Session::stopRecording()
+{
+    performer_->StopRecording();
+    if (!performer_->HasRecording())
+        takeUnsaved_ = false;
+}
+
+bool Session::replay()
+{
+    if (!outputReady(*gateway_))
+        return false;
+    performer_->Replay();
+    return true;
+}
+
+bool Session::saveRecording(const std::string& path)
+{
+    if (!performer_->SaveRecording(path))
+        return false;
+    if (!performer_->IsRecording())
+        takeUnsaved_ = false;
+    return true;
+}
+
+bool Session::hasUnsavedTake() const
+{
+    return takeUnsaved_ && performer_->HasRecording();
+}
