@@ -160,7 +160,12 @@ public:
     // is none) and takes the song's key. A file that cannot be read raises its
     // error naming the file and changes nothing.
     SongOpened openSong(const std::filesystem::path& path);
+    // The same for a song read already (the command-line tool reads standard
+    // input too); name is what the song is called.
+    SongOpened takeSong(std::unique_ptr<midiSong> song, const std::string& name);
     const midiSong* song() const { return song_.get(); }
+    // The track the player plays the song from; null before the first play.
+    const midiTrack* playTrack() const { return playTrack_.get(); }
     // Plays the song with the practice choices; false when no song was read
     // or the device is not open. onSkip is told of each GS mode message left out.
     bool play(const std::function<void()>& onSkip = {});

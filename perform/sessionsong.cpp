@@ -47,6 +47,12 @@ SongOpened Session::openSong(const std::filesystem::path& path)
     } catch (const std::exception& error) {
         throw std::runtime_error(path.filename().string() + ": " + error.what());
     }
+    return takeSong(std::move(song), path.filename().string());
+}
+
+SongOpened Session::takeSong(std::unique_ptr<midiSong> song, const std::string& name)
+{
+    stop();
     // The play track may hold the old song's reset messages, which go with that song.
     if (playTrack_) {
         playTrack_->Clear();
@@ -59,11 +65,11 @@ SongOpened Session::openSong(const std::filesystem::path& path)
 
     sendSongReset(*gateway_, *song_, [this](std::uint32_t ms) { pause(ms); });
     SongOpened opened;
-    opened.fileName = path.filename().string();
+    opened.fileName = name;
     opened.channel = freeChannel(*song_);
     if (opened.channel >= 0)
         performer_->SetChannel(opened.channel);
-    else
+    else if (options_.playsInstrument)
         reportMessage(kNoFreeChannel);
     const keyEvent* key = song_->keyAt(1);
     applyKey(key != nullptr ? std::int8_t(key->dataByte(0)) : 0, key != nullptr ? key->dataByte(1) : 0,
@@ -95,7 +101,9 @@ bool Session::play(const std::function<void()>& onSkip)
 void Session::stop()
 {
     performer_->NoteOff();
-    performer_->StopReplay();
+    // The command-line tool has no panel to silence a module for.
+    if (options_.playsInstrument || gateway_->IsPlaying())
+        gateway_->StopPlayback();
     performer_->Resync();
     correction_.release();
 }

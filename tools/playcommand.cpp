@@ -13,10 +13,9 @@
 #include "mididata/song.h"
 #include "mididata/track.h"
 #include "midiout/midigateway.h"
-#include "midiout/opensong.h"
 #include "midiout/playsong.h"
-#include "midiout/sequenceplayer.h"
 #include "midiout/songclock.h"
+#include "perform/session.h"
 #include "platform/clock.h"
 #include "tools/clocktext.h"
 #include "tools/deviceadvice.h"
@@ -122,26 +121,29 @@ bool parsePlayArguments(std::span<const std::string> args, std::string& file, Pl
 int runPlayCommand(const std::string& path, const PlayOptions& options, const std::atomic<bool>& stop,
                    std::ostream& out, std::ostream& err)
 {
-    midiSong song;
-    if (!loadSong(song, path, err))
+    auto song = std::make_unique<midiSong>();
+    if (!loadSong(*song, path, err))
         return 1;
     SinkToStream sink(err);
-    MidiGateway gateway;
+    // The command plays songs only: the instrument leaves the module to them.
+    Session::Options sessionOptions;
+    sessionOptions.playsInstrument = false;
+    Session session(sessionOptions);
+    MidiGateway& gateway = session.gateway();
     if (gateway.OpenDevice(options.device) != 0) {
         err << "orvelline-midi: MIDI device " << options.device << " did not open. " << kDeviceChoiceAdvice << '\n';
         return 1;
     }
     // What reading the file does to the module; the command may wait on its own thread.
-    sendSongReset(gateway, song, platform::Sleep);
-
-    midiTrack track(&song, 0, "");
-    const std::int32_t startTempo = playStartTempo(song);
-    playSong(gateway, song, track, [&out] { out << "Skip sysEx\n"; });
+    const std::int32_t startTempo = playStartTempo(*song);
+    session.takeSong(std::move(song), path);
+    session.play([&out] { out << "Skip sysEx\n"; });
     // The player has expanded and sorted the track; it only reads it from now on.
-    PositionLine position(song, track, playerEventMicros(track, startTempo));
-    const std::int64_t start = gateway.Player().songStartMicros();
+    const midiTrack& track = *session.playTrack();
+    PositionLine position(*session.song(), track, playerEventMicros(track, startTempo));
+    const std::int64_t start = session.songStartMicros();
     auto shown = std::chrono::steady_clock::now() - kPositionEvery;
-    while (gateway.IsPlaying() && !stop.load()) {
+    while (session.isPlaying() && !stop.load()) {
         if (options.showPosition && std::chrono::steady_clock::now() - shown >= kPositionEvery) {
             shown = std::chrono::steady_clock::now();
             out << position.at(platform::nowMicros() - start) << std::flush;
