@@ -55,11 +55,11 @@ void TForm1::ReadMidiFile(const QString& path)
     showSessionState();
 }
 
-// Also after a cancel: the grid goes back to the key in use.
+// After a cancel: the grid goes back to the key of the file read last, and
+// the Grid Key menu ticks it.
 void TForm1::showSongKey()
 {
-    showGridKey();
-    DrawGrid();
+    session_.restoreSongKey();
 }
 
 void TForm1::SendSongReset()

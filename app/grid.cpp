@@ -94,6 +94,9 @@ void TForm1::GridKeyClick(int index)
 // user chose it or a file brought it.
 void TForm1::showGridKey()
 {
+    // A first start keeps the designed empty name until a key is chosen or read.
+    if (session_.gridKey().origin == ChoiceOrigin::Default && GridKeyName.isEmpty())
+        return;
     const int sf = session_.gridKey().sf;
     for (int index = 0; index < 15; ++index) {
         if (kGridKeySignatures[index] == sf && GridKeyItems[index] != nullptr) {

@@ -12,10 +12,11 @@
 
 namespace {
 
-void play(TForm1& form, SurfaceArea area, int x, int y)
+void play(TForm1& form, SurfaceArea area, PitchMapping mapping, int x, int y)
 {
     PointerSample sample;
     sample.area = area;
+    sample.mapping = mapping;
     sample.x = x;
     sample.y = y;
     sample.width = form.Image1->width();
@@ -26,50 +27,53 @@ void play(TForm1& form, SurfaceArea area, int x, int y)
         form.Correction->startSettling();
 }
 
+constexpr PitchMapping kUpright{false, false};
+constexpr PitchMapping kUprightEasy{false, true};
+constexpr PitchMapping kAcross{true, false};
+constexpr PitchMapping kAcrossEasy{true, true};
+
 }  // namespace
 
-// The four mappings of the square differ in the session's layout (which axis
-// is pitch, and the easy mapping), which XAxToneClick and EasyMode set.
 void TForm1::Image1MouseMove(QWidget*, int x, int y)
 {
-    play(*this, SurfaceArea::Square, x, y);
+    play(*this, SurfaceArea::Square, kUpright, x, y);
 }
 
 void TForm1::Image1MouseMove2(QWidget*, int x, int y)
 {
-    play(*this, SurfaceArea::Square, x, y);
+    play(*this, SurfaceArea::Square, kUprightEasy, x, y);
 }
 
 void TForm1::XAxisMouseMove(QWidget*, int x, int y)
 {
-    play(*this, SurfaceArea::Square, x, y);
+    play(*this, SurfaceArea::Square, kAcross, x, y);
 }
 
 void TForm1::XAxisMouseMove2(QWidget*, int x, int y)
 {
-    play(*this, SurfaceArea::Square, x, y);
+    play(*this, SurfaceArea::Square, kAcrossEasy, x, y);
 }
 
 // The strips play the extremes of the range: the high ones the note R above
-// the centre, the low ones the note R below.
+// the centre, the low ones the note R below; loudness runs along the strip.
 void TForm1::Shape1MouseMove(QWidget*, int x, int)
 {
-    play(*this, SurfaceArea::HighStrip, x, 0);
+    play(*this, SurfaceArea::HighStrip, kUpright, x, 0);
 }
 
 void TForm1::Shape2MouseMove(QWidget*, int x, int)
 {
-    play(*this, SurfaceArea::LowStrip, x, 0);
+    play(*this, SurfaceArea::LowStrip, kUpright, x, 0);
 }
 
 void TForm1::Shape3MouseMove(QWidget*, int, int y)
 {
-    play(*this, SurfaceArea::HighStrip, 0, y);
+    play(*this, SurfaceArea::HighStrip, kAcross, 0, y);
 }
 
 void TForm1::Shape4MouseMove(QWidget*, int, int y)
 {
-    play(*this, SurfaceArea::LowStrip, 0, y);
+    play(*this, SurfaceArea::LowStrip, kAcross, 0, y);
 }
 
 void TForm1::Panel1MouseMove(QWidget*, int, int)
@@ -89,7 +93,7 @@ void TForm1::XAxToneClick()
 {
     const bool horizontal = XAxTone->isChecked();
     const bool easy = EasyMode->isChecked();
-    session_.setSurfaceLayout(horizontal, easy);
+    session_.setSurfaceLayout(horizontal);
     using Handler = void (TForm1::*)(QWidget*, int, int);
     const Handler vertical = easy ? &TForm1::Image1MouseMove2 : &TForm1::Image1MouseMove;
     const Handler across = easy ? &TForm1::XAxisMouseMove2 : &TForm1::XAxisMouseMove;

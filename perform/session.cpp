@@ -96,10 +96,9 @@ std::int32_t Session::setRange(std::int32_t semitones)
     return semitones;
 }
 
-void Session::setSurfaceLayout(bool horizontal, bool easy)
+void Session::setSurfaceLayout(bool horizontal)
 {
     horizontal_ = horizontal;
-    easy_ = easy;
 }
 
 std::int32_t Session::corrected(std::int32_t bend)
@@ -120,21 +119,22 @@ std::string Session::statusFor(std::int32_t loudness, std::int32_t bend, std::in
 SurfaceShow Session::pointerMoved(const PointerSample& sample)
 {
     // Pitch runs along one axis of the square, loudness along the other.
-    const std::int32_t pitchPos = horizontal_ ? sample.x : sample.height - sample.y;
-    const std::int32_t pitchLength = horizontal_ ? sample.width : sample.height;
-    const std::int32_t loudPos = horizontal_ ? sample.y : sample.x;
-    const std::int32_t loudLength = horizontal_ ? sample.height : sample.width;
+    const bool horizontal = sample.mapping.horizontal;
+    const std::int32_t pitchPos = horizontal ? sample.x : sample.height - sample.y;
+    const std::int32_t pitchLength = horizontal ? sample.width : sample.height;
+    const std::int32_t loudPos = horizontal ? sample.y : sample.x;
+    const std::int32_t loudLength = horizontal ? sample.height : sample.width;
     const std::int32_t loudness = surface::Loudness(loudPos, loudLength);
 
     std::int32_t bend = 0;
     std::int32_t note = axis_.centreNote;
     std::int32_t cents = 0;
     if (sample.area == SurfaceArea::Square) {
-        if (easy_)
+        if (sample.mapping.easy)
             bend = surface::EasyBend(pitchPos, pitchLength, axis_.rangeSemitones);
         else
-            bend = horizontal_ ? surface::HorizontalBend(sample.x, sample.width)
-                               : surface::VerticalBend(sample.y, sample.height);
+            bend = horizontal ? surface::HorizontalBend(sample.x, sample.width)
+                              : surface::VerticalBend(sample.y, sample.height);
         const surface::Deviation deviation = surface::DeviationOf(bend, axis_.unitsPerSemitone);
         note += deviation.semis;
         cents = deviation.cents;

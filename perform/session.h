@@ -61,12 +61,20 @@ struct GridKeyChoice {
 // along its edges that play the highest and lowest notes of the range.
 enum class SurfaceArea { Square, HighStrip, LowStrip };
 enum class PointerSource { Mouse, Pen, Touch };
+// Which axis of the square is pitch (pitch rises upwards, or to the right),
+// and whether the easy mapping dwells on each semitone. The grid layer plays
+// the layout the panel chose; the picture underneath keeps the plain upright one.
+struct PitchMapping {
+    bool horizontal = false;
+    bool easy = false;
+};
 
 // One reading of the pointer, in the square's pixels (a strip reports the
 // position along the square's edge it lies on). Pressure and tilt are those
 // of a pen; a mouse presses fully and stands upright.
 struct PointerSample {
     SurfaceArea area = SurfaceArea::Square;
+    PitchMapping mapping;
     std::int32_t x = 0;
     std::int32_t y = 0;
     std::int32_t width = 0;
@@ -133,9 +141,9 @@ public:
     // 1..127 semitones; anything else is refused with "Bad range." and the
     // default range 12 is taken. Answers the range in use.
     std::int32_t setRange(std::int32_t semitones);
-    // Pitch rises left to right instead of upwards; the easy mapping dwells on
-    // each semitone.
-    void setSurfaceLayout(bool horizontal, bool easy);
+    // The panel's layout: pitch rises left to right instead of upwards (the
+    // guide notes and the strips follow it).
+    void setSurfaceLayout(bool horizontal);
     bool horizontal() const { return horizontal_; }
 
     // --- Playing the surface ---
@@ -148,6 +156,9 @@ public:
     // --- The grid key and the correction ---
     const GridKeyChoice& gridKey() const { return key_; }
     void chooseKey(int sf, int mode);
+    // The grid goes back to the key of the song read last (C major before
+    // any), as after a cancelled read.
+    void restoreSongKey();
     void chooseScale(ScaleKind scale);
     void chooseStrength(int percent);
     void setCorrection(const CorrectionSettings& settings);
@@ -215,7 +226,6 @@ private:
 
     PitchAxis axis_;
     bool horizontal_ = false;
-    bool easy_ = false;
 
     GridKeyChoice key_;
     PitchCorrection correction_;

@@ -71,10 +71,15 @@ SongOpened Session::takeSong(std::unique_ptr<midiSong> song, const std::string& 
         performer_->SetChannel(opened.channel);
     else if (options_.playsInstrument)
         reportMessage(kNoFreeChannel);
-    const keyEvent* key = song_->keyAt(1);
-    applyKey(key != nullptr ? std::int8_t(key->dataByte(0)) : 0, key != nullptr ? key->dataByte(1) : 0,
-             ChoiceOrigin::File);
+    restoreSongKey();
     return opened;
+}
+
+void Session::restoreSongKey()
+{
+    const keyEvent* key = song_ ? song_->keyAt(1) : nullptr;
+    applyKey(key != nullptr ? std::int8_t(key->dataByte(0)) : 0, key != nullptr ? key->dataByte(1) : 0,
+             song_ ? ChoiceOrigin::File : ChoiceOrigin::Default);
 }
 
 bool Session::play(const std::function<void()>& onSkip)
@@ -108,9 +113,11 @@ void Session::stop()
     correction_.release();
 }
 
+// Without a song the module is silenced alone, as it always was.
 void Session::panic()
 {
-    stop();
+    if (gateway_->IsPlaying())
+        stop();
     runActive_ = false;
     performer_->Panic();
     correction_.release();

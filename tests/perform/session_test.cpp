@@ -198,7 +198,9 @@ TEST_F(SessionTest, APracticeRunRecordsATakeThatIsSavedWithTheSongAndScored)
     EXPECT_TRUE(session->practiceRunActive());
     EXPECT_EQ(session->practiceClock().layout().countInTicks, 1920);
     session->startRecording();
-    PointerSample centre{SurfaceArea::Square, 120, 120, 240, 240};
+    PointerSample centre;
+    centre.x = centre.y = 120;
+    centre.width = centre.height = 240;
     // A4, the centre note, from the count-in to about two thirds into the
     // first pass (a bar lasts 714 ms at 70 %).
     session->pointerMoved(centre);

@@ -218,9 +218,10 @@ TEST_F(FileCommands, CancelledReadRedrawsTheGridInTheKeyOfTheFileReadLast)
 
     EXPECT_EQ(ScaleTable, scaleOf(1, 0));
     EXPECT_EQ(form->Image4->Picture.size(), form->Image4->size());
-    // The menu keeps the user's choice; nothing was stopped or sent.
-    EXPECT_EQ(form->GridKeyName, fName);
-    EXPECT_TRUE(form->GridKeyItems[2]->isChecked());
+    // The menu ticks the key in use, as there.cfg keeps it; nothing was stopped or sent.
+    EXPECT_NE(form->GridKeyName, fName);
+    EXPECT_EQ(form->GridKeyName, form->GridKeyItems[1]->text());
+    EXPECT_TRUE(form->GridKeyItems[1]->isChecked());
     EXPECT_TRUE(capturedMessages().empty());
 }
 

@@ -74,6 +74,8 @@ protected:
         // No test may hang on a modal file dialog; tests that want a file set their own answer.
         form->OpenDialog1 = [] { return QString(); };
         form->SaveDialog1 = [] { return QString(); };
+        // Nor on the question about an unsaved take: it is let go unless a test answers otherwise.
+        form->AskAboutTake = [] { return TForm1::TakeAnswer::Discard; };
         device = std::make_unique<TMidiDevice>(session->gateway(), folders.settingsFolder(), nullptr,
                                                [this](TMidiDevice&) { ++deviceWindowModalShows; });
         debugWindow = std::make_unique<TDebugWindow>();
