@@ -140,9 +140,8 @@ void CorrectionControls::chooseStrength(int percent)
 
 void CorrectionControls::chooseScale(ScaleKind scale)
 {
+    // The window redraws the grid when the session tells it of the change.
     form_.session().chooseScale(scale);
-    showChoices();
-    form_.DrawGrid();
 }
 
 ScaleMarks CorrectionControls::gridMarks() const

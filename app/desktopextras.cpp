@@ -206,9 +206,3 @@ void TForm1::UpdateFileActions()
     PlayMIDI->setEnabled(session_.song() != nullptr);
     SaveMIDI->setEnabled(session_.performer().HasRecording());
 }
-
-void TForm1::fileWasRead(const QString& path)
-{
-    if (recentFiles_ != nullptr)
-        recentFiles_->add(path);
-}

@@ -12,6 +12,7 @@
 #include <cstdint>
 
 #include "app/practicemenu.h"
+#include "app/recentfiles.h"
 #include "app/tform1.h"
 #include "midiout/opensong.h"
 #include "perform/session.h"
@@ -53,6 +54,13 @@ void TForm1::ReadMidiFile(const QString& path)
     StatusBar1->showMessage(QString::fromStdString(opened.fileName));
     fileWasRead(path);
     showSessionState();
+}
+
+// Recent files lists the file; so does a file dropped or given at start.
+void TForm1::fileWasRead(const QString& path)
+{
+    if (recentFiles_ != nullptr)
+        recentFiles_->add(path);
 }
 
 // After a cancel: the grid goes back to the key of the file read last, and

@@ -361,7 +361,7 @@ void SmfReader::splitFormat0()
     midiTrack* byChannel[16];
     for (int n = 0; n < 16; ++n) {
         byChannel[n] = new midiTrack(&s, n + 1, "");
-        s.tracks.push_back(byChannel[n]);
+        s.addTrack(byChannel[n]);
     }
     std::int32_t lastKept = 0;
     // Each list gets its room at once rather than by doubling, which would copy
@@ -415,7 +415,7 @@ void SmfReader::read()
             reading = std::make_unique<midiTrack>(&s, i, "");
             readingTrack_ = i;
             if (i == 0)
-                s.conductor = reading.get();
+                s.setConductor(reading.get());
             signaturesBefore = s.timeSignatures.size();
             keysBefore = s.keySignatures.size();
             sysexBefore = s.sysexEvents.size();
@@ -430,7 +430,7 @@ void SmfReader::read()
             s.songLength = std::max(s.songLength, t->endTime);
             if (t->firstNoteTime >= 0 && t->firstNoteTime < s.firstNoteTime)
                 s.firstNoteTime = t->firstNoteTime;
-            s.tracks.push_back(t);
+            s.addTrack(t);
         }
     } catch (...) {
         // The track being read goes, and so does every index entry pointing into it.
@@ -440,7 +440,7 @@ void SmfReader::read()
         if (s.copyright != copyrightBefore)
             s.copyright = nullptr;
         if (s.conductor == reading.get())
-            s.conductor = nullptr;
+            s.setConductor(nullptr);
         reading.reset();
         s.trackCount = std::int16_t(s.tracks.size());
         mergeConductorTempos();

@@ -23,6 +23,12 @@ midiSong::midiSong()
     reset();
 }
 
+midiTrack* midiSong::addTrack(midiTrack* track)
+{
+    tracks.push_back(track);
+    return track;
+}
+
 midiSong::~midiSong()
 {
     forgetContent();

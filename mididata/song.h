@@ -90,6 +90,11 @@ public:
     BarStarts barStarts;
     std::string fileName;
 
+    // Appends a track, which the song owns from now on, and answers it.
+    midiTrack* addTrack(midiTrack* track);
+    // The track that holds the tempo map (one of the song's own, or none).
+    void setConductor(midiTrack* track) { conductor = track; }
+
     void reset();
     // Destroys the tracks and empties the indexes that point into them; the
     // header values and the bar starts stay.

@@ -117,13 +117,13 @@ void TVidize::StopRecording()
 void TVidize::BuildSong(midiSong& song)
 {
     song.tracks.clearTracks();
-    song.conductor = nullptr;
+    song.setConductor(nullptr);
     song.division = kRecordedDivision;
     auto owned = std::make_unique<midiTrack>(&song, std::int32_t(song.tracks.size()), "Orvelline");
     midiTrack* track = owned.get();
-    song.tracks.push_back(track);
+    song.addTrack(track);
     owned.release();
-    song.conductor = track;
+    song.setConductor(track);
     // The written file then starts with General MIDI System On.
     song.resetFlags = kResetGmSystemOn;
 
