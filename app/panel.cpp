@@ -193,6 +193,10 @@ void TForm1::showSessionState()
         if (committedBank(*edit, value) != bankNumber(bankText(value)))
             edit->setText(bankText(value));
     }
+    {
+        const QSignalBlocker quiet(Moduration);
+        Moduration->setValue(performer.ModulationDepth);
+    }
     UpDownNoteNo->setPosition(axis.centreNote);
     NoteNo->setText(QString::fromStdString(NoteName(axis.centreNote)));
     if (BendRange->currentText().toInt() != axis.rangeSemitones)

@@ -55,6 +55,12 @@ int MidiGateway::SendNoteOn(int channel, int note, int velocity)
                                                                          std::uint8_t(note), std::uint8_t(velocity)));
 }
 
+int MidiGateway::SendShort(std::uint8_t status, std::uint8_t data1, std::uint8_t data2)
+{
+    return platform::midiOutShortMsg(
+        MidiOut, platform::packShortMessage(status, std::uint8_t(data1 & 0x7F), std::uint8_t(data2 & 0x7F)));
+}
+
 int MidiGateway::SendControl(int channel, int controller, int value)
 {
     return platform::midiOutShortMsg(MidiOut,

@@ -57,6 +57,9 @@ public:
     int SendControl(int channel, int controller, int value);
     int SendPitchBend(int channel, int value);
     int SendProgram(int channel, int bankMsb, int bankLsb, int program);
+    // A channel message passed on as it came (MIDI thru); its data bytes are
+    // held to 0-127, since a byte above that is a status byte on the wire.
+    int SendShort(std::uint8_t status, std::uint8_t data1, std::uint8_t data2);
     void SendSysEx(const sysexEvent& event);
     void SendEvent(const anyEvent& event);
     // A song's event with its due instant (platform::nowMicros) on the time

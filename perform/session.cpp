@@ -2,6 +2,7 @@
 #include "perform/session.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "mididata/messagesink.h"
 #include "mididata/song.h"
@@ -124,7 +125,10 @@ SurfaceShow Session::pointerMoved(const PointerSample& sample)
     const std::int32_t pitchLength = horizontal ? sample.width : sample.height;
     const std::int32_t loudPos = horizontal ? sample.y : sample.x;
     const std::int32_t loudLength = horizontal ? sample.height : sample.width;
-    const std::int32_t loudness = surface::Loudness(loudPos, loudLength);
+    // A pen that only hovers sounds nothing while its pressure gives the loudness.
+    if (sample.source == PointerSource::Pen && input_.loudnessFromPen && sample.pressure <= 0)
+        return {};
+    const std::int32_t loudness = loudnessOf(sample, surface::Loudness(loudPos, loudLength));
 
     std::int32_t bend = 0;
     std::int32_t note = axis_.centreNote;
@@ -150,14 +154,34 @@ SurfaceShow Session::pointerMoved(const PointerSample& sample)
     show.status = statusFor(loudness, bend, note, cents);
     show.settling = correction_.settling();
     performer_->SetExpression(loudness);
+    if (sample.source == PointerSource::Pen && input_.tiltToModulation) {
+        // Upright is none; 60 degrees of tilt either way is full depth.
+        const double tilt = std::min(60.0, std::max(std::abs(sample.tiltX), std::abs(sample.tiltY)));
+        const auto depth = std::int32_t(tilt * 127.0 / 60.0 + 0.5);
+        if (depth != performer_->ModulationDepth) {
+            performer_->SetModulation(depth);
+            changed();
+        }
+    }
     performer_->NoteOn();
+    leftWhileSustained_ = false;
     return show;
 }
 
-void Session::leaveSurface()
+void Session::endNote()
 {
     performer_->NoteOff();
     correction_.release();
+}
+
+// With the sustain pedal held the note goes on until the pedal is let go.
+void Session::leaveSurface()
+{
+    if (sustained_) {
+        leftWhileSustained_ = true;
+        return;
+    }
+    endNote();
 }
 
 bool Session::settle()

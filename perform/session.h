@@ -10,6 +10,7 @@
 // Everything runs on one thread (the window thread, or the command's own),
 // except what the listener's songEnded says, which comes on the player's
 // timer thread. Qt-free.
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -85,6 +86,17 @@ struct PointerSample {
     PointerSource source = PointerSource::Mouse;
 };
 
+// Where loudness comes from besides the loudness axis, and what else arrives
+// from a pen or a MIDI controller. Nothing chosen: the axis alone, as a mouse plays.
+struct InputChoices {
+    static constexpr int kNoController = -1;
+    bool loudnessFromPen = false;  // pen pressure; the note starts on touch and ends on lift
+    bool tiltToModulation = false;
+    int loudnessController = kNoController;  // 11 (expression), 2 (breath) or 4 (foot)
+    bool midiThru = false;                   // what the input does not use goes to the output
+    bool operator==(const InputChoices&) const = default;
+};
+
 // What a pointer sample asks the window to show.
 struct SurfaceShow {
     std::string status;     // the status line
@@ -152,6 +164,19 @@ public:
     void leaveSurface();
     // A settling step of the correction's glide; answers whether more follow.
     bool settle();
+
+    // --- Pen, touch and a MIDI controller ---
+    const InputChoices& inputChoices() const { return input_; }
+    void setInputChoices(const InputChoices& choices);
+    // A pen left the surface's paper (or a finger the glass): with loudness
+    // from the pen the note ends, as leaving the surface ends it.
+    void penLifted();
+    // One message from a MIDI input, on the session's thread, in the order
+    // the input received them. A note-on moves the centre note, the
+    // modulation wheel sets the modulation, the chosen loudness controller the
+    // loudness, the sustain pedal holds the note past leaving the surface, a
+    // program change chooses the instrument; the rest goes on only with MIDI thru.
+    void midiIn(const std::uint8_t* bytes, std::size_t size);
 
     // --- The grid key and the correction ---
     const GridKeyChoice& gridKey() const { return key_; }
@@ -227,6 +252,11 @@ private:
     PitchAxis axis_;
     bool horizontal_ = false;
 
+    InputChoices input_;
+    std::int32_t controllerLoudness_ = 127;
+    bool sustained_ = false;
+    bool leftWhileSustained_ = false;
+
     GridKeyChoice key_;
     PitchCorrection correction_;
     ChoiceOrigin scaleOrigin_ = ChoiceOrigin::Default;
@@ -246,5 +276,8 @@ private:
     void changed();
     void applyKey(int sf, int mode, ChoiceOrigin origin);
     std::int32_t corrected(std::int32_t bend);
+    void endNote();
+    void sustain(bool held);
+    std::int32_t loudnessOf(const PointerSample& sample, std::int32_t axisLoudness) const;
     std::string statusFor(std::int32_t loudness, std::int32_t bend, std::int32_t note, std::int32_t cents) const;
 };

@@ -17,6 +17,7 @@
 #include "midiout/midigateway.h"
 #include "midiout/practiceparts.h"
 #include "perform/intonation.h"
+#include "perform/surfacemapping.h"
 #include "perform/vidize.h"
 #include "platform/capture.h"
 
@@ -226,6 +227,83 @@ TEST_F(SessionTest, APracticeRunRecordsATakeThatIsSavedWithTheSongAndScored)
     EXPECT_NEAR(rows.front().centsMean, 0.0, 1.0) << "the middle pixel lies a hair below the centre";
     EXPECT_GT(rows.front().coverage, 0.5);
     EXPECT_TRUE(messages.empty()) << messages.front();
+}
+
+// What the capture device got since the last clear, as status and data bytes.
+std::vector<Bytes> shortsOf(const platform::CaptureLog& log)
+{
+    std::vector<Bytes> shorts;
+    for (const platform::CapturedMessage& m : log.messages())
+        if (!m.isLong)
+            shorts.push_back(m.bytes);
+    return shorts;
+}
+
+TEST_F(SessionTest, AMidiControllerMovesTheCentreSetsModulationAndLoudnessAndHoldsTheNote)
+{
+    const auto in = [this](Bytes message) { session->midiIn(message.data(), message.size()); };
+    in({0x90, 60, 90});
+    in({0x80, 60, 0});
+    EXPECT_EQ(session->axis().centreNote, 60) << "the key moves the centre; letting go leaves it";
+
+    log->clear();
+    in({0xB0, 1, 64});
+    in({0xC0, 40});
+    in({0xE0, 0, 80});  // no MIDI thru: left out
+    EXPECT_EQ(shortsOf(*log), (std::vector<Bytes>{{0xB0, 1, 64}, {0xB0, 0, 0}, {0xB0, 32, 0}, {0xC0, 40}}))
+        << "the program keeps the panel's bank";
+    EXPECT_EQ(session->performer().ProgramNo, 40);
+
+    InputChoices choices;
+    choices.loudnessController = 2;  // breath
+    choices.midiThru = true;
+    session->setInputChoices(choices);
+    in({0xB0, 2, 30});
+    PointerSample sample;
+    sample.width = sample.height = 240;
+    sample.x = 120;  // the loudest place of the axis, which now plays no part
+    sample.y = 120;
+    session->pointerMoved(sample);
+    EXPECT_EQ(session->performer().ExpressionLevel, 30);
+    in({0xB0, 2, 50});
+    EXPECT_EQ(session->performer().ExpressionLevel, 50);
+
+    in({0xB0, 64, 127});
+    log->clear();
+    session->leaveSurface();
+    EXPECT_TRUE(shortsOf(*log).empty()) << "the pedal holds the note";
+    in({0xB0, 64, 0});
+    in({0xE1, 0, 64});
+    EXPECT_EQ(shortsOf(*log), (std::vector<Bytes>{{0x90, 60, 0}, {0xE1, 0, 64}}));
+}
+
+TEST_F(SessionTest, APenWithLoudnessFromPressureSoundsOnlyWhileItPresses)
+{
+    PointerSample pen;
+    pen.source = PointerSource::Pen;
+    pen.width = pen.height = 240;
+    pen.x = 10;  // near the soft edge of the axis
+    pen.y = 120;
+    pen.pressure = 0;
+    session->pointerMoved(pen);
+    EXPECT_TRUE(session->performer().PerformerFlags & TVidize::kNoteSounding) << "without the choice a pen is a mouse";
+    session->leaveSurface();
+
+    InputChoices choices;
+    choices.loudnessFromPen = true;
+    session->setInputChoices(choices);
+    log->clear();
+    session->pointerMoved(pen);
+    EXPECT_TRUE(shortsOf(*log).empty()) << "hovering sounds nothing";
+
+    pen.pressure = 1;
+    session->pointerMoved(pen);
+    EXPECT_EQ(session->performer().ExpressionLevel, 127);
+    pen.pressure = 0.5;
+    session->pointerMoved(pen);
+    EXPECT_EQ(session->performer().ExpressionLevel, surface::Loudness(250, 1000));
+    session->penLifted();
+    EXPECT_FALSE(session->performer().PerformerFlags & TVidize::kNoteSounding);
 }
 
 }  // namespace
