@@ -11,12 +11,12 @@
 #include <QPlainTextEdit>
 #include <QTextEdit>
 #include <QTimer>
+#include <QWidget>
 
 #include <filesystem>
 #include <string>
 
 #include "app/handlerguard.h"
-#include "app/tform1.h"
 #include "mididata/messagesink.h"
 #include "midispec/midispec.h"
 #include "perform/session.h"
@@ -41,7 +41,8 @@ bool isTextField(const QObject* receiver)
 
 }  // namespace
 
-CorrectionControls::CorrectionControls(TForm1& form, QMenu& surfaceMenu) : form_(form)
+CorrectionControls::CorrectionControls(QWidget& window, Session& session, QMenu& surfaceMenu)
+    : window_(window), session_(session)
 {
     createMenus(surfaceMenu);
     SettleTimer = new QTimer(this);
@@ -64,7 +65,7 @@ bool CorrectionControls::eventFilter(QObject* watched, QEvent* event)
         return false;
     const auto* press = static_cast<QKeyEvent*>(event);
     auto* control = qobject_cast<QWidget*>(watched);
-    if (control == nullptr || (control != &form_ && !form_.isAncestorOf(control)) || press->text().size() != 1 ||
+    if (control == nullptr || (control != &window_ && !window_.isAncestorOf(control)) || press->text().size() != 1 ||
         (press->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)))
         return false;
     bool taken = false;
@@ -104,7 +105,7 @@ void CorrectionControls::createMenus(QMenu& surfaceMenu)
 
 const PitchCorrection& CorrectionControls::correction() const
 {
-    return form_.session().correction();
+    return session_.correction();
 }
 
 void CorrectionControls::startSettling()
@@ -119,7 +120,7 @@ void CorrectionControls::release()
 
 void CorrectionControls::settleStep()
 {
-    if (!form_.session().settle())
+    if (!session_.settle())
         SettleTimer->stop();
 }
 
@@ -134,14 +135,14 @@ bool CorrectionControls::keyPress(QChar key, const QObject* receiver)
 
 void CorrectionControls::chooseStrength(int percent)
 {
-    form_.session().chooseStrength(percent);
+    session_.chooseStrength(percent);
     showChoices();
 }
 
 void CorrectionControls::chooseScale(ScaleKind scale)
 {
     // The window redraws the grid when the session tells it of the change.
-    form_.session().chooseScale(scale);
+    session_.chooseScale(scale);
 }
 
 ScaleMarks CorrectionControls::gridMarks() const
@@ -163,7 +164,7 @@ void CorrectionControls::load(const std::filesystem::path& iniPath)
 {
     platform::IniFile ini = platform::IniFile::load(iniPath);
     loaded_ = ReadCorrectionSettings(ini);
-    form_.session().setCorrection(loaded_);
+    session_.setCorrection(loaded_);
     showChoices();
     if (!ini.problems().empty()) {
         std::string text;

@@ -21,15 +21,17 @@ class QAction;
 class QActionGroup;
 class QMenu;
 class QTimer;
-class TForm1;
+class QWidget;
+class Session;
 
 class CorrectionControls : public QObject {
 public:
     // The strengths of the menu entries and of the keys 1 to 5.
     static constexpr std::array<int, 5> kStrengths = {0, 25, 50, 75, 100};
 
-    // Adds the two submenus at the end of the surface's menu.
-    CorrectionControls(TForm1& form, QMenu& surfaceMenu);
+    // Adds the two submenus at the end of the surface's menu; the keys count
+    // when typed to window or one of its controls.
+    CorrectionControls(QWidget& window, Session& session, QMenu& surfaceMenu);
     ~CorrectionControls() override;
 
     QMenu* ScaleMenu = nullptr;
@@ -68,7 +70,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    TForm1& form_;
+    QWidget& window_;
+    Session& session_;
     CorrectionSettings loaded_;
 
     void createMenus(QMenu& surfaceMenu);

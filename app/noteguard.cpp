@@ -8,10 +8,10 @@
 #include <QWidget>
 
 #include "app/handlerguard.h"
-#include "app/tform1.h"
-#include "app/widgets.h"
 
-NoteGuard::NoteGuard(TForm1& form) : form_(form)
+NoteGuard::NoteGuard(const QWidget& window, const QWidget& surface, const QWidget& statusLine,
+                     std::function<void()> endNote)
+    : window_(window), surface_(surface), statusLine_(statusLine), endNote_(std::move(endNote))
 {
     qApp->installEventFilter(this);
 }
@@ -24,23 +24,23 @@ NoteGuard::~NoteGuard()
 bool NoteGuard::eventFilter(QObject* watched, QEvent* event)
 {
     if (endsTheNote(watched, *event))
-        runGuarded([this] { form_.EndNote(); });
+        runGuarded(endNote_);
     return false;
 }
 
 bool NoteGuard::endsTheNote(const QObject* watched, const QEvent& event) const
 {
-    const QObject* window = &form_;
+    const QObject* window = &window_;
     switch (event.type()) {
     // Moving from the surface onto one of its strips stays inside Panel1 and
     // is no leave; the status line lies inside Panel1 but plays nothing.
-    case QEvent::Leave: return watched == form_.Panel1 || watched == window;
-    case QEvent::Enter: return watched == form_.StatusBar1;
+    case QEvent::Leave: return watched == &surface_ || watched == window;
+    case QEvent::Enter: return watched == &statusLine_;
     case QEvent::WindowDeactivate:
     case QEvent::WindowBlocked:
     case QEvent::Hide:
     case QEvent::Close: return watched == window;
-    case QEvent::WindowStateChange: return watched == window && form_.isMinimized();
+    case QEvent::WindowStateChange: return watched == window && window_.isMinimized();
     // A menu, dialog or message box takes the pointer or the keyboard; a
     // tooltip takes neither.
     case QEvent::Show: {

@@ -11,12 +11,16 @@
 // of the whole application.
 #include <QObject>
 
+#include <functional>
+
 class QEvent;
-class TForm1;
+class QWidget;
 
 class NoteGuard : public QObject {
 public:
-    explicit NoteGuard(TForm1& form);
+    // window is the main window, surface the panel the surface lies on, and
+    // statusLine the status line inside it; endNote ends the note.
+    NoteGuard(const QWidget& window, const QWidget& surface, const QWidget& statusLine, std::function<void()> endNote);
     ~NoteGuard() override;
     NoteGuard(const NoteGuard&) = delete;
     NoteGuard& operator=(const NoteGuard&) = delete;
@@ -27,5 +31,8 @@ protected:
 private:
     bool endsTheNote(const QObject* watched, const QEvent& event) const;
 
-    TForm1& form_;
+    const QWidget& window_;
+    const QWidget& surface_;
+    const QWidget& statusLine_;
+    std::function<void()> endNote_;
 };

@@ -3,12 +3,12 @@
 #include <QComboBox>
 #include <QLineEdit>
 
+#include <memory>
 #include <stdexcept>
 #include <string>
 
 #include "app/handlerguard.h"
 #include "app/strtoint.h"
-#include "app/tform1.h"
 #include "perform/recordentry.h"
 #include "perform/session.h"
 #include "perform/surfacemapping.h"
@@ -24,7 +24,7 @@ bool isBankByte(int bank)
 
 // A bad bank is said once and the edit shows the bank the module holds
 // again. Leaving the edit with the bank in use sends nothing again.
-void commitBank(TForm1& form, QLineEdit& edit, std::uint8_t stored)
+void commitBank(const PanelEntries& entries, QLineEdit& edit, std::uint8_t stored)
 {
     int bank = 0;
     try {
@@ -34,19 +34,19 @@ void commitBank(TForm1& form, QLineEdit& edit, std::uint8_t stored)
         throw;
     }
     if (bank != (stored == kBankLeftOut ? -1 : int(stored)))
-        form.ProgChgChange();
+        entries.programChanged();
 }
 
 // A text that says the range already in use was sent when it was chosen or
 // committed before; leaving the box with it, or choosing it again, sends
 // nothing again.
-void commitRange(TForm1& form)
+void commitRange(const PanelEntries& entries)
 {
     bool ok = false;
-    const int typed = form.BendRange->currentText().trimmed().toInt(&ok, 10);
-    if (ok && typed == form.session().axis().rangeSemitones)
+    const int typed = entries.range.currentText().trimmed().toInt(&ok, 10);
+    if (ok && typed == entries.session.axis().rangeSemitones)
         return;
-    form.BendRangeChange();
+    entries.rangeChanged();
 }
 
 }  // namespace
@@ -81,20 +81,22 @@ bool isBendRange(const QString& text)
     return ok && range >= 1 && range <= surface::kMaxBendRange;
 }
 
-void connectPanelEntries(TForm1& form)
+void connectPanelEntries(const PanelEntries& entries)
 {
-    TForm1* window = &form;
-    QObject::connect(form.BSM, &QLineEdit::editingFinished, window, [window] {
-        runGuarded([window] { commitBank(*window, *window->BSM, window->session().performer().BankMSB); });
+    // The connections outlive this call; they keep their own copy.
+    auto kept = std::make_shared<const PanelEntries>(entries);
+    QWidget* window = &entries.window;
+    QObject::connect(&entries.bankMsb, &QLineEdit::editingFinished, window, [kept] {
+        runGuarded([&] { commitBank(*kept, kept->bankMsb, kept->session.performer().BankMSB); });
     });
-    QObject::connect(form.BSL, &QLineEdit::editingFinished, window, [window] {
-        runGuarded([window] { commitBank(*window, *window->BSL, window->session().performer().BankLSB); });
+    QObject::connect(&entries.bankLsb, &QLineEdit::editingFinished, window, [kept] {
+        runGuarded([&] { commitBank(*kept, kept->bankLsb, kept->session.performer().BankLSB); });
     });
     // Completion would show (and send) "12" for a "1" on the way to "1" or "16".
-    form.BendRange->setCompleter(nullptr);
-    QObject::connect(form.BendRange->lineEdit(), &QLineEdit::editingFinished, window,
-                     [window] { runGuarded([window] { commitRange(*window); }); });
+    entries.range.setCompleter(nullptr);
+    QObject::connect(entries.range.lineEdit(), &QLineEdit::editingFinished, window,
+                     [kept] { runGuarded([&] { commitRange(*kept); }); });
     // Enter on a text of the list also counts as choosing it, after the commit.
-    QObject::connect(form.BendRange, &QComboBox::activated, window,
-                     [window] { runGuarded([window] { commitRange(*window); }); });
+    QObject::connect(&entries.range, &QComboBox::activated, window,
+                     [kept] { runGuarded([&] { commitRange(*kept); }); });
 }

@@ -9,9 +9,12 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 
+class QComboBox;
 class QLineEdit;
-class TForm1;
+class QWidget;
+class Session;
 
 // The bank select byte of the text: 0-127, or -1 to leave the message out.
 // Anything else throws with the reason.
@@ -24,5 +27,17 @@ int committedBank(const QLineEdit& edit, std::uint8_t stored);
 // Whether the text is a bend range the tone module can take.
 bool isBendRange(const QString& text);
 
+// The entries and what a committed change calls: the panel's handlers for a
+// new program (banks) and a new range.
+struct PanelEntries {
+    QWidget& window;
+    Session& session;
+    QLineEdit& bankMsb;
+    QLineEdit& bankLsb;
+    QComboBox& range;
+    std::function<void()> programChanged;
+    std::function<void()> rangeChanged;
+};
+
 // Connects each entry's commit, and a choice from the range list, to its handler.
-void connectPanelEntries(TForm1& form);
+void connectPanelEntries(const PanelEntries& entries);

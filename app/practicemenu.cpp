@@ -9,7 +9,6 @@
 #include <string>
 
 #include "app/intonationwindow.h"
-#include "app/tform1.h"
 #include "app/widgets.h"
 #include "mididata/messagesink.h"
 #include "mididata/song.h"
@@ -27,25 +26,26 @@ constexpr int kMaxBar = 9999;
 
 }  // namespace
 
-PracticeMenu::PracticeMenu(TForm1& form) : QObject(&form), form_(form)
+PracticeMenu::PracticeMenu(WindowParts parts, Session& session)
+    : QObject(&parts.window), window_(std::move(parts)), session_(session)
 {
     AskBar = [this](const QString& title, int current) {
         bool ok = false;
-        const int bar = QInputDialog::getInt(&form_, QStringLiteral("Practice"), title, current < 1 ? 1 : current, 1,
-                                             kMaxBar, 1, &ok);
+        const int bar = QInputDialog::getInt(&window_.window, QStringLiteral("Practice"), title,
+                                             current < 1 ? 1 : current, 1, kMaxBar, 1, &ok);
         return ok ? bar : 0;
     };
     loadSettings();
     createMenu();
-    guide_ = new GuideNotes(*form_.Image4, form_.session());
+    guide_ = new GuideNotes(window_.gridLayer, session_);
 }
 
 PracticeMenu::~PracticeMenu() = default;
 
 void PracticeMenu::createMenu()
 {
-    form_.PopupMenu1->addSeparator();
-    Menu = form_.PopupMenu1->addMenu(QStringLiteral("Practice"));
+    window_.contextMenu.addSeparator();
+    Menu = window_.contextMenu.addMenu(QStringLiteral("Practice"));
     Menu->setObjectName(QStringLiteral("Practice1"));
     YourPart = Menu->addMenu(QStringLiteral("Your part"));
     partGroup_ = new QActionGroup(this);
@@ -119,27 +119,27 @@ void PracticeMenu::fillParts()
         connect(entry, &QAction::triggered, this, [this, number] { choosePart(number); });
     };
     add(QStringLiteral("None"), PracticeChoices::kNoPart);
-    if (const midiSong* song = form_.session().song())
+    if (const midiSong* song = session_.song())
         for (const PartChoice& part : partChoices(*song))
             add(QString::fromStdString(partMenuText(part)), part.number);
 }
 
 const PracticeChoices& PracticeMenu::choices() const
 {
-    return form_.session().practiceChoices();
+    return session_.practiceChoices();
 }
 
 // The instrument plays your part in its own sound; the panel shows it.
 void PracticeMenu::choosePart(int number)
 {
-    form_.session().choosePart(number);
+    session_.choosePart(number);
 }
 
 void PracticeMenu::changeChoices(const std::function<void(PracticeChoices&)>& change)
 {
     PracticeChoices now = choices();
     change(now);
-    form_.session().setPracticeChoices(now);
+    session_.setPracticeChoices(now);
     saveSettings();
 }
 
@@ -184,7 +184,7 @@ void PracticeMenu::songRead()
 // The guide shows your part on the clock of the run the session started.
 void PracticeMenu::runStarted()
 {
-    const Session& session = form_.session();
+    const Session& session = session_;
     const PracticeChoices& now = choices();
     const midiTrack* part = !session.practiceRunActive() || now.part == PracticeChoices::kNoPart || !session.song()
                                 ? nullptr
@@ -197,7 +197,7 @@ void PracticeMenu::runStarted()
 
 bool PracticeMenu::hasTake() const
 {
-    return form_.session().hasPracticeTake();
+    return session_.hasPracticeTake();
 }
 
 void PracticeMenu::saveTakeExecute()
@@ -206,15 +206,15 @@ void PracticeMenu::saveTakeExecute()
         reportMessage("No practice take yet: press Rec.Start while Play MIDI plays the song.");
         return;
     }
-    const QString path = form_.SaveDialog1 ? form_.SaveDialog1() : QString();
+    const QString path = window_.askSaveName();
     if (path.isEmpty())
         return;
-    form_.session().savePracticeTake(QFile::encodeName(path).toStdString());
+    session_.savePracticeTake(QFile::encodeName(path).toStdString());
 }
 
 void PracticeMenu::reportExecute()
 {
-    Session& session = form_.session();
+    Session& session = session_;
     midiTrack take(nullptr, 0, "");
     if (!session.buildPracticeTake(take))
         return;
@@ -225,13 +225,13 @@ void PracticeMenu::reportExecute()
         return;
     }
     if (!report_)
-        report_ = std::make_unique<IntonationWindow>(&form_);
+        report_ = std::make_unique<IntonationWindow>(&window_.window);
     report_->showRows(analyseIntonation(*session.song(), *part, *session.song(), take));
 }
 
 void PracticeMenu::loadSettings()
 {
-    platform::IniFile ini = platform::IniFile::load(form_.iniFilePath());
+    platform::IniFile ini = platform::IniFile::load(window_.iniPath);
     PracticeChoices read = choices();
     read.countIn = ini.intValue(kSection, "CountIn", 0, 1).value_or(0) != 0;
     read.loopFrom = ini.intValue(kSection, "LoopFrom", 0, kMaxBar).value_or(0);
@@ -239,7 +239,7 @@ void PracticeMenu::loadSettings()
     read.tempoPercent =
         ini.intValue(kSection, "Tempo", PracticeChoices::kMinTempoPercent, PracticeChoices::kMaxTempoPercent)
             .value_or(100);
-    form_.session().setPracticeChoices(read);
+    session_.setPracticeChoices(read);
     for (const std::string& problem : ini.problems())
         reportMessage(problem);
 }
@@ -247,7 +247,7 @@ void PracticeMenu::loadSettings()
 void PracticeMenu::saveSettings() const
 {
     const PracticeChoices& now = choices();
-    platform::IniFile ini = platform::IniFile::load(form_.iniFilePath());
+    platform::IniFile ini = platform::IniFile::load(window_.iniPath);
     ini.setValue(kSection, "CountIn", now.countIn ? "1" : "0");
     ini.setValue(kSection, "LoopFrom", std::to_string(now.loopFrom));
     ini.setValue(kSection, "LoopTo", std::to_string(now.loopTo));

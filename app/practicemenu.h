@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <memory>
 
@@ -16,7 +17,8 @@ class GuideNotes;
 class QAction;
 class QActionGroup;
 class QMenu;
-class TForm1;
+class QWidget;
+class Session;
 class midiSong;
 class midiTrack;
 class IntonationWindow;
@@ -28,8 +30,20 @@ public:
     // Asks for a bar number (1 and up); 0 when cancelled. Tests answer for the user.
     using BarQuestion = std::function<int(const QString& title, int current)>;
 
+    // What the menu needs of the window: the window itself (parent of its
+    // dialogs), the grid layer the guide notes are drawn on, the context
+    // menu the menu ends, the question for a file name to save to, and
+    // orvelline.ini.
+    struct WindowParts {
+        QWidget& window;
+        QWidget& gridLayer;
+        QMenu& contextMenu;
+        std::function<QString()> askSaveName;
+        std::filesystem::path iniPath;
+    };
+
     // Adds the menu at the end of the window's context menu and reads the settings.
-    explicit PracticeMenu(TForm1& form);
+    PracticeMenu(WindowParts parts, Session& session);
     ~PracticeMenu() override;
 
     QMenu* Menu = nullptr;        // "Practice"
@@ -59,7 +73,8 @@ public:
     void reportExecute();
 
 private:
-    TForm1& form_;
+    WindowParts window_;
+    Session& session_;
     QActionGroup* partGroup_ = nullptr;
     QActionGroup* tempoGroup_ = nullptr;
     GuideNotes* guide_ = nullptr;

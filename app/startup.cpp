@@ -15,6 +15,7 @@
 #include "app/appfolders.h"
 #include "app/correctioncontrols.h"
 #include "app/handlerguard.h"
+#include "app/inputmenu.h"
 #include "app/tform1.h"
 #include "app/widgets.h"
 #include "app/windowplace.h"
@@ -57,6 +58,7 @@ void TForm1::FormShow()
         ProgChg->setCurrentIndex(kFirstInstrument);
     }
     Correction->load(iniPath_);
+    Input->load(iniPath_);
     // The first start has no settings to redraw it: the grid must show C at once.
     DrawGrid();
     ReadSettings();
@@ -77,6 +79,7 @@ void TForm1::FormClose()
     saveMaximized(*this, iniPath_);
     WriteSettings();
     Correction->save(iniPath_);
+    Input->save(iniPath_);
 }
 
 // The session outlives the window: it must never call back into it.

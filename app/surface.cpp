@@ -12,6 +12,16 @@
 
 namespace {
 
+void play(TForm1& form, PointerSample sample)
+{
+    sample.width = form.Image1->width();
+    sample.height = form.Image1->height();
+    const SurfaceShow show = form.session().pointerMoved(sample);
+    form.StatusBar1->showMessage(QString::fromStdString(show.status));
+    if (show.settling)
+        form.Correction->startSettling();
+}
+
 void play(TForm1& form, SurfaceArea area, PitchMapping mapping, int x, int y)
 {
     PointerSample sample;
@@ -19,12 +29,7 @@ void play(TForm1& form, SurfaceArea area, PitchMapping mapping, int x, int y)
     sample.mapping = mapping;
     sample.x = x;
     sample.y = y;
-    sample.width = form.Image1->width();
-    sample.height = form.Image1->height();
-    const SurfaceShow show = form.session().pointerMoved(sample);
-    form.StatusBar1->showMessage(QString::fromStdString(show.status));
-    if (show.settling)
-        form.Correction->startSettling();
+    play(form, sample);
 }
 
 constexpr PitchMapping kUpright{false, false};
@@ -74,6 +79,31 @@ void TForm1::Shape3MouseMove(QWidget*, int, int y)
 void TForm1::Shape4MouseMove(QWidget*, int, int y)
 {
     play(*this, SurfaceArea::LowStrip, kAcross, 0, y);
+}
+
+// A finger always plays, and its lift ends the note as leaving the surface
+// does. A pen plays as the pointer does (Qt makes a mouse movement of it)
+// unless its pressure or tilt was chosen to play too.
+bool TForm1::Image4Stylus(QWidget*, const StylusPoint& point)
+{
+    const InputChoices& choices = session_.inputChoices();
+    if (!point.finger && !choices.loudnessFromPen && !choices.tiltToModulation)
+        return false;
+    if (point.lifted) {
+        if (point.finger || choices.loudnessFromPen)
+            EndNote();
+        return true;
+    }
+    PointerSample sample;
+    sample.mapping = {XAxTone->isChecked(), EasyMode->isChecked()};
+    sample.x = point.x;
+    sample.y = point.y;
+    sample.source = point.finger ? PointerSource::Touch : PointerSource::Pen;
+    sample.pressure = point.pressure;
+    sample.tiltX = point.tiltX;
+    sample.tiltY = point.tiltY;
+    play(*this, sample);
+    return true;
 }
 
 void TForm1::Panel1MouseMove(QWidget*, int, int)

@@ -28,6 +28,7 @@
 #include "app/anchors.h"
 #include "app/correctioncontrols.h"
 #include "app/handlerguard.h"
+#include "app/inputmenu.h"
 #include "app/noteguard.h"
 #include "app/panelentries.h"
 #include "app/widgets.h"
@@ -173,7 +174,13 @@ TForm1::TForm1(const platform::ProgramFolders& folders, Session& session, QWidge
     : QWidget(parent),
       folders_(folders),
       session_(session),
-      listener_(makeWindowListener(*this)),
+      listener_(std::make_unique<WindowListener>(
+          *this,
+          [this] {
+              StopMarquee();
+              runGuarded([this] { session_.songFinished(); });
+          },
+          [this] { showSessionState(); })),
       iniPath_(platform::IniFile::pathIn(folders.settingsFolder()))
 {
     Form1 = this;
@@ -187,10 +194,12 @@ TForm1::TForm1(const platform::ProgramFolders& folders, Session& session, QWidge
     createPanel();
     createActions();
     createMenus();
-    Correction = std::make_unique<CorrectionControls>(*this, *PopupMenu2);
+    Correction = std::make_unique<CorrectionControls>(*this, session_, *PopupMenu2);
+    Input = new InputMenu(*PopupMenu2, session_);
     connectHandlers();
     // Beyond the designed window: the Practice menu at the end of the context menu.
-    Practice = new PracticeMenu(*this);
+    Practice = new PracticeMenu(
+        {*this, *Image4, *PopupMenu1, [this] { return SaveDialog1 ? SaveDialog1() : QString(); }, iniPath_}, session_);
     createDesktopExtras();
 
     OpenDialog1 = [this] { return askForMidiFileToOpen(this); };
@@ -199,7 +208,7 @@ TForm1::TForm1(const platform::ProgramFolders& folders, Session& session, QWidge
 
     // Key preview: the window sees every typed character before its controls.
     qApp->installEventFilter(this);
-    noteGuard_ = std::make_unique<NoteGuard>(*this);
+    noteGuard_ = std::make_unique<NoteGuard>(*this, *Panel1, *StatusBar1, [this] { EndNote(); });
     FormCreate();
 }
 
@@ -230,6 +239,7 @@ void TForm1::createSurface()
     // Created after Image1, so it lies over it and receives the pointer.
     Image4 = named(new PictureBox(Panel1), "Image4");
     Image4->Transparent = true;
+    Image4->setAttribute(Qt::WA_AcceptTouchEvents);
     anchor(Image4, QRect(16, 20, 300, 300), kAllEdges, kDesignedPanel1);
 
     Shape1 = named(new ShapeStrip(Panel1), "Shape1");
@@ -431,11 +441,13 @@ void TForm1::connectHandlers()
     Shape3->OnMouseMove = moves(this, &TForm1::Shape3MouseMove);
     Shape4->OnMouseMove = moves(this, &TForm1::Shape4MouseMove);
     Panel1->OnMouseMove = moves(this, &TForm1::Panel1MouseMove);
+    Image4->OnStylus = [this](QWidget* sender, const StylusPoint& point) { return Image4Stylus(sender, point); };
 
     // Toggled, not clicked: a box checked by the settings restore acts as a click does.
     on(EasyMode, &QCheckBox::toggled, this, &TForm1::XAxToneClick);
     on(XAxTone, &QCheckBox::toggled, this, &TForm1::XAxToneClick);
-    connectPanelEntries(*this);
+    connectPanelEntries(
+        {*this, session(), *BSM, *BSL, *BendRange, [this] { ProgChgChange(); }, [this] { BendRangeChange(); }});
     on(ProgChg, &QComboBox::currentIndexChanged, this, &TForm1::ProgChgChange);
     on(Volume, &QScrollBar::valueChanged, this, &TForm1::VolumeChange);
     on(Velosity, &QScrollBar::valueChanged, this, &TForm1::VelosityChange);

@@ -36,6 +36,8 @@
 #include "platform/programfolders.h"
 
 class CorrectionControls;
+class InputMenu;
+struct StylusPoint;
 class Session;
 class WindowListener;
 class NoteGuard;
@@ -149,6 +151,8 @@ public:
     // Pitch correction: the Scale and Correction submenus after Grid Key, the
     // keys 1-5 and orvelline.ini (app/correctioncontrols.h).
     std::unique_ptr<CorrectionControls> Correction;
+    // Pen, MIDI controller and MIDI thru choices, after them (app/inputmenu.h).
+    InputMenu* Input = nullptr;
 
     // --- Added for the desktop, after the designed entries (app/desktopextras.cpp) ---
     QMenu* RecentFiles1 = nullptr;  // "Recent files": the last five files read
@@ -206,6 +210,8 @@ public:
     void Shape3MouseMove(QWidget* sender, int x, int y);
     void Shape4MouseMove(QWidget* sender, int x, int y);
     void Panel1MouseMove(QWidget* sender, int x, int y);
+    // A pen or a finger on the square; answers whether it played.
+    bool Image4Stylus(QWidget* sender, const StylusPoint& point);
     // What leaving the surface does: the note ends and the status line empties.
     void EndNote();
     void XAxToneClick();

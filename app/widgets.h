@@ -17,6 +17,22 @@ class QToolButton;
 // Called with the control that saw the movement and the position in its own coordinates.
 using MouseMoveHandler = std::function<void(QWidget* sender, int x, int y)>;
 
+// A pen or a finger on a control, in its own pixels. A hovering pen has no
+// pressure; lifted says the pen or the first finger left the surface. Other
+// fingers than the first are never reported.
+struct StylusPoint {
+    int x = 0;
+    int y = 0;
+    bool finger = false;
+    double pressure = 0;  // 0..1
+    double tiltX = 0;     // degrees
+    double tiltY = 0;
+    bool lifted = false;
+};
+// Answers whether the point was taken; a pen or finger not taken comes again
+// as a mouse movement, as Qt makes one of it.
+using StylusHandler = std::function<bool(QWidget* sender, const StylusPoint& point)>;
+
 // A picture control. Its bitmap is `Picture`; when `Stretch` is set it is drawn
 // scaled over the whole control, otherwise at its own size from the top left.
 // With `Transparent` set, white pixels of the bitmap are not drawn, so what
@@ -29,6 +45,7 @@ public:
     bool Stretch = true;
     bool Transparent = false;
     MouseMoveHandler OnMouseMove;
+    StylusHandler OnStylus;
 
     // Replaces the bitmap and repaints.
     void setPicture(const QImage& image);
@@ -36,8 +53,11 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    bool event(QEvent* event) override;
 
 private:
+    int fingerId_ = -1;  // the finger that plays, while one touches
+    bool stylus(QEvent* event);
     // The see-through layer of Picture, made again only when Picture changes
     // (its cache key follows every change, even one painted straight into it).
     QPixmap maskedLayer_;

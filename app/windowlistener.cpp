@@ -1,28 +1,14 @@
 #include "app/windowlistener.h"
 
 #include <QMetaObject>
-
-#include "app/handlerguard.h"
-#include "app/tform1.h"
+#include <QObject>
 
 void WindowListener::songEnded()
 {
-    TForm1* form = &form_;
-    QMetaObject::invokeMethod(
-        form,
-        [form] {
-            form->StopMarquee();
-            runGuarded([form] { form->session().songFinished(); });
-        },
-        Qt::QueuedConnection);
+    QMetaObject::invokeMethod(&window_, songEnded_, Qt::QueuedConnection);
 }
 
 void WindowListener::stateChanged()
 {
-    form_.showSessionState();
-}
-
-std::unique_ptr<WindowListener> makeWindowListener(TForm1& form)
-{
-    return std::make_unique<WindowListener>(form);
+    stateChanged_();
 }

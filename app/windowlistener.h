@@ -1,14 +1,19 @@
 #pragma once
 // What the session tells the main window, brought to the window's thread.
+#include <functional>
 #include <memory>
 
 #include "perform/session.h"
 
-class TForm1;
+class QObject;
 
 class WindowListener : public SessionListener {
 public:
-    explicit WindowListener(TForm1& form) : form_(form) {}
+    // songEnded runs on the window's thread, through window's event queue;
+    // stateChanged comes on the session's thread, which is the window's.
+    WindowListener(QObject& window, std::function<void()> songEnded, std::function<void()> stateChanged)
+        : window_(window), songEnded_(std::move(songEnded)), stateChanged_(std::move(stateChanged))
+    {}
 
     // From the player's timer thread, where no control may be touched: the
     // window takes it up on its own thread as soon as it gets there.
@@ -16,7 +21,7 @@ public:
     void stateChanged() override;
 
 private:
-    TForm1& form_;
+    QObject& window_;
+    std::function<void()> songEnded_;
+    std::function<void()> stateChanged_;
 };
-
-std::unique_ptr<WindowListener> makeWindowListener(TForm1& form);

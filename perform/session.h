@@ -168,9 +168,6 @@ public:
     // --- Pen, touch and a MIDI controller ---
     const InputChoices& inputChoices() const { return input_; }
     void setInputChoices(const InputChoices& choices);
-    // A pen left the surface's paper (or a finger the glass): with loudness
-    // from the pen the note ends, as leaving the surface ends it.
-    void penLifted();
     // One message from a MIDI input, on the session's thread, in the order
     // the input received them. A note-on moves the centre note, the
     // modulation wheel sets the modulation, the chosen loudness controller the

@@ -40,12 +40,6 @@ std::int32_t Session::loudnessOf(const PointerSample& sample, std::int32_t axisL
     return axisLoudness;
 }
 
-void Session::penLifted()
-{
-    if (input_.loudnessFromPen)
-        leaveSurface();
-}
-
 void Session::sustain(bool held)
 {
     sustained_ = held;

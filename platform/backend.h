@@ -2,7 +2,8 @@
 // What one kind of MIDI output (the built-in synth, ALSA sequencer ports, the
 // test capture) implements so that the registry can list and open its
 // devices. Backends never throw; failures are status codes.
-#include "platform/midiout.h"
+#include "platform/devicecaps.h"
+#include "platform/status.h"
 
 #include <cstdint>
 #include <memory>

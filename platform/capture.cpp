@@ -1,4 +1,5 @@
 #include "platform/capture.h"
+#include "platform/capturebackend.h"
 
 #include "platform/clock.h"
 #include "platform/registry.h"

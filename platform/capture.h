@@ -72,7 +72,4 @@ CaptureLog& installCaptureBackend(int deviceCount = 1);
 // Back to the program's backends.
 void removeCaptureBackend();
 
-// Capture devices have nothing to be told; the options are taken for the table's sake.
-std::unique_ptr<MidiBackend> makeCaptureBackend(const OutputOptions& options);
-
 }  // namespace platform

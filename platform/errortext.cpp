@@ -1,4 +1,4 @@
-#include "platform/midiout.h"
+#include "platform/errortext.h"
 
 namespace platform {
 

@@ -9,6 +9,8 @@
 // Every function is safe to call from any thread and never throws. A handle
 // stays valid until midiOutClose succeeds; sends on a closed or null handle
 // return MidiInvalidHandle, also when the close races with the send.
+#include "platform/devicecaps.h"
+#include "platform/errortext.h"
 #include "platform/status.h"
 
 #include <cstdint>
@@ -16,26 +18,6 @@
 #include <string>
 
 namespace platform {
-
-// The identifier of the default route: the built-in synth unless a test has
-// installed the capture backend.
-inline constexpr int MidiMapper = -1;
-
-// The codes a device reports; the gateway shows 1-5 by name.
-enum class MidiTechnology : std::uint16_t {
-    MidiPort = 1,
-    Synth = 2,
-    SquareWaveSynth = 3,
-    FmSynth = 4,
-    Mapper = 5,
-    WavetableSynth = 6,
-    SoftwareSynth = 7,
-};
-
-struct MidiOutCaps {
-    std::string productName;
-    MidiTechnology technology = MidiTechnology::MidiPort;
-};
 
 enum class MidiOutHandle : std::uint64_t { Null = 0 };
 
@@ -76,8 +58,5 @@ std::int64_t midiOutSongLookahead(MidiOutHandle handle) noexcept;
 // Waits until the device can sound (a built-in synth still loading its
 // SoundFont plays nothing), or at most timeoutMillis.
 MmResult midiOutWaitReady(MidiOutHandle handle, int timeoutMillis) noexcept;
-
-// The text for a status code, for a message box.
-std::string midiOutGetErrorText(MmResult status);
 
 }  // namespace platform

@@ -1,7 +1,7 @@
 #include "platform/registry.h"
 
 #include "platform/alsabackend.h"
-#include "platform/capture.h"
+#include "platform/capturebackend.h"
 #include "platform/synthbackend.h"
 
 #include <algorithm>

@@ -17,6 +17,9 @@
 
 namespace platform {
 
+// The FluidSynth objects, known only to platform/ sources (platform/softsynthimpl.h).
+struct SoftSynthObjects;
+
 class SoftSynth {
 public:
     struct Options {
@@ -52,7 +55,7 @@ public:
     // The voices sounding or fading out.
     int activeVoices() const;
 
-    struct Impl;
+    using Impl = SoftSynthObjects;
     // For the audio driver of the synth backend.
     Impl& impl() { return *impl_; }
 

@@ -1,17 +1,17 @@
 #pragma once
-// The FluidSynth objects inside a SoftSynth, for the synth backend, which
-// starts an audio driver on them. Only platform/ sources include this.
-#include "platform/softsynth.h"
-
+// The FluidSynth objects inside a SoftSynth (platform/softsynth.h), for the
+// synth backend, which starts an audio driver on them. Only platform/ sources include this.
 #include <fluidsynth.h>
+
+#include <filesystem>
 
 namespace platform {
 
-struct SoftSynth::Impl {
-    Impl() = default;
-    Impl(const Impl&) = delete;
-    Impl& operator=(const Impl&) = delete;
-    ~Impl()
+struct SoftSynthObjects {
+    SoftSynthObjects() = default;
+    SoftSynthObjects(const SoftSynthObjects&) = delete;
+    SoftSynthObjects& operator=(const SoftSynthObjects&) = delete;
+    ~SoftSynthObjects()
     {
         if (synth)
             delete_fluid_synth(synth);

@@ -190,6 +190,14 @@ inline NoteOnEvent* note(std::int32_t t, int ch, int key, int velocity = 100, st
     return e;
 }
 
+// A note-off as the reader builds it from a note-on of velocity 0: status 8n.
+inline NoteOnEvent* silentOn(std::int32_t t, int ch, int key)
+{
+    auto* e = note(t, ch, key, 0);
+    e->status = std::uint8_t(0x80 | ch);
+    return e;
+}
+
 inline ControlChangeEvent* control(std::int32_t t, int ch, int controller, int value)
 {
     auto* e = new ControlChangeEvent(t, std::uint8_t(ch));

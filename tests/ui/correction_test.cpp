@@ -170,7 +170,7 @@ TEST_F(Correction, MenusAndKeysChooseTheStrengthButDigitsStillReachTextFields)
     const QList<QAction*> entries = form->PopupMenu2->actions();
     const qsizetype key = entries.indexOf(form->GridKey1->menuAction());
     ASSERT_GE(key, 0);
-    ASSERT_EQ(entries.size(), key + 3);
+    ASSERT_GE(entries.size(), key + 3);
     EXPECT_EQ(entries[key + 1]->text(), QStringLiteral("Scale"));
     EXPECT_EQ(entries[key + 2]->text(), QStringLiteral("Correction"));
     CorrectionControls& controls = *form->Correction;

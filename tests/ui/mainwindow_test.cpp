@@ -181,9 +181,10 @@ TEST_F(MainWindowTest, MenusHoldTheDesignedEntriesInOrder)
     EXPECT_EQ(window.mid(0, 15),
               (QStringList{"Device...", "", "Rec.Start", "Rec.End", "Replay", "Stop", "Panic", "", "Read MIDI file",
                            "Play MIDI", "Stop", "", "Save as MIDI file", "", "Practice"}));
-    // "Scale" and "Correction" follow "Grid Key": the pitch correction.
-    EXPECT_EQ(captions(form->PopupMenu2),
-              (QStringList{"Load &Image", "", "Cursor", "", "Grid Color", "Grid Key", "Scale", "Correction"}));
+    // "Scale" and "Correction" follow "Grid Key": the pitch correction; then
+    // the pen and MIDI input choices.
+    EXPECT_EQ(captions(form->PopupMenu2), (QStringList{"Load &Image", "", "Cursor", "", "Grid Color", "Grid Key",
+                                                       "Scale", "Correction", "", "Input"}));
     EXPECT_EQ(captions(form->Cursor1), (QStringList{"1", "2", "3"}));
     EXPECT_EQ(captions(form->GridColor2), (QStringList{"White", "Black", "Red", "Blue", "Green", "Yellow"}));
     EXPECT_TRUE(form->N11->isChecked());
