@@ -1,6 +1,6 @@
 #pragma once
 // The window's "Practice" menu: your part, count-in, loop and tempo (the last
-// three kept in orvelline.ini, section [Practice]), "Save practice take...",
+// three kept in the window's orvelline.ini, section [Practice]), "Save practice take...",
 // the intonation report and the guide notes of a run. The run itself, its
 // clock and its take are the session's; this class maps clicks onto it.
 #include <QObject>

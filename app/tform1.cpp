@@ -169,12 +169,8 @@ MouseMoveHandler moves(TForm1* form, void (TForm1::*handler)(QWidget*, int, int)
 
 }  // namespace
 
-TForm1::TForm1(const platform::ProgramFolders& folders, Session& session, QWidget* parent)
-    : QWidget(parent),
-      folders_(folders),
-      session_(session),
-      listener_(makeWindowListener(*this)),
-      iniPath_(platform::IniFile::pathIn(folders.settingsFolder()))
+TForm1::TForm1(const platform::ProgramFolders& folders, Session& session, platform::IniFile& settings, QWidget* parent)
+    : QWidget(parent), folders_(folders), session_(session), listener_(makeWindowListener(*this)), settings_(settings)
 {
     Form1 = this;
     session_.setListener(listener_.get());
