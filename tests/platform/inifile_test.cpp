@@ -115,16 +115,16 @@ TEST(IniFile, AMissingFileIsEmptyAndIsCreatedOnSave)
 
 TEST(IniFile, ReadsLfCrLfAndCrLineEndsAndAByteOrderMarkAndWritesBackWhatTheFileHad)
 {
-    for (const std::string start : {"", "\xEF\xBB\xBF"}) {
-        for (const std::string end : {"\n", "\r\n", "\r"}) {
+    for (const char* start : {"", "\xEF\xBB\xBF"}) {
+        for (const char* end : {"\n", "\r\n", "\r"}) {
             const auto text = [&](const char* y) {
-                return start + "; first line a comment" + end + "[A]" + end + "x=1" + end + "[B]" + end + "y=" + y +
-                       end;
+                return std::string(start) + "; first line a comment" + end + "[A]" + end + "x=1" + end + "[B]" + end +
+                       "y=" + y + end;
             };
             const fs::path path = writeIni("ends.ini", text("2"));
             IniFile ini = IniFile::load(path);
-            EXPECT_EQ(ini.value("A", "x"), "1") << testing::PrintToString(start + end);
-            EXPECT_EQ(ini.value("B", "y"), "2") << testing::PrintToString(start + end);
+            EXPECT_EQ(ini.value("A", "x"), "1") << testing::PrintToString(std::string(start) + end);
+            EXPECT_EQ(ini.value("B", "y"), "2") << testing::PrintToString(std::string(start) + end);
             EXPECT_TRUE(ini.problems().empty());
             ini.setValue("B", "y", "3");
             ASSERT_TRUE(ini.save());
