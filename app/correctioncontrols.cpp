@@ -160,30 +160,14 @@ void CorrectionControls::showChoices()
         StrengthItems[i]->setChecked(kStrengths[i] == settings.strength);
 }
 
-void CorrectionControls::load(const std::filesystem::path& iniPath)
+void CorrectionControls::load(platform::IniFile& settings)
 {
-    platform::IniFile ini = platform::IniFile::load(iniPath);
-    loaded_ = ReadCorrectionSettings(ini);
+    loaded_ = ReadCorrectionSettings(settings);
     session_.setCorrection(loaded_);
     showChoices();
-    if (!ini.problems().empty()) {
-        std::string text;
-        for (const std::string& problem : ini.problems())
-            text += problem + "\n";
-        reportMessage(text + "These settings keep their defaults.");
-    }
 }
 
-void CorrectionControls::save(const std::filesystem::path& iniPath)
+void CorrectionControls::save(platform::IniFile& settings)
 {
-    const CorrectionSettings& now = correction().settings();
-    if (now == loaded_)
-        return;
-    platform::IniFile ini = platform::IniFile::load(iniPath);
-    WriteCorrectionSettings(ini, now, loaded_);
-    std::string error;
-    if (!ini.save(&error))
-        reportMessage(error);
-    else
-        loaded_ = now;
+    WriteCorrectionSettings(settings, correction().settings(), loaded_);
 }

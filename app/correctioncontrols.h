@@ -10,7 +10,6 @@
 
 #include <array>
 #include <cstdint>
-#include <filesystem>
 #include <optional>
 
 #include "perform/correctionsettings.h"
@@ -59,11 +58,11 @@ public:
     // The Scale and Correction entries tick what the session holds.
     void showChoices();
 
-    // iniPath is orvelline.ini, beside there.cfg. Problems are reported in one
-    // message; reading never stops the start. Saving writes only what changed
-    // since loading, so an untouched file keeps its text.
-    void load(const std::filesystem::path& iniPath);
-    void save(const std::filesystem::path& iniPath);
+    // The [Correction] section of the window's orvelline.ini; a bad value is
+    // a problem of the file's, and reading never stops the start. Saving sets
+    // only what changed since loading, so an untouched key keeps its text.
+    void load(platform::IniFile& settings);
+    void save(platform::IniFile& settings);
 
 protected:
     // Sees every key press of the application before its receiver does.

@@ -124,7 +124,7 @@ void TForm1::createDesktopExtras()
 
     RecentFiles1 = named(new QMenu(QStringLiteral("Recent files"), this), "RecentFiles1");
     recentFiles_ = new RecentFiles(
-        RecentFiles1, iniFilePath(), [this](const QString& path) { ReadMidiFile(path); }, this);
+        RecentFiles1, settings(), [this](const QString& path) { ReadMidiFile(path); }, this);
     HowToPlay = named(new QAction(QStringLiteral("How to play"), this), "HowToPlay");
     HowToPlay->setShortcut(QKeySequence(Qt::Key_F1));
     About1 = named(new QAction(QStringLiteral("About Orvelline…"), this), "About1");

@@ -4,10 +4,8 @@
 #include <QActionGroup>
 #include <QMenu>
 
-#include <string>
 
 #include "app/handlerguard.h"
-#include "mididata/messagesink.h"
 #include "midispec/midivocabulary.h"
 #include "perform/inputsettings.h"
 
@@ -79,29 +77,13 @@ void InputMenu::showChoices()
         ControllerItems[i]->setChecked(kControllers[i] == now.loudnessController);
 }
 
-void InputMenu::load(const std::filesystem::path& iniPath)
+void InputMenu::load(platform::IniFile& settings)
 {
-    platform::IniFile ini = platform::IniFile::load(iniPath);
-    const std::size_t before = ini.problems().size();
-    loaded_ = ReadInputChoices(ini);
+    loaded_ = ReadInputChoices(settings);
     choose(loaded_);
-    std::string text;
-    for (std::size_t i = before; i < ini.problems().size(); ++i)
-        text += ini.problems()[i] + "\n";
-    if (!text.empty())
-        reportMessage(text + "These settings keep their defaults.");
 }
 
-void InputMenu::save(const std::filesystem::path& iniPath)
+void InputMenu::save(platform::IniFile& settings)
 {
-    const InputChoices now = session_.inputChoices();
-    if (now == loaded_)
-        return;
-    platform::IniFile ini = platform::IniFile::load(iniPath);
-    WriteInputChoices(ini, now, loaded_);
-    std::string error;
-    if (!ini.save(&error))
-        reportMessage(error);
-    else
-        loaded_ = now;
+    WriteInputChoices(settings, session_.inputChoices(), loaded_);
 }

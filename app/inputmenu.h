@@ -6,7 +6,6 @@
 #include <QObject>
 
 #include <array>
-#include <filesystem>
 
 #include "perform/session.h"
 
@@ -26,11 +25,10 @@ public:
     std::array<QAction*, 4> ControllerItems{};
     QAction* Thru = nullptr;  // "MIDI thru"
 
-    // iniPath is orvelline.ini. Loading says what of this section could not
-    // be read (the rest of the file is reported with the correction's
-    // section); saving writes only what changed since loading.
-    void load(const std::filesystem::path& iniPath);
-    void save(const std::filesystem::path& iniPath);
+    // The [Input] section of the settings; what cannot be read is left in
+    // their problems, and saving sets only what changed since loading.
+    void load(platform::IniFile& settings);
+    void save(platform::IniFile& settings);
 
 private:
     Session& session_;

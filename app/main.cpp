@@ -24,6 +24,7 @@
 #include "mididata/messagesink.h"
 #include "midiout/ui/tmididevice.h"
 #include "perform/session.h"
+#include "platform/inifile.h"
 #include "platform/outputoptions.h"
 #include "platform/programfolders.h"
 #include "platform/registry.h"
@@ -80,7 +81,10 @@ int main(int argc, char** argv)
         platform::ProgramFolders::ofThisProcess(QCoreApplication::applicationDirPath().toStdString());
     platform::OutputOptions outputs;
     outputs.soundFontFolders = folders.extraFolders();
-    const std::vector<std::string> settingsProblems = platform::readSoundSettingsIn(folders.settingsFolder(), outputs);
+    // The one orvelline.ini of this run: read here, its sound section first;
+    // the window reads its own sections, says what was wrong and writes it back.
+    platform::IniFile settings = platform::IniFile::load(platform::IniFile::pathIn(folders.settingsFolder()));
+    platform::readSoundSettings(settings, outputs);
     platform::selectDefaultMidiBackends(outputs);
     // What goes wrong while starting (no audio output, a device that does not
     // open) is said once the main window stands, so the program is seen to
@@ -93,9 +97,6 @@ int main(int argc, char** argv)
             QTimer::singleShot(0, [text] { showMessageBox(text); });
     });
 
-    for (const std::string& problem : settingsProblems)
-        reportMessage(problem);
-
     Session::Options sessionOptions;
     sessionOptions.pause = pauseKeepingTheWindowDrawn;
     Session session(sessionOptions);
@@ -105,7 +106,7 @@ int main(int argc, char** argv)
     std::unique_ptr<TDebugWindow> debugWindow;
     int exitCode = 1;
     try {
-        mainWindow = std::make_unique<TForm1>(folders, session);
+        mainWindow = std::make_unique<TForm1>(folders, session, settings);
         deviceWindow = std::make_unique<TMidiDevice>(
             session.gateway(), folders.settingsFolder(), nullptr,
             [](TMidiDevice& window) { QTimer::singleShot(0, &window, [&window] { window.exec(); }); });

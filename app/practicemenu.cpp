@@ -231,7 +231,7 @@ void PracticeMenu::reportExecute()
 
 void PracticeMenu::loadSettings()
 {
-    platform::IniFile ini = platform::IniFile::load(window_.iniPath);
+    platform::IniFile& ini = window_.settings;
     PracticeChoices read = choices();
     read.countIn = ini.intValue(kSection, "CountIn", 0, 1).value_or(0) != 0;
     read.loopFrom = ini.intValue(kSection, "LoopFrom", 0, kMaxBar).value_or(0);
@@ -240,19 +240,14 @@ void PracticeMenu::loadSettings()
         ini.intValue(kSection, "Tempo", PracticeChoices::kMinTempoPercent, PracticeChoices::kMaxTempoPercent)
             .value_or(100);
     session_.setPracticeChoices(read);
-    for (const std::string& problem : ini.problems())
-        reportMessage(problem);
 }
 
 void PracticeMenu::saveSettings() const
 {
     const PracticeChoices& now = choices();
-    platform::IniFile ini = platform::IniFile::load(window_.iniPath);
+    platform::IniFile& ini = window_.settings;
     ini.setValue(kSection, "CountIn", now.countIn ? "1" : "0");
     ini.setValue(kSection, "LoopFrom", std::to_string(now.loopFrom));
     ini.setValue(kSection, "LoopTo", std::to_string(now.loopTo));
     ini.setValue(kSection, "Tempo", std::to_string(now.tempoPercent));
-    std::string error;
-    if (!ini.save(&error))
-        reportMessage(error);
 }

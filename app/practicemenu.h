@@ -1,6 +1,6 @@
 #pragma once
 // The window's "Practice" menu: your part, count-in, loop and tempo (the last
-// three kept in orvelline.ini, section [Practice]), "Save practice take...",
+// three kept in the window's orvelline.ini, section [Practice]), "Save practice take...",
 // the intonation report and the guide notes of a run. The run itself, its
 // clock and its take are the session's; this class maps clicks onto it.
 #include <QObject>
@@ -20,6 +20,9 @@ class QMenu;
 class QWidget;
 class Session;
 class midiSong;
+namespace platform {
+class IniFile;
+}
 class midiTrack;
 class IntonationWindow;
 
@@ -32,14 +35,14 @@ public:
 
     // What the menu needs of the window: the window itself (parent of its
     // dialogs), the grid layer the guide notes are drawn on, the context
-    // menu the menu ends, the question for a file name to save to, and
-    // orvelline.ini.
+    // menu the menu ends, the question for a file name to save to, and the
+    // settings it keeps its choices in.
     struct WindowParts {
         QWidget& window;
         QWidget& gridLayer;
         QMenu& contextMenu;
         std::function<QString()> askSaveName;
-        std::filesystem::path iniPath;
+        platform::IniFile& settings;  // orvelline.ini
     };
 
     // Adds the menu at the end of the window's context menu and reads the settings.

@@ -10,7 +10,6 @@
 #include <utility>
 
 #include "app/handlerguard.h"
-#include "mididata/messagesink.h"
 #include "platform/inifile.h"
 
 namespace {
@@ -30,37 +29,35 @@ QString captionOf(int index, const QString& path)
     return QStringLiteral("&%1 %2").arg(index + 1).arg(name);
 }
 
-}  // namespace
-
-QStringList loadRecentFiles(const std::filesystem::path& iniPath)
+// The list as orvelline.ini holds it; empty keys are left out.
+QStringList recentFilesIn(const platform::IniFile& ini)
 {
-    platform::IniFile ini = platform::IniFile::load(iniPath);
     QStringList files;
     for (int i = 0; i < RecentFiles::kMaxFiles; ++i) {
         const std::optional<std::string> value = ini.value(kSection, keyOf(i));
         if (value && !value->empty())
-            files << QFile::decodeName(QByteArray::fromStdString(*value));
+            files << QFile::decodeName(QByteArray::fromStdString(platform::IniFile::unescape(*value)));
     }
     return files;
 }
 
-void saveRecentFiles(const std::filesystem::path& iniPath, const QStringList& files)
+void putRecentFiles(platform::IniFile& ini, const QStringList& files)
 {
-    platform::IniFile ini = platform::IniFile::load(iniPath);
-    for (int i = 0; i < RecentFiles::kMaxFiles; ++i)
-        ini.setValue(kSection, keyOf(i), i < files.size() ? QFile::encodeName(files[i]).toStdString() : std::string());
-    std::string error;
-    if (!ini.save(&error))
-        reportMessage("The list of recent files could not be saved: " + error);
+    int stored = 0;
+    for (const QString& file : files) {
+        const std::string value = platform::IniFile::escape(QFile::encodeName(file).toStdString());
+        if (keyOf(stored).size() + 1 + value.size() <= platform::IniFile::kMaxLineLength)
+            ini.setValue(kSection, keyOf(stored++), value);
+    }
+    while (stored < RecentFiles::kMaxFiles)
+        ini.setValue(kSection, keyOf(stored++), std::string());
 }
 
-RecentFiles::RecentFiles(QMenu* menu, std::filesystem::path iniPath, std::function<void(const QString&)> open,
+}  // namespace
+
+RecentFiles::RecentFiles(QMenu* menu, platform::IniFile& settings, std::function<void(const QString&)> open,
                          QObject* parent)
-    : QObject(parent),
-      menu_(menu),
-      iniPath_(std::move(iniPath)),
-      open_(std::move(open)),
-      files_(loadRecentFiles(iniPath_))
+    : QObject(parent), menu_(menu), settings_(settings), open_(std::move(open)), files_(recentFilesIn(settings_))
 {
     rebuild();
 }
@@ -72,7 +69,7 @@ void RecentFiles::add(const QString& path)
     files_.prepend(full);
     while (files_.size() > kMaxFiles)
         files_.removeLast();
-    saveRecentFiles(iniPath_, files_);
+    putRecentFiles(settings_, files_);
     rebuild();
 }
 

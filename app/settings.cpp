@@ -33,7 +33,6 @@
 #include "app/tform1.h"
 #include "app/widgets.h"
 #include "app/windowplace.h"
-#include "mididata/messagesink.h"
 #include "mididata/wholefile.h"
 #include "perform/session.h"
 #include "perform/surfacemapping.h"
@@ -84,7 +83,7 @@ Setting windowEdge(int (QRect::*get)() const, void (*set)(QRect&, int), bool isS
                 if (isSize)
                     place.setSize(sizeOnDesktop(form, place.size()));
                 if (isLast)
-                    placeWindow(form, place, form.iniFilePath());
+                    placeWindow(form, place, form.settings());
                 else
                     form.setGeometry(place);
             }};
@@ -228,7 +227,7 @@ Setting menuChoice(QString TForm1::*caption, QMenu* TForm1::*menu)
             }};
 }
 
-const std::vector<Setting>& settings()
+const std::vector<Setting>& settingLines()
 {
     static const std::vector<Setting> lines{
         {[](TForm1&) { return QStringLiteral("000"); },
@@ -262,12 +261,20 @@ QString settingsPath(const TForm1& form)
     return form.AppFolder + QStringLiteral("there.cfg");
 }
 
-// One message for the whole file, naming every line that was not used.
-void reportBadLines(const QString& path, const QStringList& problems)
+// One text for the whole file, naming every line that was not used.
+std::string badLinesText(const QString& path, const QStringList& problems)
 {
-    reportMessage(QStringLiteral("Settings file %1: %2. These settings keep their defaults; the others were read.")
-                      .arg(path, problems.join(QStringLiteral("; ")))
-                      .toStdString());
+    return QStringLiteral("Settings file %1: %2. These settings keep their defaults; the others were read.")
+        .arg(path, problems.join(QStringLiteral("; ")))
+        .toStdString();
+}
+
+// A reason quotes the line; of a very long line, its beginning is enough.
+QString shortReason(const char* what)
+{
+    constexpr qsizetype kLongest = 100;
+    const QString reason = QString::fromUtf8(what);
+    return reason.size() <= kLongest ? reason : reason.left(kLongest) + QStringLiteral("...");
 }
 
 }  // namespace
@@ -277,18 +284,19 @@ void TForm1::ReadSettings()
     const QString path = settingsPath(*this);
     QFile file(path);
     if (file.exists() && !file.open(QIODevice::ReadOnly)) {
-        reportMessage(QStringLiteral("Settings file %1 cannot be read: %2; the settings keep their defaults.")
-                          .arg(path, file.errorString())
-                          .toStdString());
+        startProblems_.push_back(
+            QStringLiteral("Settings file %1 cannot be read: %2; the settings keep their defaults.")
+                .arg(path, file.errorString())
+                .toStdString());
     } else if (file.isOpen()) {
         const QStringList lines = settingsFileLines(file.readAll());
-        const std::vector<Setting>& table = settings();
+        const std::vector<Setting>& table = settingLines();
         QStringList problems;
         for (std::size_t i = 0; i < table.size() && i < std::size_t(lines.size()); ++i) {
             try {
                 table[i].read(*this, lines[qsizetype(i)]);
             } catch (const std::exception& error) {
-                problems << QStringLiteral("line %1 (%2)").arg(i + 1).arg(QString::fromUtf8(error.what()));
+                problems << QStringLiteral("line %1 (%2)").arg(i + 1).arg(shortReason(error.what()));
             }
         }
         if (std::size_t(lines.size()) < table.size())
@@ -297,7 +305,7 @@ void TForm1::ReadSettings()
                             .arg(table.size())
                             .arg(lines.size());
         if (!problems.isEmpty())
-            reportBadLines(path, problems);
+            startProblems_.push_back(badLinesText(path, problems));
     }
     // Also at the first start: the tone module holds what the panel shows.
     SetupClick();
@@ -306,7 +314,7 @@ void TForm1::ReadSettings()
 void TForm1::WriteSettings()
 {
     QStringList lines;
-    for (const Setting& setting : settings())
+    for (const Setting& setting : settingLines())
         lines << setting.write(*this);
     const QByteArray text = settingsFileText(lines);
     writeWholeFile(QFile::encodeName(settingsPath(*this)).toStdString(), text.constData(), std::size_t(text.size()));

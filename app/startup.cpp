@@ -19,6 +19,7 @@
 #include "app/tform1.h"
 #include "app/widgets.h"
 #include "app/windowplace.h"
+#include "mididata/messagesink.h"
 #include "mididata/song.h"
 #include "mididata/track.h"
 #include "midiout/midigateway.h"
@@ -26,6 +27,7 @@
 #include "midispec/midispec.h"
 #include "perform/session.h"
 #include "perform/vidize.h"
+#include "platform/inifile.h"
 
 namespace {
 
@@ -57,13 +59,14 @@ void TForm1::FormShow()
             ProgChg->addItem(QString::fromStdString(ProgramName(program)));
         ProgChg->setCurrentIndex(kFirstInstrument);
     }
-    Correction->load(iniPath_);
-    Input->load(iniPath_);
+    Correction->load(settings_);
+    Input->load(settings_);
     // The first start has no settings to redraw it: the grid must show C at once.
     DrawGrid();
     ReadSettings();
-    restoreMaximized(*this, iniPath_);
+    restoreMaximized(*this, settings_);
     ColorEdges();
+    reportStartProblems();
     // The keys belong to the surface from the start, not to the first entry of
     // the panel, where a modulation key would land as text.
     Panel1->setFocus();
@@ -76,10 +79,27 @@ bool TForm1::FormCloseQuery()
 
 void TForm1::FormClose()
 {
-    saveMaximized(*this, iniPath_);
+    saveMaximized(*this, settings_);
     WriteSettings();
-    Correction->save(iniPath_);
-    Input->save(iniPath_);
+    Correction->save(settings_);
+    Input->save(settings_);
+    // A file that cannot be written says why (writeWholeFile); the window
+    // keeps what it holds.
+    settings_.save();
+}
+
+// Everything the settings files held that could not be used, in one message:
+// a file of a thousand bad lines must not stand a thousand boxes in the way.
+void TForm1::reportStartProblems()
+{
+    std::string text;
+    for (const std::string& problem : startProblems_)
+        text += problem + "\n";
+    startProblems_.clear();
+    if (!settings_.problems().empty())
+        text += platform::problemSummary(settings_.problems()) + "\nThese settings keep their defaults.";
+    if (!text.empty())
+        reportMessage(text.back() == '\n' ? text.substr(0, text.size() - 1) : text);
 }
 
 // The session outlives the window: it must never call back into it.

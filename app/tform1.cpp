@@ -170,7 +170,7 @@ MouseMoveHandler moves(TForm1* form, void (TForm1::*handler)(QWidget*, int, int)
 
 }  // namespace
 
-TForm1::TForm1(const platform::ProgramFolders& folders, Session& session, QWidget* parent)
+TForm1::TForm1(const platform::ProgramFolders& folders, Session& session, platform::IniFile& settings, QWidget* parent)
     : QWidget(parent),
       folders_(folders),
       session_(session),
@@ -181,7 +181,7 @@ TForm1::TForm1(const platform::ProgramFolders& folders, Session& session, QWidge
               runGuarded([this] { session_.songFinished(); });
           },
           [this] { showSessionState(); })),
-      iniPath_(platform::IniFile::pathIn(folders.settingsFolder()))
+      settings_(settings)
 {
     Form1 = this;
     session_.setListener(listener_.get());
@@ -199,7 +199,7 @@ TForm1::TForm1(const platform::ProgramFolders& folders, Session& session, QWidge
     connectHandlers();
     // Beyond the designed window: the Practice menu at the end of the context menu.
     Practice = new PracticeMenu(
-        {*this, *Image4, *PopupMenu1, [this] { return SaveDialog1 ? SaveDialog1() : QString(); }, iniPath_}, session_);
+        {*this, *Image4, *PopupMenu1, [this] { return SaveDialog1 ? SaveDialog1() : QString(); }, settings_}, session_);
     createDesktopExtras();
 
     OpenDialog1 = [this] { return askForMidiFileToOpen(this); };

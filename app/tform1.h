@@ -31,9 +31,15 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "app/programobjects.h"
 #include "platform/programfolders.h"
+
+namespace platform {
+class IniFile;
+}
 
 class CorrectionControls;
 class InputMenu;
@@ -73,10 +79,13 @@ public:
     enum class TakeAnswer { Save, Discard, Cancel };
     using TakeQuestion = std::function<TakeAnswer()>;
 
-    // folders says where the program's files are (there.cfg, orvelline.ini,
-    // the pictures); the window keeps them for its whole life. The session
-    // is the instrument the window shows; it outlives the window.
-    TForm1(const platform::ProgramFolders& folders, Session& session, QWidget* parent = nullptr);
+    // folders says where the program's files are (there.cfg, the pictures);
+    // the window keeps them for its whole life. The session is the instrument
+    // the window shows, and settings the program's orvelline.ini, whose parts
+    // read their sections as the window is built and shown and write them
+    // back as it closes; both outlive the window.
+    TForm1(const platform::ProgramFolders& folders, Session& session, platform::IniFile& settings,
+           QWidget* parent = nullptr);
     ~TForm1() override;
 
     // --- The playing surface ---
@@ -177,7 +186,7 @@ public:
     // --- Fields ---
     QString AppFolder;  // with a trailing separator
     // orvelline.ini, beside there.cfg.
-    const std::filesystem::path& iniFilePath() const { return iniPath_; }
+    platform::IniFile& settings() const { return settings_; }
     std::uint32_t GridColor = 255;  // 0x00BBGGRR
     QString ImageFile;
     QString CursorName;
@@ -304,12 +313,16 @@ private:
     platform::ProgramFolders folders_;
     Session& session_;
     std::unique_ptr<WindowListener> listener_;
-    std::filesystem::path iniPath_;
+    platform::IniFile& settings_;
+    // What ReadSettings found wrong in there.cfg, said with the problems of
+    // orvelline.ini in one message once the window stands.
+    std::vector<std::string> startProblems_;
     bool shown_ = false;
     std::unique_ptr<NoteGuard> noteGuard_;
     RecentFiles* recentFiles_ = nullptr;
 
     void createDesktopExtras();
+    void reportStartProblems();
     void showSongKey();
     void fileWasRead(const QString& path);
 

@@ -10,7 +10,6 @@
 #include <algorithm>
 #include <string>
 
-#include "mididata/messagesink.h"
 #include "platform/inifile.h"
 
 namespace {
@@ -108,38 +107,31 @@ QRect placeWithin(const QRect& wanted, const QRect& available)
 // The frame the window manager drew around the window last time, as the
 // window closed; none before the first close. The place kept on the screen is
 // the frame's, so that the title bar stays within reach.
-QMargins savedFrame(const std::filesystem::path& iniPath)
+QMargins savedFrame(platform::IniFile& ini)
 {
-    platform::IniFile ini = platform::IniFile::load(iniPath);
     const auto side = [&ini](const char* key) { return ini.intValue(kSection, key, 0, 200).value_or(0); };
     return QMargins(side("frameLeft"), side("frameTop"), side("frameRight"), side("frameBottom"));
 }
 
-void placeWindow(QWidget& window, const QRect& wanted, const std::filesystem::path& iniPath)
+void placeWindow(QWidget& window, const QRect& wanted, platform::IniFile& settings)
 {
     QRect place = wanted;
     if (const QScreen* screen = screenFor(wanted))
-        place = placeWithin(wanted, screen->availableGeometry().marginsRemoved(savedFrame(iniPath)));
+        place = placeWithin(wanted, screen->availableGeometry().marginsRemoved(savedFrame(settings)));
     place.setSize(place.size().expandedTo(window.minimumSize()));
     // The client's place, not the frame's: what normalWindowPlace gives back.
     window.setGeometry(place);
 }
 
-void restoreMaximized(QWidget& window, const std::filesystem::path& iniPath)
+void restoreMaximized(QWidget& window, platform::IniFile& settings)
 {
-    platform::IniFile ini = platform::IniFile::load(iniPath);
-    // Only this key's own problem: the file's other lines are their readers' business.
-    const std::size_t known = ini.problems().size();
-    const std::optional<int> maximized = ini.intValue(kSection, kMaximized, 0, 1);
-    for (std::size_t i = known; i < ini.problems().size(); ++i)
-        reportMessage(ini.problems()[i]);
+    const std::optional<int> maximized = settings.intValue(kSection, kMaximized, 0, 1);
     if (maximized.value_or(0) == 1)
         window.setWindowState(window.windowState() | Qt::WindowMaximized);
 }
 
-void saveMaximized(const QWidget& window, const std::filesystem::path& iniPath)
+void saveMaximized(const QWidget& window, platform::IniFile& ini)
 {
-    platform::IniFile ini = platform::IniFile::load(iniPath);
     ini.setValue(kSection, kMaximized, window.isMaximized() ? "1" : "0");
     const QRect frame = window.frameGeometry();
     const QRect client = window.geometry();
@@ -149,7 +141,4 @@ void saveMaximized(const QWidget& window, const std::filesystem::path& iniPath)
         ini.setValue(kSection, "frameRight", std::to_string(frame.right() - client.right()));
         ini.setValue(kSection, "frameBottom", std::to_string(frame.bottom() - client.bottom()));
     }
-    std::string error;
-    if (!ini.save(&error))
-        reportMessage("The window's state could not be saved: " + error);
 }

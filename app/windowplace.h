@@ -15,9 +15,11 @@
 // available area of the nearest screen.
 #include <QRect>
 
-#include <filesystem>
-
 class QWidget;
+
+namespace platform {
+class IniFile;
+}
 
 // Lets normalWindowPlace know the normal geometry also when the window
 // manager, not the program, maximised the window.
@@ -32,9 +34,9 @@ QRect placeWithin(const QRect& wanted, const QRect& available);
 // Puts the window at wanted (client coordinates) on the screen that shows the
 // most of it, kept with its frame (as measured at the last close) within that
 // screen's available area.
-void placeWindow(QWidget& window, const QRect& wanted, const std::filesystem::path& iniPath);
+void placeWindow(QWidget& window, const QRect& wanted, platform::IniFile& settings);
 
-// Reads [Window] maximized from orvelline.ini (iniPath) and maximises the window if so.
-void restoreMaximized(QWidget& window, const std::filesystem::path& iniPath);
-// Writes the window's maximised state, and the frame around it, to orvelline.ini.
-void saveMaximized(const QWidget& window, const std::filesystem::path& iniPath);
+// Reads [Window] maximized from orvelline.ini and maximises the window if so.
+void restoreMaximized(QWidget& window, platform::IniFile& settings);
+// Sets the window's maximised state, and the frame around it, in orvelline.ini.
+void saveMaximized(const QWidget& window, platform::IniFile& settings);

@@ -98,6 +98,12 @@ bool writeWholeFile(const std::string& path, const void* data, std::size_t size)
         reportMessage("Couldn't write file " + path + ": not a regular file");
         return false;
     }
+    // The rename below would replace a file its owner protected from writing
+    // as readily as any other; the protection is the owner's word, so keep it.
+    if (exists && (old.st_mode & S_IWUSR) == 0) {
+        reportMessage("Couldn't write file " + path + ": it is read-only");
+        return false;
+    }
     // A name of the file's own folder that no other file has: the rename that
     // puts the new content in place then never crosses file systems, and no
     // file of the user's is ever overwritten or removed on the way.

@@ -4,7 +4,8 @@
 // temporary file is renamed over the target only when complete. A full disk or
 // a crash therefore never leaves a half-written song or settings file, and the
 // old file stays until the new one is there; on failure the temporary file is
-// removed. Saving through a symbolic link writes the link's target, and a file
+// removed. A file that exists but is not writable for its owner (mode 0444)
+// is refused, not replaced. Saving through a symbolic link writes the link's target, and a file
 // that exists keeps its mode (and its owner, when run as root). Failures are
 // reported through the message sink ("Couldn't create file ...", "Couldn't
 // write file ...") and answered with false.

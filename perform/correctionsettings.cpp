@@ -17,7 +17,7 @@ CorrectionSettings ReadCorrectionSettings(platform::IniFile& ini)
         if (const auto scale = ScaleFromKeyword(*word))
             settings.scale = *scale;
         else
-            ini.addProblem(kSection, "scale", "'" + *word + "' is not a scale");
+            ini.addProblem(kSection, "scale", platform::IniFile::quoted(*word) + " is not a scale");
     }
     if (const auto glide = ini.intValue(kSection, "glide_ms", 0, PitchCorrection::kMaxGlideMs))
         settings.glideMs = *glide;

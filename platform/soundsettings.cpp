@@ -17,15 +17,7 @@ void readSoundSettings(IniFile& ini, OutputOptions& options)
     if (!word)
         return;
     if (!keepAwakeFromWord(*word, options.keepProcessorsAwake))
-        ini.addProblem(kSection, kKeepAwake, "'" + *word + "' is none of auto, always, never");
-}
-
-std::vector<std::string> readSoundSettingsIn(const std::filesystem::path& settingsFolder, OutputOptions& options)
-{
-    IniFile ini = IniFile::load(IniFile::pathIn(settingsFolder));
-    const auto before = std::ptrdiff_t(ini.problems().size());
-    readSoundSettings(ini, options);
-    return {ini.problems().begin() + before, ini.problems().end()};
+        ini.addProblem(kSection, kKeepAwake, IniFile::quoted(*word) + " is none of auto, always, never");
 }
 
 }  // namespace platform

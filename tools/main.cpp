@@ -9,6 +9,7 @@
 
 #include "mididata/messagesink.h"
 #include "midispec/version.h"
+#include "platform/inifile.h"
 #include "platform/programfolders.h"
 #include "platform/registry.h"
 #include "platform/soundsettings.h"
@@ -79,13 +80,17 @@ int usage(const char* problem)
 }
 
 // The sound settings of orvelline.ini hold for a song played here as for the
-// window; a bad one is said and the rest played as usual.
-void useSoundSettings()
+// window; a bad line of the file is said and the rest played as usual.
+void useSoundSettings(platform::IniFile& settings)
 {
     platform::OutputOptions outputs;
-    for (const std::string& problem :
-         platform::readSoundSettingsIn(platform::ProgramFolders::ofThisProcess().settingsFolder(), outputs))
-        std::cerr << "orvelline-midi: " << problem << '\n';
+    platform::readSoundSettings(settings, outputs);
+    if (!settings.problems().empty()) {
+        std::string text = platform::problemSummary(settings.problems());
+        for (std::size_t at = 0; (at = text.find('\n', at)) != std::string::npos; ++at)
+            text.replace(at, 1, "\norvelline-midi: ");
+        std::cerr << "orvelline-midi: " << text << '\n';
+    }
     platform::selectDefaultMidiBackends(outputs);
 }
 
@@ -138,7 +143,9 @@ int main(int argc, char** argv)
         if (!parsePlayArguments(rest, file, options, problem))
             return usage(problem.c_str());
         options.showPosition = isatty(STDOUT_FILENO) != 0;
-        useSoundSettings();
+        platform::IniFile settings = platform::IniFile::load(
+            platform::IniFile::pathIn(platform::ProgramFolders::ofThisProcess().settingsFolder()));
+        useSoundSettings(settings);
         return runPlayCommand(file, options, stopOnInterrupt(), std::cout, std::cerr);
     }
     if (command == "render") {

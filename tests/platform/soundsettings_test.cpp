@@ -43,20 +43,3 @@ TEST(SoundSettings, TakesTheKeepAwakeChoiceAndRefusesAnUnknownOneByLine)
     EXPECT_NE(problems[0].find("line 3"), std::string::npos) << problems[0];
     EXPECT_NE(problems[0].find("'sometimes'"), std::string::npos) << problems[0];
 }
-
-TEST(SoundSettings, FromAFolderTellsOnlyTheProblemsOfItsOwnKeys)
-{
-    const fs::path folder = fs::temp_directory_path() / ("orv-sound-folder-" + std::to_string(getpid()));
-    fs::create_directories(folder);
-    std::ofstream(IniFile::pathIn(folder), std::ios::binary)
-        << "this is not a key\n[Window]\nmaximized=maybe\n[Sound]\nKeepProcessorsAwake=often\n";
-    OutputOptions options;
-    options.keepProcessorsAwake = KeepAwake::Never;
-    const std::vector<std::string> problems = readSoundSettingsIn(folder, options);
-    fs::remove_all(folder);
-    ASSERT_EQ(problems.size(), 1u);
-    EXPECT_NE(problems[0].find("line 5"), std::string::npos) << problems[0];
-    EXPECT_EQ(options.keepProcessorsAwake, KeepAwake::Never);
-
-    EXPECT_TRUE(readSoundSettingsIn(folder / "missing", options).empty()) << "no file, no problem";
-}

@@ -40,6 +40,7 @@
 #include "perform/session.h"
 #include "perform/vidize.h"
 #include "platform/capture.h"
+#include "platform/inifile.h"
 #include "platform/programfolders.h"
 
 class MainWindowTest : public ::testing::Test {
@@ -70,7 +71,9 @@ protected:
             folder.path().toStdString(), userFolderPath().toStdString(), programFolderWritable);
         session = std::make_unique<Session>();
         setProgramSession(session.get());
-        form = std::make_unique<TForm1>(folders, *session);
+        iniFile = std::make_unique<platform::IniFile>(
+            platform::IniFile::load(platform::IniFile::pathIn(folders.settingsFolder())));
+        form = std::make_unique<TForm1>(folders, *session, *iniFile);
         // No test may hang on a modal file dialog; tests that want a file set their own answer.
         form->OpenDialog1 = [] { return QString(); };
         form->SaveDialog1 = [] { return QString(); };
@@ -94,6 +97,7 @@ protected:
         debugWindow.reset();
         device.reset();
         form.reset();
+        iniFile.reset();
         setProgramSession(nullptr);
         session.reset();
     }
@@ -177,6 +181,7 @@ protected:
     QStringList messages;  // the texts of the message boxes, in order
     std::unique_ptr<MessageBoxSink> sink;
     std::unique_ptr<Session> session;
+    std::unique_ptr<platform::IniFile> iniFile;  // orvelline.ini, as the program holds it
     std::unique_ptr<TForm1> form;
     std::unique_ptr<TMidiDevice> device;
     std::unique_ptr<TDebugWindow> debugWindow;

@@ -17,6 +17,7 @@
 
 #include <csignal>
 
+#include "app/practicemenu.h"
 #include "app/settingslines.h"
 #include "app/widgets.h"
 #include "mainwindow_fixture.h"
@@ -311,6 +312,42 @@ TEST_F(Settings, FailedWriteIsReportedAndTheOldFileStays)
     // Nothing is left beside it.
     EXPECT_EQ(QDir(QFileInfo(settingsPath()).path()).entryList(QDir::Files).filter(QStringLiteral("there.cfg")),
               QStringList{QStringLiteral("there.cfg")});
+}
+
+TEST_F(Settings, HostileSettingsFilesGiveOneShortMessageAndAProtectedOneIsNotReplaced)
+{
+    stopProgram();
+    QByteArray ini = "[Practice]\nTempo=fast\n";
+    for (int i = 0; i < 1000; ++i)
+        ini += "not a key\n";
+    ini += "[Correction]\nglide_ms=" + QByteArray(100000, '1') + "\n";
+    const QString iniPath = folderPath() + QStringLiteral("orvelline.ini");
+    QFile file(iniPath);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(ini);
+    file.close();
+    startWith(with(designedLines(), 9, "x"));
+
+    ASSERT_EQ(messages.size(), 1) << messages.join(QLatin1Char('\n')).left(2000).toStdString();
+    EXPECT_TRUE(messages[0].contains(settingsPath() + QStringLiteral(": line 9 ("))) << messages[0].toStdString();
+    EXPECT_TRUE(messages[0].contains(QStringLiteral("orvelline.ini, line 3: expected key=value")));
+    // 1000 bad lines, the overlong one and the tempo, of which a screenful is listed.
+    EXPECT_TRUE(messages[0].contains(QStringLiteral("\nand 982 more"))) << messages[0].toStdString();
+    EXPECT_LT(messages[0].size(), 3000);
+    EXPECT_EQ(form->Practice->choices().tempoPercent, 100);
+
+    ASSERT_TRUE(file.setPermissions(QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+    form->Practice->setTempo(80);
+    messages.clear();
+    stopProgram();
+    ASSERT_EQ(messages.size(), 1) << messages.join(QLatin1Char('\n')).toStdString();
+    EXPECT_TRUE(messages[0].contains(iniPath) && messages[0].contains(QStringLiteral("read-only")))
+        << messages[0].toStdString();
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), ini);
+    file.close();
+    file.setPermissions(file.permissions() | QFile::WriteOwner);
+    startProgram();
 }
 
 TEST(SettingsFileText, EndsEveryLineWithCrLfAndReadsBareLineFeedsToo)
