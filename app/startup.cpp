@@ -62,6 +62,7 @@ void TForm1::FormShow()
     ReadSettings();
     restoreMaximized(*this, iniPath_);
     ColorEdges();
+    offerKeptTake();
     // The keys belong to the surface from the start, not to the first entry of
     // the panel, where a modulation key would land as text.
     Panel1->setFocus();
@@ -77,6 +78,12 @@ void TForm1::FormClose()
     saveMaximized(*this, iniPath_);
     WriteSettings();
     Correction->save(iniPath_);
+    // A take still unsaved here is one the close did not ask about: it stays
+    // kept for the next start. Otherwise nothing is left to keep.
+    if (session_.hasUnsavedTake())
+        session_.keepTake();
+    else
+        session_.dropKeptTake();
 }
 
 // The session outlives the window: it must never call back into it.
@@ -102,6 +109,10 @@ void TForm1::showEvent(QShowEvent* event)
 
 void TForm1::closeEvent(QCloseEvent* event)
 {
+    if (closedWithoutQuestions_) {
+        event->accept();
+        return;
+    }
     bool mayClose = true;
     runGuarded([&] { mayClose = FormCloseQuery(); });
     if (!mayClose) {

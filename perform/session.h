@@ -259,6 +259,9 @@ public:
     void restoreKeptTake();
     // The kept take is not wanted (or not needed: the run ends with nothing unsaved).
     void dropKeptTake() { recovery_.remove(); }
+    // A kept take that cannot be read is moved out of the way (and not
+    // offered again); answers where it is now.
+    std::filesystem::path setKeptTakeAside() { return recovery_.setAside(); }
 
 private:
     Options options_;

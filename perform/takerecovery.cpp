@@ -137,3 +137,12 @@ void TakeRecovery::remove()
     std::filesystem::remove(file_, ignored);
     takeChanged();
 }
+
+std::filesystem::path TakeRecovery::setAside()
+{
+    std::filesystem::path aside = file_;
+    aside += ".unreadable";
+    std::error_code error;
+    std::filesystem::rename(file_, aside, error);
+    return error ? file_ : aside;
+}

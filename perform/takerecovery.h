@@ -49,6 +49,9 @@ public:
     void keep(TVidize& performer);
     // The take was saved or let go.
     void remove();
+    // Renames a file that holds no take that can be read to the same name
+    // with ".unreadable" added; answers where it is now.
+    std::filesystem::path setAside();
 
 private:
     static constexpr std::size_t kNothingWritten = std::numeric_limits<std::size_t>::max();
