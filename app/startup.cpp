@@ -81,7 +81,7 @@ void TForm1::FormClose()
     // A take still unsaved here is one the close did not ask about: it stays
     // kept for the next start. Otherwise nothing is left to keep.
     if (session_.hasUnsavedTake())
-        session_.keepTake();
+        session_.keepTakeNow();
     else
         session_.dropKeptTake();
 }

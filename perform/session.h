@@ -248,10 +248,13 @@ public:
     // --- Keeping an unsaved take safe (perform/takerecovery.h) ---
     // Where an unsaved take is kept from now on; empty (the default) keeps none.
     void keepTakesIn(const std::filesystem::path& file) { recovery_.setFile(file); }
-    // Writes the unsaved take to that file when it has grown since it was
-    // last written; the window calls this at least once a second, and before
-    // it ends without asking (a signal).
+    // Has the unsaved take written to that file when it has grown since it
+    // was last written, on a thread of its own; the window calls this at
+    // least once a second.
     void keepTake();
+    // The same, and returns once the take is on disk: before the program
+    // ends without asking about it (a signal).
+    void keepTakeNow();
     // A take was kept by a run that ended without saving it.
     bool hasKeptTake() const { return recovery_.hasFile(); }
     // Makes the kept take the recorded take, unsaved. Raises MidiDataError

@@ -263,6 +263,12 @@ void Session::keepTake()
         recovery_.keep(*performer_);
 }
 
+void Session::keepTakeNow()
+{
+    keepTake();
+    recovery_.flush();
+}
+
 void Session::restoreKeptTake()
 {
     std::deque<RecordEntry> entries = readTakeFile(recovery_.file());

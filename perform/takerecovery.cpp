@@ -1,8 +1,13 @@
 #include "perform/takerecovery.h"
 
+#include <condition_variable>
+#include <cstddef>
 #include <cstdint>
 #include <exception>
+#include <mutex>
 #include <system_error>
+#include <thread>
+#include <vector>
 
 #include "mididata/messagesink.h"
 #include "mididata/midierror.h"
@@ -118,21 +123,137 @@ std::deque<RecordEntry> readTakeFile(const std::filesystem::path& path)
     throw MidiDataError("The file holds no take: it has no notes or controllers.");
 }
 
-void TakeRecovery::keep(TVidize& performer)
-{
-    if (file_.empty() || failed_ || performer.Entries.size() == written_)
-        return;
-    if (!writeTakeFile(performer, file_)) {
-        failed_ = true;
-        return;
+// The writing thread and what is handed to it. The mirror is a performer of
+// its own (no gateway) whose recording grows by what each hand-over brings.
+struct TakeRecovery::Writer {
+    std::mutex mutex;
+    std::condition_variable wake;  // work for the thread, or the end
+    std::condition_variable idle;  // nothing is waiting or being written
+    std::vector<RecordEntry> handed;
+    bool restart = false;  // the hand-over begins a new take
+    std::uint8_t channel = 0, velocity = 0, note = 0;
+    bool pending = false;
+    bool writing = false;
+    bool failed = false;
+    bool ending = false;
+    std::filesystem::path file;
+    TVidize mirror;
+    std::thread thread;
+
+    void run()
+    {
+        std::unique_lock<std::mutex> lock(mutex);
+        for (;;) {
+            wake.wait(lock, [this] { return pending || ending; });
+            if (!pending)
+                break;
+            if (restart)
+                mirror.Entries.clear();
+            mirror.Entries.insert(mirror.Entries.end(), handed.begin(), handed.end());
+            handed.clear();
+            restart = false;
+            pending = false;
+            mirror.Channel = channel;
+            mirror.Velocity = velocity;
+            mirror.Note = note;
+            writing = true;
+            const std::filesystem::path target = file;
+            lock.unlock();
+            const bool written = writeTakeFile(mirror, target);
+            lock.lock();
+            writing = false;
+            failed = failed || !written;
+            if (!pending)
+                idle.notify_all();
+        }
     }
-    written_ = performer.Entries.size();
+    // With the lock held.
+    void waitUntilIdle(std::unique_lock<std::mutex>& lock)
+    {
+        idle.wait(lock, [this] { return !pending && !writing; });
+    }
+};
+
+TakeRecovery::TakeRecovery() = default;
+
+TakeRecovery::~TakeRecovery()
+{
+    if (!writer_)
+        return;
+    {
+        std::lock_guard<std::mutex> lock(writer_->mutex);
+        writer_->ending = true;
+    }
+    writer_->wake.notify_all();
+    writer_->thread.join();
+}
+
+void TakeRecovery::takeChanged()
+{
+    handed_ = 0;
+    fresh_ = true;
+    if (!writer_)
+        return;
+    std::lock_guard<std::mutex> lock(writer_->mutex);
+    writer_->failed = false;
+}
+
+void TakeRecovery::takeIsInFile(std::size_t entries)
+{
+    takeChanged();
+    handed_ = entries;
+}
+
+void TakeRecovery::keep(const TVidize& performer)
+{
+    const std::size_t size = performer.Entries.size();
+    if (file_.empty() || size == handed_)
+        return;
+    if (!writer_) {
+        writer_ = std::make_unique<Writer>();
+        writer_->thread = std::thread([writer = writer_.get()] { writer->run(); });
+    }
+    // A take set in the file (restored) grows only as a new take, which starts afresh.
+    const std::size_t from = fresh_ ? 0 : handed_;
+    {
+        std::lock_guard<std::mutex> lock(writer_->mutex);
+        if (writer_->failed)
+            return;
+        if (fresh_) {
+            writer_->handed.clear();
+            writer_->restart = true;
+        }
+        writer_->handed.insert(writer_->handed.end(), performer.Entries.begin() + std::ptrdiff_t(from),
+                               performer.Entries.end());
+        writer_->channel = performer.Channel;
+        writer_->velocity = performer.Velocity;
+        writer_->note = performer.Note;
+        writer_->file = file_;
+        writer_->pending = true;
+    }
+    writer_->wake.notify_all();
+    handed_ = size;
+    fresh_ = false;
+}
+
+void TakeRecovery::flush()
+{
+    if (!writer_)
+        return;
+    std::unique_lock<std::mutex> lock(writer_->mutex);
+    writer_->waitUntilIdle(lock);
 }
 
 void TakeRecovery::remove()
 {
     if (file_.empty())
         return;
+    if (writer_) {
+        std::unique_lock<std::mutex> lock(writer_->mutex);
+        writer_->pending = false;
+        writer_->handed.clear();
+        writer_->waitUntilIdle(lock);
+    }
     std::error_code ignored;
     std::filesystem::remove(file_, ignored);
     takeChanged();

@@ -11,7 +11,7 @@
 #include <cstddef>
 #include <deque>
 #include <filesystem>
-#include <limits>
+#include <memory>
 #include <string>
 
 #include "perform/recordentry.h"
@@ -29,33 +29,43 @@ std::deque<RecordEntry> readTakeFile(const std::filesystem::path& path);
 // The same from a track whose notes are separate note-ons and note-offs.
 std::deque<RecordEntry> entriesOfTrack(const midiTrack& track);
 
+// Writing takes the disk's time (a flush to the disk, tens of milliseconds,
+// and more for a long take), which the window thread must not wait for while
+// the pointer plays: a thread of its own writes, from a copy of the entries
+// that keep() extends by what is new, so keep() itself takes microseconds.
 class TakeRecovery {
 public:
-    // Where takes are kept; empty (the default) keeps none.
+    TakeRecovery();
+    // Whatever was handed over is written before the writer ends.
+    ~TakeRecovery();
+    TakeRecovery(const TakeRecovery&) = delete;
+    TakeRecovery& operator=(const TakeRecovery&) = delete;
+
+    // Where takes are kept; empty (the default) keeps none and starts no thread.
     void setFile(std::filesystem::path file) { file_ = std::move(file); }
     const std::filesystem::path& file() const { return file_; }
     bool hasFile() const { return !file_.empty() && std::filesystem::exists(file_); }
 
     // A new take began: whatever the file holds is out of date.
-    void takeChanged()
-    {
-        written_ = kNothingWritten;
-        failed_ = false;
-    }
+    void takeChanged();
     // The performer's recording is what the file holds (it was restored from it).
-    void takeIsInFile(std::size_t entries) { written_ = entries; }
-    // Writes the recording when it holds entries the file does not. After a
-    // failure (said once) this take is no longer written.
-    void keep(TVidize& performer);
-    // The take was saved or let go.
+    void takeIsInFile(std::size_t entries);
+    // Has the recording written when it holds entries the file does not.
+    // After a failure (said once, through the message sink) this take is no
+    // longer written.
+    void keep(const TVidize& performer);
+    // Returns once everything handed over is on disk.
+    void flush();
+    // The take was saved or let go: the file goes, and a write under way is waited for.
     void remove();
     // Renames a file that holds no take that can be read to the same name
     // with ".unreadable" added; answers where it is now.
     std::filesystem::path setAside();
 
 private:
-    static constexpr std::size_t kNothingWritten = std::numeric_limits<std::size_t>::max();
+    struct Writer;
     std::filesystem::path file_;
-    std::size_t written_ = kNothingWritten;
-    bool failed_ = false;
+    std::size_t handed_ = 0;  // entries of this take the writer has
+    bool fresh_ = true;       // the writer must start the take afresh
+    std::unique_ptr<Writer> writer_;
 };

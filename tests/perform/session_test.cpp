@@ -317,13 +317,14 @@ TEST_F(SessionTest, AnUnsavedTakeIsKeptInItsFileUntilSavedOrLetGoAndTheNextRunRe
 
     session->keepTakesIn(kept);
     session->setCentreNote(60);
-    session->keepTake();
+    session->keepTakeNow();
     EXPECT_TRUE(session->hasKeptTake());
     session->stopRecording();
     ASSERT_TRUE(session->saveRecording((folder / "take.mid").string()));
     EXPECT_FALSE(std::filesystem::exists(kept));
 
     session->startRecording();
+    session->keepTakeNow();
     EXPECT_TRUE(std::filesystem::exists(kept)) << "kept from Rec.Start on";
     session->discardTake();
     EXPECT_FALSE(std::filesystem::exists(kept));
@@ -331,6 +332,7 @@ TEST_F(SessionTest, AnUnsavedTakeIsKeptInItsFileUntilSavedOrLetGoAndTheNextRunRe
     session->startRecording();
     session->setCentreNote(62);
     session->stopRecording();
+    session->keepTakeNow();
     Session next;
     next.keepTakesIn(kept);
     ASSERT_TRUE(next.hasKeptTake());

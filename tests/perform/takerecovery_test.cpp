@@ -75,6 +75,7 @@ TEST_F(TakeFile, ReadBackItBuildsTheSameSongAsTheTake)
     TakeRecovery recovery;
     recovery.setFile(file);
     recovery.keep(*performer);
+    recovery.flush();
     const std::vector<char> written = bytesOf(file);
     ASSERT_FALSE(written.empty());
 
@@ -112,14 +113,17 @@ TEST_F(TakeFile, IsReplacedWholeWhenTheTakeGrowsAndAFailedWriteIsSaidOnce)
     TakeRecovery recovery;
     recovery.setFile(file);
     recovery.keep(*performer);
+    recovery.flush();
     const std::size_t before = readTakeFile(file).size();
 
     std::filesystem::remove(file);
     recovery.keep(*performer);
+    recovery.flush();
     EXPECT_FALSE(std::filesystem::exists(file)) << "nothing new to write";
 
     performer->Entries.push_back({20, RecordKind::PitchBend, 100});
     recovery.keep(*performer);
+    recovery.flush();
     EXPECT_EQ(readTakeFile(file).size(), before + 1);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), std::filesystem::directory_iterator()), 1)
         << "no temporary file is left beside it";
@@ -129,14 +133,17 @@ TEST_F(TakeFile, IsReplacedWholeWhenTheTakeGrowsAndAFailedWriteIsSaidOnce)
     std::filesystem::create_directory(file);
     performer->Entries.push_back({20, RecordKind::PitchBend, 200});
     recovery.keep(*performer);
+    recovery.flush();
     performer->Entries.push_back({20, RecordKind::PitchBend, 300});
     recovery.keep(*performer);
+    recovery.flush();
     EXPECT_EQ(reported.size(), 1u);
 
     recovery.remove();
     recovery.takeChanged();
     std::filesystem::remove(file);
     recovery.keep(*performer);
+    recovery.flush();
     EXPECT_TRUE(std::filesystem::exists(file)) << "the next take is kept again";
 }
 
