@@ -1,8 +1,9 @@
 // Starts Orvelline: the performer, the application, the message boxes, then
 // the main window, the device window and the debug window in this order; runs
-// until the main window is closed, and takes everything down in the reverse
-// order. Closing the main window writes there.cfg; destroying the device
-// window stops playback, closes the device and writes device.prf.
+// until the main window is closed (or SIGTERM or SIGHUP close it), and takes
+// everything down in the reverse order. Closing the main window writes
+// there.cfg; destroying the device window stops playback, closes the device
+// and writes device.prf.
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QIcon>
@@ -15,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "app/closesignals.h"
 #include "app/commandline.h"
 #include "app/handlerguard.h"
 #include "app/messagebox.h"
@@ -104,6 +106,12 @@ int main(int argc, char** argv)
     std::unique_ptr<TForm1> mainWindow;
     std::unique_ptr<TMidiDevice> deviceWindow;
     std::unique_ptr<TDebugWindow> debugWindow;
+    const CloseSignals closeSignals([&mainWindow] {
+        if (mainWindow)
+            mainWindow->closeWithoutQuestions();
+        else
+            QCoreApplication::quit();
+    });
     int exitCode = 1;
     try {
         mainWindow = std::make_unique<TForm1>(folders, session, settings);

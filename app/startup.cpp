@@ -67,6 +67,7 @@ void TForm1::FormShow()
     restoreMaximized(*this, settings_);
     ColorEdges();
     reportStartProblems();
+    offerKeptTake();
     // The keys belong to the surface from the start, not to the first entry of
     // the panel, where a modulation key would land as text.
     Panel1->setFocus();
@@ -86,6 +87,12 @@ void TForm1::FormClose()
     // A file that cannot be written says why (writeWholeFile); the window
     // keeps what it holds.
     settings_.save();
+    // A take still unsaved here is one the close did not ask about: it stays
+    // kept for the next start. Otherwise nothing is left to keep.
+    if (session_.hasUnsavedTake())
+        session_.keepTakeNow();
+    else
+        session_.dropKeptTake();
 }
 
 // Everything the settings files held that could not be used, in one message:
@@ -125,6 +132,10 @@ void TForm1::showEvent(QShowEvent* event)
 
 void TForm1::closeEvent(QCloseEvent* event)
 {
+    if (closedWithoutQuestions_) {
+        event->accept();
+        return;
+    }
     bool mayClose = true;
     runGuarded([&] { mayClose = FormCloseQuery(); });
     if (!mayClose) {

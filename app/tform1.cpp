@@ -141,6 +141,7 @@ QString askForMidiFileToOpen(QWidget* parent)
 }  // namespace
 
 TForm1::TakeAnswer askAboutUnsavedTake(QWidget* parent);
+TForm1::KeptTakeAnswer askAboutKeptTake(QWidget* parent);
 
 namespace {
 
@@ -205,6 +206,8 @@ TForm1::TForm1(const platform::ProgramFolders& folders, Session& session, platfo
     OpenDialog1 = [this] { return askForMidiFileToOpen(this); };
     SaveDialog1 = [this] { return askForMidiFileToSave(this); };
     AskAboutTake = [this] { return askAboutUnsavedTake(this); };
+    AskAboutKeptTake = [this] { return askAboutKeptTake(this); };
+    keepUnsavedTakes();
 
     // Key preview: the window sees every typed character before its controls.
     qApp->installEventFilter(this);

@@ -78,6 +78,9 @@ public:
     // Asks what becomes of a take not saved yet before it would be lost.
     enum class TakeAnswer { Save, Discard, Cancel };
     using TakeQuestion = std::function<TakeAnswer()>;
+    // Asks, at the start, what becomes of a take an earlier run kept unsaved.
+    enum class KeptTakeAnswer { Restore, Discard };
+    using KeptTakeQuestion = std::function<KeptTakeAnswer()>;
 
     // folders says where the program's files are (there.cfg, the pictures);
     // the window keeps them for its whole life. The session is the instrument
@@ -174,6 +177,8 @@ public:
     FileQuestion SaveDialog1;  // "MIDI files|*.mid", extension mid, asks before overwriting
     // "Save", "Discard" or "Cancel" for an unsaved take; tests answer for the user.
     TakeQuestion AskAboutTake;
+    // "Restore" or "Discard" for the take the last run kept; tests answer for the user.
+    KeptTakeQuestion AskAboutKeptTake;
 
     Session& session() const { return session_; }
     // Shows what the session holds now: channel, instrument and banks,
@@ -182,6 +187,11 @@ public:
     // Whether an unsaved take may go: asks, and saves when the user says so.
     // False when the user cancelled, or the save did not succeed.
     bool takeMayGo();
+    // What SIGTERM and SIGHUP do (app/closesignals.h): the window closes with
+    // its settings written as on a close, but asks nothing, since no one may
+    // be there to answer (a session logging out): an unsaved take stays in
+    // its recovery file for the next start. Then the program ends.
+    void closeWithoutQuestions();
 
     // --- Fields ---
     QString AppFolder;  // with a trailing separator
@@ -320,6 +330,12 @@ private:
     bool shown_ = false;
     std::unique_ptr<NoteGuard> noteGuard_;
     RecentFiles* recentFiles_ = nullptr;
+    bool closedWithoutQuestions_ = false;
+
+    // The recovery file of an unsaved take (app/unsavedtake.cpp): where it
+    // is, the timer that keeps it up to date, and the offer at the start.
+    void keepUnsavedTakes();
+    void offerKeptTake();
 
     void createDesktopExtras();
     void reportStartProblems();

@@ -22,6 +22,7 @@
 #include "midiout/practiceclock.h"
 #include "perform/pitchcorrection.h"
 #include "perform/scale.h"
+#include "perform/takerecovery.h"
 
 class MidiGateway;
 class TVidize;
@@ -235,10 +236,32 @@ public:
     bool saveRecording(const std::string& path);
     // A take recorded and not saved since (also while it is still recording).
     bool hasUnsavedTake() const;
-    // The user chose to let the take go: no question is asked for it again.
-    void discardTake() { takeUnsaved_ = false; }
+    // The user chose to let the take go: no question is asked for it again,
+    // and its recovery file goes.
+    void discardTake();
     // A take given back to the recorder from elsewhere (a recovery file) counts as unsaved.
     void markTakeUnsaved() { takeUnsaved_ = true; }
+
+    // --- Keeping an unsaved take safe (perform/takerecovery.h) ---
+    // Where an unsaved take is kept from now on; empty (the default) keeps none.
+    void keepTakesIn(const std::filesystem::path& file) { recovery_.setFile(file); }
+    // Has the unsaved take written to that file when it has grown since it
+    // was last written, on a thread of its own; the window calls this at
+    // least once a second.
+    void keepTake();
+    // The same, and returns once the take is on disk: before the program
+    // ends without asking about it (a signal).
+    void keepTakeNow();
+    // A take was kept by a run that ended without saving it.
+    bool hasKeptTake() const { return recovery_.hasFile(); }
+    // Makes the kept take the recorded take, unsaved. Raises MidiDataError
+    // when the file cannot be read; the file then stays as it is.
+    void restoreKeptTake();
+    // The kept take is not wanted (or not needed: the run ends with nothing unsaved).
+    void dropKeptTake() { recovery_.remove(); }
+    // A kept take that cannot be read is moved out of the way (and not
+    // offered again); answers where it is now.
+    std::filesystem::path setKeptTakeAside() { return recovery_.setAside(); }
 
 private:
     Options options_;
@@ -267,8 +290,10 @@ private:
     bool takeRecorded_ = false;
     std::int64_t recordingStartMicros_ = 0;
     bool takeUnsaved_ = false;
+    TakeRecovery recovery_;
 
     std::uint32_t now() const;
+    void takeSaved();
     void pause(std::uint32_t milliseconds) const;
     void changed();
     void applyKey(int sf, int mode, ChoiceOrigin origin);

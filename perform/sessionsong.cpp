@@ -1,8 +1,10 @@
 // The session's songs: reading a file, playing it (for practice too), stopping
 // it, and the takes recorded along with it.
 #include <cstdint>
+#include <deque>
 #include <exception>
 #include <stdexcept>
+#include <utility>
 
 #include "mididata/messagesink.h"
 #include "mididata/song.h"
@@ -191,8 +193,7 @@ bool Session::savePracticeTake(const std::string& path)
         return false;
     if (!::savePracticeTake(*song_, take, path))
         return false;
-    if (!performer_->IsRecording())
-        takeUnsaved_ = false;
+    takeSaved();
     return true;
 }
 
@@ -202,6 +203,8 @@ void Session::startRecording()
 {
     performer_->StartRecording();
     takeUnsaved_ = true;
+    recovery_.takeChanged();
+    keepTake();
     if (runActive_ && gateway_->IsPlaying()) {
         takeRecorded_ = true;
         recordingStartMicros_ = platform::nowMicros() - gateway_->Player().songStartMicros();
@@ -211,8 +214,11 @@ void Session::startRecording()
 void Session::stopRecording()
 {
     performer_->StopRecording();
-    if (!performer_->HasRecording())
+    if (!performer_->HasRecording()) {
         takeUnsaved_ = false;
+        recovery_.remove();
+    }
+    keepTake();
 }
 
 bool Session::replay()
@@ -227,12 +233,49 @@ bool Session::saveRecording(const std::string& path)
 {
     if (!performer_->SaveRecording(path))
         return false;
-    if (!performer_->IsRecording())
-        takeUnsaved_ = false;
+    takeSaved();
     return true;
+}
+
+// A take saved while it is still recording goes on growing, unsaved.
+void Session::takeSaved()
+{
+    if (performer_->IsRecording())
+        return;
+    takeUnsaved_ = false;
+    recovery_.remove();
 }
 
 bool Session::hasUnsavedTake() const
 {
     return takeUnsaved_ && performer_->HasRecording();
+}
+
+void Session::discardTake()
+{
+    takeUnsaved_ = false;
+    recovery_.remove();
+}
+
+void Session::keepTake()
+{
+    if (hasUnsavedTake())
+        recovery_.keep(*performer_);
+}
+
+void Session::keepTakeNow()
+{
+    keepTake();
+    recovery_.flush();
+}
+
+void Session::restoreKeptTake()
+{
+    std::deque<RecordEntry> entries = readTakeFile(recovery_.file());
+    performer_->StopRecording();
+    performer_->Entries = std::move(entries);
+    performer_->CurrentEntry = nullptr;
+    takeRecorded_ = false;
+    takeUnsaved_ = true;
+    recovery_.takeIsInFile(performer_->Entries.size());
 }

@@ -305,3 +305,38 @@ TEST_F(SessionTest, APenWithLoudnessFromPressureSoundsOnlyWhileItPresses)
 }
 
 }  // namespace
+
+TEST_F(SessionTest, AnUnsavedTakeIsKeptInItsFileUntilSavedOrLetGoAndTheNextRunRestoresIt)
+{
+    const std::filesystem::path kept = folder / "kept.mid";
+    session->startRecording();
+    session->keepTake();
+    EXPECT_TRUE(std::filesystem::is_empty(folder)) << "no file unless the session is given one";
+
+    session->keepTakesIn(kept);
+    session->setCentreNote(60);
+    session->keepTakeNow();
+    EXPECT_TRUE(session->hasKeptTake());
+    session->stopRecording();
+    ASSERT_TRUE(session->saveRecording((folder / "take.mid").string()));
+    EXPECT_FALSE(std::filesystem::exists(kept));
+
+    session->startRecording();
+    session->keepTakeNow();
+    EXPECT_TRUE(std::filesystem::exists(kept)) << "kept from Rec.Start on";
+    session->discardTake();
+    EXPECT_FALSE(std::filesystem::exists(kept));
+
+    session->startRecording();
+    session->setCentreNote(62);
+    session->stopRecording();
+    session->keepTakeNow();
+    Session next;
+    next.keepTakesIn(kept);
+    ASSERT_TRUE(next.hasKeptTake());
+    next.restoreKeptTake();
+    EXPECT_TRUE(next.hasUnsavedTake());
+    EXPECT_TRUE(next.performer().HasRecording());
+    next.dropKeptTake();
+    EXPECT_FALSE(std::filesystem::exists(kept));
+}

@@ -68,7 +68,7 @@ protected:
     void startProgram()
     {
         const platform::ProgramFolders folders = platform::ProgramFolders::decide(
-            folder.path().toStdString(), userFolderPath().toStdString(), programFolderWritable);
+            programFolder.toStdString(), userFolderPath().toStdString(), programFolderWritable);
         session = std::make_unique<Session>();
         setProgramSession(session.get());
         iniFile = std::make_unique<platform::IniFile>(
@@ -79,6 +79,7 @@ protected:
         form->SaveDialog1 = [] { return QString(); };
         // Nor on the question about an unsaved take: it is let go unless a test answers otherwise.
         form->AskAboutTake = [] { return TForm1::TakeAnswer::Discard; };
+        form->AskAboutKeptTake = askAboutKeptTake;
         device = std::make_unique<TMidiDevice>(session->gateway(), folders.settingsFolder(), nullptr,
                                                [this](TMidiDevice&) { ++deviceWindowModalShows; });
         debugWindow = std::make_unique<TDebugWindow>();
@@ -109,7 +110,7 @@ protected:
     }
 
     // The program folder, with a trailing separator.
-    QString folderPath() const { return folder.path() + QLatin1Char('/'); }
+    QString folderPath() const { return programFolder + QLatin1Char('/'); }
     QString settingsPath() const { return folderPath() + QStringLiteral("there.cfg"); }
     // The per-user folder, with a trailing separator.
     QString userFolderPath() const { return userRoot.path() + QStringLiteral("/Orvelline/"); }
@@ -174,6 +175,10 @@ protected:
 
     QTemporaryDir folder;
     QTemporaryDir userRoot;
+    // Where the program runs from; a test run in a child process is given its parent's folder.
+    QString programFolder = folder.path();
+    // The answer at the start when an earlier run kept an unsaved take.
+    TForm1::KeptTakeQuestion askAboutKeptTake = [] { return TForm1::KeptTakeAnswer::Discard; };
     // Decides, at each start, whether the program folder takes the settings;
     // a test of an installed copy answers false.
     platform::WritableCheck programFolderWritable = platform::isWritableFolder;
