@@ -3,6 +3,7 @@
 #include "app/tform1.h"
 #include "app/practicemenu.h"
 #include "app/windowlistener.h"
+#include "perform/practicelog.h"
 #include "perform/session.h"
 
 #include <QAbstractEventDispatcher>
@@ -178,6 +179,7 @@ TForm1::TForm1(const platform::ProgramFolders& folders, Session& session, QWidge
 {
     Form1 = this;
     session_.setListener(listener_.get());
+    session_.setPracticeLog(std::filesystem::path(folders.settingsFolder()) / kPracticeLogFileName);
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("O r v e l l i n e"));
     resize(kDesignedWindow);
