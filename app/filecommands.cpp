@@ -52,6 +52,7 @@ void TForm1::ReadMidiFile(const QString& path)
     if (Practice)
         Practice->songRead();
     StatusBar1->showMessage(QString::fromStdString(opened.fileName));
+    setWindowTitle(QStringLiteral("O r v e l l i n e - %1").arg(QString::fromStdString(opened.fileName)));
     fileWasRead(path);
     showSessionState();
 }

@@ -1,105 +1,210 @@
 #include "app/intonationwindow.h"
 
+#include <QComboBox>
+#include <QFile>
+#include <QFileDialog>
+#include <QHBoxLayout>
 #include <QHeaderView>
-#include <QPainter>
+#include <QLabel>
+#include <QPushButton>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
-#include <algorithm>
 #include <cmath>
+#include <fstream>
+
+#include "app/intonationroll.h"
+#include "mididata/messagesink.h"
 
 namespace {
 
-constexpr int kRowHeight = 6;
-
-QString cents(double value)
+QString percent(double share)
 {
-    return QString::number(value, 'f', 1);
+    return QStringLiteral("%1 %").arg(share * 100.0, 0, 'f', 0);
+}
+
+QTableWidget* table(QWidget* parent, int columns)
+{
+    auto* t = new QTableWidget(0, columns, parent);
+    t->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    return t;
 }
 
 }  // namespace
 
-class IntonationRoll : public QWidget {
-public:
-    explicit IntonationRoll(QWidget* parent) : QWidget(parent) { setMinimumHeight(160); }
-    std::vector<IntonationRow> rows;
-
-protected:
-    void paintEvent(QPaintEvent*) override
-    {
-        QPainter painter(this);
-        painter.fillRect(rect(), Qt::white);
-        if (rows.empty())
-            return;
-        int low = 127, high = 0;
-        std::int64_t end = 1;
-        for (const IntonationRow& r : rows) {
-            low = std::min(low, r.note);
-            high = std::max(high, r.note);
-            end = std::max(end, r.endUs);
-        }
-        low -= 1;
-        high += 1;
-        const double perNote = double(height()) / double(high - low + 1);
-        const auto xOf = [&](std::int64_t us) { return int(double(us) * width() / double(end)); };
-        const auto yOf = [&](double note) { return int((high - note + 0.5) * perNote); };
-        for (const IntonationRow& r : rows) {
-            const QRect bar(xOf(r.startUs), yOf(r.note) - kRowHeight / 2, std::max(xOf(r.endUs) - xOf(r.startUs), 1),
-                            kRowHeight);
-            painter.fillRect(bar, intonationColour(r.centsMean, r.coverage));
-            if (r.coverage > 0) {
-                painter.setPen(Qt::black);
-                const int y = yOf(r.note + r.centsMean / 100.0);
-                painter.drawLine(bar.left(), y, bar.right(), y);
-            }
-        }
-    }
-};
-
-QColor intonationColour(double cents, double coverage)
+QString deviationText(double cents)
 {
-    if (coverage <= 0)
-        return QColor(160, 160, 160);
-    const double off = std::min(std::fabs(cents) / 100.0, 1.0);
-    // Green to yellow over the first half semitone, yellow to red over the second.
-    if (off < 0.5)
-        return QColor(int(510 * off), 200, 0);
-    return QColor(255, int(200 * (1.0 - off) * 2), 0);
+    const QString size = QString::number(std::fabs(cents), 'f', 1);
+    if (std::fabs(cents) < 0.05)
+        return QStringLiteral("0.0 c");
+    return size + (cents > 0 ? QStringLiteral(" c sharp") : QStringLiteral(" c flat"));
 }
 
 IntonationWindow::IntonationWindow(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("IntonationWindow"));
     setWindowTitle(QStringLiteral("Intonation report"));
+    Pass = new QComboBox(this);
+    Pass->setObjectName(QStringLiteral("Pass"));
+    Summary = table(this, 0);
+    Summary->setObjectName(QStringLiteral("Summary"));
+    Summary->setRowCount(3);
+    Summary->setVerticalHeaderLabels(
+        {QStringLiteral("Notes within ±25 cents"), QStringLiteral("Mean |cents|"), QStringLiteral("Time in tune")});
+    Summary->setMaximumHeight(120);
+    Trend = new QLabel(this);
+    Trend->setObjectName(QStringLiteral("Trend"));
+    Trend->setWordWrap(true);
     Roll = new IntonationRoll(this);
-    Table = new QTableWidget(0, 6, this);
-    Table->setHorizontalHeaderLabels({QStringLiteral("Start (s)"), QStringLiteral("Note"), QStringLiteral("Name"),
-                                      QStringLiteral("Mean (cents)"), QStringLiteral("Largest (cents)"),
-                                      QStringLiteral("Coverage")});
+    Table = table(this, 7);
+    Table->setObjectName(QStringLiteral("Notes"));
+    Table->setHorizontalHeaderLabels({QStringLiteral("Bar:beat"), QStringLiteral("Note"), QStringLiteral("Name"),
+                                      QStringLiteral("Mean"), QStringLiteral("Largest"), QStringLiteral("Sounded"),
+                                      QStringLiteral("In tune")});
     Table->verticalHeader()->hide();
-    Table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    ExportCsv = new QPushButton(QStringLiteral("Export CSV..."), this);
+    ExportPng = new QPushButton(QStringLiteral("Export PNG..."), this);
+    Close = new QPushButton(QStringLiteral("Close"), this);
+    AskExportPath = [this](const QString& filter) {
+        return QFileDialog::getSaveFileName(this, QStringLiteral("Export"), QString(), filter);
+    };
+
+    auto* top = new QHBoxLayout;
+    top->addWidget(new QLabel(QStringLiteral("Pass:"), this));
+    top->addWidget(Pass);
+    top->addStretch(1);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(ExportCsv);
+    buttons->addWidget(ExportPng);
+    buttons->addStretch(1);
+    buttons->addWidget(Close);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(Roll, 1);
+    layout->addLayout(top);
+    layout->addWidget(Summary);
+    layout->addWidget(Trend);
+    layout->addWidget(Roll, 2);
     layout->addWidget(Table, 1);
-    resize(640, 480);
+    layout->addLayout(buttons);
+    resize(760, 640);
+
+    connect(Pass, &QComboBox::currentIndexChanged, this, [this](int index) {
+        if (index >= 0)
+            choosePass(index);
+    });
+    connect(Close, &QPushButton::clicked, this, &QDialog::close);
+    connect(ExportCsv, &QPushButton::clicked, this, [this] {
+        if (const QString path = AskExportPath(QStringLiteral("CSV files (*.csv)")); !path.isEmpty())
+            exportCsv(path);
+    });
+    connect(ExportPng, &QPushButton::clicked, this, [this] {
+        if (const QString path = AskExportPath(QStringLiteral("PNG pictures (*.png)")); !path.isEmpty())
+            exportPng(path);
+    });
 }
 
-void IntonationWindow::showRows(const std::vector<IntonationRow>& rows)
+void IntonationWindow::showReport(const PracticeReport& report)
 {
-    Roll->rows = rows;
+    report_ = report;
+    fillSummary();
+    fillTrend();
+    {
+        const QSignalBlocker quiet(Pass);
+        Pass->clear();
+        for (const PassScore& score : report_.passes)
+            Pass->addItem(QStringLiteral("Pass %1").arg(score.pass));
+    }
+    const int last = int(report_.passes.size()) - 1;
+    Pass->setCurrentIndex(last);
+    choosePass(last);
+    show();
+    raise();
+}
+
+void IntonationWindow::choosePass(int index)
+{
+    if (index < 0 || index >= int(report_.passes.size()))
+        return;
+    chosen_ = index;
+    Roll->show(report_.passes[std::size_t(index)], report_.barStartsUs);
+    fillTable();
+    Table->scrollToTop();
+}
+
+void IntonationWindow::fillSummary()
+{
+    const int passes = int(report_.passes.size());
+    const std::size_t best = bestPass(report_.passes);
+    Summary->setColumnCount(passes);
+    for (int i = 0; i < passes; ++i) {
+        const PassScore& score = report_.passes[std::size_t(i)];
+        QString title = QStringLiteral("Pass %1").arg(score.pass);
+        if (std::size_t(i) == best)
+            title += QStringLiteral(" (best)");
+        if (i == passes - 1 && passes > 1)
+            title += QStringLiteral(" (last)");
+        Summary->setHorizontalHeaderItem(i, new QTableWidgetItem(title));
+        const PassSummary& s = score.summary;
+        Summary->setItem(0, i, new QTableWidgetItem(QStringLiteral("%1 of %2").arg(s.within25).arg(s.notes)));
+        Summary->setItem(1, i, new QTableWidgetItem(QString::number(s.meanAbsCents, 'f', 1)));
+        Summary->setItem(2, i, new QTableWidgetItem(percent(s.inTuneShare)));
+    }
+}
+
+void IntonationWindow::fillTrend()
+{
+    if (report_.earlier.empty()) {
+        Trend->setText(QStringLiteral("No earlier scores of this part."));
+        return;
+    }
+    // The last ten earlier passes, oldest first: how much of the part was in tune.
+    QStringList shares;
+    const std::size_t first = report_.earlier.size() > 10 ? report_.earlier.size() - 10 : 0;
+    for (std::size_t i = first; i < report_.earlier.size(); ++i)
+        shares << percent(report_.earlier[i].summary.inTuneShare);
+    Trend->setText(QStringLiteral("Earlier (time in tune, oldest first, since %1): %2")
+                       .arg(QString::fromStdString(report_.earlier[first].time), shares.join(QStringLiteral(" → "))));
+}
+
+void IntonationWindow::fillTable()
+{
+    const std::vector<IntonationRow>& rows = report_.passes[std::size_t(chosen_)].rows;
     Table->setRowCount(int(rows.size()));
     for (int i = 0; i < int(rows.size()); ++i) {
         const IntonationRow& r = rows[std::size_t(i)];
         const bool sounded = r.coverage > 0;
-        const QString texts[] = {
-            QString::number(double(r.startUs) / 1e6, 'f', 3), QString::number(r.note),
-            QString::fromStdString(compactNoteName(r.note)),  sounded ? cents(r.centsMean) : QString(),
-            sounded ? cents(r.centsMax) : QString(),          QString::number(r.coverage, 'f', 2)};
-        for (int column = 0; column < 6; ++column)
+        const QString place =
+            std::size_t(i) < report_.places.size() ? QString::fromStdString(report_.places[std::size_t(i)]) : QString();
+        const QString texts[] = {place,
+                                 QString::number(r.note),
+                                 QString::fromStdString(compactNoteName(r.note)),
+                                 sounded ? deviationText(r.centsMean) : QString(),
+                                 sounded ? deviationText(r.centsMax) : QString(),
+                                 percent(r.coverage),
+                                 percent(r.inTune)};
+        for (int column = 0; column < 7; ++column)
             Table->setItem(i, column, new QTableWidgetItem(texts[column]));
-        Table->item(i, 3)->setBackground(intonationColour(r.centsMean, r.coverage));
+        Table->item(i, 3)->setBackground(IntonationRoll::bandColour(sounded ? intonationBand(r.centsMean) : 4));
     }
-    Roll->update();
-    show();
-    raise();
+}
+
+bool IntonationWindow::exportCsv(const QString& path) const
+{
+    if (report_.passes.empty())
+        return false;
+    std::ofstream out(QFile::encodeName(path).toStdString(), std::ios::binary | std::ios::trunc);
+    writeIntonationCsv({report_.passes[std::size_t(chosen_)]}, out);
+    out.flush();
+    if (!out) {
+        reportMessage("Could not write " + QFile::encodeName(path).toStdString() + ".");
+        return false;
+    }
+    return true;
+}
+
+bool IntonationWindow::exportPng(const QString& path) const
+{
+    if (Roll->grab().save(path, "PNG"))
+        return true;
+    reportMessage("Could not write " + QFile::encodeName(path).toStdString() + ".");
+    return false;
 }

@@ -1,15 +1,21 @@
 #pragma once
-// The intonation report: a piano roll of your part, each note a bar at its
-// pitch, with a line at the pitch you played on average and the bar coloured
-// by how far off that was (green in tune, through yellow, to red at a
-// semitone or more; grey for a note left silent), and a table of start time,
-// note name, mean and largest cents off and coverage.
+// The intonation report: a chooser of the take's passes, the summary of every
+// pass side by side (the best and the last marked), the earlier scores of the
+// same file and part as a trend, the picture of the chosen pass (see
+// intonationroll.h) and its table of notes: where each starts (bar:beat),
+// its name, the mean and the largest deviation (a magnitude, sharp or flat),
+// how much of it sounded and how much in tune. Close, and Export of the table
+// (CSV) and of the picture (PNG).
 #include <QDialog>
 
+#include <functional>
 #include <vector>
 
-#include "perform/intonation.h"
+#include "perform/practicelog.h"
 
+class QComboBox;
+class QLabel;
+class QPushButton;
 class QTableWidget;
 class IntonationRoll;
 
@@ -17,11 +23,33 @@ class IntonationWindow : public QDialog {
 public:
     explicit IntonationWindow(QWidget* parent);
 
-    void showRows(const std::vector<IntonationRow>& rows);
+    // Shows the report with the last pass chosen, scrolled to its start.
+    void showReport(const PracticeReport& report);
+    void choosePass(int index);
+    // Writes the chosen pass's table, or the picture; false (and a message) when that fails.
+    bool exportCsv(const QString& path) const;
+    bool exportPng(const QString& path) const;
 
+    // Asks where to export ("CSV files (*.csv)" or "PNG pictures (*.png)"); empty when cancelled.
+    std::function<QString(const QString& filter)> AskExportPath;
+
+    QComboBox* Pass = nullptr;
+    QTableWidget* Summary = nullptr;
+    QLabel* Trend = nullptr;
     IntonationRoll* Roll = nullptr;
     QTableWidget* Table = nullptr;
+    QPushButton* ExportCsv = nullptr;
+    QPushButton* ExportPng = nullptr;
+    QPushButton* Close = nullptr;
+
+private:
+    PracticeReport report_;
+    int chosen_ = 0;
+
+    void fillSummary();
+    void fillTrend();
+    void fillTable();
 };
 
-// The colour of a note played so many cents off on average (coverage 0: silent).
-QColor intonationColour(double cents, double coverage);
+// "12 c sharp", "3 c flat", "0 c": a deviation as a magnitude and its direction.
+QString deviationText(double cents);

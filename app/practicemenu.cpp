@@ -5,6 +5,8 @@
 #include <QInputDialog>
 #include <QLabel>
 #include <QMenu>
+#include <QStatusBar>
+#include <QTimer>
 
 #include <string>
 
@@ -15,6 +17,7 @@
 #include "mididata/track.h"
 #include "midiout/practiceparts.h"
 #include "perform/intonation.h"
+#include "perform/practicelog.h"
 #include "perform/session.h"
 #include "perform/ui/guidenotes.h"
 #include "platform/inifile.h"
@@ -38,6 +41,12 @@ PracticeMenu::PracticeMenu(WindowParts parts, Session& session)
     loadSettings();
     createMenu();
     guide_ = new GuideNotes(window_.gridLayer, session_);
+    Position = new QLabel(&window_.statusLine);
+    Position->setObjectName(QStringLiteral("SongPosition"));
+    window_.statusLine.addPermanentWidget(Position);
+    positionTimer_ = new QTimer(this);
+    positionTimer_->setInterval(100);
+    connect(positionTimer_, &QTimer::timeout, this, [this] { showPosition(); });
 }
 
 PracticeMenu::~PracticeMenu() = default;
@@ -62,11 +71,11 @@ void PracticeMenu::createMenu()
     NoLoop = Menu->addAction(QStringLiteral("No loop"));
     connect(LoopFrom, &QAction::triggered, this, [this] {
         if (const int bar = AskBar(QStringLiteral("Loop from bar"), choices().loopFrom); bar > 0)
-            setLoop(bar, std::max(bar, choices().loopTo));
+            setLoop(bar, choices().loopTo < 1 ? bar : choices().loopTo);
     });
     connect(LoopTo, &QAction::triggered, this, [this] {
         if (const int bar = AskBar(QStringLiteral("Loop to bar"), choices().loopTo); bar > 0)
-            setLoop(choices().loopFrom < 1 ? 1 : std::min(choices().loopFrom, bar), bar);
+            setLoop(choices().loopFrom < 1 ? 1 : choices().loopFrom, bar);
     });
     connect(NoLoop, &QAction::triggered, this, [this] { setLoop(0, 0); });
     updateLoopTexts();
@@ -151,10 +160,8 @@ void PracticeMenu::setCountIn(bool on)
 
 void PracticeMenu::setLoop(int from, int to)
 {
-    changeChoices([from, to](PracticeChoices& c) {
-        c.loopFrom = std::clamp(from, 0, kMaxBar);
-        c.loopTo = std::clamp(to, 0, kMaxBar);
-    });
+    if (session_.setLoop(std::clamp(from, 0, kMaxBar), std::clamp(to, 0, kMaxBar)))
+        saveSettings();
     updateLoopTexts();
 }
 
@@ -193,6 +200,17 @@ void PracticeMenu::runStarted()
         guide_->start(*part, session.practiceClock(), session.songStartMicros());
     else
         guide_->stop();
+    showPosition();
+    if (session.practiceRunActive())
+        positionTimer_->start();
+}
+
+void PracticeMenu::showPosition()
+{
+    const std::string position = session_.songPosition();
+    Position->setText(QString::fromStdString(position));
+    if (position.empty())
+        positionTimer_->stop();
 }
 
 bool PracticeMenu::hasTake() const
@@ -214,19 +232,12 @@ void PracticeMenu::saveTakeExecute()
 
 void PracticeMenu::reportExecute()
 {
-    Session& session = session_;
-    midiTrack take(nullptr, 0, "");
-    if (!session.buildPracticeTake(take))
+    const PracticeReport report = session_.scorePracticeTake();
+    if (report.passes.empty())
         return;
-    const int number = choices().part;
-    const midiTrack* part = number == PracticeChoices::kNoPart ? nullptr : trackNumbered(*session.song(), number);
-    if (!part) {
-        reportMessage("Choose your part in the Practice menu to see how in tune you played it.");
-        return;
-    }
     if (!report_)
         report_ = std::make_unique<IntonationWindow>(&window_.window);
-    report_->showRows(analyseIntonation(*session.song(), *part, *session.song(), take));
+    report_->showReport(report);
 }
 
 void PracticeMenu::loadSettings()

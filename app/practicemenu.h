@@ -16,7 +16,10 @@
 class GuideNotes;
 class QAction;
 class QActionGroup;
+class QLabel;
+class QTimer;
 class QMenu;
+class QStatusBar;
 class QWidget;
 class Session;
 class midiSong;
@@ -40,6 +43,7 @@ public:
     struct WindowParts {
         QWidget& window;
         QWidget& gridLayer;
+        QStatusBar& statusLine;  // shows where a playing song is
         QMenu& contextMenu;
         std::function<QString()> askSaveName;
         platform::IniFile& settings;  // orvelline.ini
@@ -59,10 +63,14 @@ public:
     QAction* SaveTake = nullptr;  // "Save practice take..."
     QAction* Report = nullptr;    // "Intonation report..."
     BarQuestion AskBar;
+    // Where the playing song is, in the status bar ("Bar 3:2  0:04.5  pass 2").
+    QLabel* Position = nullptr;
 
     const PracticeChoices& choices() const;
     void choosePart(int number);
     void setCountIn(bool on);
+    // Refused with a message naming the song's bar count for bounds outside
+    // the song or a "to" before "from".
     void setLoop(int from, int to);
     void setTempo(int percent);
 
@@ -81,11 +89,13 @@ private:
     QActionGroup* partGroup_ = nullptr;
     QActionGroup* tempoGroup_ = nullptr;
     GuideNotes* guide_ = nullptr;
+    QTimer* positionTimer_ = nullptr;
     std::unique_ptr<IntonationWindow> report_;
 
     void createMenu();
     void fillParts();
     void updateLoopTexts();
+    void showPosition();
     void loadSettings();
     void saveSettings() const;
     void changeChoices(const std::function<void(PracticeChoices&)>& change);

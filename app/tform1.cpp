@@ -3,6 +3,7 @@
 #include "app/tform1.h"
 #include "app/practicemenu.h"
 #include "app/windowlistener.h"
+#include "perform/practicelog.h"
 #include "perform/session.h"
 
 #include <QAbstractEventDispatcher>
@@ -186,6 +187,7 @@ TForm1::TForm1(const platform::ProgramFolders& folders, Session& session, platfo
 {
     Form1 = this;
     session_.setListener(listener_.get());
+    session_.setPracticeLog(std::filesystem::path(folders.settingsFolder()) / kPracticeLogFileName);
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("O r v e l l i n e"));
     resize(kDesignedWindow);
@@ -200,7 +202,7 @@ TForm1::TForm1(const platform::ProgramFolders& folders, Session& session, platfo
     connectHandlers();
     // Beyond the designed window: the Practice menu at the end of the context menu.
     Practice = new PracticeMenu(
-        {*this, *Image4, *PopupMenu1, [this] { return SaveDialog1 ? SaveDialog1() : QString(); }, settings_}, session_);
+        {*this, *Image4, *StatusBar1, *PopupMenu1, [this] { return SaveDialog1 ? SaveDialog1() : QString(); }, settings_}, session_);
     createDesktopExtras();
 
     OpenDialog1 = [this] { return askForMidiFileToOpen(this); };

@@ -35,12 +35,15 @@ std::int64_t PracticeClock::playTickAt(std::int64_t micros) const
     return s.tick + (scaled - s.scaled) / s.tempo;
 }
 
-std::int64_t PracticeClock::firstPassTickAt(std::int64_t micros) const
+PracticeClock::PassTick PracticeClock::passAt(std::int64_t micros) const
 {
     const std::int64_t t = playTickAt(micros) - layout_.countInTicks;
     if (t < 0)
-        return layout_.regionStart;
-    if (layout_.loops() && t >= layout_.regionEnd - layout_.regionStart)
-        return -1;
-    return layout_.regionStart + t;
+        return {0, layout_.regionStart};
+    if (!layout_.loops())
+        return {0, layout_.regionStart + t};
+    const std::int64_t length = layout_.regionEnd - layout_.regionStart;
+    if (length <= 0 || t >= length * layout_.passes)
+        return {};
+    return {int(t / length), layout_.regionStart + t % length};
 }

@@ -23,9 +23,13 @@ public:
     std::int64_t playTickAt(std::int64_t micros) const;
     // The song tick sounding then; -1 during the count-in and after the last pass.
     std::int64_t songTickAt(std::int64_t micros) const { return layout_.songTickAt(playTickAt(micros)); }
-    // The song tick of the loop's first pass, or of the song without a loop:
-    // the count-in counts as the song's start, later passes as nothing (-1).
-    std::int64_t firstPassTickAt(std::int64_t micros) const;
+    struct PassTick {
+        int pass = -1;          // 0 for the first pass (and a song without a loop); -1 after the last
+        std::int64_t tick = 0;  // the song tick sounding in that pass
+    };
+    // Where the take lies micros after the run started: the count-in counts
+    // as the start of the first pass.
+    PassTick passAt(std::int64_t micros) const;
     const PracticeLayout& layout() const { return layout_; }
 
 private:

@@ -144,7 +144,10 @@ std::vector<PitchStretch> playedPitch(const midiTrack& track,
     bounds.erase(std::unique(bounds.begin(), bounds.end()), bounds.end());
 
     std::array<ChannelBend, 16> channels{};
-    std::vector<std::size_t> sounding;  // indexes into spans, in the order the notes started
+    // Indexes into spans, in the order the notes started. The note heard is the
+    // last one still sounding, so an ended note is only dropped once it comes
+    // to the top: each note is pushed and popped once, however many overlap.
+    std::vector<std::size_t> sounding;
     std::vector<PitchStretch> stretches;
     std::size_t nextSpan = 0, nextControl = 0;
     for (std::size_t b = 0; b + 1 < bounds.size(); ++b) {
@@ -155,7 +158,8 @@ std::vector<PitchStretch> playedPitch(const midiTrack& track,
         }
         while (nextSpan < spans.size() && spans[nextSpan].start <= at)
             sounding.push_back(nextSpan++);
-        std::erase_if(sounding, [&](std::size_t i) { return spans[i].end <= at; });
+        while (!sounding.empty() && spans[sounding.back()].end <= at)
+            sounding.pop_back();
         if (sounding.empty())
             continue;
         const NoteSpan& heard = spans[sounding.back()];

@@ -17,6 +17,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "midiout/practicechoices.h"
 #include "midiout/practiceclock.h"
@@ -25,6 +26,8 @@
 #include "perform/takerecovery.h"
 
 class MidiGateway;
+struct PracticeReport;
+struct PracticeTake;
 class TVidize;
 class midiSong;
 class midiTrack;
@@ -215,6 +218,12 @@ public:
     // --- Practice ---
     const PracticeChoices& practiceChoices() const { return choices_; }
     void setPracticeChoices(const PracticeChoices& choices);
+    // Loops bars from to to (0, 0: no loop). With a song read, a bound outside
+    // it or a "to" before "from" is refused with a message naming its bar
+    // count, and the loop stays as it was.
+    bool setLoop(int from, int to);
+    // Where the playing song is ("Bar 3:2  0:04.5  pass 2"); empty when none plays.
+    std::string songPosition() const;
     // "Your part": the instrument takes the part's channel, bank and program.
     // Answers false when the song has no such part (the choice is then none).
     bool choosePart(int number);
@@ -224,10 +233,18 @@ public:
     std::int64_t songStartMicros() const;
     // A take was recorded during the run and can be saved or scored.
     bool hasPracticeTake() const;
-    // The recording on the song's clock (emptied first); false without a take.
-    bool buildPracticeTake(midiTrack& take) const;
+    // The recording on the song's clock, one track per pass (emptied first);
+    // false without a take.
+    bool buildPracticeTake(PracticeTake& take) const;
     // Writes the song with the take; a failure is reported through the message sink.
     bool savePracticeTake(const std::string& path);
+    // Every pass of the take scored against your part, and the earlier
+    // scores of the song's file and part in the practice log; no passes (and
+    // a message through the sink) without a take or a part. A take's passes
+    // are appended to the log the first time they are scored.
+    PracticeReport scorePracticeTake();
+    // Where the practice log lives; none (the default) keeps no log.
+    void setPracticeLog(const std::filesystem::path& path) { practiceLog_ = path; }
 
     // --- The recorder ---
     void startRecording();
@@ -291,6 +308,9 @@ private:
     std::int64_t recordingStartMicros_ = 0;
     bool takeUnsaved_ = false;
     TakeRecovery recovery_;
+    bool takeLogged_ = false;
+    std::filesystem::path practiceLog_;
+    std::string songName_;
 
     std::uint32_t now() const;
     void takeSaved();

@@ -14,8 +14,11 @@
 #include "midiout/practiceparts.h"
 #include "midiout/practicerun.h"
 #include "midiout/sequenceplayer.h"
+#include "perform/intonation.h"
+#include "perform/practicelog.h"
 #include "perform/practicetake.h"
 #include "perform/session.h"
+#include "perform/songposition.h"
 #include "perform/vidize.h"
 #include "platform/clock.h"
 
@@ -68,6 +71,7 @@ SongOpened Session::takeSong(std::unique_ptr<midiSong> song, const std::string& 
     sendSongReset(*gateway_, *song_, [this](std::uint32_t ms) { pause(ms); });
     SongOpened opened;
     opened.fileName = name;
+    songName_ = name;
     opened.channel = freeChannel(*song_);
     if (opened.channel >= 0)
         performer_->SetChannel(opened.channel);
@@ -151,6 +155,28 @@ void Session::setPracticeChoices(const PracticeChoices& choices)
     choices_.tempoPercent = choices_.clampedTempoPercent();
 }
 
+bool Session::setLoop(int from, int to)
+{
+    if (from != 0 || to != 0) {
+        if (song_) {
+            if (const std::string problem = loopProblem(*song_, from, to); !problem.empty()) {
+                reportMessage(problem);
+                return false;
+            }
+        }
+    }
+    choices_.loopFrom = from;
+    choices_.loopTo = to;
+    return true;
+}
+
+std::string Session::songPosition() const
+{
+    if (!song_ || !runActive_ || !gateway_->IsPlaying())
+        return {};
+    return songPositionText(songPositionAt(*song_, clock_, platform::nowMicros() - songStartMicros()));
+}
+
 bool Session::choosePart(int number)
 {
     choices_.part = PracticeChoices::kNoPart;
@@ -172,7 +198,7 @@ bool Session::hasPracticeTake() const
     return takeRecorded_ && song_ && performer_->HasRecording();
 }
 
-bool Session::buildPracticeTake(midiTrack& take) const
+bool Session::buildPracticeTake(PracticeTake& take) const
 {
     if (!hasPracticeTake()) {
         reportMessage("No practice take yet: press Rec.Start while Play MIDI plays the song.");
@@ -188,13 +214,48 @@ bool Session::buildPracticeTake(midiTrack& take) const
 
 bool Session::savePracticeTake(const std::string& path)
 {
-    midiTrack take(song_.get(), 0, "");
+    PracticeTake take;
     if (!buildPracticeTake(take))
         return false;
     if (!::savePracticeTake(*song_, take, path))
         return false;
     takeSaved();
     return true;
+}
+
+PracticeReport Session::scorePracticeTake()
+{
+    PracticeReport report;
+    PracticeTake take;
+    if (!buildPracticeTake(take))
+        return report;
+    const midiTrack* part = choices_.part == PracticeChoices::kNoPart ? nullptr : trackNumbered(*song_, choices_.part);
+    if (!part) {
+        reportMessage("Choose your part in the Practice menu to see how in tune you played it.");
+        return report;
+    }
+    std::vector<TakePass> passes;
+    for (const PracticeTake::Pass& pass : take.passes)
+        passes.push_back({pass.number, pass.track.get()});
+    report.passes = scorePasses(*song_, *part, *song_, passes);
+    for (const IntonationRow& row : report.passes.front().rows)
+        report.places.push_back(barBeatText(*song_, row.startTick));
+    report.barStartsUs = barStartMicros(*song_);
+    if (practiceLog_.empty())
+        return report;
+    report.earlier = readPracticeLog(practiceLog_, songName_, choices_.part);
+    if (!takeLogged_) {
+        std::vector<PracticeLogEntry> entries;
+        const std::string time = practiceLogTime();
+        for (const PassScore& score : report.passes)
+            entries.push_back({time, songName_, choices_.part, score.pass, choices_.tempoPercent, score.summary});
+        std::string error;
+        if (appendPracticeLog(practiceLog_, entries, error))
+            takeLogged_ = true;
+        else
+            reportMessage(error);
+    }
+    return report;
 }
 
 // A recording may start while a song plays: during a practice run it becomes
@@ -205,6 +266,7 @@ void Session::startRecording()
     takeUnsaved_ = true;
     recovery_.takeChanged();
     keepTake();
+    takeLogged_ = false;
     if (runActive_ && gateway_->IsPlaying()) {
         takeRecorded_ = true;
         recordingStartMicros_ = platform::nowMicros() - gateway_->Player().songStartMicros();

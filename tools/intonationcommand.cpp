@@ -13,6 +13,10 @@ bool parseIntonationArguments(std::span<const std::string> args, IntonationOptio
 {
     std::vector<std::string> files;
     for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--summary") {
+            options.summary = true;
+            continue;
+        }
         if (args[i] != "--track") {
             files.push_back(args[i]);
             continue;
@@ -55,7 +59,13 @@ int runIntonationCommand(const IntonationOptions& options, std::ostream& out, st
     }
     // A take without notes is a take that left every note silent.
     const midiTrack silence(&take, 0, "");
-    const midiTrack* played = takeTrackOf(take);
-    writeIntonationCsv(analyseIntonation(reference, *part, take, played ? *played : silence), out);
+    std::vector<TakePass> passes = takePassesOf(take);
+    if (passes.empty())
+        passes.push_back({1, &silence});
+    const std::vector<PassScore> scores = scorePasses(reference, *part, take, passes);
+    if (options.summary)
+        writeSummaryCsv(scores, out);
+    else
+        writeIntonationCsv(scores, out);
     return 0;
 }

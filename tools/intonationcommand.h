@@ -1,6 +1,7 @@
 #pragma once
-// "orvelline-midi intonation REFERENCE.mid TAKE.mid --track N": how in tune a
-// take played track N of a song, one CSV line per note of that track.
+// "orvelline-midi intonation REFERENCE.mid TAKE.mid --track N [--summary]": how
+// in tune each pass of a take played track N of a song, one CSV line per note
+// and pass, or with --summary one line per pass.
 #include <iosfwd>
 #include <span>
 #include <string>
@@ -9,9 +10,10 @@ struct IntonationOptions {
     std::string reference;
     std::string take;
     int track = -1;
+    bool summary = false;
 };
 
-// "REFERENCE TAKE --track N" in any order of the option. False with problem set on a usage error.
+// "REFERENCE TAKE --track N [--summary]" in any order of the options. False with problem set on a usage error.
 bool parseIntonationArguments(std::span<const std::string> args, IntonationOptions& options, std::string& problem);
 
 // Writes the CSV to out and returns 0; on failure writes the reason to err and returns 1.

@@ -61,9 +61,16 @@ TEST(IntonationCommand, PrintsOneCsvLinePerNoteWithEmptyCentsForASilentNote)
     EXPECT_EQ(runIntonationCommand(options, out, err), 0);
 
     EXPECT_EQ(err.str(), "");
-    EXPECT_EQ(out.str(), "start_s,end_s,note,name,cents_mean,cents_max,coverage\n"
-                         "0.000,0.500,69,A4,9.96,9.96,0.500\n"
-                         "0.500,1.000,73,C#5,,,0.000\n");
+    EXPECT_EQ(out.str(), "pass,start_s,end_s,note,name,cents_mean,cents_max,coverage\n"
+                         "1,0.000,0.500,69,A4,9.96,9.96,0.500\n"
+                         "1,0.500,1.000,73,C#5,,,0.000\n");
+
+    // A quarter of the part's second sounded in tune.
+    const std::vector<std::string> summary = {reference.path(), take.path(), "--summary", "--track", "1"};
+    ASSERT_TRUE(parseIntonationArguments(summary, options, problem)) << problem;
+    std::ostringstream lines;
+    EXPECT_EQ(runIntonationCommand(options, lines, err), 0);
+    EXPECT_EQ(lines.str(), "pass,notes,within_25,mean_abs_cents,in_tune_share\n1,2,1,9.96,0.250\n");
 }
 
 TEST(IntonationCommand, RejectsMissingOrBadArgumentsAndUnknownTracks)

@@ -2,13 +2,18 @@
 // instrument in its sound, the guide notes, the settings in orvelline.ini and
 // a practice take recorded on the song's clock and saved with the song.
 #include <QAction>
+#include <QComboBox>
 #include <QFile>
+#include <QImage>
 #include <QLabel>
 #include <QMenu>
+#include <QPushButton>
+#include <QTableWidget>
 #include <QTextStream>
 
 #include <algorithm>
 
+#include "app/intonationwindow.h"
 #include "app/practicemenu.h"
 #include "app/widgets.h"
 #include "mainwindow_fixture.h"
@@ -185,7 +190,59 @@ TEST_F(PracticeWindow, APracticeTakeIsSavedWithTheSongsTracksAndReadByTheReport)
     EXPECT_EQ(played->number, 3);
 
     form->Practice->Report->trigger();
-    auto* report = form->findChild<QDialog*>(QStringLiteral("IntonationWindow"));
+    auto* report = form->findChild<IntonationWindow*>(QStringLiteral("IntonationWindow"));
     ASSERT_NE(report, nullptr);
     EXPECT_TRUE(report->isVisible());
+    EXPECT_EQ(report->Pass->count(), 1);
+    EXPECT_TRUE(report->Summary->horizontalHeaderItem(0)->text().contains(QStringLiteral("best")));
+
+    // Export writes the table and the picture; Close closes.
+    const QString csv = folderPath() + QStringLiteral("report.csv"), png = folderPath() + QStringLiteral("report.png");
+    report->AskExportPath = [csv](const QString&) { return csv; };
+    report->ExportCsv->click();
+    report->AskExportPath = [png](const QString&) { return png; };
+    report->ExportPng->click();
+    QFile table(csv);
+    ASSERT_TRUE(table.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(table.readLine().startsWith("pass,start_s,end_s,note,name"));
+    EXPECT_TRUE(table.readLine().startsWith("1,0.000,"));
+    EXPECT_FALSE(QImage(png).isNull());
+    report->AskExportPath = [this](const QString&) { return folderPath() + QStringLiteral("no/such/report.csv"); };
+    report->ExportCsv->click();
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(messages[0].startsWith(QStringLiteral("Could not write"))) << messages[0].toStdString();
+    report->Close->click();
+    EXPECT_FALSE(report->isVisible());
+
+    // The pass went into the practice log once, however often the report opens.
+    form->Practice->Report->trigger();
+    QFile practiceLog(folderPath() + QStringLiteral("practice-log.csv"));
+    ASSERT_TRUE(practiceLog.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = practiceLog.readAll().split('\n');
+    ASSERT_EQ(lines.size(), 3) << "heading, one pass, and the final line end";
+    EXPECT_TRUE(lines[1].contains(",song.mid,1,1,100,1,")) << lines[1].toStdString();
+    EXPECT_TRUE(report->Trend->text().contains(QStringLiteral("Earlier"))) << report->Trend->text().toStdString();
+}
+
+TEST_F(PracticeWindow, ALoopOutsideTheSongOrBackwardsIsRefusedAndThePlayingSongShowsWhereItIs)
+{
+    readSong(band(480 * 8));  // two bars
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("O r v e l l i n e - song.mid"));
+    form->Practice->AskBar = [](const QString&, int) { return 5; };
+    form->Practice->LoopFrom->trigger();
+    form->Practice->setLoop(2, 1);
+    ASSERT_EQ(messages.size(), 2);
+    EXPECT_EQ(messages[0], QStringLiteral("The song has 2 bars: a loop lies within bars 1 to 2."));
+    EXPECT_TRUE(messages[1].contains(QStringLiteral("comes before its first"))) << messages[1].toStdString();
+    EXPECT_FALSE(form->Practice->choices().loops());
+
+    form->Practice->setLoop(2, 2);
+    EXPECT_TRUE(form->Practice->choices().loops());
+    form->PlayMIDI->trigger();
+    QLabel* position = form->Practice->Position;
+    ASSERT_TRUE(waitUntil([position] { return position->text().startsWith(QStringLiteral("Bar 2:")); }))
+        << position->text().toStdString();
+    EXPECT_TRUE(position->text().endsWith(QStringLiteral("pass 1"))) << position->text().toStdString();
+    form->Stop->trigger();
+    ASSERT_TRUE(waitUntil([position] { return position->text().isEmpty(); }));
 }
