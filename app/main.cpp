@@ -80,6 +80,8 @@ int main(int argc, char** argv)
         platform::ProgramFolders::ofThisProcess(QCoreApplication::applicationDirPath().toStdString());
     platform::OutputOptions outputs;
     outputs.soundFontFolders = folders.extraFolders();
+    // The window outlives a sound server that starts late or restarts.
+    outputs.waitForSoundServer = true;
     const std::vector<std::string> settingsProblems = platform::readSoundSettingsIn(folders.settingsFolder(), outputs);
     platform::selectDefaultMidiBackends(outputs);
     // What goes wrong while starting (no audio output, a device that does not

@@ -39,11 +39,14 @@ struct SynthOutputStatus {
     std::filesystem::path soundFontFile;
     // The processors are kept from halting while the synth sounds.
     bool keepingProcessorsAwake = false;
+    // The sound server went away, or has not come up yet: the synth is
+    // silent until it answers.
+    bool waitingForServer = false;
 };
 // Nothing while no built-in synth is open.
 std::optional<SynthOutputStatus> builtInSynthStatus();
 // One line for the device window, such as "Built-in synth on PulseAudio:
-// latency 14.7 ms, 0 underruns".
+// latency 14.7 ms, 0 underruns", or what keeps it silent.
 std::string describeSynthStatus(const SynthOutputStatus& status);
 
 }  // namespace platform
