@@ -9,8 +9,10 @@
 // Live messages take effect one audio period after they are sent, in the
 // synth's 64-frame block nearest that moment; a song's events are scheduled
 // in the synth's own frames (platform/softsynthfeed.h). Through PulseAudio
-// the whole latency is 18.7 ms until underruns make the stream grow
-// (platform/softsynthpulse.h); through ALSA 16 ms of buffer plus the period;
+// the whole latency is 18.7 ms until underruns make the stream grow, and
+// comes back after a calm stretch (platform/softsynthpulse.h); a server that
+// goes away is waited for, and the synth sounds again once it is back;
+// through ALSA 16 ms of buffer plus the period;
 // through JACK the server's period plus ours, the outputs connected to the
 // system's playback ports. While nothing sounds, nothing is computed.
 #include "platform/backend.h"

@@ -49,8 +49,8 @@ PrivatePulse::~PrivatePulse()
 bool PrivatePulse::answers() const
 {
     const pa_sample_spec spec{PA_SAMPLE_FLOAT32NE, 48000, 2};
-    pa_simple* probe = pa_simple_new(server().c_str(), "orv-test", PA_STREAM_RECORD, "orvsink.monitor", "probe",
-                                     &spec, nullptr, nullptr, nullptr);
+    pa_simple* probe = pa_simple_new(server().c_str(), "orv-test", PA_STREAM_RECORD, "orvsink.monitor", "probe", &spec,
+                                     nullptr, nullptr, nullptr);
     if (!probe)
         return false;
     pa_simple_free(probe);
@@ -79,7 +79,7 @@ bool PrivatePulse::start()
     env.push_back("HOME=" + (folder_ / "home").string());
     env.push_back("PULSE_RUNTIME_PATH=" + (folder_ / "run").string());
     env.push_back("XDG_RUNTIME_DIR=" + (folder_ / "run").string());
-    std::vector<std::string> args = {"pulseaudio",       "-n",  "--daemonize=no", "--exit-idle-time=-1",
+    std::vector<std::string> args = {"pulseaudio",        "-n", "--daemonize=no", "--exit-idle-time=-1",
                                      "--use-pid-file=no", "-F", script.string(),  "--log-target=stderr"};
     std::vector<char*> argv;
     for (std::string& a : args)
