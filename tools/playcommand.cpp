@@ -152,8 +152,8 @@ int runPlayCommand(const std::string& path, const PlayOptions& options, const st
     }
     const bool stopped = stop.load();
     // The sound server went away, which said so: the song was dropped.
-    const bool interrupted = gateway.songInterrupted();
-    if (!stopped && !interrupted)
+    const bool songDropped = gateway.songInterrupted();
+    if (!stopped && !songDropped)
         waitFor(options.releaseTime, stop);
     gateway.StopPlayback();
     gateway.CloseDevice();
@@ -163,7 +163,7 @@ int runPlayCommand(const std::string& path, const PlayOptions& options, const st
         out << "Stopped.\n";
         return 130;
     }
-    return interrupted ? 1 : 0;
+    return songDropped ? 1 : 0;
 }
 
 const std::atomic<bool>& stopOnInterrupt()
