@@ -64,7 +64,7 @@ public:
     // The stream's latency as the server last reported it: from a frame
     // written to its sound at the sink.
     std::int64_t latencyMicros() const { return latencyMicros_.load(); }
-    // The underruns the server has reported since the stream started.
+    // The underruns the servers have reported since the output opened.
     int underruns() const { return underruns_.load(); }
     // Whether a stream is connected to a server that answers.
     bool connected() const { return connected_.load(); }
