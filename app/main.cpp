@@ -83,6 +83,8 @@ int main(int argc, char** argv)
         platform::ProgramFolders::ofThisProcess(QCoreApplication::applicationDirPath().toStdString());
     platform::OutputOptions outputs;
     outputs.soundFontFolders = folders.extraFolders();
+    // The window outlives a sound server that starts late or restarts.
+    outputs.waitForSoundServer = true;
     // The one orvelline.ini of this run: read here, its sound section first;
     // the window reads its own sections, says what was wrong and writes it back.
     platform::IniFile settings = platform::IniFile::load(platform::IniFile::pathIn(folders.settingsFolder()));

@@ -131,6 +131,11 @@ std::int64_t MidiGateway::songLookaheadMicros() const
     return platform::midiOutSongLookahead(MidiOut);
 }
 
+bool MidiGateway::songInterrupted() const
+{
+    return platform::midiOutSongInterrupted(MidiOut);
+}
+
 void MidiGateway::WaitUntilReady()
 {
     constexpr int kReadyTimeoutMillis = 10000;

@@ -70,6 +70,7 @@ public:
     void SendSongEvent(const anyEvent& event, std::int64_t dueMicros) override;
     void CancelSong() override;
     std::int64_t songLookaheadMicros() const override;
+    bool songInterrupted() const override;
     // Waits, a few seconds at most, until the device can sound: a song
     // started while the built-in synth loads its SoundFont would lose its
     // first notes.

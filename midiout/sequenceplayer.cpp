@@ -139,7 +139,14 @@ void SequencePlayer::tick(std::uint32_t timerId)
         std::lock_guard lock(mutex_);
         if (timerId != timerId_)
             return;
-        if (endPending_) {
+        if (output_.songInterrupted()) {
+            // Resumed later it would play at a wrong place; what it left
+            // sounding is silenced as a stop silences it.
+            output_.CancelSong();
+            output_.SoundOffAll();
+            playing_.store(false);
+            ended = true;
+        } else if (endPending_) {
             endPending_ = false;
             playing_.store(false);
             ended = true;

@@ -12,7 +12,9 @@
 // clock (the built-in synth) plays it at that instant's frame, however late
 // the timer woke. Such a device takes each group up to its lookahead early
 // (SongOutput::songLookaheadMicros), and hears of the song's end only once
-// the last group is due.
+// the last group is due. A song the device dropped (its sound went away,
+// SongOutput::songInterrupted) stops at the next tick, as a stop stops it,
+// and the output hears of its end.
 //
 // PlayTrack, SetTempo, StopPlayback and IsPlaying run on the window thread;
 // the ticks run on the timer thread and tell the output of the song's end

@@ -30,4 +30,7 @@ public:
     // How long before its due instant an event may be sent (a device that
     // schedules the song in its own audio frames takes events early).
     virtual std::int64_t songLookaheadMicros() const { return 0; }
+    // Whether the device dropped the song (its sound went away meanwhile):
+    // the player stops it, as a stop would, and tells of its end.
+    virtual bool songInterrupted() const { return false; }
 };

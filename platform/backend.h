@@ -49,6 +49,9 @@ public:
     // that its audio clock may drift against the system's for the length of
     // a song without an event arriving after its frame was played.
     virtual std::int64_t songLookaheadMicros() const { return 0; }
+    // Whether the device dropped the song it was given (the built-in synth's
+    // sound server went away since the song began); the player then stops it.
+    virtual bool songInterrupted() const { return false; }
     // Returns once the device can sound (the built-in synth has its
     // SoundFont), or after timeoutMillis.
     virtual void waitUntilReady(int /*timeoutMillis*/) {}

@@ -235,6 +235,16 @@ std::int64_t midiOutSongLookahead(MidiOutHandle handle) noexcept
     }
 }
 
+bool midiOutSongInterrupted(MidiOutHandle handle) noexcept
+{
+    try {
+        LockedPort locked = lockPort(handle);
+        return locked.port && locked.port->songInterrupted();
+    } catch (...) {
+        return false;
+    }
+}
+
 MmResult midiOutWaitReady(MidiOutHandle handle, int timeoutMillis) noexcept
 {
     try {

@@ -55,6 +55,9 @@ MmResult midiOutSongCancel(MidiOutHandle handle) noexcept;
 // How long before its due instant the device takes a song's event (0 for a
 // device that sends each at once, or no device).
 std::int64_t midiOutSongLookahead(MidiOutHandle handle) noexcept;
+// Whether the device dropped the song that began last, as the built-in synth
+// does when its sound server goes away (false for no device).
+bool midiOutSongInterrupted(MidiOutHandle handle) noexcept;
 // Waits until the device can sound (a built-in synth still loading its
 // SoundFont plays nothing), or at most timeoutMillis.
 MmResult midiOutWaitReady(MidiOutHandle handle, int timeoutMillis) noexcept;

@@ -36,6 +36,11 @@ struct OutputOptions {
     // The WAV file the "file" output writes; a relative name is taken from
     // the current folder.
     std::filesystem::path fileAudioOutput = "fluidsynth.wav";
+    // When no output opens and "pulseaudio" is among them, the built-in synth
+    // opens anyway and waits for the sound server, sounding once it answers
+    // (the window, which lives long). Off, such an open fails (a command
+    // that plays one song).
+    bool waitForSoundServer = false;
     // Whether the built-in synth keeps the processors from halting while it
     // sounds through a sound server or card (platform/processorsawake.h).
     KeepAwake keepProcessorsAwake = KeepAwake::OnVirtualMachines;

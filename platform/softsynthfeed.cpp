@@ -42,6 +42,9 @@ bool SoftSynthFeed::queue(SoftSynthRing& ring, std::int64_t micros, std::uint32_
                           std::span<const std::uint8_t> bytes, bool isLong) noexcept
 {
     std::lock_guard lock(mutex_);
+    // The rest of a song that was dropped is dropped too.
+    if (&ring == &song_ && songInterrupted_)
+        return true;
     if (&ring == &live_) {
         // Senders on different threads may stamp out of order; the queue's order wins.
         micros = lastMicros_ = std::max(micros, lastMicros_);
@@ -55,7 +58,9 @@ void SoftSynthFeed::beginSong(std::int64_t startMicros) noexcept
     song_.clear();
     songStartMicros_ = startMicros;
     songAnchored_ = false;
-    songWaitsForAnchor_ = true;
+    songInterrupted_ = outputLost_;
+    songWaitsForAnchor_ = !songInterrupted_;
+    songActive_ = songWaitsForAnchor_;
 }
 
 void SoftSynthFeed::cancelSong() noexcept
@@ -63,6 +68,41 @@ void SoftSynthFeed::cancelSong() noexcept
     std::lock_guard lock(mutex_);
     song_.clear();
     songWaitsForAnchor_ = false;
+    songActive_ = false;
+}
+
+bool SoftSynthFeed::songPlaying() const
+{
+    std::lock_guard lock(mutex_);
+    return songActive_ && (songWaitsForAnchor_ || !song_.empty() ||
+                           frame_ - lastSongFrame_ < std::llround(double(kSongRestMicros) * sampleRate_ / 1e6));
+}
+
+bool SoftSynthFeed::songInterrupted() const
+{
+    std::lock_guard lock(mutex_);
+    return songInterrupted_;
+}
+
+void SoftSynthFeed::outputLost() noexcept
+{
+    std::lock_guard lock(mutex_);
+    outputLost_ = true;
+    songInterrupted_ = true;
+    song_.clear();
+    songWaitsForAnchor_ = false;
+    songAnchored_ = false;
+    songActive_ = false;
+}
+
+void SoftSynthFeed::outputRestarted(std::int64_t requestMicros)
+{
+    {
+        std::lock_guard lock(mutex_);
+        outputLost_ = false;
+        staleBeforeMicros_ = std::max(staleBeforeMicros_, requestMicros);
+    }
+    clock_.resync();
 }
 
 std::int64_t SoftSynthFeed::songFrameOf(std::int64_t dueMicros) const
@@ -108,6 +148,7 @@ bool SoftSynthFeed::applyDue(double liveMicros, std::int64_t blockFrame, int blo
         songWaitsForAnchor_ = false;
         songAnchored_ = true;
         songStartFrame_ = blockFrame + std::llround(kSongLeadMicros * sampleRate_ / 1e6);
+        lastSongFrame_ = blockFrame;
     }
     if (!apply)
         return false;
@@ -125,6 +166,7 @@ bool SoftSynthFeed::applyDue(double liveMicros, std::int64_t blockFrame, int blo
             break;
         deliver(song_.front(), due < staleBeforeFrame_);
         song_.pop();
+        lastSongFrame_ = blockFrame;
         applied = true;
     }
     return applied;

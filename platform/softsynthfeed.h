@@ -19,6 +19,11 @@
 // rest (programs, controllers) then apply. While nothing sounds the synth is
 // not rendered at all (platform/softsynthquiet.h), and after a while the
 // output may pause; the pause counts as silence played.
+//
+// When the output is lost (its sound server went away) a song cannot keep
+// to its frames: it is dropped, and its later events too, until the next
+// song begins; live messages wait, and once the output is back notes that
+// fell due meanwhile stay silent, as while the synth was not ready.
 #include "platform/audioclock.h"
 #include "platform/clock.h"
 #include "platform/softsynth.h"
@@ -52,6 +57,9 @@ public:
     // It covers a sound server asking for its whole buffer at once plus a
     // sender woken late on a busy machine.
     static constexpr double kSongLeadMicros = 30000;
+    // A song whose events have all been applied is taken as over this long
+    // after the last (the player sends a group well ahead of its time).
+    static constexpr std::int64_t kSongRestMicros = 3'000'000;
 
     SoftSynthFeed(SoftSynth& synth, double sampleRate);
     SoftSynthFeed(const SoftSynthFeed&) = delete;
@@ -72,6 +80,18 @@ public:
     bool sendShortAt(std::uint32_t packed, std::int64_t dueMicros) noexcept;
     bool sendLongAt(std::span<const std::uint8_t> bytes, std::int64_t dueMicros) noexcept;
     void cancelSong() noexcept;
+    // For the audio thread: whether a song is under way (begun, and an event
+    // of it pending or applied within the last kSongRestMicros).
+    bool songPlaying() const;
+    // The output was lost since the song began, which dropped it.
+    bool songInterrupted() const;
+
+    // The output was lost: from any thread. Until outputRestarted a song
+    // that begins is dropped at once.
+    void outputLost() noexcept;
+    // For the audio thread, before the first period of a new output stream,
+    // whose requests begin at requestMicros.
+    void outputRestarted(std::int64_t requestMicros);
 
     // For the audio thread: renders a period of `frames` frames that the
     // driver asked for at requestMicros (platform::nowMicros), applying the
@@ -132,6 +152,10 @@ private:
     bool songAnchored_ = false;
     bool songWaitsForAnchor_ = false;
     std::int64_t songStartFrame_ = 0;
+    bool songActive_ = false;
+    std::int64_t lastSongFrame_ = 0;
+    bool outputLost_ = false;
+    bool songInterrupted_ = false;
 };
 
 }  // namespace platform

@@ -58,6 +58,13 @@ constexpr std::string_view kFileDriver = "file";
 constexpr std::string_view kPulseDriver = "pulseaudio";
 constexpr std::string_view kJackDriver = "jack";
 
+// Said once each time, in the window's message box or on standard error.
+constexpr const char* kServerGoneText =
+    "The sound server went away: the built-in synth is silent until the server is back, and then sounds again by "
+    "itself.";
+constexpr const char* kNoServerText =
+    "No sound server answers: the built-in synth sounds by itself as soon as one starts.";
+
 class SynthPort;
 // The one open built-in synth, for builtInSynthStatus.
 std::mutex openPortMutex;
@@ -146,22 +153,30 @@ public:
     {}
     ~SynthPort() override { stop(); }
 
-    // Tries the outputs in order; false when none opens.
+    // Tries the outputs in order; false when none opens. With none, a
+    // PulseAudio output waits for its server when the options say so.
     bool startAudio(const OutputOptions& options)
     {
         for (const std::string& name : options.synthAudioDrivers) {
             // Before the output, whose audio thread may run at once.
             if (name != kFileDriver && keepAwakeApplies(options.keepProcessorsAwake))
                 awake_ = std::make_unique<ProcessorsAwake>();
-            if (openOutput(name, options)) {
-                driverName_ = name;
-                std::lock_guard lock(openPortMutex);
-                openPort = this;
-                return true;
-            }
+            if (openOutput(name, options, false))
+                return opened(name);
             awake_.reset();
         }
-        return false;
+        const auto& drivers = options.synthAudioDrivers;
+        if (!options.waitForSoundServer || std::find(drivers.begin(), drivers.end(), kPulseDriver) == drivers.end())
+            return false;
+        if (keepAwakeApplies(options.keepProcessorsAwake))
+            awake_ = std::make_unique<ProcessorsAwake>();
+        feed_->outputLost();
+        if (!openOutput(std::string(kPulseDriver), options, true)) {
+            awake_.reset();
+            return false;
+        }
+        reportMessage(kNoServerText);
+        return opened(std::string(kPulseDriver));
     }
 
     // Loads the SoundFont on a thread of its own; the audio stays silent until it is in.
@@ -201,6 +216,7 @@ public:
     }
     std::int64_t songLookaheadMicros() const override { return kSongLookaheadMicros; }
     void cancelSong() override { feed_->cancelSong(); }
+    bool songInterrupted() const override { return feed_->songInterrupted(); }
 
     MmResult sendShortAt(std::uint32_t packed, std::int64_t dueMicros) override
     {
@@ -236,6 +252,7 @@ public:
             status.latencyMicros =
                 pulse_->latencyMicros() + std::llround(kPulsePeriodFrames * 1e6 / synth_->sampleRate());
             status.underruns = pulse_->underruns();
+            status.waitingForServer = !pulse_->connected();
         } else {
             status.latencyMicros = driverLatencyMicros_ + feedMicros;
         }
@@ -246,6 +263,23 @@ public:
 private:
     bool ready() const { return soundFont_.load() == SynthOutputStatus::SoundFont::Ready; }
 
+    bool opened(const std::string& name)
+    {
+        driverName_ = name;
+        std::lock_guard lock(openPortMutex);
+        openPort = this;
+        return true;
+    }
+
+    // On the output's thread: what played is gone, and a song cannot go on.
+    void outputLost()
+    {
+        feed_->outputLost();
+        if (awake_)
+            awake_->release();
+        reportMessage(kServerGoneText);
+    }
+
     // A message went into the feed: a stream paused while the synth rested plays again.
     MmResult sent(bool queued)
     {
@@ -254,7 +288,7 @@ private:
         return queued ? MmOk : MidiSendFailed;
     }
 
-    bool openOutput(const std::string& name, const OutputOptions& options)
+    bool openOutput(const std::string& name, const OutputOptions& options, bool awaitServer)
     {
         if (name == kFileDriver) {
             fileAudio_ =
@@ -266,7 +300,11 @@ private:
             source.render = [this](float* out, int frames) { renderInterleaved(out, frames); };
             source.mayPause = [this] { return feed_->mayPause(); };
             source.resumed = [this] { feed_->resumeAt(nowMicros()); };
-            pulse_ = PulseOutput::open(synth_->sampleRate(), kPulsePeriodFrames, std::move(source));
+            source.songPlaying = [this] { return feed_->songPlaying(); };
+            source.lost = [this] { outputLost(); };
+            source.restarted = [this] { feed_->outputRestarted(nowMicros()); };
+            pulse_ = awaitServer ? PulseOutput::awaitServer(synth_->sampleRate(), kPulsePeriodFrames, std::move(source))
+                                 : PulseOutput::open(synth_->sampleRate(), kPulsePeriodFrames, std::move(source));
             return pulse_ != nullptr;
         }
         SoftSynth::Impl& impl = synth_->impl();
@@ -409,11 +447,12 @@ std::string describeSynthStatus(const SynthOutputStatus& status)
         if (status.driver == driver)
             output = name;
     std::string line = "Built-in synth on " + output + ": ";
-    switch (status.soundFont) {
-    case SynthOutputStatus::SoundFont::Loading: return line + "loading the SoundFont";
-    case SynthOutputStatus::SoundFont::Failed: return line + "the SoundFont did not load";
-    case SynthOutputStatus::SoundFont::Ready: break;
-    }
+    if (status.soundFont == SynthOutputStatus::SoundFont::Failed)
+        return line + "the SoundFont did not load";
+    if (status.waitingForServer)
+        return line + "no sound server, waiting for it";
+    if (status.soundFont == SynthOutputStatus::SoundFont::Loading)
+        return line + "loading the SoundFont";
     char latency[32];
     std::snprintf(latency, sizeof latency, "%.1f", double(status.latencyMicros) / 1000.0);
     line += "latency " + std::string(latency) + " ms";

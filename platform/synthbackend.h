@@ -9,8 +9,10 @@
 // Live messages take effect one audio period after they are sent, in the
 // synth's 64-frame block nearest that moment; a song's events are scheduled
 // in the synth's own frames (platform/softsynthfeed.h). Through PulseAudio
-// the whole latency is 18.7 ms until underruns make the stream grow
-// (platform/softsynthpulse.h); through ALSA 16 ms of buffer plus the period;
+// the whole latency is 18.7 ms until underruns make the stream grow, and
+// comes back after a calm stretch (platform/softsynthpulse.h); a server that
+// goes away is waited for, and the synth sounds again once it is back;
+// through ALSA 16 ms of buffer plus the period;
 // through JACK the server's period plus ours, the outputs connected to the
 // system's playback ports. While nothing sounds, nothing is computed.
 #include "platform/backend.h"
@@ -39,11 +41,14 @@ struct SynthOutputStatus {
     std::filesystem::path soundFontFile;
     // The processors are kept from halting while the synth sounds.
     bool keepingProcessorsAwake = false;
+    // The sound server went away, or has not come up yet: the synth is
+    // silent until it answers.
+    bool waitingForServer = false;
 };
 // Nothing while no built-in synth is open.
 std::optional<SynthOutputStatus> builtInSynthStatus();
 // One line for the device window, such as "Built-in synth on PulseAudio:
-// latency 14.7 ms, 0 underruns".
+// latency 14.7 ms, 0 underruns", or what keeps it silent.
 std::string describeSynthStatus(const SynthOutputStatus& status);
 
 }  // namespace platform

@@ -151,7 +151,9 @@ int runPlayCommand(const std::string& path, const PlayOptions& options, const st
         std::this_thread::sleep_for(kPoll);
     }
     const bool stopped = stop.load();
-    if (!stopped)
+    // The sound server went away, which said so: the song was dropped.
+    const bool songDropped = gateway.songInterrupted();
+    if (!stopped && !songDropped)
         waitFor(options.releaseTime, stop);
     gateway.StopPlayback();
     gateway.CloseDevice();
@@ -161,7 +163,7 @@ int runPlayCommand(const std::string& path, const PlayOptions& options, const st
         out << "Stopped.\n";
         return 130;
     }
-    return 0;
+    return songDropped ? 1 : 0;
 }
 
 const std::atomic<bool>& stopOnInterrupt()

@@ -3,6 +3,7 @@
 // from when a timer woke, so they are checked exactly however busy the machine.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
@@ -50,8 +51,10 @@ public:
     void SoundOffAll() override { record({"sound off"}); }
     void songEnded() override { record({"end"}); }
     std::int64_t songLookaheadMicros() const override { return lookahead; }
+    bool songInterrupted() const override { return interrupted.load(); }
 
     std::int64_t lookahead = 0;
+    std::atomic<bool> interrupted{false};
 
     std::vector<Call> calls() const
     {
@@ -191,4 +194,24 @@ TEST_F(PlayerOutput, StopCancelsTheSongThenSilencesAndNoTickFollows)
 
     platform::Sleep(20);  // twenty groups' worth: a tick that survived the stop would have sent
     EXPECT_EQ(output.calls().size(), calls.size());
+}
+
+TEST_F(PlayerOutput, ASongTheDeviceDroppedStopsAtTheNextTickSilencedAndEnds)
+{
+    ASSERT_EQ(player.SetTempo(1000), 0);
+    for (int i = 0; i < 2000; ++i)
+        control(i * 480, i % 128);
+    player.PlayTrack(&track);
+    ASSERT_TRUE(output.waitFor(10));
+    output.interrupted.store(true);
+    const std::size_t sent = output.calls().size();
+    ASSERT_TRUE(output.waitFor(sent + 3));
+    platform::Sleep(20);
+    EXPECT_FALSE(player.IsPlaying());
+
+    const std::vector<Call> calls = output.calls();
+    ASSERT_GE(calls.size(), 4u);
+    EXPECT_LE(calls.size(), sent + 4) << "at most the tick under way sent on";
+    const std::vector<Call> last(calls.end() - 3, calls.end());
+    EXPECT_EQ(last, (std::vector<Call>{{"cancel"}, {"sound off"}, {"end"}}));
 }

@@ -1,13 +1,17 @@
 // The built-in synth through real sound servers: the private PulseAudio and
 // JACK servers that test.sh starts (scripts/private-audio.sh). Each test
 // skips when the variable naming its server is absent; none ever reaches a
-// user's own server.
+// user's own server. One starts a server of its own, to kill it
+// (tests/platform/privatepulse.h).
+#include "mididata/messagesink.h"
 #include "platform/alsabackend.h"
+#include "platform/clock.h"
 #include "platform/midiout.h"
 #include "platform/registry.h"
 #include "platform/shortmsg.h"
 #include "platform/soundfont.h"
 #include "platform/synthbackend.h"
+#include "privatepulse.h"
 #include "testoptions.h"
 
 #include <gtest/gtest.h>
@@ -22,6 +26,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -53,6 +58,7 @@ protected:
         options.soundFont = font;
         options.synthAudioDrivers = {driver};
         options.keepProcessorsAwake = keepAwake;
+        options.waitForSoundServer = waitForServer;
         selectDefaultMidiBackends(options);
     }
 
@@ -81,10 +87,11 @@ protected:
         EXPECT_EQ(midiOutShortMsg(handle, packShortMessage(0x90, 69, 120)), MmOk);
     }
 
-    // Plays a note while recording the null sink's monitor, which hears what
-    // the synth plays, for `seconds`; the loudest sample heard, or -1 when
-    // the recording failed.
-    float peakAtSinkAfterANote(const char* server, double seconds)
+    // Records the null sink's monitor, which hears what the synth plays, for
+    // `seconds`, a note played as it starts; the loudest sample heard, or -1
+    // when the recording failed.
+    float peakAtSinkAfterANote(const char* server, double seconds) { return peakAtSink(server, seconds, true); }
+    float peakAtSink(const char* server, double seconds, bool playANote)
     {
         pa_sample_spec spec{PA_SAMPLE_FLOAT32NE, 48000, 2};
         int error = 0;
@@ -96,7 +103,8 @@ protected:
             ADD_FAILURE() << "no recording of the sink: " << pa_strerror(error);
             return -1;
         }
-        playNote();
+        if (playANote)
+            playNote();
         std::vector<float> heard(2 * std::size_t(48000 * seconds));
         if (pa_simple_read(recorder.get(), heard.data(), heard.size() * sizeof(float), &error) != 0) {
             ADD_FAILURE() << "the recording broke off: " << pa_strerror(error);
@@ -110,8 +118,45 @@ protected:
 
     std::filesystem::path font;
     KeepAwake keepAwake = OutputOptions{}.keepProcessorsAwake;
+    bool waitForServer = false;
     MidiOutHandle handle = MidiOutHandle::Null;
 };
+
+// The messages a user would see, in order.
+class SaidMessages {
+public:
+    SaidMessages()
+        : previous_(setMessageSink([this](const std::string& m) {
+              std::lock_guard lock(mutex_);
+              said_.push_back(m);
+          }))
+    {}
+    ~SaidMessages() { setMessageSink(std::move(previous_)); }
+    std::vector<std::string> all() const
+    {
+        std::lock_guard lock(mutex_);
+        return said_;
+    }
+
+private:
+    mutable std::mutex mutex_;
+    std::vector<std::string> said_;
+    MessageSink previous_;
+};
+
+// Polls until the synth's server is there (or gone), ten seconds at most;
+// how long that took.
+std::chrono::milliseconds untilConnected(bool connected)
+{
+    const auto began = std::chrono::steady_clock::now();
+    while (std::chrono::steady_clock::now() - began < std::chrono::seconds(10)) {
+        const std::optional<SynthOutputStatus> state = builtInSynthStatus();
+        if (state && state->waitingForServer != connected)
+            break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - began);
+}
 
 // What a command prints, or "" when it cannot run.
 std::string outputOf(const std::string& command)
@@ -209,4 +254,64 @@ TEST_F(RealAudio, FailsAtOnceWithTheAudioErrorWhenNoServerAnswers)
     EXPECT_EQ(midiOutOpen(handle, MidiMapper), MidiNoAudio);
     EXPECT_EQ(handle, MidiOutHandle::Null);
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10)) << "no hang";
+}
+
+TEST_F(RealAudio, WaitsForItsPulseAudioServerAndSoundsAgainByItselfAfterTheServerWasKilled)
+{
+    // Where the private servers run (not under the sanitizers), with a server of its own.
+    if (!std::getenv("ORV_TEST_PULSE_SERVER") || !PrivatePulse::installed())
+        GTEST_SKIP() << "no private PulseAudio server here, or pulseaudio is not installed";
+    PrivatePulse pulse;
+    const std::string server = pulse.server();
+    setenv("PULSE_SERVER", server.c_str(), 1);
+    const SaidMessages said;
+    const auto quick = [this](const char* what) {
+        const auto began = std::chrono::steady_clock::now();
+        for (int i = 0; i < 200; ++i)
+            EXPECT_EQ(midiOutShortMsg(handle, packShortMessage(0xE0, 0, std::uint8_t(i % 128))), MmOk);
+        const std::optional<SynthOutputStatus> state = builtInSynthStatus();
+        EXPECT_LT(std::chrono::steady_clock::now() - began, std::chrono::milliseconds(500)) << what;
+        return state;
+    };
+
+    // No server at the start: the synth opens, says so once, and waits.
+    waitForServer = true;
+    openOn("pulseaudio");
+    std::optional<SynthOutputStatus> state = quick("sends with no server");
+    ASSERT_TRUE(state && state->waitingForServer);
+    EXPECT_EQ(describeSynthStatus(*state), "Built-in synth on PulseAudio: no sound server, waiting for it");
+    EXPECT_EQ(said.all().size(), 1u);
+
+    ASSERT_TRUE(pulse.start());
+    const auto firstConnect = untilConnected(true);
+    EXPECT_LT(firstConnect, std::chrono::seconds(3)) << "connects by itself once the server answers";
+    EXPECT_GT(peakAtSinkAfterANote(server.c_str(), 0.5), 0.01f) << "sounds without being opened again";
+    midiOutShortMsg(handle, packShortMessage(0x80, 69, 0));
+    std::this_thread::sleep_for(std::chrono::seconds(2));  // the whistle's tail dies away
+
+    // A song under way when the server is killed is dropped, and said once.
+    const std::int64_t songStart = nowMicros();
+    ASSERT_EQ(midiOutSongStart(handle, songStart), MmOk);
+    EXPECT_EQ(midiOutShortMsgAt(handle, packShortMessage(0x90, 69, 120), songStart + 1'000'000), MmOk);
+    EXPECT_FALSE(midiOutSongInterrupted(handle));
+    pulse.kill();
+    EXPECT_LT(untilConnected(false), std::chrono::seconds(3)) << "sees the server go";
+    state = quick("sends while the server is gone");
+    ASSERT_TRUE(state && state->waitingForServer);
+    EXPECT_TRUE(midiOutSongInterrupted(handle));
+    const std::vector<std::string> messages = said.all();
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_NE(messages[1].find("sound server went away"), std::string::npos) << messages[1];
+
+    ASSERT_TRUE(pulse.start());
+    const auto reconnect = untilConnected(true);
+    EXPECT_LT(reconnect, std::chrono::seconds(3)) << "reconnects by itself";
+    std::printf("connected %lld ms after the server first answered, %lld ms after it answered again\n",
+                static_cast<long long>(firstConnect.count()), static_cast<long long>(reconnect.count()));
+    // Past the song's note: it never plays, now or at a wrong place later.
+    std::this_thread::sleep_until(std::chrono::steady_clock::now() + std::chrono::microseconds(std::max<std::int64_t>(
+                                                                         0, songStart + 1'500'000 - nowMicros())));
+    EXPECT_LT(peakAtSink(server.c_str(), 2.5, false), 0.01f) << "the dropped song stays silent";
+    EXPECT_GT(peakAtSinkAfterANote(server.c_str(), 0.5), 0.01f) << "live playing sounds again";
+    EXPECT_EQ(said.all().size(), 2u);
 }

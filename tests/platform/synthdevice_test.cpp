@@ -177,6 +177,11 @@ TEST(SynthStatus, DescribesTheOutputItsLatencyAndItsUnderruns)
         {{"jack", SoundFont::Ready, 8000, -1, {}}, "Built-in synth on JACK: latency 8.0 ms"},
         {{"alsa", SoundFont::Loading, 0, -1, {}}, "Built-in synth on ALSA: loading the SoundFont"},
         {{"file", SoundFont::Failed, 0, -1, {}}, "Built-in synth on a file: the SoundFont did not load"},
+        // While the server is gone its last latency is not shown, whatever the SoundFont does.
+        {{"pulseaudio", SoundFont::Ready, 17800, 2, {}, false, true},
+         "Built-in synth on PulseAudio: no sound server, waiting for it"},
+        {{"pulseaudio", SoundFont::Loading, 0, 0, {}, false, true},
+         "Built-in synth on PulseAudio: no sound server, waiting for it"},
     };
     for (const auto& [status, line] : cases)
         EXPECT_EQ(describeSynthStatus(status), line);
