@@ -1,5 +1,5 @@
 // Starts Orvelline: the performer, the application, the message boxes, then
-// the main window, the device window and the debug window in this order; runs
+// the main window, the MIDI input, the device window and the debug window in this order; runs
 // until the main window is closed, and takes everything down in the reverse
 // order. Closing the main window writes there.cfg; destroying the device
 // window stops playback, closes the device and writes device.prf.
@@ -18,6 +18,7 @@
 #include "app/commandline.h"
 #include "app/handlerguard.h"
 #include "app/messagebox.h"
+#include "app/midiinput.h"
 #include "app/orvapplication.h"
 #include "app/tform1.h"
 #include "diag/tdebugwindow.h"
@@ -101,14 +102,19 @@ int main(int argc, char** argv)
     Session session(sessionOptions);
     setProgramSession(&session);
     std::unique_ptr<TForm1> mainWindow;
+    std::unique_ptr<MidiInput> midiInput;
     std::unique_ptr<TMidiDevice> deviceWindow;
     std::unique_ptr<TDebugWindow> debugWindow;
     int exitCode = 1;
     try {
         mainWindow = std::make_unique<TForm1>(folders, session);
+        platform::MidiIn::Options inputOptions;
+        inputOptions.sequencerDevice = outputs.sequencerDevice;
+        midiInput = std::make_unique<MidiInput>(*mainWindow, inputOptions);
         deviceWindow = std::make_unique<TMidiDevice>(
             session.gateway(), folders.settingsFolder(), nullptr,
             [](TMidiDevice& window) { QTimer::singleShot(0, &window, [&window] { window.exec(); }); });
+        deviceWindow->setMidiInput(&midiInput->input());
         debugWindow = std::make_unique<TDebugWindow>();
         // Only the main window's close ends the program, even with the debug window open.
         deviceWindow->setAttribute(Qt::WA_QuitOnClose, false);
@@ -128,6 +134,7 @@ int main(int argc, char** argv)
 
     debugWindow.reset();
     deviceWindow.reset();
+    midiInput.reset();
     mainWindow.reset();
     setProgramSession(nullptr);
     return exitCode;

@@ -19,7 +19,18 @@ void WindowListener::songEnded()
 
 void WindowListener::stateChanged()
 {
-    form_.showSessionState();
+    if (held_ > 0)
+        pending_ = true;
+    else
+        form_.showSessionState();
+}
+
+void WindowListener::showHeldState()
+{
+    if (held_ > 0 && --held_ == 0 && pending_) {
+        pending_ = false;
+        form_.showSessionState();
+    }
 }
 
 std::unique_ptr<WindowListener> makeWindowListener(TForm1& form)

@@ -15,8 +15,14 @@ public:
     void songEnded() override;
     void stateChanged() override;
 
+    // While held (a batch of MIDI input), changes are shown once, by showHeldState.
+    void holdState() { ++held_; }
+    void showHeldState();
+
 private:
     TForm1& form_;
+    int held_ = 0;
+    bool pending_ = false;
 };
 
 std::unique_ptr<WindowListener> makeWindowListener(TForm1& form);

@@ -106,8 +106,8 @@ public:
         forEachSource([&](snd_seq_client_info_t* client, snd_seq_port_info_t* port) {
             if (keyOf(client, port) != key)
                 return false;
-            result = snd_seq_connect_from(seq_, port_, snd_seq_port_info_get_client(port),
-                                          snd_seq_port_info_get_port(port));
+            result =
+                snd_seq_connect_from(seq_, port_, snd_seq_port_info_get_client(port), snd_seq_port_info_get_port(port));
             return true;
         });
         const std::string source = key.substr(kPrefix.size());
@@ -130,8 +130,8 @@ public:
 
     std::string name() const override
     {
-        return std::string(kClientName) + ":" + kPortName + " (" + std::to_string(self_) + ":" +
-               std::to_string(port_) + ")";
+        return std::string(kClientName) + ":" + kPortName + " (" + std::to_string(self_) + ":" + std::to_string(port_) +
+               ")";
     }
     const char* server() const override { return "the ALSA sequencer"; }
 

@@ -38,8 +38,7 @@ public:
             return "no JACK server runs";
         jack_set_process_callback(client_, &JackInput::process, this);
         jack_on_info_shutdown(client_, &JackInput::shutdown, this);
-        port_ = jack_port_register(client_, kPortName, JACK_DEFAULT_MIDI_TYPE, JackPortIsInput | JackPortIsTerminal,
-                                   0);
+        port_ = jack_port_register(client_, kPortName, JACK_DEFAULT_MIDI_TYPE, JackPortIsInput | JackPortIsTerminal, 0);
         if (port_ == nullptr)
             return "the JACK server refused the input port";
         if (jack_activate(client_) != 0)
