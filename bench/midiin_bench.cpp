@@ -53,8 +53,8 @@ std::vector<double> measure(JackSender& sender, platform::CaptureLog& log, std::
 
 void print(const char* what, const std::vector<double>& latencies)
 {
-    std::printf("%-34s p50 %7.1f us   p99 %7.1f us   max %8.1f us   (%zu messages)\n", what,
-                percentile(latencies, 0.5), percentile(latencies, 0.99),
+    std::printf("%-34s p50 %7.1f us   p99 %7.1f us   max %8.1f us   (%zu messages)\n", what, percentile(latencies, 0.5),
+                percentile(latencies, 0.99),
                 latencies.empty() ? 0.0 : *std::max_element(latencies.begin(), latencies.end()), latencies.size());
 }
 

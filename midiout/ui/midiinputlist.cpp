@@ -1,5 +1,6 @@
 // The device window's list "MIDI input": the sources the program's MIDI input
 // can be connected from, and the one remembered in orvelline.ini.
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QLabel>
 #include <QSignalBlocker>
@@ -27,6 +28,8 @@ void TMidiDevice::createMidiInputList()
     MidiInputList = new QComboBox(this);
     MidiInputList->setObjectName(QStringLiteral("MidiInputList"));
     MidiInputList->setGeometry(182, 240, 162, 25);
+    // Source names are long; the open list may reach beyond the narrow box.
+    MidiInputList->view()->setMinimumWidth(320);
     MidiInputList->addItem(QStringLiteral("None"));
     MidiInputList->setEnabled(false);
     MidiInputLabel->setBuddy(MidiInputList);
