@@ -1,9 +1,9 @@
 // Starts Orvelline: the performer, the application, the message boxes, then
-// the main window, the device window and the debug window in this order; runs
-// until the main window is closed (or SIGTERM or SIGHUP close it), and takes
-// everything down in the reverse order. Closing the main window writes
-// there.cfg; destroying the device window stops playback, closes the device
-// and writes device.prf.
+// the main window, the MIDI input, the device window and the debug window in
+// this order; runs until the main window is closed (or SIGTERM or SIGHUP close
+// it), and takes everything down in the reverse order. Closing the main window
+// writes there.cfg; destroying the device window stops playback, closes the
+// device and writes device.prf.
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QIcon>
@@ -20,6 +20,7 @@
 #include "app/commandline.h"
 #include "app/handlerguard.h"
 #include "app/messagebox.h"
+#include "app/midiinput.h"
 #include "app/orvapplication.h"
 #include "app/tform1.h"
 #include "diag/tdebugwindow.h"
@@ -106,6 +107,7 @@ int main(int argc, char** argv)
     Session session(sessionOptions);
     setProgramSession(&session);
     std::unique_ptr<TForm1> mainWindow;
+    std::unique_ptr<MidiInput> midiInput;
     std::unique_ptr<TMidiDevice> deviceWindow;
     std::unique_ptr<TDebugWindow> debugWindow;
     const CloseSignals closeSignals([&mainWindow] {
@@ -117,9 +119,13 @@ int main(int argc, char** argv)
     int exitCode = 1;
     try {
         mainWindow = std::make_unique<TForm1>(folders, session, settings);
+        platform::MidiIn::Options inputOptions;
+        inputOptions.sequencerDevice = outputs.sequencerDevice;
+        midiInput = std::make_unique<MidiInput>(*mainWindow, inputOptions);
         deviceWindow = std::make_unique<TMidiDevice>(
             session.gateway(), folders.settingsFolder(), nullptr,
             [](TMidiDevice& window) { QTimer::singleShot(0, &window, [&window] { window.exec(); }); });
+        deviceWindow->setMidiInput(&midiInput->input(), settings);
         debugWindow = std::make_unique<TDebugWindow>();
         // Only the main window's close ends the program, even with the debug window open.
         deviceWindow->setAttribute(Qt::WA_QuitOnClose, false);
@@ -139,6 +145,7 @@ int main(int argc, char** argv)
 
     debugWindow.reset();
     deviceWindow.reset();
+    midiInput.reset();
     mainWindow.reset();
     setProgramSession(nullptr);
     return exitCode;

@@ -181,6 +181,7 @@ public:
     KeptTakeQuestion AskAboutKeptTake;
 
     Session& session() const { return session_; }
+    WindowListener& sessionListener() const { return *listener_; }
     // Shows what the session holds now: channel, instrument and banks,
     // centre note, range, the Grid Key tick and the grid.
     void showSessionState();

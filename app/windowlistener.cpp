@@ -10,5 +10,16 @@ void WindowListener::songEnded()
 
 void WindowListener::stateChanged()
 {
-    stateChanged_();
+    if (held_ > 0)
+        pending_ = true;
+    else
+        stateChanged_();
+}
+
+void WindowListener::showHeldState()
+{
+    if (held_ > 0 && --held_ == 0 && pending_) {
+        pending_ = false;
+        stateChanged_();
+    }
 }

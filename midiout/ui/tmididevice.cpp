@@ -36,7 +36,7 @@ QPushButton* makeButton(QWidget* parent, const char* name, const QString& captio
 
 TMidiDevice::TMidiDevice(MidiGateway& gateway, const std::filesystem::path& settingsFolder, QWidget* parent,
                          ModalShow modalShow)
-    : QDialog(parent), gateway_(gateway)
+    : QDialog(parent), gateway_(gateway), settingsFolder_(settingsFolder)
 {
     gateway_.SetFolder(settingsFolder.string());
     MidiDevice = this;
@@ -84,6 +84,7 @@ void TMidiDevice::createControls()
     AudioStatus->setGeometry(8, 270, 435, 20);
     statusTimer_ = new QTimer(this);
     statusTimer_->setInterval(500);
+    createMidiInputList();
 }
 
 void TMidiDevice::createActions()
@@ -121,6 +122,7 @@ void TMidiDevice::FormCreate(const ModalShow& modalShow)
 void TMidiDevice::FormShow()
 {
     RefreshDeviceList();
+    RefreshMidiInputList();
     MIDIOpenUpdate();
     RefreshAudioStatus();
     statusTimer_->start();

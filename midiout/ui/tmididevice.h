@@ -10,13 +10,20 @@
 // open. Destroying it stops the player, closes the device and writes
 // device.prf with the window's position. The main window shows it modally
 // from its "Device..." menu entry.
+//
+// Beside the designed controls, the list "MIDI input" chooses the source the
+// program's MIDI input is connected from (midiout/ui/midiinputlist.cpp); the
+// choice is kept in orvelline.ini and connected again at the next start.
 #include <QDialog>
 
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <string>
+#include <vector>
 
 class MidiGateway;
+class QComboBox;
 class QAction;
 class QFrame;
 class QLabel;
@@ -25,6 +32,11 @@ class QPushButton;
 class QHideEvent;
 class QShowEvent;
 class QTimer;
+
+namespace platform {
+class IniFile;
+class MidiIn;
+}
 
 class TMidiDevice : public QDialog {
     Q_OBJECT
@@ -52,12 +64,21 @@ public:
     // The built-in synth's output, latency and underruns while it is open;
     // refreshed while the window shows.
     QLabel* AudioStatus = nullptr;
+    // "None" first, then the system's MIDI sources; choosing one connects it.
+    // Disabled until the program's input is handed over.
+    QLabel* MidiInputLabel = nullptr;
+    QComboBox* MidiInputList = nullptr;
+
+    // The program's MIDI input, which outlives the window; connects the source
+    // orvelline.ini remembers, when it is there.
+    void setMidiInput(platform::MidiIn* input, platform::IniFile& settings);
 
 public slots:
     void MIDIOpenExecute();
     void MIDIOpenUpdate();
     void CloseButtonClick();
     void ErrorTestButton1Click();
+    void MidiInputListChange(int line);
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -65,7 +86,11 @@ protected:
 
 private:
     MidiGateway& gateway_;
+    std::filesystem::path settingsFolder_;
+    platform::IniFile* settings_ = nullptr;  // orvelline.ini, where the input's source is kept
     QTimer* statusTimer_ = nullptr;
+    platform::MidiIn* midiIn_ = nullptr;
+    std::vector<std::string> sourceKeys_;  // of the list's lines after "None"
 
     void createControls();
     void createActions();
@@ -76,6 +101,8 @@ private:
     void FormDestroy();
     void RefreshDeviceList();
     void RefreshAudioStatus();
+    void createMidiInputList();
+    void RefreshMidiInputList();
     // The list line the user chose, or -1.
     int selectedLine() const;
 };
