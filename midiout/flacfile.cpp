@@ -4,11 +4,12 @@
 
 namespace {
 
-FLAC__StreamEncoderWriteStatus writeBytes(const FLAC__StreamEncoder*, const FLAC__byte buffer[], size_t bytes,
-                                          uint32_t, uint32_t, void* writer)
+FLAC__StreamEncoderWriteStatus writeBytes(const FLAC__StreamEncoder*, const FLAC__byte buffer[], size_t bytes, uint32_t,
+                                          uint32_t, void* writer)
 {
-    return static_cast<FlacWriter*>(writer)->file().write(buffer, bytes) ? FLAC__STREAM_ENCODER_WRITE_STATUS_OK
-                                                                         : FLAC__STREAM_ENCODER_WRITE_STATUS_FATAL_ERROR;
+    return static_cast<FlacWriter*>(writer)->file().write(buffer, bytes)
+               ? FLAC__STREAM_ENCODER_WRITE_STATUS_OK
+               : FLAC__STREAM_ENCODER_WRITE_STATUS_FATAL_ERROR;
 }
 
 FLAC__StreamEncoderSeekStatus seekTo(const FLAC__StreamEncoder*, FLAC__uint64 offset, void* writer)
@@ -61,10 +62,9 @@ bool FlacWriter::open()
     if (!flac)
         return encoderFailed();
     // Level 5 is the encoder's own default: most of the saving at a small part of the cost.
-    const bool set = FLAC__stream_encoder_set_channels(flac, channels_) &&
-                     FLAC__stream_encoder_set_bits_per_sample(flac, 16) &&
-                     FLAC__stream_encoder_set_sample_rate(flac, sampleRate_) &&
-                     FLAC__stream_encoder_set_compression_level(flac, 5);
+    const bool set =
+        FLAC__stream_encoder_set_channels(flac, channels_) && FLAC__stream_encoder_set_bits_per_sample(flac, 16) &&
+        FLAC__stream_encoder_set_sample_rate(flac, sampleRate_) && FLAC__stream_encoder_set_compression_level(flac, 5);
     if (!set || FLAC__stream_encoder_init_stream(flac, writeBytes, seekTo, tellWhere, nullptr, this) !=
                     FLAC__STREAM_ENCODER_INIT_STATUS_OK)
         return encoderFailed();

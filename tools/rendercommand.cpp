@@ -52,7 +52,7 @@ bool parseRenderArguments(std::span<const std::string> args, std::string& in, st
         }
     }
     if (files.size() != 2) {
-        problem = "render takes FILE and OUT.wav";
+        problem = "render takes FILE and OUT.wav (or OUT.flac)";
         return false;
     }
     in = files[0];

@@ -8,7 +8,7 @@
 
 #include "midiout/renderaudio.h"
 
-// "FILE OUT.wav [--soundfont SF] [--gain DB] [--normalize]". False with problem set on a usage error.
+// "FILE OUT.wav|OUT.flac [--soundfont SF] [--gain DB] [--normalize]". False with problem set on a usage error.
 bool parseRenderArguments(std::span<const std::string> args, std::string& in, std::string& out, RenderOptions& options,
                           std::string& problem);
 
