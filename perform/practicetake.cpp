@@ -33,9 +33,8 @@ void buildPracticeTake(const midiTrack& recording, const PracticeClock& clock, s
     take.sort();
 }
 
-bool savePracticeTake(const midiSong& song, const midiTrack& take, const std::string& path)
+void buildPracticeTakeSong(const midiSong& song, const midiTrack& take, midiSong& file)
 {
-    midiSong file;
     file.format = 1;
     file.division = song.division;
     file.resetFlags = song.resetFlags;
@@ -61,5 +60,11 @@ bool savePracticeTake(const midiSong& song, const midiTrack& take, const std::st
     file.tracks.push_back(played);
     file.conductor = file.tracks.front();
     file.trackCount = std::int16_t(file.tracks.size());
+}
+
+bool savePracticeTake(const midiSong& song, const midiTrack& take, const std::string& path)
+{
+    midiSong file;
+    buildPracticeTakeSong(song, take, file);
     return file.saveToFile(path);
 }

@@ -19,7 +19,10 @@ class midiTrack;
 void buildPracticeTake(const midiTrack& recording, const PracticeClock& clock, std::int64_t recordingStartMicros,
                        midiTrack& take);
 
-// Writes song's tracks (the empty ones left out) and take as a format 1 file,
-// whole or not at all; a failure is reported through the message sink and
-// answers false.
+// Fills file (a new song) with song's tracks (the empty ones left out) and
+// take, as format 1.
+void buildPracticeTakeSong(const midiSong& song, const midiTrack& take, midiSong& file);
+
+// Writes buildPracticeTakeSong's song, whole or not at all; a failure is
+// reported through the message sink and answers false.
 bool savePracticeTake(const midiSong& song, const midiTrack& take, const std::string& path);

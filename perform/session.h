@@ -20,6 +20,7 @@
 
 #include "midiout/practicechoices.h"
 #include "midiout/practiceclock.h"
+#include "midiout/renderaudio.h"
 #include "perform/pitchcorrection.h"
 #include "perform/scale.h"
 
@@ -242,6 +243,16 @@ public:
     void discardTake() { takeUnsaved_ = false; }
     // A take given back to the recorder from elsewhere (a recovery file) counts as unsaved.
     void markTakeUnsaved() { takeUnsaved_ = true; }
+
+    // --- Export audio (perform/sessionexport.cpp) ---
+    // Renders the read song with the practice take in it when there is one,
+    // else the recording, through the built-in synth into a WAV or FLAC file
+    // (midiout/renderaudio.h), whole or not at all. The take is rendered from
+    // the very file its save would write, so the audio equals what
+    // "orvelline-midi render" makes of that file, sample for sample. It
+    // carries the panel's settings as the performer recorded them.
+    RenderResult exportAudio(const std::string& path, const RenderOptions& options,
+                             const RenderProgress& progress = {});
 
 private:
     Options options_;
