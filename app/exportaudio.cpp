@@ -13,8 +13,8 @@
 #include <cmath>
 
 #include "app/handlerguard.h"
-#include "mididata/messagesink.h"
 #include "app/tform1.h"
+#include "mididata/messagesink.h"
 #include "perform/session.h"
 
 namespace {

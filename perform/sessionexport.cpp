@@ -7,14 +7,12 @@
 #include "perform/session.h"
 #include "perform/vidize.h"
 
-RenderResult Session::exportAudio(const std::string& path, const RenderOptions& options,
-                                  const RenderProgress& progress)
+RenderResult Session::exportAudio(const std::string& path, const RenderOptions& options, const RenderProgress& progress)
 {
     RenderResult result;
-    if (!performer_->HasRecording()) {
-        result.error = "Nothing to export yet: record a take with Rec.Start first.";
+    result.error = "Nothing to export yet: record a take with Rec.Start first.";
+    if (!performer_->HasRecording())
         return result;
-    }
     try {
         midiSong file;
         if (hasPracticeTake()) {
