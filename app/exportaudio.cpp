@@ -46,14 +46,8 @@ void TForm1::createExportAudio()
     addAction(ExportAudio);
     ExportDialog1 = [this] { return askForAudioFileToSave(this); };
     connect(ExportAudio, &QAction::triggered, this, [this] { runGuarded([this] { ExportAudioExecute(); }); });
-    // Right after "Save as MIDI file", the other way to keep a take.
-    const QList<QAction*> entries = PopupMenu1->actions();
-    for (qsizetype i = 0; i < entries.size(); ++i) {
-        if (entries[i]->objectName() == QLatin1String("SaveasMIDIfile1")) {
-            PopupMenu1->insertAction(i + 1 < entries.size() ? entries[i + 1] : nullptr, ExportAudio);
-            return;
-        }
-    }
+    // After the designed entries, which keep their places.
+    PopupMenu1->addSeparator();
     PopupMenu1->addAction(ExportAudio);
 }
 
