@@ -121,6 +121,7 @@ void TForm1::createDesktopExtras()
     SaveMIDI->setShortcut(QKeySequence::Save);
     addAction(OpenMIDI);
     addAction(SaveMIDI);
+    createExportAudio();
 
     RecentFiles1 = named(new QMenu(QStringLiteral("Recent files"), this), "RecentFiles1");
     recentFiles_ = new RecentFiles(
@@ -205,4 +206,5 @@ void TForm1::UpdateFileActions()
 {
     PlayMIDI->setEnabled(session_.song() != nullptr);
     SaveMIDI->setEnabled(session_.performer().HasRecording());
+    ExportAudio->setEnabled(session_.performer().HasRecording());
 }

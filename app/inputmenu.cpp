@@ -4,7 +4,6 @@
 #include <QActionGroup>
 #include <QMenu>
 
-
 #include "app/handlerguard.h"
 #include "midispec/midivocabulary.h"
 #include "perform/inputsettings.h"

@@ -201,8 +201,9 @@ TForm1::TForm1(const platform::ProgramFolders& folders, Session& session, platfo
     Input = new InputMenu(*PopupMenu2, session_);
     connectHandlers();
     // Beyond the designed window: the Practice menu at the end of the context menu.
-    Practice = new PracticeMenu(
-        {*this, *Image4, *StatusBar1, *PopupMenu1, [this] { return SaveDialog1 ? SaveDialog1() : QString(); }, settings_}, session_);
+    Practice = new PracticeMenu({*this, *Image4, *StatusBar1, *PopupMenu1,
+                                 [this] { return SaveDialog1 ? SaveDialog1() : QString(); }, settings_},
+                                session_);
     createDesktopExtras();
 
     OpenDialog1 = [this] { return askForMidiFileToOpen(this); };

@@ -24,6 +24,7 @@
 //   app/debugbutton.cpp        the hidden Debug button
 //   app/desktopextras.cpp      what a desktop program adds: shortcuts, Tab order,
 //                              help, recent files, dropped files, hints
+//   app/exportaudio.cpp        Export audio
 //   app/windowplace.cpp        the window's place and maximised state
 #include <QWidget>
 
@@ -138,7 +139,8 @@ public:
     QAction* OpenMIDI = nullptr;
     QAction* PlayMIDI = nullptr;
     QAction* SaveMIDI = nullptr;
-    QAction* Panic = nullptr;  // "Panic", Escape: silences the tone module
+    QAction* Panic = nullptr;        // "Panic", Escape: silences the tone module
+    QAction* ExportAudio = nullptr;  // "Export audio...", Ctrl+E (app/exportaudio.cpp)
 
     // --- Menus ---
     QMenu* PopupMenu1 = nullptr;  // the window's context menu
@@ -173,8 +175,9 @@ public:
     QAction* Quit1 = nullptr;       // "Quit", Ctrl+Q: closes the window as its close button does
     QAction* MenuKey = nullptr;     // Shift+F10 and the Menu key open the context menu
 
-    FileQuestion OpenDialog1;  // "MIDI files|*.mid"
-    FileQuestion SaveDialog1;  // "MIDI files|*.mid", extension mid, asks before overwriting
+    FileQuestion OpenDialog1;    // "MIDI files|*.mid"
+    FileQuestion SaveDialog1;    // "MIDI files|*.mid", extension mid, asks before overwriting
+    FileQuestion ExportDialog1;  // WAV or FLAC files, extension wav, asks before overwriting
     // "Save", "Discard" or "Cancel" for an unsaved take; tests answer for the user.
     TakeQuestion AskAboutTake;
     // "Restore" or "Discard" for the take the last run kept; tests answer for the user.
@@ -276,8 +279,11 @@ public:
     void PlayMIDIExecute();
     void SaveMIDIExecute();
     void SendSongReset();
-    // Play MIDI needs a song read, Save as MIDI file a recording.
+    // Play MIDI needs a song read, Save as MIDI file and Export audio a recording.
     void UpdateFileActions();
+    // Renders the take into the audio file the user names, with a progress
+    // dialog that can cancel.
+    void ExportAudioExecute();
 
     // --- Pictures, cursors and grid colours ---
     // Loads the named cursor of the program's resources ("CURSOR1", "CURSOR2",
@@ -340,6 +346,7 @@ private:
 
     void createDesktopExtras();
     void reportStartProblems();
+    void createExportAudio();
     void showSongKey();
     void fileWasRead(const QString& path);
 

@@ -13,8 +13,7 @@ public:
     // stateChanged comes on the session's thread, which is the window's.
     WindowListener(QObject& window, std::function<void()> songEnded, std::function<void()> stateChanged)
         : window_(window), songEnded_(std::move(songEnded)), stateChanged_(std::move(stateChanged))
-    {
-    }
+    {}
 
     // From the player's timer thread, where no control may be touched: the
     // window takes it up on its own thread as soon as it gets there.

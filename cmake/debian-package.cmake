@@ -45,7 +45,7 @@ or any ALSA sequencer output, records and replays performances as Standard
 MIDI Files, and plays Standard MIDI Files to play along with.
 
 The orvelline-midi command looks into Standard MIDI Files, plays them and
-renders them to WAV files.]=])
+renders them to WAV or FLAC files.]=])
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION sound)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)

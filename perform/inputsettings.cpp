@@ -44,10 +44,9 @@ void WriteInputChoices(platform::IniFile& ini, const InputChoices& choices, cons
     if (choices.tiltToModulation != previous.tiltToModulation)
         ini.setValue(kSection, "pen_tilt", bit(choices.tiltToModulation));
     if (choices.loudnessController != previous.loudnessController)
-        ini.setValue(kSection, "loudness_controller",
-                     std::to_string(choices.loudnessController == InputChoices::kNoController
-                                        ? 0
-                                        : choices.loudnessController));
+        ini.setValue(
+            kSection, "loudness_controller",
+            std::to_string(choices.loudnessController == InputChoices::kNoController ? 0 : choices.loudnessController));
     if (choices.midiThru != previous.midiThru)
         ini.setValue(kSection, "midi_thru", bit(choices.midiThru));
 }

@@ -144,9 +144,8 @@ void buildPracticeTake(const midiTrack& recording, const PracticeClock& clock, s
     }
 }
 
-bool savePracticeTake(const midiSong& song, const PracticeTake& take, const std::string& path)
+void buildPracticeTakeSong(const midiSong& song, const PracticeTake& take, midiSong& file)
 {
-    midiSong file;
     file.format = 1;
     file.division = song.division;
     file.resetFlags = song.resetFlags;
@@ -157,5 +156,11 @@ bool savePracticeTake(const midiSong& song, const PracticeTake& take, const std:
         copyTrack(file, *pass.track);
     file.setConductor(file.tracks.front());
     file.trackCount = std::int16_t(file.tracks.size());
+}
+
+bool savePracticeTake(const midiSong& song, const PracticeTake& take, const std::string& path)
+{
+    midiSong file;
+    buildPracticeTakeSong(song, take, file);
     return file.saveToFile(path);
 }

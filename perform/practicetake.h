@@ -37,7 +37,10 @@ std::string practiceTakeTrackName(int pass, bool looped);
 void buildPracticeTake(const midiTrack& recording, const PracticeClock& clock, std::int64_t recordingStartMicros,
                        PracticeTake& take);
 
-// Writes song's tracks (the empty ones left out) and one track per pass as a
-// format 1 file, whole or not at all; a failure is reported through the
-// message sink and answers false.
+// Fills file (a new song) with song's tracks (the empty ones left out) and
+// one track per pass, as format 1.
+void buildPracticeTakeSong(const midiSong& song, const PracticeTake& take, midiSong& file);
+
+// Writes buildPracticeTakeSong's song, whole or not at all; a failure is
+// reported through the message sink and answers false.
 bool savePracticeTake(const midiSong& song, const PracticeTake& take, const std::string& path);

@@ -21,6 +21,7 @@
 
 #include "midiout/practicechoices.h"
 #include "midiout/practiceclock.h"
+#include "midiout/renderaudio.h"
 #include "perform/pitchcorrection.h"
 #include "perform/scale.h"
 #include "perform/takerecovery.h"
@@ -279,6 +280,16 @@ public:
     // A kept take that cannot be read is moved out of the way (and not
     // offered again); answers where it is now.
     std::filesystem::path setKeptTakeAside() { return recovery_.setAside(); }
+
+    // --- Export audio (perform/sessionexport.cpp) ---
+    // Renders the read song with the practice take in it when there is one,
+    // else the recording, through the built-in synth into a WAV or FLAC file
+    // (midiout/renderaudio.h), whole or not at all. The take is rendered from
+    // the very file its save would write, so the audio equals what
+    // "orvelline-midi render" makes of that file, sample for sample. It
+    // carries the panel's settings as the performer recorded them.
+    RenderResult exportAudio(const std::string& path, const RenderOptions& options,
+                             const RenderProgress& progress = {});
 
 private:
     Options options_;

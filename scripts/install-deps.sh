@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   # the build
   cmake ninja-build g++ qt6-base-dev libfluidsynth-dev librtmidi-dev libasound2-dev libjpeg-dev libpulse-dev
-  libjack-jackd2-dev
+  libjack-jackd2-dev libflac-dev
   # what the program loads at run time: the General MIDI SoundFont, and the
   # smallest font that shows the Japanese half of the hints and messages
   fluid-soundfont-gm fonts-sawarabi-gothic

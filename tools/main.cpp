@@ -19,6 +19,7 @@
 #include "tools/intonationcommand.h"
 #include "tools/playcommand.h"
 #include "tools/rendercommand.h"
+#include "tools/savesignals.h"
 #include "tools/songinfo.h"
 #include "tools/songjson.h"
 #include "tools/textcommand.h"
@@ -49,9 +50,10 @@ const char* const kHelp = "Usage: orvelline-midi COMMAND ARGUMENTS\n"
                           "                  Plays FILE as \"Play MIDI\" does, through device N (the\n"
                           "                  default route if not given), showing bar:beat:tick and\n"
                           "                  time. Ctrl-C stops it and silences every channel (exit 130).\n"
-                          "  render FILE OUT.wav [--soundfont SF] [--gain DB] [--normalize]\n"
+                          "  render FILE OUT.wav|OUT.flac [--soundfont SF] [--gain DB] [--normalize]\n"
                           "                  Renders FILE through the built-in synth offline into a\n"
-                          "                  44.1 kHz 16-bit stereo WAV file, with the player's timing\n"
+                          "                  44.1 kHz 16-bit stereo WAV file (FLAC when OUT ends in\n"
+                          "                  .flac), with the player's timing\n"
                           "                  and 2 s after the last event. SF is a .sf2 or .sf3 file;\n"
                           "                  without it, the first one in the program's folder, else\n"
                           "                  the system's General MIDI SoundFont. --gain raises (or\n"
@@ -121,6 +123,7 @@ int main(int argc, char** argv)
     if (command == "copy") {
         if (args != 2)
             return usage("copy takes IN and OUT");
+        removeSavesOnSignal();
         return runCopyCommand(argv[2], argv[3], std::cerr);
     }
     const std::vector<std::string> rest(argv + 2, argv + argc);
@@ -153,6 +156,7 @@ int main(int argc, char** argv)
         RenderOptions options;
         if (!parseRenderArguments(rest, in, out, options, problem))
             return usage(problem.c_str());
+        removeSavesOnSignal();
         return runRenderCommand(in, out, options, std::cout, std::cerr);
     }
     if (command == "intonation") {

@@ -12,12 +12,12 @@
 #include "mididata/messagesink.h"
 #include "mididata/song.h"
 #include "mididata/track.h"
+#include "midiout/clocktext.h"
 #include "midiout/midigateway.h"
 #include "midiout/playsong.h"
 #include "midiout/songclock.h"
 #include "perform/session.h"
 #include "platform/clock.h"
-#include "tools/clocktext.h"
 #include "tools/deviceadvice.h"
 #include "tools/loadsong.h"
 

@@ -1,23 +1,14 @@
 #pragma once
-// "orvelline-midi render FILE OUT.wav [--soundfont SF] [--gain DB] [--normalize]": plays a Standard MIDI
-// File through the built-in synth offline, in sample time, into a 16-bit
-// stereo WAV file. The events go in the order and at the times at which
-// "Play MIDI" would send them, so the file sounds as the program plays the
-// song, only many times faster than real time.
-#include <cstdint>
+// "orvelline-midi render FILE OUT.wav|OUT.flac [--soundfont SF] [--gain DB] [--normalize]": reads a
+// Standard MIDI File and renders it offline (midiout/renderaudio.h) into a
+// 16-bit stereo WAV or FLAC file, as the window's "Export audio..." does.
 #include <iosfwd>
 #include <span>
 #include <string>
 
-struct RenderOptions {
-    std::string soundFont;  // empty: the built-in synth's own search
-    std::uint32_t sampleRate = 44100;
-    double tailSeconds = 2.0;  // after the last event, for releases and reverb
-    double gainDb = 0.0;       // added to the level, after --normalize when both are given
-    bool normalize = false;    // the loudest sample at -1 dBFS
-};
+#include "midiout/renderaudio.h"
 
-// "FILE OUT.wav [--soundfont SF] [--gain DB] [--normalize]". False with problem set on a usage error.
+// "FILE OUT.wav|OUT.flac [--soundfont SF] [--gain DB] [--normalize]". False with problem set on a usage error.
 bool parseRenderArguments(std::span<const std::string> args, std::string& in, std::string& out, RenderOptions& options,
                           std::string& problem);
 

@@ -36,7 +36,7 @@ class QTimer;
 namespace platform {
 class IniFile;
 class MidiIn;
-}
+}  // namespace platform
 
 class TMidiDevice : public QDialog {
     Q_OBJECT

@@ -14,7 +14,6 @@
 
 using namespace smftest;
 
-
 TEST(SmfReader, FillsTrackFactsIndexesAndPositions)
 {
     TempDir dir("reader");

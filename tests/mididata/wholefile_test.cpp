@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "mididata/messagesink.h"
+#include "mididata/safesave.h"
 #include "mididata/smf_test_support.h"
 #include "mididata/wholefile.h"
 
@@ -144,4 +145,49 @@ TEST(WholeFile, AFailedSaveLeavesTheOldFileAndNoTemporaryFile)
     EXPECT_FALSE(save(dir.file("folder.mid"), "x", &messages));
     EXPECT_EQ(messages.size(), 1u);
     EXPECT_EQ(names(dir.path()), (std::vector<std::string>{"folder.mid", "song.mid"}));
+}
+
+TEST(WholeFile, AFileItsOwnerProtectedIsNotReplaced)
+{
+    TempDir dir("whole-readonly");
+    const std::string path = dir.file("song.mid");
+    writeFile(path, Bytes{'o', 'l', 'd'});
+    ASSERT_EQ(chmod(path.c_str(), 0444), 0);
+    fs::create_symlink("song.mid", dir.path() / "link.mid");
+
+    for (const std::string& name : {path, dir.file("link.mid")}) {
+        std::vector<std::string> messages;
+        EXPECT_TRUE(isWriteProtected(name));
+        EXPECT_FALSE(save(name, "new", &messages));
+        ASSERT_EQ(messages.size(), 1u);
+        EXPECT_EQ(messages[0],
+                  "Couldn't write file " + name + ": the file is read-only; its owner protected it from changes");
+    }
+    EXPECT_EQ(text(path), "old");
+    EXPECT_EQ(names(dir.path()), (std::vector<std::string>{"link.mid", "song.mid"}));
+    EXPECT_FALSE(isWriteProtected(dir.file("missing.mid")));
+}
+
+TEST(WholeFile, ASaveRemovesWhatAKilledSaveLeftAndNothingElse)
+{
+    TempDir dir("whole-leftover");
+    // A save killed outright left its temporary file; another save is still writing its own.
+    writeFile(dir.file(".take.wav.orvelline-Ab12Cd"), Bytes(100, 'x'));
+    SafeSave running(dir.file("other.mid"));
+    ASSERT_TRUE(running.open());
+    // The user's own files, however alike.
+    writeFile(dir.file(".notes.orvelline"), Bytes{'u'});
+    writeFile(dir.file("take.wav.orvelline-Ab12Cd"), Bytes{'u'});
+
+    ASSERT_TRUE(save(dir.file("song.mid"), "song"));
+    const std::vector<std::string> left = names(dir.path());
+    EXPECT_EQ(std::count(left.begin(), left.end(), ".take.wav.orvelline-Ab12Cd"), 0);
+    EXPECT_EQ(
+        std::count_if(left.begin(), left.end(), [](const std::string& n) { return n.starts_with(".other.mid."); }), 1)
+        << "a save under way keeps its file";
+    EXPECT_EQ(std::count(left.begin(), left.end(), ".notes.orvelline"), 1);
+    EXPECT_EQ(std::count(left.begin(), left.end(), "take.wav.orvelline-Ab12Cd"), 1);
+
+    ASSERT_TRUE(running.write("x", 1) && running.commit());
+    EXPECT_EQ(text(dir.file("other.mid")), "x");
 }

@@ -12,11 +12,11 @@
 #include <vector>
 
 #include "mididata/smf_test_support.h"
+#include "midiout/rendergain.h"
 #include "platform/midiout.h"
 #include "platform/soundfont.h"
 #include "tools/deviceadvice.h"
 #include "tools/rendercommand.h"
-#include "tools/rendergain.h"
 #include "tools/songinfo.h"
 #include "tools/textcommand.h"
 

@@ -1,6 +1,11 @@
 // "render": the WAV file it writes (header, length from the player's timing,
 // where the sound is, its pitch) and its failures.
+#include <FLAC/stream_decoder.h>
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <cstdint>
@@ -11,9 +16,11 @@
 #include <string>
 #include <vector>
 
+#include "mididata/safesave.h"
 #include "mididata/smf_test_support.h"
 #include "platform/soundfont.h"
 #include "tools/rendercommand.h"
+#include "tools/savesignals.h"
 
 using namespace smftest;
 
@@ -81,6 +88,37 @@ Bytes fluteSong()
                              {960, {0x90, 69, 100}},
                              {1200, {0x80, 69, 64}}}),
                   });
+}
+
+// The interleaved samples of a 16-bit FLAC file, through the reference decoder.
+std::vector<std::int16_t> flacSamples(const std::string& path)
+{
+    std::vector<std::int16_t> samples;
+    FLAC__StreamDecoder* decoder = FLAC__stream_decoder_new();
+    const auto write = [](const FLAC__StreamDecoder*, const FLAC__Frame* frame, const FLAC__int32* const channels[],
+                          void* out) {
+        auto& all = *static_cast<std::vector<std::int16_t>*>(out);
+        for (unsigned i = 0; i < frame->header.blocksize; ++i)
+            for (unsigned c = 0; c < frame->header.channels; ++c)
+                all.push_back(std::int16_t(channels[c][i]));
+        return FLAC__STREAM_DECODER_WRITE_STATUS_CONTINUE;
+    };
+    const auto error = [](const FLAC__StreamDecoder*, FLAC__StreamDecoderErrorStatus, void* out) {
+        static_cast<std::vector<std::int16_t>*>(out)->clear();
+    };
+    if (FLAC__stream_decoder_init_file(decoder, path.c_str(), write, nullptr, error, &samples) ==
+        FLAC__STREAM_DECODER_INIT_STATUS_OK)
+        FLAC__stream_decoder_process_until_end_of_stream(decoder);
+    FLAC__stream_decoder_delete(decoder);
+    return samples;
+}
+
+std::vector<std::int16_t> wavSamples(const Bytes& wav)
+{
+    std::vector<std::int16_t> samples;
+    for (std::size_t at = 44; at + 1 < wav.size(); at += 2)
+        samples.push_back(std::int16_t(le(wav, at, 2)));
+    return samples;
 }
 
 std::string systemFont()
@@ -188,4 +226,93 @@ TEST(RenderArguments, TakeTwoFilesAndAnOptionalSoundFont)
         EXPECT_FALSE(parseRenderArguments(bad, in, out, options, problem)) << ::testing::PrintToString(bad);
         EXPECT_NE(problem, "");
     }
+}
+
+TEST(RenderCommand, AFlacFileHoldsTheSamplesOfTheWavFile)
+{
+    const std::string font = systemFont();
+    if (font.empty())
+        GTEST_SKIP() << "no General MIDI SoundFont installed";
+    TempDir dir("tools-render-flac");
+    const std::string in = dir.file("flute.mid");
+    writeFile(in, fluteSong());
+    RenderOptions options;
+    options.soundFont = font;
+    options.normalize = true;
+    std::ostringstream report, err;
+    ASSERT_EQ(runRenderCommand(in, dir.file("flute.wav"), options, report, err), 0) << err.str();
+    ASSERT_EQ(runRenderCommand(in, dir.file("flute.FLAC"), options, report, err), 0) << err.str();
+
+    const Bytes flac = readBytes(dir.file("flute.FLAC"));
+    ASSERT_GE(flac.size(), 4u);
+    EXPECT_EQ(std::string(flac.begin(), flac.begin() + 4), "fLaC");
+    const std::vector<std::int16_t> wav = wavSamples(readBytes(dir.file("flute.wav")));
+    EXPECT_EQ(wav.size(), std::size_t(frameAt(1.625) + frameAt(2.0)) * 2);
+    EXPECT_TRUE(flacSamples(dir.file("flute.FLAC")) == wav);
+    EXPECT_LT(flac.size(), wav.size()) << "and is smaller";
+}
+
+// The output is saved as the window saves its files: next to a user's files
+// and links, over a protected file, and when the command is killed.
+TEST(RenderCommand, SavesAsTheWindowSaves)
+{
+    const std::string font = systemFont();
+    if (font.empty())
+        GTEST_SKIP() << "no General MIDI SoundFont installed";
+    TempDir dir("tools-render-save");
+    const std::string in = dir.file("flute.mid");
+    writeFile(in, fluteSong());
+    RenderOptions options;
+    options.soundFont = font;
+    const auto render = [&](const std::string& out, std::string& error) {
+        std::ostringstream report, err;
+        const int status = runRenderCommand(in, out, options, report, err);
+        error = err.str();
+        return status;
+    };
+    std::string error;
+
+    // A user's own "OUT.part" stays, a link stays a link and its target takes the audio with its mode.
+    std::filesystem::create_directory(dir.path() / "diary");
+    writeFile(dir.file("diary/take.wav"), Bytes{'o', 'l', 'd'});
+    ASSERT_EQ(chmod(dir.file("diary/take.wav").c_str(), 0600), 0);
+    std::filesystem::create_symlink("diary/take.wav", dir.path() / "take.wav");
+    writeFile(dir.file("take.wav.part"), Bytes{'m', 'i', 'n', 'e'});
+    ASSERT_EQ(render(dir.file("take.wav"), error), 0) << error;
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.path() / "take.wav"));
+    EXPECT_EQ(readBytes(dir.file("take.wav.part")), (Bytes{'m', 'i', 'n', 'e'}));
+    const Bytes taken = readBytes(dir.file("diary/take.wav"));
+    EXPECT_EQ(std::string(taken.begin(), taken.begin() + 4), "RIFF");
+    struct stat s {};
+    ASSERT_EQ(stat(dir.file("diary/take.wav").c_str(), &s), 0);
+    EXPECT_EQ(s.st_mode & 07777, 0600u);
+
+    // A file its owner protected is refused and stays as it was.
+    writeFile(dir.file("kept.flac"), Bytes{'k'});
+    ASSERT_EQ(chmod(dir.file("kept.flac").c_str(), 0444), 0);
+    EXPECT_EQ(render(dir.file("kept.flac"), error), 1);
+    EXPECT_NE(error.find("Couldn't write file " + dir.file("kept.flac") + ": the file is read-only"), std::string::npos)
+        << error;
+    EXPECT_EQ(readBytes(dir.file("kept.flac")), Bytes{'k'});
+
+    // A signal during a save removes the temporary file and ends the command by that signal.
+    for (const int signal : {SIGTERM, SIGINT}) {
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            removeSavesOnSignal();
+            SafeSave save(dir.file("killed.wav"));
+            if (save.open() && save.write("RIFF", 4))
+                kill(getpid(), signal);
+            _exit(0);
+        }
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << status;
+    }
+    std::vector<std::string> left;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
+        left.push_back(entry.path().filename().string());
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, (std::vector<std::string>{"diary", "flute.mid", "kept.flac", "take.wav", "take.wav.part"}));
 }

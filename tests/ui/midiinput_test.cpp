@@ -69,8 +69,8 @@ TEST_F(MidiInputWindow, TheChosenSourcePlaysThePanelAndIsConnectedAgainAtTheNext
 
     // At the next start the device window finds the source again.
     device.reset();
-    device = std::make_unique<TMidiDevice>(session->gateway(), iniFile->path().parent_path(), nullptr,
-                                           [](TMidiDevice&) {});
+    device =
+        std::make_unique<TMidiDevice>(session->gateway(), iniFile->path().parent_path(), nullptr, [](TMidiDevice&) {});
     input = std::make_unique<MidiInput>(*form, platform::MidiIn::Options{.useAlsa = false, .wake = {}});
     device->setMidiInput(&input->input(), *iniFile);
     EXPECT_EQ(input->input().connected(), key);

@@ -96,9 +96,7 @@ TEST_F(PenAndTouch, AFingerPlaysFromTouchToLiftAndASecondOneChangesNothing)
     QTest::touchEvent(square, screen.get()).move(0, middle - QPoint(0, square->height() / 4), square);
     EXPECT_GT(count(0xE0), 0) << "moving bends";
     const int notesBefore = count(0x90);
-    QTest::touchEvent(square, screen.get())
-        .stationary(0)
-        .press(1, middle + QPoint(square->width() / 4, 0), square);
+    QTest::touchEvent(square, screen.get()).stationary(0).press(1, middle + QPoint(square->width() / 4, 0), square);
     QTest::touchEvent(square, screen.get()).stationary(0).release(1, middle + QPoint(square->width() / 4, 0), square);
     EXPECT_EQ(count(0x90), notesBefore) << "the second finger starts nothing";
     EXPECT_EQ(count(0x80), 0) << "nor ends the note";

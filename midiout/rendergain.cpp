@@ -1,4 +1,4 @@
-#include "tools/rendergain.h"
+#include "midiout/rendergain.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,5 +1,5 @@
 #pragma once
-// How the command-line tool writes a length of time.
+// How the command-line tool and the render write a length of time.
 #include <cstdint>
 #include <string>
 

@@ -1,4 +1,4 @@
-#include "tools/clocktext.h"
+#include "midiout/clocktext.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -1,6 +1,4 @@
-#include "tools/wavfile.h"
-
-#include <unistd.h>
+#include "midiout/wavfile.h"
 
 #include <array>
 #include <cerrno>
@@ -39,71 +37,34 @@ std::array<std::uint8_t, kHeaderBytes> header(std::uint32_t rate, std::uint16_t 
 }  // namespace
 
 WavWriter::WavWriter(std::string path, std::uint32_t sampleRate, std::uint16_t channels)
-    : path_(std::move(path)), temp_(path_ + ".part"), sampleRate_(sampleRate), channels_(channels)
+    : file_(std::move(path)), sampleRate_(sampleRate), channels_(channels)
 {}
-
-WavWriter::~WavWriter()
-{
-    if (file_)
-        std::fclose(file_);
-    if (!finished_ && !temp_.empty())
-        std::remove(temp_.c_str());
-}
-
-bool WavWriter::fail(const std::string& what, int errnum)
-{
-    if (error_.empty())
-        error_ = what + " " + path_ + ": " + std::strerror(errnum ? errnum : EIO);
-    if (file_) {
-        std::fclose(file_);
-        file_ = nullptr;
-    }
-    std::remove(temp_.c_str());
-    return false;
-}
 
 bool WavWriter::open()
 {
-    file_ = std::fopen(temp_.c_str(), "wb");
-    if (!file_)
-        return fail("Couldn't create file", errno);
     const auto h = header(sampleRate_, channels_, 0);
-    if (std::fwrite(h.data(), 1, h.size(), file_) != h.size())
-        return fail("Couldn't write file", errno);
-    return true;
+    return file_.open() && file_.write(h.data(), h.size());
 }
 
 bool WavWriter::write(std::span<const std::int16_t> samples)
 {
-    if (!file_)
-        return false;
     const std::uint64_t bytes = std::uint64_t(samples.size()) * 2;
-    if (dataBytes_ + bytes > kMaxDataBytes)
-        return fail("Couldn't write file", EFBIG);
+    if (dataBytes_ + bytes > kMaxDataBytes) {
+        error_ = "Couldn't write file " + file_.path() + ": " + std::strerror(EFBIG);
+        return false;
+    }
     // WAV samples are little-endian whatever the machine.
     std::vector<std::uint8_t> le(samples.size() * 2);
     for (std::size_t i = 0; i < samples.size(); ++i)
         putLe(le.data() + 2 * i, std::uint16_t(samples[i]), 2);
-    if (std::fwrite(le.data(), 1, le.size(), file_) != le.size())
-        return fail("Couldn't write file", errno);
+    if (!file_.write(le.data(), le.size()))
+        return false;
     dataBytes_ += bytes;
     return true;
 }
 
 bool WavWriter::finish()
 {
-    if (!file_)
-        return false;
     const auto h = header(sampleRate_, channels_, std::uint32_t(dataBytes_));
-    if (std::fseek(file_, 0, SEEK_SET) != 0 || std::fwrite(h.data(), 1, h.size(), file_) != h.size() ||
-        std::fflush(file_) != 0 || fsync(fileno(file_)) != 0)
-        return fail("Couldn't write file", errno);
-    const int closed = std::fclose(file_);
-    file_ = nullptr;
-    if (closed != 0)
-        return fail("Couldn't write file", errno);
-    if (std::rename(temp_.c_str(), path_.c_str()) != 0)
-        return fail("Couldn't write file", errno);
-    finished_ = true;
-    return true;
+    return file_.seek(0) && file_.write(h.data(), h.size()) && file_.commit();
 }
