@@ -135,7 +135,8 @@ void TForm1::createDesktopExtras()
     MenuKey->setShortcuts({QKeySequence(Qt::SHIFT | Qt::Key_F10), QKeySequence(Qt::Key_Menu)});
     addActions({HowToPlay, Quit1, MenuKey});
     connect(HowToPlay, &QAction::triggered, this, [this] { showHowToPlay(this); });
-    connect(About1, &QAction::triggered, this, [this] { showAbout(this, deviceInUse()); });
+    connect(About1, &QAction::triggered, this,
+            [this] { showAbout(this, deviceInUse(), session_.gateway().synthStatus()); });
     connect(Quit1, &QAction::triggered, this, &QWidget::close);
     connect(MenuKey, &QAction::triggered, this, [this] {
         // Where the pointer rests over the picture, the picture's own menu; else the window's.

@@ -4,7 +4,7 @@
 #include <QWidget>
 
 #include "midispec/version.h"
-#include "platform/synthbackend.h"
+#include "platform/synthstatus.h"
 
 namespace {
 
@@ -26,14 +26,14 @@ void showBox(QWidget* parent, const char* name, const QString& title, const QStr
 
 }  // namespace
 
-QString aboutText(const QString& deviceName)
+QString aboutText(const QString& deviceName, const std::optional<platform::SynthOutputStatus>& synth)
 {
     QString text = QStringLiteral("Orvelline %1\n"
                                   "A theremin for General MIDI tone modules, played with the pointer.\n\n"
                                   "Licence: MIT (see LICENSE).\n\n")
                        .arg(QStringLiteral(ORVELLINE_VERSION));
     text += QStringLiteral("MIDI output: %1\n").arg(deviceName.isEmpty() ? QStringLiteral("none open") : deviceName);
-    if (const auto synth = platform::builtInSynthStatus()) {
+    if (synth) {
         text += QStringLiteral("SoundFont: %1\n").arg(QString::fromStdString(synth->soundFontFile.string()));
         text += QStringLiteral("Audio output: %1\n").arg(QString::fromStdString(synth->driver));
     }
@@ -59,9 +59,9 @@ QString howToPlayText()
                           "moves you to a channel the song leaves free, so you can play along with \"Play MIDI\".");
 }
 
-void showAbout(QWidget* parent, const QString& deviceName)
+void showAbout(QWidget* parent, const QString& deviceName, const std::optional<platform::SynthOutputStatus>& synth)
 {
-    showBox(parent, "AboutBox", QStringLiteral("About Orvelline"), aboutText(deviceName));
+    showBox(parent, "AboutBox", QStringLiteral("About Orvelline"), aboutText(deviceName, synth));
 }
 
 void showHowToPlay(QWidget* parent)

@@ -4,13 +4,17 @@
 // instrument, so the user can read while playing.
 #include <QString>
 
+#include <optional>
+
+#include "platform/synthstatus.h"
+
 class QWidget;
 
 // What the About box says: the version, the licence, and what the sound goes
 // through (the device, and for the built-in synth its SoundFont and audio output).
-QString aboutText(const QString& deviceName);
+QString aboutText(const QString& deviceName, const std::optional<platform::SynthOutputStatus>& synth);
 QString howToPlayText();
 
 // Open (or raise) the box, a child of parent named "AboutBox" / "HowToPlayBox".
-void showAbout(QWidget* parent, const QString& deviceName);
+void showAbout(QWidget* parent, const QString& deviceName, const std::optional<platform::SynthOutputStatus>& synth);
 void showHowToPlay(QWidget* parent);

@@ -7,6 +7,7 @@
 #include "app/handlerguard.h"
 #include "midispec/midivocabulary.h"
 #include "perform/inputsettings.h"
+#include "platform/inifile.h"
 
 namespace {
 

@@ -11,6 +11,9 @@
 
 class QAction;
 class QMenu;
+namespace platform {
+class IniFile;
+}
 
 class InputMenu : public QObject {
 public:

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "mididata/safesave.h"
-#include "midiout/audiofile.h"
+#include "midiout/audiofilewriter.h"
 
 class FlacWriter : public AudioFileWriter {
 public:

@@ -80,6 +80,8 @@ public:
     int OpenDevice(int id);
     int CloseDevice();
     bool isOpen() const override { return MidiOut != platform::MidiOutHandle::Null; }
+    // How the open built-in synth is doing; nothing for any other device.
+    std::optional<platform::SynthOutputStatus> synthStatus() const { return platform::midiOutSynthStatus(MidiOut); }
     void SetFolder(const std::string& folder);
 
     // One line per device, the default route first: product name, a blank and

@@ -1,7 +1,7 @@
 #pragma once
 // A 16-bit PCM WAV file, its sizes filled in at the end.
 #include "mididata/safesave.h"
-#include "midiout/audiofile.h"
+#include "midiout/audiofilewriter.h"
 
 class WavWriter : public AudioFileWriter {
 public:

@@ -4,9 +4,11 @@
 // devices. Backends never throw; failures are status codes.
 #include "platform/devicecaps.h"
 #include "platform/status.h"
+#include "platform/synthstatus.h"
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -55,6 +57,8 @@ public:
     // Returns once the device can sound (the built-in synth has its
     // SoundFont), or after timeoutMillis.
     virtual void waitUntilReady(int /*timeoutMillis*/) {}
+    // How a built-in synth is doing; nothing from any other device.
+    virtual std::optional<SynthOutputStatus> synthStatus() const { return std::nullopt; }
 };
 
 class MidiBackend {

@@ -20,20 +20,15 @@
 #include <string>
 #include <vector>
 
-namespace platform {
+#include "platform/midisource.h"
 
-struct MidiSource {
-    // "alsa:CLIENT:PORT" or "jack:CLIENT:PORT", by name, so it finds the same
-    // source again after a restart.
-    std::string key;
-    std::string name;  // as a list shows it
-};
+namespace platform {
 
 class MidiInPort;
 
 class MidiIn {
 public:
-    using Wake = std::function<void()>;
+    using Wake = MidiInWake;
     using Receiver = std::function<void(const std::uint8_t* bytes, std::size_t size)>;
 
     struct Options {

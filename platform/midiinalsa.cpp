@@ -54,7 +54,7 @@ std::string keyOf(snd_seq_client_info_t* client, snd_seq_port_info_t* port)
 
 class AlsaInput : public MidiInPort {
 public:
-    explicit AlsaInput(MidiIn::Wake wake) : wake_(std::move(wake)) {}
+    explicit AlsaInput(MidiInWake wake) : wake_(std::move(wake)) {}
 
     ~AlsaInput() override
     {
@@ -200,7 +200,7 @@ private:
             wake_();
     }
 
-    MidiIn::Wake wake_;
+    MidiInWake wake_;
     snd_seq_t* seq_ = nullptr;
     int port_ = -1;
     int self_ = -1;
@@ -210,7 +210,7 @@ private:
 
 }  // namespace
 
-std::unique_ptr<MidiInPort> openAlsaInput(const std::filesystem::path& node, const MidiIn::Wake& wake,
+std::unique_ptr<MidiInPort> openAlsaInput(const std::filesystem::path& node, const MidiInWake& wake,
                                           std::string& problem)
 {
     auto input = std::make_unique<AlsaInput>(wake);

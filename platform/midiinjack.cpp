@@ -19,7 +19,7 @@ constexpr std::string_view kPrefix = "jack:";
 
 class JackInput : public MidiInPort {
 public:
-    explicit JackInput(MidiIn::Wake wake) : wake_(std::move(wake)) {}
+    explicit JackInput(MidiInWake wake) : wake_(std::move(wake)) {}
 
     ~JackInput() override
     {
@@ -112,14 +112,14 @@ private:
             input->wake_();
     }
 
-    MidiIn::Wake wake_;
+    MidiInWake wake_;
     jack_client_t* client_ = nullptr;
     jack_port_t* port_ = nullptr;
 };
 
 }  // namespace
 
-std::unique_ptr<MidiInPort> openJackInput(const MidiIn::Wake& wake, std::string& problem)
+std::unique_ptr<MidiInPort> openJackInput(const MidiInWake& wake, std::string& problem)
 {
     auto input = std::make_unique<JackInput>(wake);
     problem = input->start();

@@ -1,10 +1,11 @@
 #pragma once
 // The two libraries behind platform::MidiIn: each port has its own thread,
 // filling its own ring. Internal to the platform layer.
-#include "platform/midiin.h"
 #include "platform/midiinring.h"
+#include "platform/midisource.h"
 
 #include <atomic>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -32,8 +33,8 @@ protected:
 };
 
 // Null with the reason in problem when the library or its server is not there.
-std::unique_ptr<MidiInPort> openAlsaInput(const std::filesystem::path& node, const MidiIn::Wake& wake,
+std::unique_ptr<MidiInPort> openAlsaInput(const std::filesystem::path& node, const MidiInWake& wake,
                                           std::string& problem);
-std::unique_ptr<MidiInPort> openJackInput(const MidiIn::Wake& wake, std::string& problem);
+std::unique_ptr<MidiInPort> openJackInput(const MidiInWake& wake, std::string& problem);
 
 }  // namespace platform

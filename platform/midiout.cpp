@@ -225,6 +225,16 @@ MmResult midiOutSongCancel(MidiOutHandle handle) noexcept
     }
 }
 
+std::optional<SynthOutputStatus> midiOutSynthStatus(MidiOutHandle handle) noexcept
+{
+    try {
+        LockedPort locked = lockPort(handle);
+        return locked.port ? locked.port->synthStatus() : std::nullopt;
+    } catch (...) {
+        return std::nullopt;
+    }
+}
+
 std::int64_t midiOutSongLookahead(MidiOutHandle handle) noexcept
 {
     try {

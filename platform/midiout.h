@@ -12,8 +12,10 @@
 #include "platform/devicecaps.h"
 #include "platform/errortext.h"
 #include "platform/status.h"
+#include "platform/synthstatus.h"
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 
@@ -61,5 +63,8 @@ bool midiOutSongInterrupted(MidiOutHandle handle) noexcept;
 // Waits until the device can sound (a built-in synth still loading its
 // SoundFont plays nothing), or at most timeoutMillis.
 MmResult midiOutWaitReady(MidiOutHandle handle, int timeoutMillis) noexcept;
+// How the built-in synth open on handle is doing; nothing for any other
+// device or a closed handle.
+std::optional<SynthOutputStatus> midiOutSynthStatus(MidiOutHandle handle) noexcept;
 
 }  // namespace platform

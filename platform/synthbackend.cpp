@@ -65,11 +65,6 @@ constexpr const char* kServerGoneText =
 constexpr const char* kNoServerText =
     "No sound server answers: the built-in synth sounds by itself as soon as one starts.";
 
-class SynthPort;
-// The one open built-in synth, for builtInSynthStatus.
-std::mutex openPortMutex;
-SynthPort* openPort = nullptr;
-
 float peakOf(const float* samples, int count, int stride)
 {
     float peak = 0;
@@ -183,8 +178,8 @@ public:
     void loadSoundFont(const std::filesystem::path& file)
     {
         {
-            // builtInSynthStatus reads it under this lock from other threads.
-            std::lock_guard lock(openPortMutex);
+            // The status is read under this lock from other threads.
+            std::lock_guard lock(soundFontFileMutex_);
             soundFontFile_ = file;
         }
         loader_ = std::thread([this, file] {
@@ -241,12 +236,15 @@ public:
         return MmOk;
     }
 
-    SynthOutputStatus status() const
+    std::optional<SynthOutputStatus> synthStatus() const override
     {
         SynthOutputStatus status;
         status.driver = driverName_;
         status.soundFont = soundFont_.load();
-        status.soundFontFile = soundFontFile_;
+        {
+            std::lock_guard lock(soundFontFileMutex_);
+            status.soundFontFile = soundFontFile_;
+        }
         const std::int64_t feedMicros = std::llround(kPeriodFrames * 1e6 / synth_->sampleRate());
         if (pulse_) {
             status.latencyMicros =
@@ -266,8 +264,6 @@ private:
     bool opened(const std::string& name)
     {
         driverName_ = name;
-        std::lock_guard lock(openPortMutex);
-        openPort = this;
         return true;
     }
 
@@ -364,11 +360,6 @@ private:
 
     void stop()
     {
-        {
-            std::lock_guard lock(openPortMutex);
-            if (openPort == this)
-                openPort = nullptr;
-        }
         // A load cannot be cut short; closing waits for it.
         if (loader_.joinable())
             loader_.join();
@@ -387,7 +378,8 @@ private:
     std::string driverName_;
     std::atomic<SynthOutputStatus::SoundFont> soundFont_{SynthOutputStatus::SoundFont::Loading};
     std::thread loader_;
-    std::filesystem::path soundFontFile_;  // guarded by openPortMutex
+    mutable std::mutex soundFontFileMutex_;
+    std::filesystem::path soundFontFile_;  // guarded by soundFontFileMutex_
     fluid_audio_driver_t* driver_ = nullptr;
     std::int64_t driverLatencyMicros_ = 0;
     std::unique_ptr<PulseOutput> pulse_;
@@ -459,14 +451,6 @@ std::string describeSynthStatus(const SynthOutputStatus& status)
     if (status.underruns >= 0)
         line += ", " + std::to_string(status.underruns) + (status.underruns == 1 ? " underrun" : " underruns");
     return line;
-}
-
-std::optional<SynthOutputStatus> builtInSynthStatus()
-{
-    std::lock_guard lock(openPortMutex);
-    if (!openPort)
-        return std::nullopt;
-    return openPort->status();
 }
 
 }  // namespace platform

@@ -17,6 +17,7 @@
 // system's playback ports. While nothing sounds, nothing is computed.
 #include "platform/backend.h"
 #include "platform/outputoptions.h"
+#include "platform/synthstatus.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -29,26 +30,5 @@ namespace platform {
 // Sounds with options.soundFont through options.synthAudioDrivers, the
 // first that opens.
 std::unique_ptr<MidiBackend> makeSynthBackend(const OutputOptions& options);
-
-// How the open built-in synth is doing, for the device window.
-struct SynthOutputStatus {
-    std::string driver;  // the audio output that opened
-    enum class SoundFont { Loading, Ready, Failed } soundFont = SoundFont::Loading;
-    // From a message sent to its sound, as far as the output tells.
-    std::int64_t latencyMicros = 0;
-    // Underruns the sound server reported; -1 when the output cannot tell.
-    int underruns = -1;
-    std::filesystem::path soundFontFile;
-    // The processors are kept from halting while the synth sounds.
-    bool keepingProcessorsAwake = false;
-    // The sound server went away, or has not come up yet: the synth is
-    // silent until it answers.
-    bool waitingForServer = false;
-};
-// Nothing while no built-in synth is open.
-std::optional<SynthOutputStatus> builtInSynthStatus();
-// One line for the device window, such as "Built-in synth on PulseAudio:
-// latency 14.7 ms, 0 underruns", or what keeps it silent.
-std::string describeSynthStatus(const SynthOutputStatus& status);
 
 }  // namespace platform

@@ -16,7 +16,7 @@
 
 #include "midiout/midigateway.h"
 #include "midiout/ui/actionbinding.h"
-#include "platform/synthbackend.h"
+#include "platform/synthstatus.h"
 
 TMidiDevice* MidiDevice = nullptr;
 
@@ -130,7 +130,7 @@ void TMidiDevice::FormShow()
 
 void TMidiDevice::RefreshAudioStatus()
 {
-    const std::optional<platform::SynthOutputStatus> status = platform::builtInSynthStatus();
+    const std::optional<platform::SynthOutputStatus> status = gateway_.synthStatus();
     AudioStatus->setText(status ? QString::fromStdString(platform::describeSynthStatus(*status)) : QString());
 }
 

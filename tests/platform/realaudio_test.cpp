@@ -71,7 +71,7 @@ protected:
         const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(30);
         std::optional<SynthOutputStatus> state;
         while (std::chrono::steady_clock::now() < giveUp) {
-            state = builtInSynthStatus();
+            state = midiOutSynthStatus(handle);
             if (!state || state->soundFont != SynthOutputStatus::SoundFont::Loading)
                 break;
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
@@ -146,11 +146,11 @@ private:
 
 // Polls until the synth's server is there (or gone), ten seconds at most;
 // how long that took.
-std::chrono::milliseconds untilConnected(bool connected)
+std::chrono::milliseconds untilConnected(MidiOutHandle handle, bool connected)
 {
     const auto began = std::chrono::steady_clock::now();
     while (std::chrono::steady_clock::now() - began < std::chrono::seconds(10)) {
-        const std::optional<SynthOutputStatus> state = builtInSynthStatus();
+        const std::optional<SynthOutputStatus> state = midiOutSynthStatus(handle);
         if (state && state->waitingForServer != connected)
             break;
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
@@ -183,7 +183,7 @@ TEST_F(RealAudio, PlaysThroughAPulseAudioServerWithinTheLatencyBudget)
 
     EXPECT_GT(peakAtSinkAfterANote(server, 0.5), 0.01f) << "the whistle reaches the sink";
 
-    const std::optional<SynthOutputStatus> state = builtInSynthStatus();
+    const std::optional<SynthOutputStatus> state = midiOutSynthStatus(handle);
     ASSERT_TRUE(state.has_value());
     EXPECT_GT(state->latencyMicros, 0);
     // A busy machine may cost underruns, which may grow the buffer; without
@@ -211,8 +211,8 @@ TEST_F(RealAudio, PausesItsStreamWhileTheSynthRestsAndPlaysTheNextNoteAtOnce)
         }
         return listed;
     };
-    const auto keepingAwake = [] {
-        const std::optional<SynthOutputStatus> state = builtInSynthStatus();
+    const auto keepingAwake = [this] {
+        const std::optional<SynthOutputStatus> state = midiOutSynthStatus(handle);
         return state && state->keepingProcessorsAwake;
     };
 
@@ -269,7 +269,7 @@ TEST_F(RealAudio, WaitsForItsPulseAudioServerAndSoundsAgainByItselfAfterTheServe
         const auto began = std::chrono::steady_clock::now();
         for (int i = 0; i < 200; ++i)
             EXPECT_EQ(midiOutShortMsg(handle, packShortMessage(0xE0, 0, std::uint8_t(i % 128))), MmOk);
-        const std::optional<SynthOutputStatus> state = builtInSynthStatus();
+        const std::optional<SynthOutputStatus> state = midiOutSynthStatus(handle);
         EXPECT_LT(std::chrono::steady_clock::now() - began, std::chrono::milliseconds(500)) << what;
         return state;
     };
@@ -283,7 +283,7 @@ TEST_F(RealAudio, WaitsForItsPulseAudioServerAndSoundsAgainByItselfAfterTheServe
     EXPECT_EQ(said.all().size(), 1u);
 
     ASSERT_TRUE(pulse.start());
-    const auto firstConnect = untilConnected(true);
+    const auto firstConnect = untilConnected(handle, true);
     EXPECT_LT(firstConnect, std::chrono::seconds(3)) << "connects by itself once the server answers";
     EXPECT_GT(peakAtSinkAfterANote(server.c_str(), 0.5), 0.01f) << "sounds without being opened again";
     midiOutShortMsg(handle, packShortMessage(0x80, 69, 0));
@@ -295,7 +295,7 @@ TEST_F(RealAudio, WaitsForItsPulseAudioServerAndSoundsAgainByItselfAfterTheServe
     EXPECT_EQ(midiOutShortMsgAt(handle, packShortMessage(0x90, 69, 120), songStart + 1'000'000), MmOk);
     EXPECT_FALSE(midiOutSongInterrupted(handle));
     pulse.kill();
-    EXPECT_LT(untilConnected(false), std::chrono::seconds(3)) << "sees the server go";
+    EXPECT_LT(untilConnected(handle, false), std::chrono::seconds(3)) << "sees the server go";
     state = quick("sends while the server is gone");
     ASSERT_TRUE(state && state->waitingForServer);
     EXPECT_TRUE(midiOutSongInterrupted(handle));
@@ -304,7 +304,7 @@ TEST_F(RealAudio, WaitsForItsPulseAudioServerAndSoundsAgainByItselfAfterTheServe
     EXPECT_NE(messages[1].find("sound server went away"), std::string::npos) << messages[1];
 
     ASSERT_TRUE(pulse.start());
-    const auto reconnect = untilConnected(true);
+    const auto reconnect = untilConnected(handle, true);
     EXPECT_LT(reconnect, std::chrono::seconds(3)) << "reconnects by itself";
     std::printf("connected %lld ms after the server first answered, %lld ms after it answered again\n",
                 static_cast<long long>(firstConnect.count()), static_cast<long long>(reconnect.count()));

@@ -79,11 +79,11 @@ std::vector<int> wavLevels(const fs::path& file)
 }
 
 // The SoundFont loads after the open returns; what is sent before it is in stays silent.
-bool waitForSoundFont()
+bool waitForSoundFont(MidiOutHandle handle)
 {
     const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(20);
     while (std::chrono::steady_clock::now() < giveUp) {
-        const std::optional<SynthOutputStatus> status = builtInSynthStatus();
+        const std::optional<SynthOutputStatus> status = midiOutSynthStatus(handle);
         if (status && status->soundFont != SynthOutputStatus::SoundFont::Loading)
             return status->soundFont == SynthOutputStatus::SoundFont::Ready;
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
@@ -148,17 +148,17 @@ TEST_F(BuiltInSynth, FileDriverWritesWhatTheSynthPlaysAtTheWallClocksPace)
 
     MidiOutHandle handle = MidiOutHandle::Null;
     ASSERT_EQ(midiOutOpen(handle, MidiMapper), MmOk);
-    const std::optional<SynthOutputStatus> status = builtInSynthStatus();
+    const std::optional<SynthOutputStatus> status = midiOutSynthStatus(handle);
     ASSERT_TRUE(status.has_value());
     EXPECT_EQ(status->driver, "file");
     // The file starts with the first block rendered after the load, later than this.
     const auto started = std::chrono::steady_clock::now();
-    ASSERT_TRUE(waitForSoundFont());
+    ASSERT_TRUE(waitForSoundFont(handle));
     EXPECT_EQ(midiOutShortMsg(handle, packShortMessage(0xC0, 78)), MmOk);
     EXPECT_EQ(midiOutShortMsg(handle, packShortMessage(0x90, 69, 100)), MmOk);
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     EXPECT_EQ(midiOutClose(handle), MmOk);
-    EXPECT_FALSE(builtInSynthStatus().has_value());
+    EXPECT_FALSE(midiOutSynthStatus(handle).has_value());
     const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
 
     const std::vector<int> levels = wavLevels(folder / "synth.wav");
