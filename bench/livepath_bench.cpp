@@ -20,6 +20,7 @@
 #include "midiout/playsong.h"
 #include "midispec/midivocabulary.h"
 #include "perform/pitchcorrection.h"
+#include "perform/session.h"
 #include "perform/vidize.h"
 #include "platform/capture.h"
 #include "platform/clock.h"
@@ -69,12 +70,13 @@ std::vector<std::uint8_t> busySong(double seconds)
 }
 
 // The microseconds from each call to the bend message it sent, in order.
-std::vector<double> latenciesOf(platform::CaptureLog& log, const std::vector<std::int64_t>& called)
+std::vector<double> latenciesOf(platform::CaptureLog& log, const std::vector<std::int64_t>& called,
+                                int channel = kPerformerChannel)
 {
     std::vector<double> latencies;
     std::size_t next = 0;
     for (const platform::CapturedMessage& m : log.messages()) {
-        if (m.bytes.empty() || m.bytes[0] != 0xE0 + kPerformerChannel)
+        if (m.bytes.empty() || m.bytes[0] != 0xE0 + channel)
             continue;
         if (next < called.size())
             latencies.push_back(double(m.micros - called[next++]));
@@ -120,6 +122,38 @@ std::vector<double> measureCorrectedBends(TVidize& performer, platform::CaptureL
         last = sounded;
     }
     return latenciesOf(log, called);
+}
+
+// Pointer moves through the session, as the square hands them over, between
+// two places a few semitones apart so that each move sends a bend: from the
+// call to the bend message, for a mouse, a pen whose pressure gives the
+// loudness and whose tilt the modulation, and a finger.
+std::vector<double> measurePointerMoves(platform::CaptureLog& log, PointerSource source, int count)
+{
+    Session session;
+    InputChoices choices;
+    choices.loudnessFromPen = choices.tiltToModulation = source == PointerSource::Pen;
+    session.setInputChoices(choices);
+    session.gateway().OpenDevice(platform::MidiMapper);
+    session.initSound();
+    log.clear();
+    PointerSample sample;
+    sample.width = sample.height = 300;
+    sample.x = 150;
+    sample.source = source;
+    std::vector<std::int64_t> called;
+    for (int i = 0; i < count; ++i) {
+        sample.y = i % 2 ? 100 : 200;
+        sample.pressure = 0.3 + 0.5 * (i % 7) / 7.0;
+        sample.tiltX = i % 5 * 10;
+        called.push_back(platform::nowMicros());
+        session.pointerMoved(sample);
+    }
+    const int channel = session.performer().Channel;
+    std::vector<double> latencies = latenciesOf(log, called, channel);
+    session.leaveSurface();
+    session.gateway().CloseDevice();
+    return latencies;
 }
 
 // The correction's own share of a move, without sending: many moves, timed together.
@@ -185,12 +219,20 @@ int main(int argc, char** argv)
     log.clear();
     const std::vector<double> corrected = measureCorrectedBends(performer, log, count);
     gateway.CloseDevice();
+    const int moves = std::max(1, count / 3);
+    const std::vector<double> mouse = measurePointerMoves(log, PointerSource::Mouse, moves);
+    const std::vector<double> pen = measurePointerMoves(log, PointerSource::Pen, moves);
+    const std::vector<double> finger = measurePointerMoves(log, PointerSource::Touch, moves);
     platform::removeCaptureBackend();
 
     std::printf("livepath_bench: SetPitchBend called -> message at the capture device (2 ms pause left out)\n");
     print("alone:", alone);
     print("while a song plays on the gateway:", alongside);
     print("through the correction (100 %, glide):", corrected);
+    std::printf("pointer moves through the session, from the call to the bend:\n");
+    print("  mouse:", mouse);
+    print("  pen (pressure and tilt play):", pen);
+    print("  finger:", finger);
     std::printf("the correction alone: %.0f ns a move\n", correctionNanos());
     std::printf("target: p99 <= 50 us\n");
     return 0;

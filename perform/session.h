@@ -29,6 +29,7 @@
 class MidiGateway;
 struct PracticeReport;
 struct PracticeTake;
+struct TakePass;
 class TVidize;
 class midiSong;
 class midiTrack;
@@ -244,6 +245,11 @@ public:
     // a message through the sink) without a take or a part. A take's passes
     // are appended to the log the first time they are scored.
     PracticeReport scorePracticeTake();
+    // A saved take (a file "Save practice take..." wrote, or any whose first
+    // track holding notes is the take) scored against track part of the open
+    // song, every pass of it, as the report scores the take just played;
+    // nothing is logged. No passes when the song has no such track.
+    PracticeReport scoreSavedTake(const midiSong& take, int part) const;
     // Where the practice log lives; none (the default) keeps no log.
     void setPracticeLog(const std::filesystem::path& path) { practiceLog_ = path; }
 
@@ -333,4 +339,5 @@ private:
     void sustain(bool held);
     std::int32_t loudnessOf(const PointerSample& sample, std::int32_t axisLoudness) const;
     std::string statusFor(std::int32_t loudness, std::int32_t bend, std::int32_t note, std::int32_t cents) const;
+    PracticeReport scored(const midiTrack& part, const midiSong& take, const std::vector<TakePass>& passes) const;
 };

@@ -223,6 +223,29 @@ bool Session::savePracticeTake(const std::string& path)
     return true;
 }
 
+PracticeReport Session::scored(const midiTrack& part, const midiSong& take, const std::vector<TakePass>& passes) const
+{
+    PracticeReport report;
+    report.passes = scorePasses(*song_, part, take, passes);
+    for (const IntonationRow& row : report.passes.front().rows)
+        report.places.push_back(barBeatText(*song_, row.startTick));
+    report.barStartsUs = barStartMicros(*song_);
+    return report;
+}
+
+PracticeReport Session::scoreSavedTake(const midiSong& take, int part) const
+{
+    const midiTrack* track = song_ ? trackNumbered(*song_, part) : nullptr;
+    if (!track)
+        return {};
+    // A take without notes is a take that left every note silent.
+    const midiTrack silence(nullptr, 0, "");
+    std::vector<TakePass> passes = takePassesOf(take);
+    if (passes.empty())
+        passes.push_back({1, &silence});
+    return scored(*track, take, passes);
+}
+
 PracticeReport Session::scorePracticeTake()
 {
     PracticeReport report;
@@ -237,10 +260,7 @@ PracticeReport Session::scorePracticeTake()
     std::vector<TakePass> passes;
     for (const PracticeTake::Pass& pass : take.passes)
         passes.push_back({pass.number, pass.track.get()});
-    report.passes = scorePasses(*song_, *part, *song_, passes);
-    for (const IntonationRow& row : report.passes.front().rows)
-        report.places.push_back(barBeatText(*song_, row.startTick));
-    report.barStartsUs = barStartMicros(*song_);
+    report = scored(*part, *song_, passes);
     if (practiceLog_.empty())
         return report;
     report.earlier = readPracticeLog(practiceLog_, songName_, choices_.part);

@@ -141,8 +141,20 @@ private:
     float* out_;
 };
 
+class SynthPort;
+
+// The audio outputs the built-in synth plays through, by the name the sound
+// settings give them, with the name the device window shows.
+struct AudioOutputEntry {
+    std::string_view driver;
+    std::string_view displayName;
+    bool (SynthPort::*open)(const std::string& name, const OutputOptions& options, bool awaitServer);
+};
+
 class SynthPort : public MidiPort {
 public:
+    static const AudioOutputEntry* audioOutputNamed(std::string_view driver);
+
     explicit SynthPort(std::unique_ptr<SoftSynth> synth)
         : synth_(std::move(synth)), feed_(std::make_unique<SoftSynthFeed>(*synth_, synth_->sampleRate()))
     {}
@@ -284,33 +296,46 @@ private:
         return queued ? MmOk : MidiSendFailed;
     }
 
-    bool openOutput(const std::string& name, const OutputOptions& options, bool awaitServer)
+    // The audio outputs are one table (kAudioOutputs); a name it does not
+    // hold is one of FluidSynth's own drivers.
+    static const AudioOutputEntry kAudioOutputs[];
+    bool openOutput(const std::string& name, const OutputOptions& options, bool awaitServer);
+
+    bool openFile(const std::string&, const OutputOptions& options, bool)
     {
-        if (name == kFileDriver) {
-            fileAudio_ =
-                FileAudio::start(*synth_, *feed_, kPeriodFrames, options.fileAudioOutput, [this] { return ready(); });
-            return fileAudio_ != nullptr;
-        }
-        if (name == kPulseDriver) {
-            PulseOutput::Source source;
-            source.render = [this](float* out, int frames) { renderInterleaved(out, frames); };
-            source.mayPause = [this] { return feed_->mayPause(); };
-            source.resumed = [this] { feed_->resumeAt(nowMicros()); };
-            source.songPlaying = [this] { return feed_->songPlaying(); };
-            source.lost = [this] { outputLost(); };
-            source.restarted = [this] { feed_->outputRestarted(nowMicros()); };
-            pulse_ = awaitServer ? PulseOutput::awaitServer(synth_->sampleRate(), kPulsePeriodFrames, std::move(source))
-                                 : PulseOutput::open(synth_->sampleRate(), kPulsePeriodFrames, std::move(source));
-            return pulse_ != nullptr;
-        }
+        fileAudio_ =
+            FileAudio::start(*synth_, *feed_, kPeriodFrames, options.fileAudioOutput, [this] { return ready(); });
+        return fileAudio_ != nullptr;
+    }
+
+    bool openPulse(const std::string&, const OutputOptions&, bool awaitServer)
+    {
+        PulseOutput::Source source;
+        source.render = [this](float* out, int frames) { renderInterleaved(out, frames); };
+        source.mayPause = [this] { return feed_->mayPause(); };
+        source.resumed = [this] { feed_->resumeAt(nowMicros()); };
+        source.songPlaying = [this] { return feed_->songPlaying(); };
+        source.lost = [this] { outputLost(); };
+        source.restarted = [this] { feed_->outputRestarted(nowMicros()); };
+        pulse_ = awaitServer ? PulseOutput::awaitServer(synth_->sampleRate(), kPulsePeriodFrames, std::move(source))
+                             : PulseOutput::open(synth_->sampleRate(), kPulsePeriodFrames, std::move(source));
+        return pulse_ != nullptr;
+    }
+
+    bool openJack(const std::string& name, const OutputOptions& options, bool awaitServer)
+    {
+        // A JACK server that is not running stays so: no sound card is
+        // taken over behind the user's back.
+        setenv("JACK_NO_START_SERVER", "1", 0);
         SoftSynth::Impl& impl = synth_->impl();
-        if (name == kJackDriver) {
-            // A JACK server that is not running stays so: no sound card is
-            // taken over behind the user's back.
-            setenv("JACK_NO_START_SERVER", "1", 0);
-            fluid_settings_setint(impl.settings, "audio.jack.autoconnect", 1);
-            fluid_settings_setstr(impl.settings, "audio.jack.id", "Orvelline");
-        }
+        fluid_settings_setint(impl.settings, "audio.jack.autoconnect", 1);
+        fluid_settings_setstr(impl.settings, "audio.jack.id", "Orvelline");
+        return openDriver(name, options, awaitServer);
+    }
+
+    bool openDriver(const std::string& name, const OutputOptions&, bool)
+    {
+        SoftSynth::Impl& impl = synth_->impl();
         fluid_settings_setint(impl.settings, "audio.period-size", kAlsaPeriodFrames);
         fluid_settings_setint(impl.settings, "audio.periods", kAlsaPeriods);
         fluid_settings_setint(impl.settings, "audio.realtime-prio", kAudioThreadPriority);
@@ -387,6 +412,28 @@ private:
     std::unique_ptr<ProcessorsAwake> awake_;
 };
 
+const AudioOutputEntry SynthPort::kAudioOutputs[] = {
+    {kPulseDriver, "PulseAudio", &SynthPort::openPulse},
+    {"alsa", "ALSA", &SynthPort::openDriver},
+    {kJackDriver, "JACK", &SynthPort::openJack},
+    {kFileDriver, "a file", &SynthPort::openFile},
+    {},
+};
+
+const AudioOutputEntry* SynthPort::audioOutputNamed(std::string_view driver)
+{
+    for (const AudioOutputEntry* entry = kAudioOutputs; !entry->driver.empty(); ++entry)
+        if (entry->driver == driver)
+            return entry;
+    return nullptr;
+}
+
+bool SynthPort::openOutput(const std::string& name, const OutputOptions& options, bool awaitServer)
+{
+    const AudioOutputEntry* entry = audioOutputNamed(name);
+    return (this->*(entry ? entry->open : &SynthPort::openDriver))(name, options, awaitServer);
+}
+
 class SynthBackend : public MidiBackend {
 public:
     explicit SynthBackend(OutputOptions options) : options_(std::move(options)) {}
@@ -432,12 +479,8 @@ std::unique_ptr<MidiBackend> makeSynthBackend(const OutputOptions& options)
 
 std::string describeSynthStatus(const SynthOutputStatus& status)
 {
-    static const std::pair<std::string_view, std::string_view> kOutputNames[] = {
-        {"pulseaudio", "PulseAudio"}, {"alsa", "ALSA"}, {"jack", "JACK"}, {"file", "a file"}};
-    std::string output = status.driver;
-    for (const auto& [driver, name] : kOutputNames)
-        if (status.driver == driver)
-            output = name;
+    const AudioOutputEntry* known = SynthPort::audioOutputNamed(status.driver);
+    const std::string output = known ? std::string(known->displayName) : status.driver;
     std::string line = "Built-in synth on " + output + ": ";
     if (status.soundFont == SynthOutputStatus::SoundFont::Failed)
         return line + "the SoundFont did not load";

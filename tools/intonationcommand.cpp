@@ -1,12 +1,16 @@
 #include "tools/intonationcommand.h"
 
 #include <charconv>
+#include <cstdint>
+#include <memory>
 #include <ostream>
 #include <vector>
 
 #include "mididata/song.h"
 #include "mididata/track.h"
 #include "perform/intonation.h"
+#include "perform/practicelog.h"
+#include "perform/session.h"
 #include "tools/loadsong.h"
 
 bool parseIntonationArguments(std::span<const std::string> args, IntonationOptions& options, std::string& problem)
@@ -49,23 +53,27 @@ bool parseIntonationArguments(std::span<const std::string> args, IntonationOptio
 
 int runIntonationCommand(const IntonationOptions& options, std::ostream& out, std::ostream& err)
 {
-    midiSong reference, take;
-    if (!loadSong(reference, options.reference, err) || !loadSong(take, options.take, err))
+    // The window's own scoring: the reference is the session's song, the
+    // take is scored against its track as the report scores a practice take.
+    auto reference = std::make_unique<midiSong>();
+    midiSong take;
+    if (!loadSong(*reference, options.reference, err) || !loadSong(take, options.take, err))
         return 1;
-    const midiTrack* part = trackNumbered(reference, options.track);
-    if (!part) {
+    // No device is open: nothing is sent, and there is no module to wait for.
+    Session::Options sessionOptions;
+    sessionOptions.playsInstrument = false;
+    sessionOptions.pause = [](std::uint32_t) {};
+    sessionOptions.performerPause = [](std::uint32_t) {};
+    Session session(sessionOptions);
+    session.takeSong(std::move(reference), options.reference);
+    if (!trackNumbered(*session.song(), options.track)) {
         err << options.reference << " has no track " << options.track << '\n';
         return 1;
     }
-    // A take without notes is a take that left every note silent.
-    const midiTrack silence(&take, 0, "");
-    std::vector<TakePass> passes = takePassesOf(take);
-    if (passes.empty())
-        passes.push_back({1, &silence});
-    const std::vector<PassScore> scores = scorePasses(reference, *part, take, passes);
+    const PracticeReport report = session.scoreSavedTake(take, options.track);
     if (options.summary)
-        writeSummaryCsv(scores, out);
+        writeSummaryCsv(report.passes, out);
     else
-        writeIntonationCsv(scores, out);
+        writeIntonationCsv(report.passes, out);
     return 0;
 }
