@@ -19,6 +19,7 @@
 #include "app/closesignals.h"
 #include "app/commandline.h"
 #include "app/handlerguard.h"
+#include "app/heldmessages.h"
 #include "app/messagebox.h"
 #include "app/midiinput.h"
 #include "app/orvapplication.h"
@@ -122,9 +123,12 @@ int main(int argc, char** argv)
         platform::MidiIn::Options inputOptions;
         inputOptions.sequencerDevice = outputs.sequencerDevice;
         midiInput = std::make_unique<MidiInput>(*mainWindow, inputOptions);
-        deviceWindow = std::make_unique<TMidiDevice>(
-            session.gateway(), folders.settingsFolder(), nullptr,
-            [](TMidiDevice& window) { QTimer::singleShot(0, &window, [&window] { window.exec(); }); });
+        // What it finds wrong in device.prf joins the main window's one start-up message.
+        mainWindow->addStartProblems(heldMessages([&] {
+            deviceWindow = std::make_unique<TMidiDevice>(
+                session.gateway(), folders.settingsFolder(), nullptr,
+                [](TMidiDevice& window) { QTimer::singleShot(0, &window, [&window] { window.exec(); }); });
+        }));
         deviceWindow->setMidiInput(&midiInput->input(), settings);
         debugWindow = std::make_unique<TDebugWindow>();
         // Only the main window's close ends the program, even with the debug window open.

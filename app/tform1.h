@@ -184,6 +184,12 @@ public:
     KeptTakeQuestion AskAboutKeptTake;
 
     Session& session() const { return session_; }
+    // Problems found while the other windows were made (device.prf), shown
+    // with the settings files' own in the one start-up message.
+    void addStartProblems(const std::vector<std::string>& problems)
+    {
+        startProblems_.insert(startProblems_.end(), problems.begin(), problems.end());
+    }
     WindowListener& sessionListener() const { return *listener_; }
     // Shows what the session holds now: channel, instrument and banks,
     // centre note, range, the Grid Key tick and the grid.

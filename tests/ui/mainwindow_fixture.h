@@ -32,6 +32,7 @@
 
 #include <gtest/gtest.h>
 
+#include "app/heldmessages.h"
 #include "app/messagebox.h"
 #include "app/tform1.h"
 #include "diag/tdebugwindow.h"
@@ -80,8 +81,10 @@ protected:
         // Nor on the question about an unsaved take: it is let go unless a test answers otherwise.
         form->AskAboutTake = [] { return TForm1::TakeAnswer::Discard; };
         form->AskAboutKeptTake = askAboutKeptTake;
-        device = std::make_unique<TMidiDevice>(session->gateway(), folders.settingsFolder(), nullptr,
-                                               [this](TMidiDevice&) { ++deviceWindowModalShows; });
+        form->addStartProblems(heldMessages([&] {
+            device = std::make_unique<TMidiDevice>(session->gateway(), folders.settingsFolder(), nullptr,
+                                                   [this](TMidiDevice&) { ++deviceWindowModalShows; });
+        }));
         debugWindow = std::make_unique<TDebugWindow>();
         form->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));

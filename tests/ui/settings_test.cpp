@@ -326,9 +326,14 @@ TEST_F(Settings, HostileSettingsFilesGiveOneShortMessageAndAProtectedOneIsNotRep
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write(ini);
     file.close();
+    QFile profile(folderPath() + QStringLiteral("device.prf"));
+    ASSERT_TRUE(profile.open(QIODevice::WriteOnly));
+    profile.write("0001\r\n");
+    profile.close();
     startWith(with(designedLines(), 9, "x"));
 
     ASSERT_EQ(messages.size(), 1) << messages.join(QLatin1Char('\n')).left(2000).toStdString();
+    EXPECT_TRUE(messages[0].contains(QStringLiteral("Illegal data version."))) << "device.prf's problem joins them";
     EXPECT_TRUE(messages[0].contains(settingsPath() + QStringLiteral(": line 9 ("))) << messages[0].toStdString();
     EXPECT_TRUE(messages[0].contains(QStringLiteral("orvelline.ini, line 3: expected key=value")));
     // 1000 bad lines, the overlong one and the tempo, of which a screenful is listed.
