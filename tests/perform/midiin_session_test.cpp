@@ -19,10 +19,8 @@ namespace {
 
 TEST(SessionMidiIn, AKeyPlayedIntoTheJackInputMovesTheCentreNoteAndTheWheelTheModulation)
 {
-    const char* server = std::getenv("ORV_TEST_JACK_SERVER");
-    if (server == nullptr)
+    if (!usePrivateJackServer())
         GTEST_SKIP() << "ORV_TEST_JACK_SERVER names no private JACK server";
-    setenv("JACK_DEFAULT_SERVER", server, 1);
     platform::CaptureLog& log = platform::installCaptureBackend(1);
     Session::Options options;
     options.pause = [](std::uint32_t) {};

@@ -8,11 +8,23 @@
 
 #include <atomic>
 #include <cstdint>
+#include <cstdlib>
 #include <initializer_list>
 #include <string>
 
 #include "platform/clock.h"
 #include "platform/midiinring.h"
+
+// Points this process's JACK clients at the test script's private server;
+// false when it started none (the caller skips).
+inline bool usePrivateJackServer()
+{
+    const char* server = std::getenv("ORV_TEST_JACK_SERVER");
+    if (server == nullptr)
+        return false;
+    setenv("JACK_DEFAULT_SERVER", server, 1);
+    return true;
+}
 
 class JackSender {
 public:

@@ -74,10 +74,8 @@ class JackMidiIn : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        const char* server = std::getenv("ORV_TEST_JACK_SERVER");
-        if (server == nullptr)
+        if (!usePrivateJackServer())
             GTEST_SKIP() << "ORV_TEST_JACK_SERVER names no private JACK server";
-        setenv("JACK_DEFAULT_SERVER", server, 1);
     }
 
     std::atomic<int> wakes{0};

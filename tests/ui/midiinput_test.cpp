@@ -22,10 +22,8 @@ class MidiInputWindow : public MainWindowTest {
 protected:
     void SetUp() override
     {
-        const char* server = std::getenv("ORV_TEST_JACK_SERVER");
-        if (server == nullptr)
+        if (!usePrivateJackServer())
             GTEST_SKIP() << "ORV_TEST_JACK_SERVER names no private JACK server";
-        setenv("JACK_DEFAULT_SERVER", server, 1);
         MainWindowTest::SetUp();
     }
 
