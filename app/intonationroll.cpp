@@ -1,7 +1,7 @@
 #include "app/intonationroll.h"
 
 #include <QPainter>
-#include <QPainterPath>
+#include <QPolygonF>
 
 #include <algorithm>
 #include <cmath>
@@ -13,6 +13,63 @@ constexpr int kAxisHeight = 18;  // room for the bar numbers
 constexpr int kLegendHeight = 18;
 
 const char* const kBandNames[] = {"within ±10 cents", "within ±25", "within ±50", "further"};
+
+// A line through many points, of which those that fall in one pixel column
+// are kept as at most four: where the line enters the column, its highest
+// and lowest point there, and where it leaves. A take with a bend every few
+// milliseconds then draws as fast as the window is wide, and looks the same.
+class ColumnThinnedLine {
+public:
+    void add(QPointF point)
+    {
+        const int column = int(std::floor(point.x()));
+        if (!open_ || column != column_) {
+            closeColumn();
+            open_ = true;
+            column_ = column;
+            first_ = last_ = point;
+            low_ = high_ = point.y();
+            return;
+        }
+        low_ = std::min(low_, point.y());
+        high_ = std::max(high_, point.y());
+        last_ = point;
+    }
+
+    // The points so far; the line starts anew.
+    QPolygonF take()
+    {
+        closeColumn();
+        // A short stretch alone is drawn a pixel wide, so that it shows.
+        if (!points_.isEmpty() && points_.back().x() - points_.front().x() < 1)
+            points_ << points_.back() + QPointF(1, 0);
+        QPolygonF done;
+        done.swap(points_);
+        return done;
+    }
+
+private:
+    void closeColumn()
+    {
+        if (!open_)
+            return;
+        open_ = false;
+        points_ << first_;
+        const double middle = column_ + 0.5;
+        if (low_ < std::min(first_.y(), last_.y()))
+            points_ << QPointF(middle, low_);
+        if (high_ > std::max(first_.y(), last_.y()))
+            points_ << QPointF(middle, high_);
+        if (last_ != first_)
+            points_ << last_;
+    }
+
+    QPolygonF points_;
+    bool open_ = false;
+    int column_ = 0;
+    QPointF first_, last_;
+    double low_ = 0, high_ = 0;
+};
 
 }  // namespace
 
@@ -100,9 +157,19 @@ void IntonationRoll::paintEvent(QPaintEvent*)
         painter.drawRect(bar);
     }
 
-    // The played pitch, each stretch in the band of the note due while it sounded.
+    // The played pitch, each stretch in the band of the note due while it
+    // sounded: one polyline per run of a band, thinned to the pixel columns.
     QPen pen;
     pen.setWidthF(2.0);
+    ColumnThinnedLine line;
+    int lineBand = -1;
+    const auto drawLine = [&] {
+        if (const QPolygonF points = line.take(); !points.isEmpty()) {
+            pen.setColor(bandColour(lineBand));
+            painter.setPen(pen);
+            painter.drawPolyline(points);
+        }
+    };
     auto due = rows_.begin();
     double lastX = -1, lastY = 0;
     std::int64_t lastEnd = -1;
@@ -110,16 +177,23 @@ void IntonationRoll::paintEvent(QPaintEvent*)
         while (due != rows_.end() && due->endUs <= s.start)
             ++due;
         const bool covered = due != rows_.end() && due->startUs <= s.start;
-        pen.setColor(bandColour(covered ? intonationBand((s.pitch - due->note) * 100.0) : 4));
-        painter.setPen(pen);
+        const int band = covered ? intonationBand((s.pitch - due->note) * 100.0) : 4;
+        const bool joined = lastEnd == s.start && lastX >= 0;
+        if (band != lineBand || !joined) {
+            drawLine();
+            lineBand = band;
+            // The step from the stretch before is drawn in this stretch's band.
+            if (joined)
+                line.add(QPointF(lastX, lastY));
+        }
         const double x0 = xOf(s.start), x1 = xOf(s.end), y = yOf(s.pitch);
-        if (lastEnd == s.start && lastX >= 0)
-            painter.drawLine(QPointF(lastX, lastY), QPointF(x0, y));
-        painter.drawLine(QPointF(x0, y), QPointF(std::max(x1, x0 + 1), y));
+        line.add(QPointF(x0, y));
+        line.add(QPointF(x1, y));
         lastX = x1;
         lastY = y;
         lastEnd = s.end;
     }
+    drawLine();
 
     // The legend along the top.
     int x = area.left();
