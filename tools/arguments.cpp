@@ -27,7 +27,8 @@ bool splitArguments(const std::string& command, std::span<const std::string> arg
         }
         const std::size_t equals = arg.find('=');
         const std::string name = arg.substr(0, equals);
-        const auto spec = std::find_if(known.begin(), known.end(), [&name](const OptionSpec& s) { return name == s.name; });
+        const auto spec =
+            std::find_if(known.begin(), known.end(), [&name](const OptionSpec& s) { return name == s.name; });
         if (spec == known.end()) {
             problem = command + " does not know the option '" + name + "'";
             return false;

@@ -8,7 +8,7 @@
 #include <vector>
 
 struct OptionSpec {
-    const char* name;                 // "--device"
+    const char* name;                  // "--device"
     const char* needsValue = nullptr;  // the problem when the value is missing; null for a flag
 };
 
