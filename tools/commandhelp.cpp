@@ -1,7 +1,5 @@
 #include "tools/commandhelp.h"
 
-#include <iterator>
-
 namespace {
 
 struct CommandText {
