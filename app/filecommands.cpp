@@ -51,7 +51,8 @@ void TForm1::ReadMidiFile(const QString& path)
     const SongOpened opened = session_.openSong(std::filesystem::path(localPath(path)));
     if (Practice)
         Practice->songRead();
-    StatusBar1->showMessage(QString::fromStdString(opened.fileName));
+    StatusBar1->showMessage(
+        QString::fromStdString(opened.note.empty() ? opened.fileName : opened.fileName + " " + opened.note));
     setWindowTitle(QStringLiteral("O r v e l l i n e - %1").arg(QString::fromStdString(opened.fileName)));
     fileWasRead(path);
     showSessionState();

@@ -40,12 +40,13 @@ void fillTrack(midiSong& song, midiTrack* t, int channel, bool meta)
     }
     for (int i = 0; i < 8; ++i) {
         auto* on = add(t, new NoteOnEvent(i * 120, std::uint8_t(channel)));
-        on->key = std::uint8_t(60 + i % 3);
-        on->velocity = 100;
+        // Some editors write data bytes of 128 or more, which are read and written as they are.
+        on->key = std::uint8_t(i == 6 ? 0xC3 : 60 + i % 3);
+        on->velocity = i == 5 ? 0xCC : 100;
         on->duration = i % 4 == 0 ? 0 : 240;
         auto* cc = add(t, new ControlChangeEvent(i * 120 + 10, std::uint8_t(channel)));
         cc->controller = i == 7 ? midi::kAllNotesOff : midi::kExpression;
-        cc->value = 90;
+        cc->value = i == 3 ? 0x80 : 90;
         add(t, new PitchBendEvent(i * 120 + 20, std::uint8_t(channel)))->bend =
             std::uint16_t(midi::kBendCentre + i * 100);
     }

@@ -97,12 +97,14 @@ void PitchBendEvent::readBody(ByteReader& in)
 {
     const std::uint8_t* p = in.take(2);
     bend = std::uint16_t(p[0] + 128 * p[1]);
+    wideLow = p[0] >= 0x80;
 }
 
 void PitchBendEvent::writeBody(ByteStream& out) const
 {
-    out.writeByte(std::uint8_t(bend & 0x7F));
-    out.writeByte(std::uint8_t((bend >> 7) & 0x7F));
+    const auto bytes = dataBytes();
+    out.writeByte(bytes[0]);
+    out.writeByte(bytes[1]);
 }
 
 void metaEvent::readBody(ByteReader& in)

@@ -8,6 +8,7 @@
 // release). Copies are not allowed, so a count is never copied. Events are made
 // and destroyed on one thread at a time (the window thread, or the command-line
 // tool's thread); the song player only reads them.
+#include <array>
 #include <climits>
 #include <cstdint>
 #include <string>
@@ -71,6 +72,10 @@ public:
     virtual std::string AsText() const = 0;
     virtual bool isTrackEnd() const { return false; }
     virtual int kind() const { return kKindNone; }
+    // The first byte after the status byte in a file. Files may hold data bytes
+    // of 128 or more, kept as read; one of them first makes the writer repeat the
+    // status byte, which a running status would leave to be read as a status.
+    virtual std::uint8_t firstDataByte() const { return 0; }
 
     // The channel 0-15 of a channel message, -1 for meta and system-exclusive events.
     int channel() const { return status < 0xF0 ? (status & 0x0F) : -1; }
@@ -133,6 +138,7 @@ public:
     void writeBody(ByteStream& out) const override;
     std::string AsText() const override;
     int kind() const override { return velocity == 0 ? kKindNoteOff : kKindNoteOn; }
+    std::uint8_t firstDataByte() const override { return key; }
 
 protected:
     NoteOnEvent(std::int32_t t, std::uint8_t s, bool) : MIDIEvent(t, s) {}
@@ -167,6 +173,7 @@ public:
     void writeBody(ByteStream& out) const override;
     std::string AsText() const override;
     int kind() const override { return kKindControlChange; }
+    std::uint8_t firstDataByte() const override { return controller; }
 };
 
 class ProgramChangeEvent : public MIDIEvent {
@@ -179,6 +186,7 @@ public:
     void writeBody(ByteStream& out) const override;
     std::string AsText() const override;
     int kind() const override { return kKindProgramChange; }
+    std::uint8_t firstDataByte() const override { return program; }
 };
 
 class ChannelAfterTouchEvent : public MIDIEvent {
@@ -191,6 +199,7 @@ public:
     void writeBody(ByteStream& out) const override;
     std::string AsText() const override;
     int kind() const override { return kKindChannelAfterTouch; }
+    std::uint8_t firstDataByte() const override { return pressure; }
 };
 
 class PitchBendEvent : public MIDIEvent {
@@ -198,11 +207,24 @@ public:
     PitchBendEvent(std::int32_t t, std::uint8_t channelOrStatus)
         : MIDIEvent(t, std::uint8_t(0xE0 | (channelOrStatus & 0x0F)))
     {}
-    std::uint16_t bend = 0;  // 14 bits, 8192 is the centre
+    // 14 bits, 8192 is the centre: the low byte plus 128 times the high byte,
+    // which a file may give values of 128 or more.
+    std::uint16_t bend = 0;
+    // The low byte as read had its high bit set: bend alone cannot tell
+    // 0x80 0x00 from 0x00 0x01, and the bytes go back as they came.
+    bool wideLow = false;
+    // The low and high data bytes.
+    std::array<std::uint8_t, 2> dataBytes() const
+    {
+        if (wideLow && bend >= 128)
+            return {std::uint8_t((bend & 0x7F) | 0x80), std::uint8_t((bend >> 7) - 1)};
+        return {std::uint8_t(bend & 0x7F), std::uint8_t(bend >> 7)};
+    }
     void readBody(ByteReader& in) override;
     void writeBody(ByteStream& out) const override;
     std::string AsText() const override;
     int kind() const override { return kKindPitchBend; }
+    std::uint8_t firstDataByte() const override { return dataBytes()[0]; }
 };
 
 class metaEvent : public anyEvent {

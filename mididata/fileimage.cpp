@@ -33,11 +33,13 @@ std::size_t pageRounded(std::size_t n)
 FileImage::FileImage(const std::string& path)
 {
     const Descriptor file{open(path.c_str(), O_RDONLY | O_CLOEXEC)};
-    if (file.fd < 0)
-        throw MidiDataError("Cannot open file " + path + ": " + std::strerror(errno));
+    if (file.fd < 0) {
+        const std::string reason = std::strerror(errno);
+        throw MidiFileError("Cannot open file " + path + ": " + reason, reason);
+    }
     struct stat info {};
     if (fstat(file.fd, &info) != 0 || !S_ISREG(info.st_mode))
-        throw MidiDataError("Cannot open file " + path + ": not a regular file");
+        throw MidiFileError("Cannot open file " + path + ": not a regular file", "not a regular file");
     try {
         // One byte more than the size, so that the read that finds the end of an
         // unchanged file needs no more room.
@@ -50,8 +52,10 @@ FileImage::FileImage(const std::string& path)
                 break;
             if (got < 0 && errno == EINTR)
                 continue;
-            if (got < 0)
-                throw MidiDataError("Cannot read file " + path + ": " + std::strerror(errno));
+            if (got < 0) {
+                const std::string reason = std::strerror(errno);
+                throw MidiFileError("Cannot read file " + path + ": " + reason, reason);
+            }
             size_ += std::size_t(got);
         }
     } catch (...) {

@@ -36,17 +36,17 @@ inline std::int32_t readDelta(ByteReader& in)
     return readVarLen(in);
 }
 
-// A byte with its high bit set cannot be a data byte: taken as one it would
-// become a key or a value the writer could never write back, and the copy
-// would read as other messages under running status.
-void requireDataBytes(ByteReader& in, std::uint8_t status)
+// Channel messages have a fixed number of data bytes, taken whatever their
+// high bit says, as other readers take them: editors that write values of 128
+// or more leave files that are otherwise sound. Answers how many such bytes
+// the message holds; one short of its bytes is broken data.
+std::size_t countHighDataBytes(ByteReader& in, std::uint8_t status)
 {
     const std::uint8_t high = status & 0xF0;
     const std::size_t count = high == 0xC0 || high == 0xD0 ? 1 : 2;
     const std::uint8_t* p = in.take(count);
     in.setPosition(in.position() - count);
-    if ((p[0] | p[count - 1]) & 0x80)
-        fail(kBroken);
+    return std::size_t(p[0] >> 7) + (count == 2 ? std::size_t(p[1] >> 7) : 0);
 }
 
 }  // namespace
@@ -188,7 +188,7 @@ void SmfReader::readTrack(midiTrack& track)
         anyEvent* event = nullptr;
         bool tempoFlag = false;
         if (status < 0xF0) {
-            requireDataBytes(in_, status);
+            song_.highDataBytes += countHighDataBytes(in_, status);
             runningStatus = status;
             const std::uint8_t ch = status & 0x0F;
             track.channels = std::uint16_t(track.channels | (1u << ch));
@@ -403,6 +403,7 @@ void SmfReader::read()
     midiSong& s = song_;
     s.songLength = 0;
     s.firstNoteTime = INT32_MAX;
+    s.highDataBytes = 0;
     s.forgetContent();
     readHeader();
     s.resetFlags = 0;

@@ -117,7 +117,7 @@ private:
             return 0;
         const int kind = e->kind();
         writeDelta(e->time);
-        if (e->status != lastStatus_ || e->status >= 0xF0) {
+        if (e->status != lastStatus_ || e->status >= 0xF0 || e->firstDataByte() >= 0x80) {
             out_.writeByte(e->status);
             lastStatus_ = e->status;
         }
@@ -128,7 +128,7 @@ private:
     void writeOff(const BuiltOff& off)
     {
         writeDelta(off.time);
-        if (off.status != lastStatus_) {
+        if (off.status != lastStatus_ || off.key >= 0x80) {
             out_.writeByte(off.status);
             lastStatus_ = off.status;
         }

@@ -326,3 +326,12 @@ void midiSong::markRhythmTracks()
         if (t->lowestChannel() == 9)
             t->rhythm = true;
 }
+
+std::string highDataBytesNote(const midiSong& song)
+{
+    const std::size_t n = song.highDataBytes;
+    if (n == 0)
+        return {};
+    return "holds " + std::to_string(n) + (n == 1 ? " data byte" : " data bytes") +
+           " above 127, kept as read and sent to a device as 127";
+}

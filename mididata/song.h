@@ -87,6 +87,10 @@ public:
     std::vector<sysexEvent*> sysexEvents;  // read, other than the reset messages; not counted
     std::vector<keyEvent*> keySignatures;
     std::uint32_t resetFlags = 0;  // kResetGmSystemOn | kResetGsReset | kResetXgSystemOn
+    // Data bytes of 128 or more in the channel messages the last load read.
+    // Some editors write them; they are kept as read and limited to 127 only
+    // on the way to a device.
+    std::size_t highDataBytes = 0;
     BarStarts barStarts;
     std::string fileName;
 
@@ -148,3 +152,8 @@ private:
 
     friend class PositionCursor;
 };
+
+// What reading the song found worth telling the user, or nothing: the number of
+// data bytes of 128 or more it holds ("holds 5 data bytes above 127, kept as read
+// and sent to a device as 127").
+std::string highDataBytesNote(const midiSong& song);

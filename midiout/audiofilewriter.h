@@ -8,6 +8,9 @@
 class AudioFileWriter {
 public:
     virtual ~AudioFileWriter() = default;
+    // How many frames will be written, told before open(): a writer that cannot
+    // go back to fill in its sizes at the end writes them first.
+    virtual void expectFrames(std::uint64_t /*frames*/) {}
     // Creates the file; on failure error() says why.
     virtual bool open() = 0;
     // Interleaved samples, a whole number of frames.

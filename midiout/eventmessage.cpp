@@ -24,8 +24,10 @@ std::optional<std::uint32_t> shortMessageOf(const anyEvent& event)
             return packShortMessage(status, change->program);
         break;
     case 0xE0:
-        if (const auto* bend = dynamic_cast<const PitchBendEvent*>(&event))
-            return packShortMessage(status, std::uint8_t(bend->bend & 0x7F), std::uint8_t((bend->bend >> 7) & 0x7F));
+        if (const auto* bend = dynamic_cast<const PitchBendEvent*>(&event)) {
+            const auto bytes = bend->dataBytes();
+            return packShortMessage(status, bytes[0], bytes[1]);
+        }
         break;
     default: break;
     }

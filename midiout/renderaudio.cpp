@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 #include <span>
+#include <system_error>
 #include <vector>
 
 #include "mididata/song.h"
@@ -52,6 +53,14 @@ std::unique_ptr<platform::SoftSynth> startSynth(const RenderOptions& options, Re
     }
     // Loading instruments as programs select them costs nothing in sample time
     // and saves reading the whole SoundFont for a song that uses a few.
+    // A font that is not there is said as missing, not as a damaged font.
+    std::error_code statusError;
+    if (!std::filesystem::exists(std::filesystem::status(font, statusError))) {
+        const std::error_code missing =
+            statusError ? statusError : std::make_error_code(std::errc::no_such_file_or_directory);
+        result.error = font.string() + ": " + missing.message();
+        return nullptr;
+    }
     auto synth = platform::SoftSynth::create({double(options.sampleRate), true});
     if (!synth) {
         result.error = platform::midiOutGetErrorText(platform::MidiSynthFailed);
@@ -186,6 +195,7 @@ RenderResult renderAudio(midiSong& song, const std::string& outPath, const Rende
             return result;
     }
 
+    file->expectFrames(std::uint64_t(pass.totalFrames));
     if (!file->open()) {
         result.error = file->error();
         return result;

@@ -1,9 +1,12 @@
 #include "midiout/wavfile.h"
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstring>
 #include <vector>
+
+#include "mididata/standardstreams.h"
 
 namespace {
 
@@ -37,11 +40,21 @@ std::array<std::uint8_t, kHeaderBytes> header(std::uint32_t rate, std::uint16_t 
 }  // namespace
 
 WavWriter::WavWriter(std::string path, std::uint32_t sampleRate, std::uint16_t channels)
-    : file_(std::move(path)), sampleRate_(sampleRate), channels_(channels)
+    : file_(path), sampleRate_(sampleRate), channels_(channels), toStandardOutput_(namesStandardStream(path))
 {}
+
+bool WavWriter::put(const void* data, std::size_t size)
+{
+    return toStandardOutput_ ? writeStandardOutput(data, size, error_) : file_.write(data, size);
+}
 
 bool WavWriter::open()
 {
+    if (toStandardOutput_) {
+        const std::uint64_t bytes = std::min(expectedFrames_ * 2u * channels_, kMaxDataBytes);
+        const auto h = header(sampleRate_, channels_, std::uint32_t(bytes));
+        return put(h.data(), h.size());
+    }
     const auto h = header(sampleRate_, channels_, 0);
     return file_.open() && file_.write(h.data(), h.size());
 }
@@ -57,7 +70,7 @@ bool WavWriter::write(std::span<const std::int16_t> samples)
     std::vector<std::uint8_t> le(samples.size() * 2);
     for (std::size_t i = 0; i < samples.size(); ++i)
         putLe(le.data() + 2 * i, std::uint16_t(samples[i]), 2);
-    if (!file_.write(le.data(), le.size()))
+    if (!put(le.data(), le.size()))
         return false;
     dataBytes_ += bytes;
     return true;
@@ -65,6 +78,8 @@ bool WavWriter::write(std::span<const std::int16_t> samples)
 
 bool WavWriter::finish()
 {
+    if (toStandardOutput_)
+        return true;
     const auto h = header(sampleRate_, channels_, std::uint32_t(dataBytes_));
     return file_.seek(0) && file_.write(h.data(), h.size()) && file_.commit();
 }

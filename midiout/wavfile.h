@@ -1,5 +1,6 @@
 #pragma once
-// A 16-bit PCM WAV file, its sizes filled in at the end.
+// A 16-bit PCM WAV file, its sizes filled in at the end; to standard output
+// ("-"), which cannot go back, with the sizes of the frames it expects first.
 #include "mididata/safesave.h"
 #include "midiout/audiofilewriter.h"
 
@@ -10,6 +11,7 @@ public:
 
     WavWriter(std::string path, std::uint32_t sampleRate, std::uint16_t channels);
 
+    void expectFrames(std::uint64_t frames) override { expectedFrames_ = frames; }
     bool open() override;
     bool write(std::span<const std::int16_t> samples) override;
     bool finish() override;
@@ -22,5 +24,9 @@ private:
     std::uint32_t sampleRate_;
     std::uint16_t channels_;
     std::uint64_t dataBytes_ = 0;
+    std::uint64_t expectedFrames_ = 0;
+    bool toStandardOutput_;
     std::string error_;
+
+    bool put(const void* data, std::size_t size);
 };

@@ -113,6 +113,7 @@ struct SurfaceShow {
 struct SongOpened {
     std::string fileName;  // without its folder
     int channel = -1;      // the instrument's channel, -1 when the song leaves none free
+    std::string note;      // what reading found worth saying (highDataBytesNote), or empty
 };
 
 class Session {

@@ -71,6 +71,7 @@ SongOpened Session::takeSong(std::unique_ptr<midiSong> song, const std::string& 
     sendSongReset(*gateway_, *song_, [this](std::uint32_t ms) { pause(ms); });
     SongOpened opened;
     opened.fileName = name;
+    opened.note = highDataBytesNote(*song_);
     songName_ = name;
     opened.channel = freeChannel(*song_);
     if (opened.channel >= 0)

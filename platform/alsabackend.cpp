@@ -81,10 +81,8 @@ public:
 
     MmResult sendShort(std::uint32_t packed) override
     {
-        ShortMessage message = unpackShortMessage(packed);
-        // A data byte above 127 would read as a status byte on the wire.
-        message.bytes[1] &= 0x7F;
-        message.bytes[2] &= 0x7F;
+        // Data bytes come here within 0-127 (platform/midiout.cpp limits them).
+        const ShortMessage message = unpackShortMessage(packed);
         return send(message.bytes.data(), message.length);
     }
 

@@ -156,7 +156,9 @@ MmResult sendShortTo(MidiOutHandle handle, std::uint32_t message, std::optional<
             return MidiInvalidHandle;
         if (unpackShortMessage(message).length == 0)
             return MidiInvalidParameter;
-        return dueMicros ? locked.port->sendShortAt(message, *dueMicros) : locked.port->sendShort(message);
+        // Above every backend, so that none of them can pass a data byte over 127 on.
+        const std::uint32_t safe = clampDataBytes(message);
+        return dueMicros ? locked.port->sendShortAt(safe, *dueMicros) : locked.port->sendShort(safe);
     } catch (...) {
         return MidiSendFailed;
     }

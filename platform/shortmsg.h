@@ -24,8 +24,16 @@ struct ShortMessage {
     std::size_t length = 0;  // 0: nothing to send
 };
 
-// The wire bytes of a packed message. Data bytes come back as packed, so a
-// backend that feeds a wire masks them to 7 bits itself.
+// The message with each data byte above 127 lowered to 127. Files may hold
+// such bytes (they are kept as read), but on a wire a byte of 128 or more is a
+// status byte to the receiver: every message bound for a device passes here.
+constexpr std::uint32_t clampDataBytes(std::uint32_t packed)
+{
+    const auto clamp = [](std::uint32_t b) { return b > 0x7F ? 0x7Fu : b; };
+    return (packed & 0xFFu) | (clamp((packed >> 8) & 0xFFu) << 8) | (clamp((packed >> 16) & 0xFFu) << 16);
+}
+
+// The wire bytes of a packed message, data bytes as packed.
 ShortMessage unpackShortMessage(std::uint32_t packed);
 
 }  // namespace platform

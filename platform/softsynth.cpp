@@ -110,14 +110,16 @@ double SoftSynth::sampleRate() const
 
 void SoftSynth::shortMessage(std::uint32_t packed)
 {
-    const ShortMessage message = unpackShortMessage(packed);
+    // An offline render comes here without passing a port, so the synth limits
+    // the data bytes itself, as the ports' one entry does.
+    const ShortMessage message = unpackShortMessage(clampDataBytes(packed));
     if (message.length == 0)
         return;
     fluid_synth_t* synth = impl_->synth;
     const std::uint8_t status = message.bytes[0];
     const int channel = status & 0x0F;
-    const int data1 = message.bytes[1] & 0x7F;
-    const int data2 = message.bytes[2] & 0x7F;
+    const int data1 = message.bytes[1];
+    const int data2 = message.bytes[2];
     switch (status & 0xF0) {
     case 0x80: fluid_synth_noteoff(synth, channel, data1); break;
     case 0x90:

@@ -1,5 +1,6 @@
 #include "tools/intonationcommand.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdint>
 #include <memory>
@@ -7,29 +8,25 @@
 #include <vector>
 
 #include "mididata/song.h"
+#include "mididata/standardstreams.h"
 #include "mididata/track.h"
 #include "perform/intonation.h"
 #include "perform/practicelog.h"
 #include "perform/session.h"
+#include "tools/arguments.h"
 #include "tools/loadsong.h"
 
 bool parseIntonationArguments(std::span<const std::string> args, IntonationOptions& options, std::string& problem)
 {
-    std::vector<std::string> files;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "--summary") {
+    static const OptionSpec known[] = {{"--track", "--track needs a track number"}, {"--summary"}};
+    SplitArguments split;
+    if (!splitArguments("intonation", args, known, split, problem))
+        return false;
+    for (const auto& [name, text] : split.options) {
+        if (name == "--summary") {
             options.summary = true;
             continue;
         }
-        if (args[i] != "--track") {
-            files.push_back(args[i]);
-            continue;
-        }
-        if (i + 1 >= args.size()) {
-            problem = "--track needs a track number";
-            return false;
-        }
-        const std::string& text = args[++i];
         int number = -1;
         const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
         if (error != std::errc() || end != text.data() + text.size() || number < 0) {
@@ -38,7 +35,7 @@ bool parseIntonationArguments(std::span<const std::string> args, IntonationOptio
         }
         options.track = number;
     }
-    if (files.size() != 2) {
+    if (split.operands.size() != 2) {
         problem = "intonation takes REFERENCE and TAKE";
         return false;
     }
@@ -46,8 +43,12 @@ bool parseIntonationArguments(std::span<const std::string> args, IntonationOptio
         problem = "intonation needs --track N";
         return false;
     }
-    options.reference = files[0];
-    options.take = files[1];
+    options.reference = split.operands[0];
+    options.take = split.operands[1];
+    if (namesStandardStream(options.reference) && namesStandardStream(options.take)) {
+        problem = "standard input (-) can be REFERENCE or TAKE, not both";
+        return false;
+    }
     return true;
 }
 
@@ -66,11 +67,19 @@ int runIntonationCommand(const IntonationOptions& options, std::ostream& out, st
     sessionOptions.performerPause = [](std::uint32_t) {};
     Session session(sessionOptions);
     session.takeSong(std::move(reference), options.reference);
+    const std::string referenceName = standardStreamName(options.reference, false);
     if (!trackNumbered(*session.song(), options.track)) {
-        err << options.reference << " has no track " << options.track << '\n';
+        err << "orvelline-midi: " << referenceName << " has no track " << options.track << '\n';
         return 1;
     }
     const PracticeReport report = session.scoreSavedTake(take, options.track);
+    // A CSV of its heading alone would pass for a result in a script.
+    const bool anyNote = std::any_of(report.passes.begin(), report.passes.end(),
+                                     [](const PassScore& pass) { return !pass.rows.empty(); });
+    if (!anyNote) {
+        err << "orvelline-midi: " << referenceName << ": track " << options.track << " holds no notes to score\n";
+        return 1;
+    }
     if (options.summary)
         writeSummaryCsv(report.passes, out);
     else

@@ -18,6 +18,7 @@
 #include "midiout/songclock.h"
 #include "perform/session.h"
 #include "platform/clock.h"
+#include "tools/arguments.h"
 #include "tools/deviceadvice.h"
 #include "tools/loadsong.h"
 
@@ -37,7 +38,8 @@ void onInterrupt(int)
 class SinkToStream {
 public:
     explicit SinkToStream(std::ostream& err)
-        : previous_(setMessageSink([&err](const std::string& m) { err << commandLineDeviceMessage(m) << '\n'; }))
+        : previous_(setMessageSink(
+              [&err](const std::string& m) { err << programLines(commandLineDeviceMessage(m)) << '\n'; }))
     {}
     ~SinkToStream() { setMessageSink(std::move(previous_)); }
     SinkToStream(const SinkToStream&) = delete;
@@ -88,33 +90,24 @@ void waitFor(std::chrono::milliseconds time, const std::atomic<bool>& stop)
 bool parsePlayArguments(std::span<const std::string> args, std::string& file, PlayOptions& options,
                         std::string& problem)
 {
-    std::vector<std::string> files;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "--device") {
-            if (i + 1 >= args.size()) {
-                problem = "--device needs a number (see 'orvelline-midi devices')";
-                return false;
-            }
-            const std::string& number = args[++i];
-            int device = 0;
-            const auto [end, ec] = std::from_chars(number.data(), number.data() + number.size(), device);
-            if (ec != std::errc() || end != number.data() + number.size() || device < -1) {
-                problem = "--device takes -1 or a device number, not '" + number + "'";
-                return false;
-            }
-            options.device = device;
-        } else if (args[i].size() > 1 && args[i][0] == '-') {
-            problem = "play does not know the option '" + args[i] + "'";
+    static const OptionSpec known[] = {{"--device", "--device needs a number (see 'orvelline-midi devices')"}};
+    SplitArguments split;
+    if (!splitArguments("play", args, known, split, problem))
+        return false;
+    for (const auto& [name, number] : split.options) {
+        int device = 0;
+        const auto [end, ec] = std::from_chars(number.data(), number.data() + number.size(), device);
+        if (ec != std::errc() || end != number.data() + number.size() || device < -1) {
+            problem = "--device takes -1 or a device number, not '" + number + "'";
             return false;
-        } else {
-            files.push_back(args[i]);
         }
+        options.device = device;
     }
-    if (files.size() != 1) {
+    if (split.operands.size() != 1) {
         problem = "play takes one FILE";
         return false;
     }
-    file = files[0];
+    file = split.operands[0];
     return true;
 }
 

@@ -7,6 +7,7 @@
 #include "mididata/song.h"
 #include "mididata/tempomap.h"
 #include "mididata/track.h"
+#include "tools/arguments.h"
 #include "tools/loadsong.h"
 
 namespace {
@@ -53,22 +54,16 @@ void listTrack(const midiTrack& track, const TempoMap* tempos, std::ostream& out
 bool parseTextArguments(std::span<const std::string> args, std::string& file, TextOptions& options,
                         std::string& problem)
 {
-    std::vector<std::string> files;
-    for (const std::string& arg : args) {
-        if (arg == "--times") {
-            options.times = true;
-        } else if (arg.size() > 1 && arg[0] == '-') {
-            problem = "text does not know the option '" + arg + "'";
-            return false;
-        } else {
-            files.push_back(arg);
-        }
-    }
-    if (files.size() != 1) {
+    static const OptionSpec known[] = {{"--times"}};
+    SplitArguments split;
+    if (!splitArguments("text", args, known, split, problem))
+        return false;
+    options.times = !split.options.empty();
+    if (split.operands.size() != 1) {
         problem = "text takes one FILE";
         return false;
     }
-    file = files[0];
+    file = split.operands[0];
     return true;
 }
 

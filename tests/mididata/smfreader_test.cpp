@@ -119,23 +119,63 @@ TEST(SmfReader, RefusesNegativeOrOverflowingNumbersAsBrokenData)
     EXPECT_EQ(song.barStarts.count(), std::int64_t(INT32_MAX) / 1920 + 2);
 }
 
-TEST(SmfReader, RefusesAStatusByteWhereADataByteBelongs)
+// Shapes editors leave: a velocity of 204 under a status and under running
+// status, a controller value of 128, a key and a bend byte with the high bit.
+TEST(SmfReader, TakesDataBytesOf128OrMoreAsTheValuesTheyAreAndWritesThemBack)
+{
+    const Bytes events = {
+        0x00, 0x90, 0x3C, 0xCC, 0x00, 0x3E, 0xCC,  // two notes, the second by running status
+        0x00, 0xB0, 0x07, 0x80, 0x00, 0xC0, 0x85,  // volume 128, program 133
+        0x00, 0xA0, 0x90, 0x10, 0x00, 0xE0, 0x80, 0x40, 0x00, 0x91, 0x40, 0x64, 0x00, 0x91, 0xC3, 0x64,
+        0x00, 0xC3, 0x64,  // where an event starts, such a byte is a status: program 100
+        0x83, 0x60, 0x80, 0x3C, 0x00, 0x00, 0x3E, 0x00, 0x00, 0x91, 0x40, 0x00, 0x00, 0x91, 0xC3, 0x00};
+    midiSong song;
+    ASSERT_EQ(loadMessage(song, smf(1, {events})), "");
+    EXPECT_EQ(song.highDataBytes, 8u);
+    EXPECT_EQ(highDataBytesNote(song), "holds 8 data bytes above 127, kept as read and sent to a device as 127");
+    const midiTrack& t = *song.tracks[0];
+    ASSERT_EQ(t.size(), 9u);
+    EXPECT_EQ(noteAt(t, 0)->velocity, 204);
+    EXPECT_EQ(noteAt(t, 0)->duration, 480);
+    EXPECT_EQ(noteAt(t, 1)->velocity, 204);
+    EXPECT_EQ(eventAs<ControlChangeEvent>(t, 2)->value, 128);
+    EXPECT_EQ(eventAs<ProgramChangeEvent>(t, 3)->program, 0x85);
+    EXPECT_EQ(eventAs<PolyAfterEvent>(t, 4)->key, 0x90);
+    EXPECT_EQ(eventAs<PitchBendEvent>(t, 5)->bend, 0x80 + 128 * 0x40);
+    EXPECT_EQ(noteAt(t, 7)->key, 0xC3);
+    EXPECT_EQ(noteAt(t, 7)->duration, 480);
+    ASSERT_NE(eventAs<ProgramChangeEvent>(t, 8), nullptr);
+    EXPECT_EQ(eventAs<ProgramChangeEvent>(t, 8)->channel(), 3);
+    EXPECT_NE(t.at(1)->AsText().find("Vel = 204"), std::string::npos) << t.at(1)->AsText();
+
+    // Written and read again, the same bytes: the status is repeated before a
+    // first data byte with the high bit, so that it cannot read as a status.
+    const Bytes saved = saveImage(song);
+    const Bytes body = trackBody(saved, 0);
+    const auto holds = [&body](const Bytes& part) {
+        return std::search(body.begin(), body.end(), part.begin(), part.end()) != body.end();
+    };
+    EXPECT_TRUE(holds({0x00, 0x91, 0xC3, 0x64}));
+    EXPECT_TRUE(holds({0x00, 0x91, 0xC3, 0x00}));
+    EXPECT_TRUE(holds({0x00, 0xE0, 0x80, 0x40}));
+    midiSong again;
+    ASSERT_EQ(loadMessage(again, saved), "");
+    EXPECT_EQ(again.highDataBytes, song.highDataBytes);
+    EXPECT_EQ(describeSong(again), describeSong(song));
+    EXPECT_EQ(saveImage(again), saved);
+
+    midiSong plain;
+    ASSERT_EQ(loadMessage(plain, smf(1, {{0x00, 0x90, 0x7F, 0x7F, 0x00, 0xC0, 0x7F, 0x00, 0xE0, 0x7F, 0x7F}})), "");
+    EXPECT_EQ(plain.highDataBytes, 0u);
+    EXPECT_EQ(highDataBytesNote(plain), "");
+}
+
+TEST(SmfReader, AnEventCutShortByTheEndOfTheFileIsBrokenData)
 {
     const char* broken = "Data may have been broken.";
-    const Bytes cases[] = {
-        {0x00, 0x90, 0xC3, 0x64},                    // key
-        {0x00, 0x90, 0x3C, 0x64, 0x00, 0x3E, 0x80},  // velocity under running status
-        {0x00, 0x80, 0x3C, 0xFF},                    // note-off velocity
-        {0x00, 0xB0, 0x07, 0x90},
-        {0x00, 0xC0, 0x85},
-        {0x00, 0xD0, 0xF7},
-        {0x00, 0xE0, 0x00, 0xC0},
-        {0x00, 0xA0, 0x80, 0x00},
-    };
-    for (const Bytes& c : cases)
-        EXPECT_EQ(loadMessage(smf(1, {c})), broken) << int(c[1]);
-    // Data bytes up to 0x7F are fine.
-    EXPECT_EQ(loadMessage(smf(1, {{0x00, 0x90, 0x7F, 0x7F, 0x00, 0xC0, 0x7F, 0x00, 0xE0, 0x7F, 0x7F}})), "");
+    for (const Bytes& cut : {Bytes{0x00, 0x90, 0x3C}, Bytes{0x00, 0x90, 0x3C, 0xCC, 0x00, 0x3E},
+                             Bytes{0x00, 0xB0, 0x07}, Bytes{0x00, 0xC0}, Bytes{0x00, 0xE0, 0x80}})
+        EXPECT_EQ(loadMessage(join({header(1, 1), chunk(cut)})), broken) << cut.size();
 }
 
 TEST(SmfReader, RunningStatusRepeatsTheLastChannelStatusOfTheTrack)

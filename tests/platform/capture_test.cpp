@@ -64,6 +64,22 @@ TEST_F(CaptureDevice, RecordsShortMessagesWithTheWireBytesOfTheirStatus)
     }
 }
 
+// Files may hold data bytes over 127; a device gets 127 instead, live or timed.
+TEST_F(CaptureDevice, LimitsDataBytesTo127OnTheWayToAnyDevice)
+{
+    handle = open(MidiMapper);
+    EXPECT_EQ(midiOutShortMsg(handle, packShortMessage(0x90, 0xC5, 0xCC)), MmOk);
+    EXPECT_EQ(midiOutShortMsgAt(handle, packShortMessage(0xB1, 0x07, 0x80), nowMicros()), MmOk);
+    EXPECT_EQ(midiOutShortMsg(handle, packShortMessage(0xC2, 0xFF)), MmOk);
+    EXPECT_EQ(midiOutShortMsg(handle, packShortMessage(0xE0, 0x7F, 0x00)), MmOk);
+    const std::vector<CapturedMessage> messages = log->messages();
+    ASSERT_EQ(messages.size(), 4u);
+    EXPECT_EQ(messages[0].bytes, bytesOf({0x90, 0x7F, 0x7F}));
+    EXPECT_EQ(messages[1].bytes, bytesOf({0xB1, 0x07, 0x7F}));
+    EXPECT_EQ(messages[2].bytes, bytesOf({0xC2, 0x7F}));
+    EXPECT_EQ(messages[3].bytes, bytesOf({0xE0, 0x7F, 0x00}));
+}
+
 TEST_F(CaptureDevice, RefusesShortMessagesWithoutAValidStatusByte)
 {
     handle = open(0);

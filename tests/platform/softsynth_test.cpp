@@ -86,6 +86,25 @@ TEST_F(OfflineSynth, FollowsPitchBend)
     EXPECT_NEAR(pitch(left(0.5)), 493.9, 493.9 * 0.03);
 }
 
+// A key or velocity over 127 from a file plays as 127, not as its low seven bits.
+TEST_F(OfflineSynth, PlaysDataBytesOver127As127)
+{
+    const auto loudness = [this](std::uint8_t key, std::uint8_t velocity) {
+        synth->shortMessage(packShortMessage(0xB0, 120, 0));
+        left(0.5);
+        synth->shortMessage(packShortMessage(0x90, key, velocity));
+        const std::vector<float> sound = left(0.3);
+        synth->shortMessage(packShortMessage(0x90, key, 0));
+        return std::pair{energy(sound), pitch(sound)};
+    };
+    synth->shortMessage(packShortMessage(0xC0, 78));
+    const auto full = loudness(69, 127);
+    const auto over = loudness(69, 0xCC);
+    EXPECT_GT(full.first, 1e-3);
+    EXPECT_NEAR(over.first, full.first, full.first * 0.01);
+    EXPECT_GT(loudness(0xC5, 100).second, 2 * loudness(69, 100).second) << "key 0xC5 plays as 127, not 69";
+}
+
 TEST_F(OfflineSynth, ResetsOnGmSystemOnGsResetAndXgSystemOn)
 {
     const std::vector<std::vector<std::uint8_t>> resets = {

@@ -66,7 +66,7 @@ TEST(IntonationCommand, PrintsOneCsvLinePerNoteWithEmptyCentsForASilentNote)
                          "1,0.500,1.000,73,C#5,,,0.000\n");
 
     // A quarter of the part's second sounded in tune.
-    const std::vector<std::string> summary = {reference.path(), take.path(), "--summary", "--track", "1"};
+    const std::vector<std::string> summary = {reference.path(), take.path(), "--summary", "--track=1"};
     ASSERT_TRUE(parseIntonationArguments(summary, options, problem)) << problem;
     std::ostringstream lines;
     EXPECT_EQ(runIntonationCommand(options, lines, err), 0);
@@ -83,6 +83,8 @@ TEST(IntonationCommand, RejectsMissingOrBadArgumentsAndUnknownTracks)
         {"a.mid", "b.mid", "--track"},
         {"a.mid", "b.mid", "--track", "x"},
         {"a.mid", "b.mid", "--track", "-1"},
+        {"a.mid", "b.mid", "--track=x"},
+        {"-", "-", "--track", "1"},
     };
     for (const auto& args : bad) {
         problem.clear();
@@ -94,6 +96,13 @@ TEST(IntonationCommand, RejectsMissingOrBadArgumentsAndUnknownTracks)
     options = {song.path(), song.path(), 5};
     std::ostringstream out, err;
     EXPECT_EQ(runIntonationCommand(options, out, err), 1);
-    EXPECT_EQ(err.str(), song.path() + " has no track 5\n");
+    EXPECT_EQ(err.str(), "orvelline-midi: " + song.path() + " has no track 5\n");
     EXPECT_EQ(out.str(), "");
+
+    // A track without notes scores nothing, which is no result.
+    options = {song.path(), song.path(), 0};
+    std::ostringstream none, noneErr;
+    EXPECT_EQ(runIntonationCommand(options, none, noneErr), 1);
+    EXPECT_EQ(noneErr.str(), "orvelline-midi: " + song.path() + ": track 0 holds no notes to score\n");
+    EXPECT_EQ(none.str(), "");
 }

@@ -129,6 +129,29 @@ TEST(Tools, CopyWritesAFileThatReadsBackAsTheSameSong)
     EXPECT_EQ(readFile(again), readFile(outPath));
 }
 
+// An editor's velocity of 204 and controller value of 128: said once on
+// standard error, shown as they are, and copied as they are.
+TEST(Tools, DataBytesOver127AreSaidOnceShownAndCopiedAsTheyAre)
+{
+    TempDir dir("tools-high-bytes");
+    const std::string in = dir.file("in.mid"), outPath = dir.file("out.mid");
+    writeFile(in, smf(1, {{0x00, 0x90, 0x3C, 0xCC, 0x00, 0x3E, 0xCC, 0x00, 0xB0, 0x07, 0x80, 0x83, 0x60, 0x90, 0x3C,
+                           0x00, 0x00, 0x3E, 0x00}}));
+    const std::string said = "orvelline-midi: " + in +
+                             ": holds 3 data bytes above 127, kept as read and sent to a "
+                             "device as 127\n";
+    std::ostringstream json, jsonErr;
+    ASSERT_EQ(runJsonCommand(in, json, jsonErr), 0);
+    EXPECT_EQ(jsonErr.str(), said);
+    EXPECT_NE(json.str().find("\"velocity\":204"), std::string::npos) << json.str();
+    EXPECT_NE(json.str().find("\"value\":128"), std::string::npos) << json.str();
+
+    std::ostringstream err;
+    ASSERT_EQ(runCopyCommand(in, outPath, err), 0);
+    EXPECT_EQ(err.str(), said);
+    EXPECT_EQ(readFile(outPath), readFile(in)) << "the file was already written as the writer writes";
+}
+
 TEST(Tools, CopyFailsWhenTheInputCannotBeRead)
 {
     TempDir dir("tools-copy-in");

@@ -284,6 +284,21 @@ TEST_F(FileCommands, PlayMidiPlaysTheFileWithoutItsGsModeMessages)
     EXPECT_GE(played[2].micros - lastSoundOff, 124000);
 }
 
+// An editor's velocity of 204: read as it is, said once, and played as 127.
+TEST_F(FileCommands, AFileWithDataBytesOver127IsReadSaidAndPlayedWithinTheirRange)
+{
+    readFile(smftest::smf(1, {timed({{0, {0x90, 60, 0xCC}}, {240, {0x80, 60, 0}}, {0, {0xB0, 7, 0x80}}})}));
+    EXPECT_EQ(form->StatusBar1->currentMessage(),
+              QStringLiteral("song.mid holds 2 data bytes above 127, kept as read and sent to a device as 127"));
+    clearCaptured();
+    form->PlayMIDI->trigger();
+    ASSERT_TRUE(
+        waitUntil([this] { return !Performer().IsReplaying() && afterStopping().size() >= 3 + kResyncMessages; }));
+    const std::vector<platform::CapturedMessage> played = afterStopping();
+    EXPECT_EQ(played[0].bytes, (Bytes{0x90, 60, 127}));
+    EXPECT_EQ(played[1].bytes, (Bytes{0xB0, 7, 127}));
+}
+
 TEST_F(FileCommands, SavesTheRecordingAsTheSameFileEveryTime)
 {
     Performer().StartRecording();
