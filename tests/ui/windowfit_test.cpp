@@ -133,9 +133,9 @@ TEST_F(WindowFit, HowToPlayFitsTheScreenWithItsCloseButtonInView)
     ASSERT_NE(help, nullptr);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(help));
     const QRect screen = help->screen()->availableGeometry();
-    EXPECT_TRUE(screen.contains(help->frameGeometry())) << "help " << help->frameGeometry().width() << "x"
-                                                        << help->frameGeometry().height() << " on a screen "
-                                                        << screen.width() << "x" << screen.height();
+    EXPECT_TRUE(screen.contains(help->frameGeometry()))
+        << "help " << help->frameGeometry().width() << "x" << help->frameGeometry().height() << " on a screen "
+        << screen.width() << "x" << screen.height();
     auto* buttons = help->findChild<QDialogButtonBox*>();
     ASSERT_NE(buttons, nullptr);
     QPushButton* close = buttons->button(QDialogButtonBox::Close);
