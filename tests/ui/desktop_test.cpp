@@ -210,6 +210,12 @@ TEST_F(Desktop, ShortcutsReachTheMenusCommandsAndHelp)
     EXPECT_TRUE(form->PopupMenu2->isVisible()) << "over the picture, the picture's own menu";
     form->PopupMenu2->close();
 
+    // The square's own menu, whole, is reachable from the window's menu too.
+    EXPECT_TRUE(form->PopupMenu1->actions().contains(form->Surface1));
+    EXPECT_EQ(form->Surface1->text(), QStringLiteral("Surface"));
+    EXPECT_EQ(form->Surface1->menu(), form->PopupMenu2);
+    EXPECT_TRUE(form->PopupMenu2->actions().contains(form->GridKey1->menuAction()));
+
     // Added after the designed entries, which keep their places.
     const QList<QAction*> entries = form->PopupMenu1->actions();
     ASSERT_GE(entries.size(), 6);

@@ -28,7 +28,8 @@ TEST(FileDialogs, SaveStartsInTheFolderLastUsedAndProposesTheTakesName)
     ASSERT_TRUE(home.isValid());
     ASSERT_TRUE(QDir(home.path()).mkpath(QStringLiteral("songs")));
     const QString songs = home.path() + QStringLiteral("/songs");
-    platform::IniFile settings = platform::IniFile::load((home.path() + QStringLiteral("/orvelline.ini")).toStdString());
+    platform::IniFile settings =
+        platform::IniFile::load((home.path() + QStringLiteral("/orvelline.ini")).toStdString());
     EXPECT_EQ(lastFolder(settings), QString());
 
     rememberFolderOf(settings, songs + QStringLiteral("/tune.mid"));
