@@ -21,6 +21,7 @@
 #include <QScrollBar>
 #include <QStatusBar>
 #include <QToolButton>
+#include <QToolTip>
 #include <QUrl>
 
 #include <string>
@@ -57,6 +58,11 @@ void showValueInHint(QScrollBar* bar)
     };
     update();
     QObject::connect(bar, &QScrollBar::valueChanged, bar, update);
+    // Moved by the keys or dragged, it shows the value at once, below itself.
+    QObject::connect(bar, &QScrollBar::valueChanged, bar, [bar] {
+        if (bar->hasFocus() || bar->isSliderDown())
+            QToolTip::showText(bar->mapToGlobal(QPoint(0, bar->height())), bar->toolTip(), bar);
+    });
 }
 
 // The first local file among the dropped ones; empty when there is none.
@@ -150,8 +156,12 @@ void TForm1::createDesktopExtras()
         PopupMenu1->popup(focus->mapToGlobal(focus->rect().center()));
     });
 
-    // After the designed entries, which keep their places.
+    // After the designed entries, which keep their places. The surface's own
+    // menu, whole, for a user who does not know to right-click the picture:
+    // the same entries, so both places behave alike and stay in step.
     PopupMenu1->addSeparator();
+    PopupMenu2->setTitle(QStringLiteral("Surface"));
+    Surface1 = named(PopupMenu1->addMenu(PopupMenu2), "Surface1");
     PopupMenu1->addMenu(RecentFiles1);
     PopupMenu1->addSeparator();
     PopupMenu1->addAction(HowToPlay);

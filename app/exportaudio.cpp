@@ -3,8 +3,8 @@
 // file and shows the progress.
 #include <QAction>
 #include <QApplication>
+#include <QDate>
 #include <QFile>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QKeySequence>
 #include <QMenu>
@@ -12,31 +12,11 @@
 
 #include <cmath>
 
+#include "app/filedialogs.h"
 #include "app/handlerguard.h"
 #include "app/tform1.h"
 #include "mididata/messagesink.h"
 #include "perform/session.h"
-
-namespace {
-
-QString askForAudioFileToSave(QWidget* parent)
-{
-    QFileDialog dialog(parent, QStringLiteral("Export audio"), QString(),
-                       QStringLiteral("WAV audio (*.wav);;FLAC audio (*.flac)"));
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setDefaultSuffix(QStringLiteral("wav"));
-    // The suffix follows the chosen type, so that the type chooses the format.
-    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& filter) {
-        dialog.setDefaultSuffix(filter.contains(QStringLiteral("flac")) ? QStringLiteral("flac")
-                                                                        : QStringLiteral("wav"));
-    });
-    dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
-    dialog.setSizeGripEnabled(true);
-    return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
-}
-
-}  // namespace
 
 void TForm1::createExportAudio()
 {
@@ -44,7 +24,15 @@ void TForm1::createExportAudio()
     ExportAudio->setObjectName(QStringLiteral("ExportAudio"));
     ExportAudio->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
     addAction(ExportAudio);
-    ExportDialog1 = [this] { return askForAudioFileToSave(this); };
+    ExportDialog1 = [this] {
+        const QString name = takeName(session_.songName(), QDate::currentDate()) + QStringLiteral(".wav");
+        return askForFile(this, settings(),
+                          {QStringLiteral("Export take as audio"),
+                           {QStringLiteral("WAV audio (*.wav)"), QStringLiteral("FLAC audio (*.flac)")},
+                           {QStringLiteral("wav"), QStringLiteral("flac")},
+                           name,
+                           true});
+    };
     connect(ExportAudio, &QAction::triggered, this, [this] { runGuarded([this] { ExportAudioExecute(); }); });
     // After the designed entries, which keep their places.
     PopupMenu1->addSeparator();

@@ -11,6 +11,7 @@
 #include <chrono>
 #include <cstdint>
 
+#include "app/filedialogs.h"
 #include "app/practicemenu.h"
 #include "app/recentfiles.h"
 #include "app/tform1.h"
@@ -58,11 +59,13 @@ void TForm1::ReadMidiFile(const QString& path)
     showSessionState();
 }
 
-// Recent files lists the file; so does a file dropped or given at start.
+// Recent files lists the file; so does a file dropped or given at start. The
+// next file dialog starts in its folder.
 void TForm1::fileWasRead(const QString& path)
 {
     if (recentFiles_ != nullptr)
         recentFiles_->add(path);
+    rememberFolderOf(settings_, path);
 }
 
 // After a cancel: the grid goes back to the key of the file read last, and

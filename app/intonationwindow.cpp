@@ -2,7 +2,6 @@
 
 #include <QComboBox>
 #include <QFile>
-#include <QFileDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -13,6 +12,7 @@
 #include <cmath>
 #include <fstream>
 
+#include "app/filedialogs.h"
 #include "app/intonationroll.h"
 #include "mididata/messagesink.h"
 
@@ -40,7 +40,7 @@ QString deviationText(double cents)
     return size + (cents > 0 ? QStringLiteral(" c sharp") : QStringLiteral(" c flat"));
 }
 
-IntonationWindow::IntonationWindow(QWidget* parent) : QDialog(parent)
+IntonationWindow::IntonationWindow(QWidget* parent, platform::IniFile& settings) : QDialog(parent)
 {
     setObjectName(QStringLiteral("IntonationWindow"));
     setWindowTitle(QStringLiteral("Intonation report"));
@@ -65,8 +65,15 @@ IntonationWindow::IntonationWindow(QWidget* parent) : QDialog(parent)
     ExportCsv = new QPushButton(QStringLiteral("Export CSV..."), this);
     ExportPng = new QPushButton(QStringLiteral("Export PNG..."), this);
     Close = new QPushButton(QStringLiteral("Close"), this);
-    AskExportPath = [this](const QString& filter) {
-        return QFileDialog::getSaveFileName(this, QStringLiteral("Export"), QString(), filter);
+    AskExportPath = [this, &settings](const QString& filter) {
+        const bool csv = filter.contains(QStringLiteral("csv"));
+        return askForFile(
+            this, settings,
+            {csv ? QStringLiteral("Export the notes as CSV") : QStringLiteral("Export the picture as PNG"),
+             {filter},
+             {csv ? QStringLiteral("csv") : QStringLiteral("png")},
+             QString(),
+             true});
     };
 
     auto* top = new QHBoxLayout;

@@ -19,9 +19,14 @@ class QPushButton;
 class QTableWidget;
 class IntonationRoll;
 
+namespace platform {
+class IniFile;
+}
+
 class IntonationWindow : public QDialog {
 public:
-    explicit IntonationWindow(QWidget* parent);
+    // Its export dialogs start where the user last read or saved (settings).
+    IntonationWindow(QWidget* parent, platform::IniFile& settings);
 
     // Shows the report with the last pass chosen, scrolled to its start.
     void showReport(const PracticeReport& report);

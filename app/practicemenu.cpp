@@ -236,7 +236,7 @@ void PracticeMenu::reportExecute()
     if (report.passes.empty())
         return;
     if (!report_)
-        report_ = std::make_unique<IntonationWindow>(&window_.window);
+        report_ = std::make_unique<IntonationWindow>(&window_.window, window_.settings);
     report_->showReport(report);
 }
 

@@ -12,7 +12,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFileDialog>
+#include <QDate>
 #include <QFont>
 #include <QFrame>
 #include <QImage>
@@ -26,8 +26,11 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include <array>
+
 #include "app/anchors.h"
 #include "app/correctioncontrols.h"
+#include "app/filedialogs.h"
 #include "app/handlerguard.h"
 #include "app/inputmenu.h"
 #include "app/noteguard.h"
@@ -36,6 +39,7 @@
 #include "mididata/song.h"
 #include "mididata/track.h"
 #include "midiout/ui/actionbinding.h"
+#include "midiout/ui/captionwidth.h"
 #include "platform/inifile.h"
 
 TForm1* Form1 = nullptr;
@@ -52,8 +56,12 @@ static QImage builtInSurfacePicture()
 namespace {
 
 const QSize kDesignedWindow(559, 394);
-const QSize kDesignedPanel1(337, 361);
 const QSize kDesignedPanel2(213, 394);
+// The surface's panel was designed 337 x 361, for a window of that height
+// without its title bar; it fills the window beside Panel2 instead, so no
+// empty strip is left below it or between the two. The picture keeps its
+// designed place and size, the status line goes to the bottom.
+const QSize kSurfacePanel(kDesignedWindow.width() - kDesignedPanel2.width(), kDesignedWindow.height());
 constexpr Qt::Edges kAllEdges = Qt::LeftEdge | Qt::TopEdge | Qt::RightEdge | Qt::BottomEdge;
 
 template <typename Control>
@@ -84,7 +92,7 @@ Control* placedAt(Control* control, const char* name, QPoint position, const cha
 QScrollBar* scrollBar(QWidget* parent, const char* name, int top, int minimum, int maximum, int position,
                       const char* hint)
 {
-    auto* bar = placed(new QScrollBar(Qt::Horizontal, parent), name, QRect(50, top, 145, 17), hint);
+    auto* bar = placed(new PanelSlider(parent), name, QRect(50, top, 145, 17), hint);
     bar->setRange(minimum, maximum);
     // No page: a click in the trough moves by one step, like the arrows.
     bar->setSingleStep(1);
@@ -125,18 +133,35 @@ QAction* entryFor(QMenu* menu, QAction* command, const char* name)
     return entry;
 }
 
-QToolButton* speedButton(QWidget* parent, const char* name, QPoint position, QAction* command)
+QToolButton* speedButton(QWidget* parent, const char* name, QAction* command)
 {
-    auto* button = placed(new QToolButton(parent), name, QRect(position, QSize(65, 17)));
+    auto* button = named(new QToolButton(parent), name);
     button->setDefaultAction(command);
     button->setToolButtonStyle(Qt::ToolButtonTextOnly);
     return button;
 }
 
-QString askForMidiFileToOpen(QWidget* parent)
+// The recorder's buttons two by two at the bottom of the panel, as designed,
+// but as large as their captions need (the designed 65 x 17 at the least),
+// and the scrolling text beside them, inside the panel's frame; below them
+// should the captions leave it no room there.
+void layOutRecorder(const QWidget& panel, const std::array<QToolButton*, 4>& buttons, QWidget& marquee)
 {
-    return QFileDialog::getOpenFileName(parent, QString(), QString(),
-                                        QStringLiteral("MIDI files (*.mid *.midi *.kar *.smf);;All files (*)"));
+    constexpr int kLeft = 8;
+    constexpr int kTop = 328;
+    constexpr int kGap = 2;
+    QSize size(65, 17);
+    for (const QToolButton* button : buttons)
+        size = size.expandedTo(QSize(captionWidth(*button), button->sizeHint().height()));
+    for (std::size_t i = 0; i < buttons.size(); ++i)
+        buttons[i]->setGeometry(kLeft + int(i % 2) * (size.width() + kGap), kTop + int(i / 2) * (size.height() + kGap),
+                                size.width(), size.height());
+    const int besideX = kLeft + 2 * (size.width() + kGap);
+    const int rows = 2 * size.height() + kGap;
+    if (besideX + marquee.width() <= panel.contentsRect().right() - kGap)
+        marquee.move(besideX, kTop + (rows - marquee.height()) / 2);
+    else
+        marquee.move(kLeft, kTop + rows + kGap);
 }
 
 }  // namespace
@@ -145,17 +170,6 @@ TForm1::TakeAnswer askAboutUnsavedTake(QWidget* parent);
 TForm1::KeptTakeAnswer askAboutKeptTake(QWidget* parent);
 
 namespace {
-
-QString askForMidiFileToSave(QWidget* parent)
-{
-    QFileDialog dialog(parent, QString(), QString(), QStringLiteral("MIDI files (*.mid)"));
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setDefaultSuffix(QStringLiteral("mid"));
-    dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
-    dialog.setSizeGripEnabled(true);
-    return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
-}
 
 // Runs a handler of the window for a signal; an error it raises is shown and
 // ends only that handler.
@@ -206,8 +220,24 @@ TForm1::TForm1(const platform::ProgramFolders& folders, Session& session, platfo
                                 session_);
     createDesktopExtras();
 
-    OpenDialog1 = [this] { return askForMidiFileToOpen(this); };
-    SaveDialog1 = [this] { return askForMidiFileToSave(this); };
+    OpenDialog1 = [this] {
+        return askForFile(this, settings_,
+                          {QStringLiteral("Read MIDI file"),
+                           {QStringLiteral("MIDI files (*.mid *.midi *.kar *.smf)"), QStringLiteral("All files (*)")},
+                           {},
+                           QString(),
+                           false});
+    };
+    // Both the recording and a practice take are saved through it.
+    SaveDialog1 = [this] {
+        const QString name = takeName(session_.songName(), QDate::currentDate()) + QStringLiteral(".mid");
+        return askForFile(this, settings_,
+                          {QStringLiteral("Save take as MIDI file"),
+                           {QStringLiteral("MIDI files (*.mid)")},
+                           {QStringLiteral("mid")},
+                           name,
+                           true});
+    };
     AskAboutTake = [this] { return askAboutUnsavedTake(this); };
     AskAboutKeptTake = [this] { return askAboutKeptTake(this); };
     keepUnsavedTakes();
@@ -235,33 +265,37 @@ void TForm1::createSurface()
     // A click on the surface takes the keys away from an entry of the panel
     // (which commits it), so the modulation keys reach the window.
     Panel1->setFocusPolicy(Qt::ClickFocus);
-    anchor(Panel1, QRect(QPoint(0, 0), kDesignedPanel1), kAllEdges, kDesignedWindow);
+    anchor(Panel1, QRect(QPoint(0, 0), kSurfacePanel), kAllEdges, kDesignedWindow);
+    const auto place = [](QWidget* part, const QRect& designed, Qt::Edges edges) {
+        anchor(part, designed, edges, kSurfacePanel);
+    };
 
     Image1 = named(new PictureBox(Panel1), "Image1");
     Image1->setPicture(builtInSurfacePicture());
     Image1->setCursor(Qt::PointingHandCursor);
-    anchor(Image1, QRect(16, 20, 300, 300), kAllEdges, kDesignedPanel1);
+    place(Image1, QRect(16, 20, 300, 300), kAllEdges);
 
     // Created after Image1, so it lies over it and receives the pointer.
     Image4 = named(new PictureBox(Panel1), "Image4");
     Image4->Transparent = true;
     Image4->setAttribute(Qt::WA_AcceptTouchEvents);
-    anchor(Image4, QRect(16, 20, 300, 300), kAllEdges, kDesignedPanel1);
+    place(Image4, QRect(16, 20, 300, 300), kAllEdges);
 
     Shape1 = named(new ShapeStrip(Panel1), "Shape1");
-    anchor(Shape1, QRect(16, 12, 301, 9), Qt::LeftEdge | Qt::TopEdge | Qt::RightEdge, kDesignedPanel1);
+    place(Shape1, QRect(16, 12, 301, 9), Qt::LeftEdge | Qt::TopEdge | Qt::RightEdge);
     Shape2 = named(new ShapeStrip(Panel1), "Shape2");
-    anchor(Shape2, QRect(16, 320, 301, 9), Qt::LeftEdge | Qt::RightEdge | Qt::BottomEdge, kDesignedPanel1);
+    place(Shape2, QRect(16, 320, 301, 9), Qt::LeftEdge | Qt::RightEdge | Qt::BottomEdge);
     Shape3 = named(new ShapeStrip(Panel1), "Shape3");
-    anchor(Shape3, QRect(316, 20, 9, 301), Qt::TopEdge | Qt::RightEdge | Qt::BottomEdge, kDesignedPanel1);
+    place(Shape3, QRect(316, 20, 9, 301), Qt::TopEdge | Qt::RightEdge | Qt::BottomEdge);
     Shape3->hide();
     Shape4 = named(new ShapeStrip(Panel1), "Shape4");
-    anchor(Shape4, QRect(8, 20, 9, 301), Qt::LeftEdge | Qt::TopEdge | Qt::BottomEdge, kDesignedPanel1);
+    place(Shape4, QRect(8, 20, 9, 301), Qt::LeftEdge | Qt::TopEdge | Qt::BottomEdge);
     Shape4->hide();
 
     StatusBar1 = named(new QStatusBar(Panel1), "StatusBar1");
     StatusBar1->setSizeGripEnabled(false);
-    anchor(StatusBar1, QRect(1, 341, 335, 19), Qt::LeftEdge | Qt::RightEdge | Qt::BottomEdge, kDesignedPanel1);
+    place(StatusBar1, QRect(1, kSurfacePanel.height() - 20, kSurfacePanel.width() - 2, 19),
+          Qt::LeftEdge | Qt::RightEdge | Qt::BottomEdge);
 }
 
 void TForm1::createPanel()
@@ -349,6 +383,7 @@ void TForm1::createPanel()
     Button1->hide();
 
     // The scrolling status text, beside the recorder buttons.
+    // Placed with the recorder's buttons (createActions).
     Panel3 = placed(new QFrame(panel), "Panel3", QRect(143, 335, 67, 19));
     Panel3->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     Image2 = placed(new PictureBox(Panel3), "Image2", QRect(1, 1, 65, 17));
@@ -371,10 +406,11 @@ void TForm1::createActions()
     // A shortcut works only for an action that belongs to a widget of the window.
     addAction(Panic);
 
-    SpeedButton1 = speedButton(Panel2, "SpeedButton1", {12, 328}, ArecStart);
-    recEndButton = speedButton(Panel2, "recEndButton", {76, 328}, ArecEnd);
-    recReplay = speedButton(Panel2, "recReplay", {12, 344}, ArePlay);
-    StopButton = speedButton(Panel2, "StopButton", {76, 344}, Stop);
+    SpeedButton1 = speedButton(Panel2, "SpeedButton1", ArecStart);
+    recEndButton = speedButton(Panel2, "recEndButton", ArecEnd);
+    recReplay = speedButton(Panel2, "recReplay", ArePlay);
+    StopButton = speedButton(Panel2, "StopButton", Stop);
+    layOutRecorder(*Panel2, {SpeedButton1, recEndButton, recReplay, StopButton}, *Panel3);
 }
 
 void TForm1::createMenus()

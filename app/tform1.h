@@ -169,6 +169,7 @@ public:
     InputMenu* Input = nullptr;
 
     // --- Added for the desktop, after the designed entries (app/desktopextras.cpp) ---
+    QAction* Surface1 = nullptr;    // "Surface": the picture's own menu, in the window's menu
     QMenu* RecentFiles1 = nullptr;  // "Recent files": the last five files read
     QAction* HowToPlay = nullptr;   // "How to play", F1
     QAction* About1 = nullptr;      // "About Orvelline…"

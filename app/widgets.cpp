@@ -4,6 +4,7 @@
 #include <QHBoxLayout>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPen>
 #include <QPixmap>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -144,4 +145,15 @@ void UpDownButtons::step(int by)
     setPosition(Position + by);
     if (OnClick)
         runGuarded(OnClick);
+}
+
+void PanelSlider::paintEvent(QPaintEvent* event)
+{
+    QScrollBar::paintEvent(event);
+    if (!hasFocus())
+        return;
+    // A frame in the highlight colour, as the styles mark a focused entry field.
+    QPainter painter(this);
+    painter.setPen(QPen(palette().color(QPalette::Highlight), 1));
+    painter.drawRect(rect().adjusted(0, 0, -1, -1));
 }

@@ -8,6 +8,7 @@
 #include <QFrame>
 #include <QImage>
 #include <QPixmap>
+#include <QScrollBar>
 #include <QWidget>
 
 #include <functional>
@@ -115,4 +116,14 @@ private:
 
     QToolButton* up_;
     QToolButton* down_;
+};
+
+// A panel slider. The desktop's style draws no focus mark on a scroll bar, so
+// it draws one itself: Tab must show where the arrow keys will act.
+class PanelSlider : public QScrollBar {
+public:
+    explicit PanelSlider(QWidget* parent = nullptr) : QScrollBar(Qt::Horizontal, parent) {}
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
 };

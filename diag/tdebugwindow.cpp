@@ -5,6 +5,7 @@
 #include <QSize>
 #include <QStringList>
 #include <QStyledItemDelegate>
+#include <QVBoxLayout>
 
 TDebugWindow* DebugWindow = nullptr;
 
@@ -44,7 +45,11 @@ TDebugWindow::TDebugWindow(QWidget* parent) : QWidget(parent, Qt::Window)
 
     ListBox1 = new QListWidget(this);
     ListBox1->setObjectName(QStringLiteral("ListBox1"));
-    ListBox1->setGeometry(4, 4, 417, 385);
+    // At its designed place, (4, 4), but filling the window: the designed
+    // 417 x 385 left an empty strip below it and beside it.
+    auto* fill = new QVBoxLayout(this);
+    fill->setContentsMargins(4, 4, 4, 4);
+    fill->addWidget(ListBox1);
     ListBox1->setUniformItemSizes(true);
     ListBox1->setItemDelegate(new FixedHeightLines(ListBox1));
 }

@@ -204,6 +204,8 @@ public:
     // input too); name is what the song is called.
     SongOpened takeSong(std::unique_ptr<midiSong> song, const std::string& name);
     const midiSong* song() const { return song_.get(); }
+    // The file name (without its folder) the song was read from; empty before any.
+    const std::string& songName() const { return songName_; }
     // The track the player plays the song from; null before the first play.
     const midiTrack* playTrack() const { return playTrack_.get(); }
     // Plays the song with the practice choices; false when no song was read

@@ -1,6 +1,7 @@
 #include "midiout/ui/tmididevice.h"
 
 #include <QAction>
+#include <QComboBox>
 #include <QFrame>
 #include <QHideEvent>
 #include <QLabel>
@@ -12,10 +13,12 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <string>
 
 #include "midiout/midigateway.h"
 #include "midiout/ui/actionbinding.h"
+#include "midiout/ui/captionwidth.h"
 #include "platform/synthstatus.h"
 
 TMidiDevice* MidiDevice = nullptr;
@@ -30,6 +33,22 @@ QPushButton* makeButton(QWidget* parent, const char* name, const QString& captio
     // None of the window's buttons is the default one: Enter in the list must not open a device.
     button->setAutoDefault(false);
     return button;
+}
+
+// The row below the list at its designed places, each button as wide as its
+// caption needs (the designed 75 at the least): Open Device from the left,
+// Close to the designed right end, the MIDI input between them.
+void layOutBottomRow(QPushButton& open, QLabel& inputLabel, QWidget& inputList, QPushButton& close)
+{
+    constexpr int kGap = 4;
+    const int closeRight = close.geometry().right();
+    open.resize(std::max(open.width(), captionWidth(open)), open.height());
+    const int closeWidth = std::max(close.width(), captionWidth(close));
+    close.setGeometry(closeRight + 1 - closeWidth, close.y(), closeWidth, close.height());
+    const int labelX = std::max(inputLabel.x(), open.geometry().right() + 1 + kGap);
+    inputLabel.setGeometry(labelX, inputLabel.y(), inputLabel.sizeHint().width(), inputLabel.height());
+    const int listX = inputLabel.geometry().right() + 1 + 2;
+    inputList.setGeometry(listX, inputList.y(), close.x() - kGap - listX, inputList.height());
 }
 
 }  // namespace
@@ -85,6 +104,7 @@ void TMidiDevice::createControls()
     statusTimer_ = new QTimer(this);
     statusTimer_->setInterval(500);
     createMidiInputList();
+    layOutBottomRow(*OpenButton1, *MidiInputLabel, *MidiInputList, *CloseButton);
 }
 
 void TMidiDevice::createActions()

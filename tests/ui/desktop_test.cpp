@@ -7,6 +7,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCursor>
+#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -20,6 +21,7 @@
 #include <QScrollBar>
 #include <QStatusBar>
 #include <QToolButton>
+#include <QToolTip>
 #include <QUrl>
 
 #include <vector>
@@ -142,11 +144,19 @@ TEST_F(Desktop, TabVisitsEveryPanelControlInReadingOrder)
                                       form->recEndButton,
                                       form->recReplay,
                                       form->StopButton};
+    // Each shows that it has the focus: it looks different with it than without.
+    form->Panel1->setFocus();
+    std::vector<QImage> unfocused;
+    for (QWidget* control : order)
+        unfocused.push_back(control->grab().toImage());
     form->BSM->setFocus(Qt::TabFocusReason);
-    for (std::size_t i = 1; i < order.size(); ++i) {
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        if (i > 0)
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         EXPECT_TRUE(holdsFocus(order[i])) << "step " << i << ": " << order[i]->objectName().toStdString() << " wanted, "
                                           << QApplication::focusWidget()->objectName().toStdString() << " has it";
+        EXPECT_NE(order[i]->grab().toImage(), unfocused[i])
+            << order[i]->objectName().toStdString() << " shows no focus";
     }
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
     EXPECT_TRUE(holdsFocus(form->recReplay));
@@ -156,6 +166,10 @@ TEST_F(Desktop, TabVisitsEveryPanelControlInReadingOrder)
     QTest::keyClick(form->Reverb, Qt::Key_Right);
     EXPECT_EQ(form->Reverb->value(), 41);
     EXPECT_TRUE(form->Reverb->toolTip().endsWith(QStringLiteral(" (41)"))) << form->Reverb->toolTip().toStdString();
+    // and shows it at once, without waiting for the pointer to rest on it.
+    EXPECT_TRUE(QToolTip::isVisible());
+    EXPECT_TRUE(QToolTip::text().endsWith(QStringLiteral(" (41)"))) << QToolTip::text().toStdString();
+    QToolTip::hideText();
     EXPECT_TRUE(form->Volume->toolTip().startsWith(QStringLiteral("Volume:"))) << form->Volume->toolTip().toStdString();
 }
 
@@ -172,10 +186,15 @@ TEST_F(Desktop, ShortcutsReachTheMenusCommandsAndHelp)
     EXPECT_EQ(form->BSM->text(), QStringLiteral("0"));
 
     QTest::keyClick(form->Volume, Qt::Key_F1);
-    auto* help = form->findChild<QMessageBox*>(QStringLiteral("HowToPlayBox"));
+    auto* help = form->findChild<QDialog*>(QStringLiteral("HowToPlayBox"));
     ASSERT_NE(help, nullptr);
-    EXPECT_TRUE(help->text().contains(QStringLiteral("Z X C V B N M , . /")));
-    EXPECT_TRUE(help->text().contains(QStringLiteral("Escape")));
+    auto* helpText = help->findChild<QLabel*>(QStringLiteral("HowToPlayText"));
+    ASSERT_NE(helpText, nullptr);
+    // The whole program: the keys, the surface's menu, the recorder, files and practice.
+    for (const char* part :
+         {"Z X C V B N M , . /", "Escape", "keys 1 to 5", "\"Scale\"", "\"Correction\"", "Practice", "pen pressure",
+          "MIDI controller", "touchscreen", "Export audio", "Rec.Start", "Read MIDI file", "\"Surface\""})
+        EXPECT_TRUE(helpText->text().contains(QString::fromUtf8(part))) << part;
     help->close();
 
     form->Setup->setFocus();
@@ -190,6 +209,12 @@ TEST_F(Desktop, ShortcutsReachTheMenusCommandsAndHelp)
     QTest::keyClick(form->Setup, Qt::Key_Menu);
     EXPECT_TRUE(form->PopupMenu2->isVisible()) << "over the picture, the picture's own menu";
     form->PopupMenu2->close();
+
+    // The square's own menu, whole, is reachable from the window's menu too.
+    EXPECT_TRUE(form->PopupMenu1->actions().contains(form->Surface1));
+    EXPECT_EQ(form->Surface1->text(), QStringLiteral("Surface"));
+    EXPECT_EQ(form->Surface1->menu(), form->PopupMenu2);
+    EXPECT_TRUE(form->PopupMenu2->actions().contains(form->GridKey1->menuAction()));
 
     // Added after the designed entries, which keep their places.
     const QList<QAction*> entries = form->PopupMenu1->actions();

@@ -20,6 +20,7 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include <algorithm>
 #include <stdexcept>
 #include <thread>
 
@@ -115,16 +116,14 @@ TEST_F(MainWindowTest, BuildsTheDesignedWindowAndPanel)
         QRect geometry;
         bool visible;
     } placed[] = {
-        {"Panel1", {0, 0, 337, 361}, true},        {"Image1", {16, 20, 300, 300}, true},
-        {"Image4", {16, 20, 300, 300}, true},      {"Shape1", {16, 12, 301, 9}, true},
-        {"Shape2", {16, 320, 301, 9}, true},       {"Shape3", {316, 20, 9, 301}, false},
-        {"Shape4", {8, 20, 9, 301}, false},        {"StatusBar1", {1, 341, 335, 19}, true},
-        {"Panel2", {346, 0, 213, 394}, true},      {"BSM", {38, 12, 21, 21}, true},
-        {"ProgChg", {86, 12, 109, 21}, true},      {"Volume", {50, 40, 145, 17}, true},
-        {"UpDownNoteNo", {83, 68, 16, 21}, true},  {"BendRange", {50, 128, 51, 21}, true},
-        {"SpeedButton1", {12, 328, 65, 17}, true}, {"recEndButton", {76, 328, 65, 17}, true},
-        {"recReplay", {12, 344, 65, 17}, true},    {"StopButton", {76, 344, 65, 17}, true},
-        {"Button1", {132, 216, 75, 25}, false},    {"Image2", {1, 1, 65, 17}, true},
+        {"Panel1", {0, 0, 346, 394}, true},       {"Image1", {16, 20, 300, 300}, true},
+        {"Image4", {16, 20, 300, 300}, true},     {"Shape1", {16, 12, 301, 9}, true},
+        {"Shape2", {16, 320, 301, 9}, true},      {"Shape3", {316, 20, 9, 301}, false},
+        {"Shape4", {8, 20, 9, 301}, false},       {"StatusBar1", {1, 374, 344, 19}, true},
+        {"Panel2", {346, 0, 213, 394}, true},     {"BSM", {38, 12, 21, 21}, true},
+        {"ProgChg", {86, 12, 109, 21}, true},     {"Volume", {50, 40, 145, 17}, true},
+        {"UpDownNoteNo", {83, 68, 16, 21}, true}, {"BendRange", {50, 128, 51, 21}, true},
+        {"Button1", {132, 216, 75, 25}, false},   {"Image2", {1, 1, 65, 17}, true},
     };
     for (const auto& expected : placed) {
         SCOPED_TRACE(expected.name);
@@ -133,6 +132,17 @@ TEST_F(MainWindowTest, BuildsTheDesignedWindowAndPanel)
         EXPECT_EQ(control->geometry(), expected.geometry);
         EXPECT_EQ(control->isVisible(), expected.visible);
     }
+    // The recorder's buttons two by two from (8, 328), no smaller than designed and
+    // as large as their captions need; the scrolling text beside them, inside the panel.
+    const QRect start = form->SpeedButton1->geometry();
+    EXPECT_EQ(start.topLeft(), QPoint(8, 328));
+    EXPECT_GE(start.width(), 65);
+    EXPECT_GE(start.height(), std::max(17, form->SpeedButton1->sizeHint().height()));
+    EXPECT_EQ(form->recEndButton->geometry(), start.translated(start.width() + 2, 0));
+    EXPECT_EQ(form->recReplay->geometry(), start.translated(0, start.height() + 2));
+    EXPECT_EQ(form->StopButton->geometry(), start.translated(start.width() + 2, start.height() + 2));
+    EXPECT_GT(form->Panel3->x(), form->recEndButton->geometry().right());
+    EXPECT_TRUE(form->Panel2->contentsRect().contains(form->Panel3->geometry()));
     // The grid layer lies over the picture and gets the pointer there.
     EXPECT_EQ(form->Panel1->childAt(100, 100), form->Image4);
     EXPECT_TRUE(form->Image4->Transparent);
@@ -222,14 +232,14 @@ TEST_F(MainWindowTest, MenuEntriesFollowAndRunTheirActions)
 TEST_F(MainWindowTest, PanelGrowsWithTheWindowAndTheControlPanelStaysAtTheRight)
 {
     form->resize(759, 494);
-    EXPECT_EQ(form->Panel1->geometry(), QRect(0, 0, 537, 461));
+    EXPECT_EQ(form->Panel1->geometry(), QRect(0, 0, 546, 494));
     EXPECT_EQ(form->Image1->geometry(), QRect(16, 20, 500, 400));
     EXPECT_EQ(form->Image4->geometry(), QRect(16, 20, 500, 400));
     EXPECT_EQ(form->Shape1->geometry(), QRect(16, 12, 501, 9));
     EXPECT_EQ(form->Shape2->geometry(), QRect(16, 420, 501, 9));
     EXPECT_EQ(form->Shape3->geometry(), QRect(516, 20, 9, 401));
     EXPECT_EQ(form->Shape4->geometry(), QRect(8, 20, 9, 401));
-    EXPECT_EQ(form->StatusBar1->geometry(), QRect(1, 441, 535, 19));
+    EXPECT_EQ(form->StatusBar1->geometry(), QRect(1, 474, 544, 19));
     EXPECT_EQ(form->Panel2->geometry(), QRect(546, 0, 213, 494));
     EXPECT_EQ(form->Volume->geometry(), QRect(50, 40, 145, 17));
     // The grid is redrawn for the new size of its layer.

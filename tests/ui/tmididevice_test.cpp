@@ -126,7 +126,15 @@ TEST_F(MidiDeviceWindow, HasTheDesignedControlsCaptionsAndGeometry)
         SCOPED_TRACE(expected.name);
         auto* button = window->findChild<QPushButton*>(QString::fromLatin1(expected.name));
         ASSERT_NE(button, nullptr);
-        EXPECT_EQ(button->geometry(), expected.geometry);
+        // At its designed place (Close keeps its right end), at least as wide as
+        // designed, wider when its caption needs it (windowfit_test.cpp).
+        EXPECT_EQ(button->y(), expected.geometry.y());
+        EXPECT_EQ(button->height(), expected.geometry.height());
+        EXPECT_GE(button->width(), expected.geometry.width());
+        if (button == window->CloseButton)
+            EXPECT_EQ(button->geometry().right(), expected.geometry.right());
+        else
+            EXPECT_EQ(button->x(), expected.geometry.x());
         EXPECT_EQ(button->text(), QString::fromLatin1(expected.caption));
         EXPECT_EQ(button->isVisible(), expected.visible);
     }
