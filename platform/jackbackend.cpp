@@ -35,8 +35,8 @@ constexpr auto kRoomPatience = std::chrono::seconds(2);
 bool isOwnClient(std::string_view port)
 {
     const std::string_view client = port.substr(0, port.find(':'));
-    return client.rfind(kClientName, 0) == 0 &&
-           (client.size() == std::string_view(kClientName).size() || client[std::string_view(kClientName).size()] == '-');
+    return client.rfind(kClientName, 0) == 0 && (client.size() == std::string_view(kClientName).size() ||
+                                                 client[std::string_view(kClientName).size()] == '-');
 }
 
 jack_client_t* openClient()
