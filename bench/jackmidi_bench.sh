@@ -3,7 +3,7 @@
 # server with the dummy driver (scripts/private-audio.sh), never the user's.
 # Prints figures and asserts nothing; run by hand, never by ctest.
 #
-#   bench/jackmidi_bench.sh [--build DIR] [--seconds S]
+#   bench/jackmidi_bench.sh [--build DIR] [--seconds S] [--only wall|frame]
 set -euo pipefail
 build=build
 if [[ ${1:-} == --build ]]; then
