@@ -27,7 +27,8 @@ constexpr const char* kPortName = "midi_out";
 // long song and for a busy timer thread; short enough for a small ring.
 constexpr std::int64_t kLookaheadMicros = 250'000;
 constexpr int kLeadPeriods = 2;
-// How long a song's sender waits for room in a full ring before it gives up.
+// How long the port waits on the server at most: for room in a full ring,
+// for its first cycles, for a song's last events before it closes.
 constexpr auto kRoomPatience = std::chrono::seconds(2);
 
 // The program's own clients (its MIDI input, another output) carry its name,
@@ -109,8 +110,14 @@ public:
     bool songInterrupted() const override { return lost(); }
     bool lost() const override { return lost_.load(std::memory_order_acquire); }
 
+    // A song that ended on the system's clock may still have its last
+    // events to come on the server's, which can run behind it: they go out
+    // before the port closes, as they would on a device that kept playing.
     MmResult close() override
     {
+        const auto giveUp = std::chrono::steady_clock::now() + kRoomPatience;
+        while (!lost() && !songRing_.empty() && std::chrono::steady_clock::now() < giveUp)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
         release();
         return MmOk;
     }

@@ -34,6 +34,11 @@ public:
     const Record* front() noexcept;
     // Drops the message front returned.
     void pop() noexcept;
+    // From either thread: whether every message pushed has been popped.
+    bool empty() const noexcept
+    {
+        return head_.load(std::memory_order_acquire) == tail_.load(std::memory_order_acquire);
+    }
 
 private:
     static constexpr std::size_t kUnit = sizeof(Record);
