@@ -8,6 +8,7 @@ std::string technologyName(platform::MidiTechnology technology)
     case platform::MidiTechnology::SquareWaveSynth: return "SQ Synth";
     case platform::MidiTechnology::FmSynth: return "FM Synth";
     case platform::MidiTechnology::Mapper: return "MIDI Mapper";
+    case platform::MidiTechnology::JackMidi: return "JACK MIDI";
     default: return "";
     }
 }

@@ -173,7 +173,7 @@ void MidiGateway::SoundOffAll()
 
 int MidiGateway::OpenDevice(int id)
 {
-    if (isOpen() && CloseDevice() != 0)
+    if (CloseDevice() != 0)
         return -1;
     platform::MidiOutHandle handle = platform::MidiOutHandle::Null;
     const platform::MmResult status = platform::midiOutOpen(handle, id);
@@ -186,9 +186,14 @@ int MidiGateway::OpenDevice(int id)
     return 0;
 }
 
+bool MidiGateway::isOpen() const
+{
+    return MidiOut != platform::MidiOutHandle::Null && !platform::midiOutLost(MidiOut);
+}
+
 int MidiGateway::CloseDevice()
 {
-    if (!isOpen())
+    if (MidiOut == platform::MidiOutHandle::Null)
         return 0;
     // The ticks send through MidiOut, which is about to change; a song playing
     // on this device ends here, silenced, rather than hang its notes.

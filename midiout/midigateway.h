@@ -79,7 +79,9 @@ public:
 
     int OpenDevice(int id);
     int CloseDevice();
-    bool isOpen() const override { return MidiOut != platform::MidiOutHandle::Null; }
+    // A device that closed itself (its JACK server went away) is not open,
+    // though its handle waits for CloseDevice or the next OpenDevice.
+    bool isOpen() const override;
     // How the open built-in synth is doing; nothing for any other device.
     std::optional<platform::SynthOutputStatus> synthStatus() const { return platform::midiOutSynthStatus(MidiOut); }
     void SetFolder(const std::string& folder);

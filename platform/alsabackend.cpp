@@ -1,10 +1,11 @@
 #include "platform/alsabackend.h"
 
+#include "platform/alsaseqport.h"
 #include "platform/quietlibs.h"
-#include "platform/shortmsg.h"
 
 #include <RtMidi.h>
 
+#include <cstdio>
 #include <filesystem>
 
 #include <unistd.h>
@@ -75,38 +76,17 @@ private:
     std::unique_ptr<RtMidiOut> out_;
 };
 
-class AlsaPort : public MidiPort {
-public:
-    explicit AlsaPort(std::unique_ptr<AlsaClient> client) : client_(std::move(client)) {}
-
-    MmResult sendShort(std::uint32_t packed) override
-    {
-        // Data bytes come here within 0-127 (platform/midiout.cpp limits them).
-        const ShortMessage message = unpackShortMessage(packed);
-        return send(message.bytes.data(), message.length);
-    }
-
-    MmResult sendLong(std::span<const std::uint8_t> bytes) override { return send(bytes.data(), bytes.size()); }
-
-    MmResult close() override
-    {
-        client_->out().closePort();
-        return MmOk;
-    }
-
-private:
-    MmResult send(const std::uint8_t* bytes, std::size_t size)
-    {
-        client_->out().sendMessage(bytes, size);
-        return client_->takeError() ? MidiSendFailed : MmOk;
-    }
-
-    std::unique_ptr<AlsaClient> client_;
-};
+// RtMidi's port names end in the client and port numbers ("... 128:0").
+bool portAddress(const std::string& name, int& client, int& port)
+{
+    const std::size_t space = name.rfind(' ');
+    const std::string address = name.substr(space == std::string::npos ? 0 : space + 1);
+    return std::sscanf(address.c_str(), "%d:%d", &client, &port) == 2;
+}
 
 class AlsaBackend : public MidiBackend {
 public:
-    explicit AlsaBackend(std::filesystem::path node) : node_(std::move(node)) {}
+    AlsaBackend(std::filesystem::path node, bool scheduleSongs) : node_(std::move(node)), schedule_(scheduleSongs) {}
 
     std::vector<DeviceInfo> listDevices() override
     {
@@ -126,28 +106,27 @@ public:
 
     MmResult open(const DeviceInfo& device, std::unique_ptr<MidiPort>& port) override
     {
-        auto client = std::make_unique<AlsaClient>(node_);
-        if (!client->start())
+        AlsaClient client(node_);
+        if (!client.start())
             return MidiNoSequencer;
-        const int index = client->findPort(device.key);
-        if (index < 0)
+        int clientNumber = 0, portNumber = 0;
+        if (client.findPort(device.key) < 0 || !portAddress(device.key, clientNumber, portNumber))
             return MidiPortUnavailable;
-        client->out().openPort(unsigned(index), kClientName);
-        if (client->takeError() || !client->out().isPortOpen())
-            return MidiPortUnavailable;
-        port = std::make_unique<AlsaPort>(std::move(client));
-        return MmOk;
+        MmResult status = MmOk;
+        port = openAlsaSeqPort(clientNumber, portNumber, schedule_, status);
+        return status;
     }
 
 private:
     std::filesystem::path node_;
+    bool schedule_;
 };
 
 }  // namespace
 
 std::unique_ptr<MidiBackend> makeAlsaBackend(const OutputOptions& options)
 {
-    return std::make_unique<AlsaBackend>(options.sequencerDevice);
+    return std::make_unique<AlsaBackend>(options.sequencerDevice, options.scheduleSongs);
 }
 
 }  // namespace platform

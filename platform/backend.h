@@ -1,6 +1,6 @@
 #pragma once
-// What one kind of MIDI output (the built-in synth, ALSA sequencer ports, the
-// test capture) implements so that the registry can list and open its
+// What one kind of MIDI output (the built-in synth, ALSA sequencer ports,
+// JACK MIDI ports, the test capture) implements so that the registry can list and open its
 // devices. Backends never throw; failures are status codes.
 #include "platform/devicecaps.h"
 #include "platform/status.h"
@@ -54,6 +54,9 @@ public:
     // Whether the device dropped the song it was given (the built-in synth's
     // sound server went away since the song began); the player then stops it.
     virtual bool songInterrupted() const { return false; }
+    // Whether the device closed itself (its JACK server went away, which it
+    // has said): it takes nothing more and only waits for close.
+    virtual bool lost() const { return false; }
     // Returns once the device can sound (the built-in synth has its
     // SoundFont), or after timeoutMillis.
     virtual void waitUntilReady(int /*timeoutMillis*/) {}

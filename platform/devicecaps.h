@@ -10,7 +10,7 @@ namespace platform {
 // installed the capture backend.
 inline constexpr int MidiMapper = -1;
 
-// The codes a device reports; the gateway shows 1-5 by name.
+// The codes a device reports; the gateway shows 1-5 and 8 by name.
 enum class MidiTechnology : std::uint16_t {
     MidiPort = 1,
     Synth = 2,
@@ -19,6 +19,7 @@ enum class MidiTechnology : std::uint16_t {
     Mapper = 5,
     WavetableSynth = 6,
     SoftwareSynth = 7,
+    JackMidi = 8,
 };
 
 struct MidiOutCaps {

@@ -27,6 +27,9 @@ std::string midiOutGetErrorText(MmResult status)
     case MidiSendFailed:
         return "The MIDI device stopped taking messages; it may have been unplugged. Choose a device in the MIDI "
                "device window.";
+    case MidiNoJackServer:
+        return "The JACK server is not running (any more): start it again, or choose another device in the MIDI "
+               "device window.";
     case TimerNoCanDo: return "The timer could not be set.";
     }
     return "Unknown MIDI error (code " + std::to_string(status) + ").";

@@ -257,6 +257,16 @@ bool midiOutSongInterrupted(MidiOutHandle handle) noexcept
     }
 }
 
+bool midiOutLost(MidiOutHandle handle) noexcept
+{
+    try {
+        LockedPort locked = lockPort(handle);
+        return locked.port && locked.port->lost();
+    } catch (...) {
+        return false;
+    }
+}
+
 MmResult midiOutWaitReady(MidiOutHandle handle, int timeoutMillis) noexcept
 {
     try {

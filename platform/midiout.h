@@ -60,6 +60,9 @@ std::int64_t midiOutSongLookahead(MidiOutHandle handle) noexcept;
 // Whether the device dropped the song that began last, as the built-in synth
 // does when its sound server goes away (false for no device).
 bool midiOutSongInterrupted(MidiOutHandle handle) noexcept;
+// Whether the device closed itself since it was opened (a JACK MIDI port
+// whose server went away); the handle then only waits for midiOutClose.
+bool midiOutLost(MidiOutHandle handle) noexcept;
 // Waits until the device can sound (a built-in synth still loading its
 // SoundFont plays nothing), or at most timeoutMillis.
 MmResult midiOutWaitReady(MidiOutHandle handle, int timeoutMillis) noexcept;

@@ -18,6 +18,14 @@ struct OutputOptions {
     // and writing the ALSA backend does not try the sequencer at all, so the
     // ALSA library has nothing to complain about.
     std::filesystem::path sequencerDevice = "/dev/snd/seq";
+    // Whether the JACK backend looks for a running JACK server (the one
+    // JACK_DEFAULT_SERVER names, else the default one); it never starts one.
+    bool jackMidi = true;
+    // Whether a song sent to an external port (JACK MIDI, an ALSA sequencer
+    // port) is handed over ahead of time and placed by the server's own clock:
+    // each JACK event at its frame, each sequencer event at its queue time.
+    // Off, every event leaves when the player wakes for it.
+    bool scheduleSongs = true;
 
     // The built-in synth's SoundFont. Empty: searched for each time the synth
     // opens (platform/soundfont.h). A chosen file that does not load makes the

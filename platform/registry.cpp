@@ -2,6 +2,7 @@
 
 #include "platform/alsabackend.h"
 #include "platform/capturebackend.h"
+#include "platform/jackbackend.h"
 #include "platform/synthbackend.h"
 
 #include <algorithm>
@@ -14,10 +15,11 @@ namespace {
 const MidiBackendEntry kBackends[] = {
     {"synth", "Built-in synth", &makeSynthBackend},
     {"alsa", "ALSA sequencer", &makeAlsaBackend},
+    {"jack", "JACK MIDI", &makeJackBackend},
     {"capture", "Capture", &makeCaptureBackend},
 };
 
-constexpr std::string_view kDefaultSelection[] = {"synth", "alsa"};
+constexpr std::string_view kDefaultSelection[] = {"synth", "alsa", "jack"};
 
 const MidiBackendEntry* findEntry(std::string_view id)
 {

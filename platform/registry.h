@@ -1,6 +1,7 @@
 #pragma once
 // The one table of MIDI output backends and the device list built from it.
-// The program uses the built-in synth and the ALSA sequencer ports; tests
+// The program uses the built-in synth, the ALSA sequencer ports and the JACK
+// MIDI ports; tests
 // select the capture backend instead (platform/capture.h). The list reads:
 // the default route (-1) first, then the devices of each selected backend in
 // the order of selection; the default route leads to the first device of the
@@ -33,7 +34,7 @@ std::span<const MidiBackendEntry> midiBackendTable();
 // Returns false and changes nothing when an id is not in the table. Open
 // devices stay open, with the options they were opened with.
 bool selectMidiBackends(std::initializer_list<std::string_view> ids, const OutputOptions& options = {});
-// The program's choice: "synth", then "alsa". It is also the selection
+// The program's choice: "synth", "alsa", then "jack". It is also the selection
 // before any call, with default options.
 void selectDefaultMidiBackends(const OutputOptions& options = {});
 std::vector<std::string> selectedMidiBackends();

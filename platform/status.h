@@ -28,6 +28,8 @@ enum MmResult : std::uint32_t {
     MidiPortUnavailable = 69,
     // An open device failed to pass a message on.
     MidiSendFailed = 70,
+    // No JACK server answers (it stopped since the list was made).
+    MidiNoJackServer = 71,
     // A timer request that cannot be met (delay or period out of range, no such timer).
     TimerNoCanDo = 97,
 };

@@ -78,7 +78,7 @@ TEST_F(MidiGatewayDevice, ListsTheDefaultRouteFirstThenEachDevice)
     EXPECT_EQ(lines[2], "Capture 2 MIDI Port");
 }
 
-TEST(DeviceLine, NamesTheFirstFiveTechnologiesAndEndsOthersWithABlank)
+TEST(DeviceLine, NamesTheFirstFiveTechnologiesAndJackAndEndsOthersWithABlank)
 {
     using platform::MidiTechnology;
     const auto line = [](int code) { return deviceLine({"Dev", MidiTechnology(code)}); };
@@ -89,5 +89,6 @@ TEST(DeviceLine, NamesTheFirstFiveTechnologiesAndEndsOthersWithABlank)
     EXPECT_EQ(line(5), "Dev MIDI Mapper");
     EXPECT_EQ(line(6), "Dev ");
     EXPECT_EQ(line(7), "Dev ");
+    EXPECT_EQ(line(8), "Dev JACK MIDI");
     EXPECT_EQ(line(0), "Dev ");
 }

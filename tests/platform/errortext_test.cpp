@@ -10,7 +10,7 @@ TEST(MidiErrorText, GivesEveryStatusCodeItsOwnText)
 {
     const MmResult codes[] = {MidiBadDeviceId,         MidiInvalidHandle, MidiInvalidParameter, MidiNoSoundFont,
                               MidiSoundFontUnreadable, MidiNoAudio,       MidiSynthFailed,      MidiNoSequencer,
-                              MidiPortUnavailable,     MidiSendFailed};
+                              MidiPortUnavailable,     MidiSendFailed,    MidiNoJackServer};
     std::set<std::string> texts;
     for (MmResult code : codes) {
         const std::string text = midiOutGetErrorText(code);

@@ -35,11 +35,12 @@ TEST_F(DeviceList, ChoosesBackendsFromOneTable)
         ASSERT_NE(entry.factory, nullptr);
         EXPECT_NE(entry.factory(OutputOptions{}), nullptr);
     }
-    EXPECT_EQ(ids, (std::vector<std::string_view>{"synth", "alsa", "capture"}));
-    EXPECT_EQ(selectedMidiBackends(), (std::vector<std::string>{"synth", "alsa"}));
+    EXPECT_EQ(ids, (std::vector<std::string_view>{"synth", "alsa", "jack", "capture"}));
+    EXPECT_EQ(selectedMidiBackends(), (std::vector<std::string>{"synth", "alsa", "jack"}));
 
     EXPECT_FALSE(selectMidiBackends({"capture", "no-such-backend"}));
-    EXPECT_EQ(selectedMidiBackends(), (std::vector<std::string>{"synth", "alsa"})) << "a bad choice changes nothing";
+    EXPECT_EQ(selectedMidiBackends(), (std::vector<std::string>{"synth", "alsa", "jack"}))
+        << "a bad choice changes nothing";
 }
 
 TEST_F(DeviceList, ListsTheDefaultRouteThenTheBuiltInSynthWithoutASequencer)
@@ -58,6 +59,9 @@ TEST_F(DeviceList, ListsTheDefaultRouteThenTheBuiltInSynthWithoutASequencer)
 
 TEST_F(DeviceList, ListsSequencerPortsAfterTheSynthWhenThereIsASequencer)
 {
+    OutputOptions noJack;
+    noJack.jackMidi = false;
+    selectDefaultMidiBackends(noJack);
     const std::uint32_t count = midiOutGetNumDevs();
     ASSERT_GE(count, 1u);
     EXPECT_EQ(caps(0).productName, "Built-in synth");
