@@ -20,6 +20,8 @@ class QTableWidget;
 class IntonationRoll;
 
 class IntonationWindow : public QDialog {
+    Q_OBJECT
+
 public:
     explicit IntonationWindow(QWidget* parent);
 
