@@ -2,7 +2,8 @@
 # Installs what is missing, checks the sources' format, builds, and runs every
 # test: the normal build (g++), the sanitizer builds (clang: ASan+UBSan, and
 # TSan for threaded code), and a short fuzzing run of the file reader. ORV_PACKAGE_CHECK=1 also builds the
-# Debian package and tries it on a fresh Debian 12 (root and network needed).
+# Debian package and tries it on a fresh root of the Debian release it was
+# built on (root and network needed).
 # The ThreadSanitizer build runs unless ORV_TSAN=0 or --no-tsan is given.
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -67,7 +68,7 @@ mkdir -p build-fuzz/corpus
   -print_final_stats=1 build-fuzz/corpus 2>&1 | tail -n 60
 
 if [[ ${ORV_PACKAGE_CHECK:-0} == 1 ]]; then
-  echo "== The Debian package: built, checked by lintian, tried on a fresh Debian 12"
+  echo "== The Debian package: built, checked by lintian, tried on a fresh root of its release"
   ./scripts/make-deb.sh
   as_root=()
   [[ $(id -u) -eq 0 ]] || as_root=(sudo)
