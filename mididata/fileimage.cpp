@@ -35,7 +35,7 @@ FileImage::FileImage(const std::string& path)
     const Descriptor file{open(path.c_str(), O_RDONLY | O_CLOEXEC)};
     if (file.fd < 0)
         throw MidiDataError("Cannot open file " + path + ": " + std::strerror(errno));
-    struct stat info {};
+    struct stat info = {};
     if (fstat(file.fd, &info) != 0 || !S_ISREG(info.st_mode))
         throw MidiDataError("Cannot open file " + path + ": not a regular file");
     try {
