@@ -47,7 +47,7 @@ echo "== AddressSanitizer and UndefinedBehaviorSanitizer (clang)"
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
   -DORV_WERROR=$werror -DORV_SANITIZE=ON -DORV_BENCH=OFF >/dev/null
 cmake --build build-asan -j "$jobs"
-ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp" "${no_servers[@]}" ctest --test-dir build-asan --output-on-failure -j "$jobs"
+ASAN_OPTIONS=detect_leaks=1:fast_unwind_on_malloc=0 LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp" "${no_servers[@]}" ctest --test-dir build-asan --output-on-failure -j "$jobs"
 
 if [[ $run_tsan == 1 ]]; then
   echo "== ThreadSanitizer (clang)"
