@@ -25,7 +25,7 @@ extern "C" void noteSignal(int signal)
 
 void install(void (*handler)(int))
 {
-    struct sigaction action {};
+    struct sigaction action = {};
     action.sa_handler = handler;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;

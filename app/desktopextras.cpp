@@ -130,8 +130,8 @@ void TForm1::createDesktopExtras()
     createExportAudio();
 
     RecentFiles1 = named(new QMenu(QStringLiteral("Recent files"), this), "RecentFiles1");
-    recentFiles_ = new RecentFiles(
-        RecentFiles1, settings(), [this](const QString& path) { ReadMidiFile(path); }, this);
+    const auto readRecent = [this](const QString& path) { ReadMidiFile(path); };
+    recentFiles_ = new RecentFiles(RecentFiles1, settings(), readRecent, this);
     HowToPlay = named(new QAction(QStringLiteral("How to play"), this), "HowToPlay");
     HowToPlay->setShortcut(QKeySequence(Qt::Key_F1));
     About1 = named(new QAction(QStringLiteral("About Orvelline…"), this), "About1");

@@ -24,6 +24,8 @@ class IniFile;
 }
 
 class IntonationWindow : public QDialog {
+    Q_OBJECT
+
 public:
     // Its export dialogs start where the user last read or saved (settings).
     IntonationWindow(QWidget* parent, platform::IniFile& settings);

@@ -29,8 +29,8 @@ void deliver(const MessageBoxSink::Display& display, const std::string& message)
         display(text);
         return;
     }
-    QMetaObject::invokeMethod(
-        app, [display, text = std::move(text)] { display(text); }, Qt::QueuedConnection);
+    const auto show = [display, text = std::move(text)] { display(text); };
+    QMetaObject::invokeMethod(app, show, Qt::QueuedConnection);
 }
 
 }  // namespace

@@ -48,6 +48,8 @@ struct Setting {
 };
 
 using Handler = void (TForm1::*)();
+template <class Owner, class T>
+using Member = T Owner::*;
 
 int numberIn(const QString& line)
 {
@@ -91,32 +93,32 @@ Setting windowEdge(int (QRect::*get)() const, void (*set)(QRect&, int), bool isS
 
 Setting windowTop()
 {
-    return windowEdge(
-        &QRect::top, [](QRect& r, int v) { r.moveTop(v); }, false);
+    const auto moveTop = [](QRect& r, int v) { r.moveTop(v); };
+    return windowEdge(&QRect::top, moveTop, false);
 }
 
 Setting windowLeft()
 {
-    return windowEdge(
-        &QRect::left, [](QRect& r, int v) { r.moveLeft(v); }, false);
+    const auto moveLeft = [](QRect& r, int v) { r.moveLeft(v); };
+    return windowEdge(&QRect::left, moveLeft, false);
 }
 
 Setting windowWidth()
 {
-    return windowEdge(
-        &QRect::width, [](QRect& r, int v) { r.setWidth(v); }, true);
+    const auto setWidth = [](QRect& r, int v) { r.setWidth(v); };
+    return windowEdge(&QRect::width, setWidth, true);
 }
 
 Setting windowHeight()
 {
-    return windowEdge(
-        &QRect::height, [](QRect& r, int v) { r.setHeight(v); }, true, true);
+    const auto setHeight = [](QRect& r, int v) { r.setHeight(v); };
+    return windowEdge(&QRect::height, setHeight, true, true);
 }
 
 // The bank is checked before the edit shows it, so a bad line leaves the edit
 // as it was; then the instrument handler runs once, as after a change by the
 // user. A text being typed is written as the bank the tone module holds.
-Setting bankEdit(QLineEdit* TForm1::*edit, std::uint8_t TVidize::*stored)
+Setting bankEdit(Member<TForm1, QLineEdit*> edit, Member<TVidize, std::uint8_t> stored)
 {
     return {[edit, stored](TForm1& form) {
                 const std::uint8_t held = form.session().performer().*stored;
@@ -132,7 +134,7 @@ Setting bankEdit(QLineEdit* TForm1::*edit, std::uint8_t TVidize::*stored)
             }};
 }
 
-Setting position(QScrollBar* TForm1::*bar, Handler handler)
+Setting position(Member<TForm1, QScrollBar*> bar, Handler handler)
 {
     return {[bar](TForm1& form) { return QString::number((form.*bar)->value()); },
             [bar, handler](TForm1& form, const QString& line) {
@@ -189,7 +191,7 @@ Setting bendRange()
             }};
 }
 
-Setting checkBox(QCheckBox* TForm1::*box)
+Setting checkBox(Member<TForm1, QCheckBox*> box)
 {
     return {[box](TForm1& form) { return (form.*box)->isChecked() ? QStringLiteral("1") : QStringLiteral("0"); },
             [box](TForm1& form, const QString& line) {
@@ -217,7 +219,7 @@ Setting picture()
 }
 
 // Every entry of the submenu whose caption, without "&", is the line is chosen as if clicked.
-Setting menuChoice(QString TForm1::*caption, QMenu* TForm1::*menu)
+Setting menuChoice(Member<TForm1, QString> caption, Member<TForm1, QMenu*> menu)
 {
     return {[caption](TForm1& form) { return QString(form.*caption).remove(QLatin1Char('&')); },
             [menu](TForm1& form, const QString& line) {

@@ -43,6 +43,8 @@ bool isNormal(const QWidget& window)
 // the new state, and the toolkit may then take the maximised geometry for the
 // normal one; a geometry that lasted is the one the user left the window at.
 class NormalPlaceTracker : public QObject {
+    Q_OBJECT
+
 public:
     explicit NormalPlaceTracker(QWidget& window) : QObject(&window), window_(window)
     {
@@ -142,3 +144,6 @@ void saveMaximized(const QWidget& window, platform::IniFile& ini)
         ini.setValue(kSection, "frameBottom", std::to_string(frame.bottom() - client.bottom()));
     }
 }
+
+// The tracker above is a QObject of this file alone.
+#include "windowplace.moc"

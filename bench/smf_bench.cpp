@@ -92,7 +92,7 @@ ProcessRun runProcess(const std::vector<std::string>& args)
     if (spawned != 0)
         return run;
     int status = 0;
-    struct rusage usage {};
+    struct rusage usage = {};
     if (wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
         return run;
     run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();

@@ -1,6 +1,27 @@
 # The Debian package: `cpack -G DEB` in a build configured for /usr, which
-# scripts/make-deb.sh does from a clean build folder. The version is the
-# project's; the run-time libraries in Depends are found by dpkg-shlibdeps.
+# scripts/make-deb.sh does from a clean build folder. The run-time libraries
+# in Depends are found by dpkg-shlibdeps, so they are the building system's:
+# a package installs on the Debian release it was built on, which its version
+# names after the project's (0.1.0~deb12 from Debian 12, ~deb13 from 13).
+
+# The building system's release, from its os-release file; none on a system
+# without a release number (Debian testing, or not Debian).
+set(ORV_DEB_VERSION ${PROJECT_VERSION})
+set(ORV_DEB_DISTRIBUTION unstable)
+if(EXISTS /etc/os-release)
+  file(STRINGS /etc/os-release ORV_OS_ID REGEX "^ID=")
+  file(STRINGS /etc/os-release ORV_OS_VERSION_ID REGEX "^VERSION_ID=")
+  file(STRINGS /etc/os-release ORV_OS_CODENAME REGEX "^VERSION_CODENAME=")
+  string(REGEX REPLACE "^ID=\"?([^\"]*)\"?$" "\\1" ORV_OS_ID "${ORV_OS_ID}")
+  string(REGEX REPLACE "^VERSION_ID=\"?([0-9]+).*$" "\\1" ORV_OS_VERSION_ID "${ORV_OS_VERSION_ID}")
+  string(REGEX REPLACE "^VERSION_CODENAME=\"?([^\"]*)\"?$" "\\1" ORV_OS_CODENAME "${ORV_OS_CODENAME}")
+  if(ORV_OS_ID STREQUAL "debian" AND ORV_OS_VERSION_ID MATCHES "^[0-9]+$")
+    set(ORV_DEB_VERSION ${PROJECT_VERSION}~deb${ORV_OS_VERSION_ID})
+    if(ORV_OS_CODENAME)
+      set(ORV_DEB_DISTRIBUTION ${ORV_OS_CODENAME})
+    endif()
+  endif()
+endif()
 
 # The font the Japanese texts of the windows need, recommended rather than
 # required: the program runs without it and shows boxes for those texts.
@@ -33,7 +54,7 @@ endif()
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME orvelline)
-set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_VERSION ${ORV_DEB_VERSION})
 set(CPACK_PACKAGE_CONTACT ${ORV_DEB_MAINTAINER})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "play a General MIDI tone module like a theremin")
 set(CPACK_PACKAGE_DESCRIPTION [=[

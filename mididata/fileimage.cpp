@@ -37,7 +37,7 @@ FileImage::FileImage(const std::string& path)
         const std::string reason = std::strerror(errno);
         throw MidiFileError("Cannot open file " + path + ": " + reason, reason);
     }
-    struct stat info {};
+    struct stat info = {};
     if (fstat(file.fd, &info) != 0 || !S_ISREG(info.st_mode))
         throw MidiFileError("Cannot open file " + path + ": not a regular file", "not a regular file");
     try {

@@ -9,7 +9,6 @@
 #include <cstdint>
 #include <initializer_list>
 #include <iterator>
-#include <type_traits>
 #include <vector>
 
 class MetaBytes {
@@ -38,8 +37,8 @@ public:
     std::uint8_t operator[](std::size_t i) const { return data()[i]; }
     std::uint8_t& operator[](std::size_t i) { return data()[i]; }
 
-    template <class It>
-    requires(!std::is_integral_v<It>) void assign(It first, It last)
+    template <std::input_iterator It>
+    void assign(It first, It last)
     {
         const std::size_t n = std::size_t(std::distance(first, last));
         reset(n);

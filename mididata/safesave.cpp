@@ -117,7 +117,7 @@ void removeLeftovers(const std::string& folder)
         const int fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
         if (fd < 0)
             continue;
-        struct stat s {};
+        struct stat s = {};
         if (fstat(fd, &s) == 0 && S_ISREG(s.st_mode) && s.st_uid == geteuid() && flock(fd, LOCK_EX | LOCK_NB) == 0)
             unlink(path.c_str());
         close(fd);
@@ -129,7 +129,7 @@ void removeLeftovers(const std::string& folder)
 
 bool isWriteProtected(const std::string& path)
 {
-    struct stat s {};
+    struct stat s = {};
     return stat(followLinks(path).c_str(), &s) == 0 && S_ISREG(s.st_mode) && (s.st_mode & S_IWUSR) == 0;
 }
 
@@ -171,7 +171,7 @@ bool SafeSave::fail(const char* what, int errnum)
 bool SafeSave::open()
 {
     target_ = followLinks(path_);
-    struct stat old {};
+    struct stat old = {};
     exists_ = stat(target_.c_str(), &old) == 0;
     if (exists_ && !S_ISREG(old.st_mode)) {
         error_ = "Couldn't write file " + path_ + ": not a regular file";
@@ -201,7 +201,7 @@ bool SafeSave::open()
         // The lock tells another save that this file is still being written.
         // Another save's clean-up may have taken the new file for a leftover
         // in the moment before the lock: then the name is tried again.
-        struct stat made {};
+        struct stat made = {};
         // A file system without locks leaves the file unlocked, and its
         // leftovers are then never taken for abandoned.
         const bool locked = flock(fd_, LOCK_EX | LOCK_NB) == 0 || errno != EWOULDBLOCK;

@@ -15,7 +15,8 @@ PracticeClock::PracticeClock(const midiTrack& playTrack, std::uint16_t division,
         if (e && tempoSetBy(*e) > 0)
             changes.push_back({e->time, tempoSetBy(*e)});
     std::stable_sort(changes.begin(), changes.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
-    segments_ = {{0, 0, startTempo > 0 ? startTempo : midi::kDefaultTempo}};
+    // Assigned as one element, not from a braced list: GCC 14 warns falsely about that list's bounds.
+    segments_.assign(1, Segment{0, 0, startTempo > 0 ? startTempo : midi::kDefaultTempo});
     for (const auto& [tick, tempo] : changes) {
         Segment& last = segments_.back();
         if (tick == last.tick) {

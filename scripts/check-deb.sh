@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Tries the Debian package on a fresh system: a minimal Debian 12 root made by
-# debootstrap, the package installed there with apt as a user would, then, as
-# an ordinary user of that system, `orvelline-midi info` on a song,
+# Tries the Debian package on a fresh system: a minimal root of the Debian
+# release the package was built on (scripts/debian-root.sh), the package
+# installed there with apt as a user would, then, as an ordinary user of that
+# system, `orvelline-midi info` on a song,
 # `orvelline-midi render` of the song to a WAV file that must hold sound, and
 # `orvelline` started under Xvfb until its main window is mapped. Last the
 # package is purged and nothing of it may be left.
@@ -13,16 +14,15 @@
 #
 # Usage: scripts/check-deb.sh [PACKAGE.deb] [WORK_DIR]
 #   PACKAGE.deb defaults to the one in build-deb/, built by make-deb.sh when
-#   missing; WORK_DIR defaults to build-deb/debian12-check.
+#   missing; WORK_DIR defaults to build-deb/CODENAME-check (bookworm-check for
+#   a package built on Debian 12, trixie-check on 13).
 set -euo pipefail
 source_dir=$(cd "$(dirname "$0")/.." && pwd)
 package=${1:-}
-work=$(realpath -m "${2:-$source_dir/build-deb/debian12-check}")
+work=${2:-}
+source "$source_dir/scripts/debian-root.sh"
 
-if [[ $(id -u) -ne 0 ]]; then
-  echo "check-deb.sh needs root (debootstrap, chroot and mount)" >&2
-  exit 1
-fi
+debian_root_need_root
 if [[ -z $package ]]; then
   shopt -s nullglob
   found=("$source_dir"/build-deb/orvelline_*.deb)
@@ -35,91 +35,20 @@ if [[ -z $package ]]; then
 fi
 package=$(realpath "$package")
 [[ -f $package ]] || { echo "no package $package" >&2; exit 1; }
-"$source_dir/scripts/install-deps.sh" debootstrap
 
-# The mirror this machine's apt reads Debian from, in either sources format.
-mirror() {
-  local url
-  url=$(sed -n 's/^URIs:[[:space:]]*\(http[^[:space:]]*\/debian\)\/\{0,1\}$/\1/p' /etc/apt/sources.list.d/*.sources 2>/dev/null | head -n 1)
-  [[ -n $url ]] || url=$(sed -n 's/^deb[[:space:]]\+\(\[[^]]*\][[:space:]]\+\)\{0,1\}\(http[^[:space:]]*\/debian\)\/\{0,1\}[[:space:]].*/\2/p' \
-    /etc/apt/sources.list /etc/apt/sources.list.d/*.list 2>/dev/null | head -n 1)
-  echo "${url:-http://deb.debian.org/debian}"
-}
-mirror=${ORV_DEBIAN_MIRROR:-$(mirror)}
+# The release the package was built on, which its version names (~deb13);
+# without one, this machine's, where make-deb.sh built it.
+number=$(dpkg-deb --field "$package" Version | sed -n 's/.*~deb\([0-9]\+\).*/\1/p')
+[[ -n $number ]] || number=$(. /etc/os-release && echo "${VERSION_ID:-}")
+codename=$(debian_root_codename "$number") || { echo "no Debian release to check $package on (built on \"$number\")" >&2; exit 1; }
+work=$(realpath -m "${work:-$source_dir/build-deb/$codename-check}")
 
-root=$work/root
-pristine=$work/debian12-minbase.tar
-user=player
+user=$root_user
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 step() { echo "== $*"; }
 
-# Only what this script mounted is unmounted; the root is removed only when
-# nothing is mounted inside it any more, and never across a mount point.
-unmount_all() {
-  local point
-  for point in dev/shm proc; do
-    if mountpoint -q "$root/$point" 2>/dev/null; then
-      umount "$root/$point" || umount -l "$root/$point"
-    fi
-  done
-}
-remove_root() {
-  stop_root_processes
-  unmount_all
-  if [[ -d $root ]] && findmnt -rn -o TARGET | grep -q "^$root/"; then
-    echo "something is still mounted under $root: not removing it" >&2
-    return 1
-  fi
-  rm -rf --one-file-system "$root"
-}
-# Every process this script started inside the root (and only those: no other
-# process lives there); they keep its mounts busy.
-stop_root_processes() {
-  local pid found=0
-  for pid in $(ls /proc | grep -E '^[0-9]+$'); do
-    if [[ $(readlink "/proc/$pid/root" 2>/dev/null) == "$root" ]]; then
-      kill "$pid" 2>/dev/null && found=1
-    fi
-  done
-  if [[ $found -eq 1 ]]; then sleep 1; fi
-}
-finish() {
-  local status=$?
-  stop_root_processes
-  unmount_all
-  exit "$status"
-}
-trap finish EXIT
-
-user_ids() { awk -F: -v name="$user" '$1 == name { print $3 ":" $4 }' "$root/etc/passwd"; }
-in_root() { chroot "$root" env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin LANG=C.UTF-8 DEBIAN_FRONTEND=noninteractive "$@"; }
-# By number: the names are the root's, not this machine's.
-as_user() { chroot --userspec="$(user_ids)" "$root" env -i PATH=/usr/bin:/bin HOME="/home/$user" LANG=C.UTF-8 "$@"; }
-
-step "A fresh Debian 12 root from $mirror"
-mkdir -p "$work"
-remove_root
-if [[ ! -f $pristine ]]; then
-  debootstrap --variant=minbase bookworm "$root" "$mirror" >"$work/debootstrap.log" 2>&1 \
-    || { tail -n 20 "$work/debootstrap.log"; echo "debootstrap failed" >&2; exit 1; }
-  tar -C "$root" -cf "$pristine.part" . && mv "$pristine.part" "$pristine"
-else
-  mkdir -p "$root"
-  tar -C "$root" -xpf "$pristine"
-fi
-mount -t proc proc "$root/proc"
-mount -t tmpfs -o mode=1777 shm "$root/dev/shm"
-cp /etc/resolv.conf "$root/etc/resolv.conf"
-printf 'deb %s bookworm main\ndeb %s bookworm-updates main\n' "$mirror" "$mirror" >"$root/etc/apt/sources.list"
-# No service starts inside the root: nothing runs there that could stop it.
-printf '#!/bin/sh\nexit 101\n' >"$root/usr/sbin/policy-rc.d"
-chmod 755 "$root/usr/sbin/policy-rc.d"
-in_root useradd --create-home --shell /bin/bash "$user"
-# The root has no sound card: ALSA's null device stands in for one, so that
-# the built-in synth opens as it would on a desktop.
-printf 'pcm.!default { type null }\nctl.!default { type hw card 0 }\n' >"$root/home/$user/.asoundrc"
-in_root apt-get update -qq
+debian_root_make "$codename" "$work"
 
 # What the fresh system holds, to compare with what is left after the purge.
 # Logs, caches, apt's lists and the user's own files are not the package's,
@@ -265,4 +194,4 @@ if [[ $failures -ne 0 ]]; then
   exit 1
 fi
 remove_root
-echo "The package installs, runs and purges cleanly on a fresh Debian 12."
+echo "The package installs, runs and purges cleanly on a fresh Debian $codename."

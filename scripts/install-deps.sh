@@ -20,6 +20,12 @@ packages=(
   abcmidi midicsv
   "$@"
 )
+# jack_lsp, which the real-server tests and the private JACK server's start
+# need, is jackd2's own up to Debian 12 and a package of its own from Debian 13
+# on, only recommended by jackd2 there.
+if [[ -n $(apt-cache --quiet=2 show jack-example-tools 2>/dev/null | head -n 1) ]]; then
+  packages+=(jack-example-tools)
+fi
 
 missing=()
 for p in "${packages[@]}"; do

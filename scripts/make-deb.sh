@@ -14,14 +14,14 @@ build=$(realpath -m "$build")
 # The tools dpkg-shlibdeps and CPack's file type detection need, and lintian.
 "$source_dir/scripts/install-deps.sh" dpkg-dev file lintian
 
-# A clean build; the fresh system check-deb.sh keeps in debian12-check stays.
+# A clean build; the fresh systems check-deb.sh keeps in CODENAME-check stay.
 # A folder that holds anything else is no build folder, and is left alone.
 if [[ -d $build ]]; then
-  if [[ ! -f $build/CMakeCache.txt ]] && [[ -n $(find "$build" -mindepth 1 -maxdepth 1 ! -name debian12-check) ]]; then
+  if [[ ! -f $build/CMakeCache.txt ]] && [[ -n $(find "$build" -mindepth 1 -maxdepth 1 ! -name '*-check') ]]; then
     echo "$build is not a build folder: not cleaning it" >&2
     exit 1
   fi
-  find "$build" -mindepth 1 -maxdepth 1 ! -name debian12-check -exec rm -rf --one-file-system {} +
+  find "$build" -mindepth 1 -maxdepth 1 ! -name '*-check' -exec rm -rf --one-file-system {} +
 fi
 export DEB_BUILD_MAINT_OPTIONS=hardening=+all
 CFLAGS="$(dpkg-buildflags --get CFLAGS) $(dpkg-buildflags --get CPPFLAGS)"

@@ -7,11 +7,14 @@
 #       ORV_TEST_PULSE_LOG                    its debug log (underruns)
 #       ORV_TEST_JACK_SERVER, JACK_DEFAULT_SERVER   the JACK server's name
 #       ORV_TEST_JACK_LOG                     its log (xruns)
+#   private_audio_require          fails, saying which, unless both answer.
 #   private_audio_stop             stops them by process id.
 # A server that does not start is left out (its variables stay unset), so
-# the tests that need it skip.
+# the tests that need it skip; a caller that asked for both servers (test.sh)
+# fails instead with private_audio_require.
 
 private_audio_pids=()
+private_audio_missing=()
 
 private_audio_wait()  # <tries> <command...>: true once the command succeeds
 {
@@ -30,6 +33,7 @@ private_audio_start()
     dir=$(realpath -m "$1")
     rm -rf "$dir"
     mkdir -p "$dir/pulse-home" "$dir/pulse-run"
+    private_audio_missing=()
     local socket="$dir/pulse-run/native"
 
     if command -v pulseaudio >/dev/null && command -v pactl >/dev/null; then
@@ -47,8 +51,10 @@ PA
             export ORV_TEST_PULSE_SERVER="unix:$socket" PULSE_SERVER="unix:$socket"
             export ORV_TEST_PULSE_LOG="$dir/pulse.log"
         else
-            echo "The private PulseAudio server did not start (see $dir/pulse.out)" >&2
+            private_audio_missing+=("the private PulseAudio server did not start (see $dir/pulse.out)")
         fi
+    else
+        private_audio_missing+=("no private PulseAudio server: pulseaudio or pactl (pulseaudio-utils) is not installed")
     fi
 
     if command -v jackd >/dev/null && command -v jack_lsp >/dev/null; then
@@ -59,9 +65,22 @@ PA
             export ORV_TEST_JACK_SERVER="$name" JACK_DEFAULT_SERVER="$name"
             export ORV_TEST_JACK_LOG="$dir/jack.log"
         else
-            echo "The private JACK server did not start (see $dir/jack.log)" >&2
+            private_audio_missing+=("the private JACK server did not start (see $dir/jack.log)")
         fi
+    else
+        private_audio_missing+=("no private JACK server: jackd (jackd2) or jack_lsp (jack-example-tools on Debian 13) is not installed")
     fi
+    local missing
+    for missing in "${private_audio_missing[@]}"; do
+        echo "$missing" >&2
+    done
+}
+
+private_audio_require()
+{
+    [[ ${#private_audio_missing[@]} -eq 0 ]] && return 0
+    echo "The tests that play through real sound servers were asked for and cannot run (see above)." >&2
+    return 1
 }
 
 private_audio_stop()

@@ -162,7 +162,7 @@ int runPlayCommand(const std::string& path, const PlayOptions& options, const st
 const std::atomic<bool>& stopOnInterrupt()
 {
     static const bool installed = [] {
-        struct sigaction action {};
+        struct sigaction action = {};
         action.sa_handler = onInterrupt;
         sigemptyset(&action.sa_mask);
         // Back to the default after the first one: a second Ctrl-C ends the program.

@@ -17,7 +17,7 @@ void onSignal(int signal)
 
 void removeSavesOnSignal()
 {
-    struct sigaction action {};
+    struct sigaction action = {};
     action.sa_handler = onSignal;
     sigemptyset(&action.sa_mask);
     for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT})

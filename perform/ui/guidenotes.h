@@ -18,6 +18,8 @@ class Session;
 class midiTrack;
 
 class GuideNotes : public QWidget {
+    Q_OBJECT
+
 public:
     // Drawn over layer (the surface's grid layer) on the session's pitch axis.
     GuideNotes(QWidget& layer, const Session& session);

@@ -48,7 +48,7 @@ std::vector<std::string> names(const fs::path& folder)
 
 mode_t modeOf(const std::string& path)
 {
-    struct stat s {};
+    struct stat s = {};
     EXPECT_EQ(stat(path.c_str(), &s), 0);
     return s.st_mode & 07777;
 }
@@ -91,7 +91,7 @@ TEST(WholeFile, AFileKeepsItsModeAndOwnerAndANewFileFollowsTheUmask)
     EXPECT_EQ(text(path), "000\r\n");
     EXPECT_EQ(modeOf(path), mode_t(0640));
     if (root) {
-        struct stat s {};
+        struct stat s = {};
         ASSERT_EQ(stat(path.c_str(), &s), 0);
         EXPECT_EQ(s.st_uid, uid_t(4321));
         EXPECT_EQ(s.st_gid, gid_t(4322));
@@ -122,7 +122,7 @@ TEST(WholeFile, AFailedSaveLeavesTheOldFileAndNoTemporaryFile)
     writeFile(path, Bytes(10, 'o'));
 
     // The disk "fills up" after 4 KiB: the write fails part-way.
-    struct rlimit old {};
+    struct rlimit old = {};
     ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
     struct rlimit small = old;
     small.rlim_cur = 4096;

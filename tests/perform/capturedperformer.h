@@ -36,9 +36,8 @@ protected:
         log = &platform::installCaptureBackend(1);
         gateway = std::make_unique<MidiGateway>();
         ASSERT_EQ(gateway->OpenDevice(platform::MidiMapper), 0);
-        performer = std::make_unique<TVidize>(gateway.get(), [this](std::uint32_t ms) {
-            pauses.push_back({ms, log->size()});
-        });
+        const auto pause = [this](std::uint32_t ms) { pauses.push_back({ms, log->size()}); };
+        performer = std::make_unique<TVidize>(gateway.get(), pause);
         log->clear();
     }
 

@@ -283,7 +283,7 @@ TEST(RenderCommand, SavesAsTheWindowSaves)
     EXPECT_EQ(readBytes(dir.file("take.wav.part")), (Bytes{'m', 'i', 'n', 'e'}));
     const Bytes taken = readBytes(dir.file("diary/take.wav"));
     EXPECT_EQ(std::string(taken.begin(), taken.begin() + 4), "RIFF");
-    struct stat s {};
+    struct stat s = {};
     ASSERT_EQ(stat(dir.file("diary/take.wav").c_str(), &s), 0);
     EXPECT_EQ(s.st_mode & 07777, 0600u);
 

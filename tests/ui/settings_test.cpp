@@ -296,7 +296,7 @@ TEST_F(Settings, FailedWriteIsReportedAndTheOldFileStays)
     startWith(designedLines());
     const QByteArray before = fileBytes();
     // The disk "fills up" after 16 bytes: the new file cannot be written whole.
-    struct rlimit old {};
+    struct rlimit old = {};
     ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
     struct rlimit small = old;
     small.rlim_cur = 16;
