@@ -136,16 +136,8 @@ TEST(JackOutputServer, ClosesTheDeviceWithAMessageWhenTheServerGoesAway)
     if (!usePrivateJackServer())
         GTEST_SKIP() << "ORV_TEST_JACK_SERVER names no private JACK server";
     const std::string name = "orv-midiout-gone-" + std::to_string(getpid());
-    const pid_t server = fork();
+    const pid_t server = startOwnJackServer(name);
     ASSERT_GE(server, 0);
-    if (server == 0) {
-        setenv("JACK_NO_AUDIO_RESERVATION", "1", 1);
-        freopen("/dev/null", "w", stdout);
-        freopen("/dev/null", "w", stderr);
-        execlp("jackd", "jackd", "-n", name.c_str(), "-d", "dummy", "-r", "48000", "-p", "256", nullptr);
-        _exit(127);
-    }
-    setenv("JACK_DEFAULT_SERVER", name.c_str(), 1);
     std::mutex mutex;
     std::vector<std::string> messages;
     const MessageSink previous = setMessageSink([&](const std::string& m) {

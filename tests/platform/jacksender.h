@@ -12,6 +12,8 @@
 #include <initializer_list>
 #include <string>
 
+#include <unistd.h>
+
 #include "platform/clock.h"
 #include "platform/midiinring.h"
 
@@ -24,6 +26,24 @@ inline bool usePrivateJackServer()
         return false;
     setenv("JACK_DEFAULT_SERVER", server, 1);
     return true;
+}
+
+// Starts a JACK server of the test's own with the dummy driver, for a test
+// that stops it under a client, and points this process's clients at it; its
+// process id (the caller stops it), or -1 when it could not start.
+inline pid_t startOwnJackServer(const std::string& name)
+{
+    const pid_t server = fork();
+    if (server == 0) {
+        setenv("JACK_NO_AUDIO_RESERVATION", "1", 1);
+        freopen("/dev/null", "w", stdout);
+        freopen("/dev/null", "w", stderr);
+        execlp("jackd", "jackd", "-n", name.c_str(), "-d", "dummy", "-r", "48000", "-p", "256", nullptr);
+        _exit(127);
+    }
+    if (server > 0)
+        setenv("JACK_DEFAULT_SERVER", name.c_str(), 1);
+    return server;
 }
 
 class JackSender {

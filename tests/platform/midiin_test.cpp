@@ -122,16 +122,8 @@ TEST_F(JackMidiIn, ListsAndConnectsASourceAndPassesItsChannelMessagesInOrder)
 TEST_F(JackMidiIn, ClosesWithAMessageWhenTheServerGoesAway)
 {
     const std::string name = "orv-midiin-gone-" + std::to_string(getpid());
-    const pid_t server = fork();
+    const pid_t server = startOwnJackServer(name);
     ASSERT_GE(server, 0);
-    if (server == 0) {
-        setenv("JACK_NO_AUDIO_RESERVATION", "1", 1);
-        freopen("/dev/null", "w", stdout);
-        freopen("/dev/null", "w", stderr);
-        execlp("jackd", "jackd", "-n", name.c_str(), "-d", "dummy", "-r", "48000", "-p", "256", nullptr);
-        _exit(127);
-    }
-    setenv("JACK_DEFAULT_SERVER", name.c_str(), 1);
     bool opened = false;
     for (int i = 0; i < 50 && !opened; ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
