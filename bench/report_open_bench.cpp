@@ -37,51 +37,39 @@ double secondsSince(Clock::time_point start)
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
-// A song of one part: a note a beat, walking up and down an octave.
-std::unique_ptr<midiSong> partSong()
+// A song at the benchmark's tempo with one track of a note a beat, walking
+// up and down an octave, each held for `held` ticks.
+std::unique_ptr<midiSong> songOfNotes(const char* trackName, int held)
 {
     auto song = std::make_unique<midiSong>();
     song->division = kDivision;
     auto* conductor = song->addTrack(new midiTrack(song.get(), 0, "Tempo"));
     conductor->addEvent(new TempoEvent(0, 0x51, kTempo));
     song->setConductor(conductor);
-    auto* part = song->addTrack(new midiTrack(song.get(), 1, "Part"));
-    part->durationForm = true;
-    for (int beat = 0; beat < kBeats; ++beat) {
-        auto* note = new NoteOnEvent(beat * kDivision, 0);
-        note->key = std::uint8_t(60 + std::abs(beat % 24 - 12));
-        note->velocity = 100;
-        note->duration = kDivision;
-        part->addEvent(note);
-    }
-    part->endTime = kBeats * kDivision;
-    return song;
-}
-
-// The take of that part: each note held, and the pitch wandering around it
-// by a bend every bendTicks, as a hand on the surface wanders.
-std::unique_ptr<midiSong> takeSong(int bendTicks)
-{
-    auto take = std::make_unique<midiSong>();
-    take->division = kDivision;
-    auto* conductor = take->addTrack(new midiTrack(take.get(), 0, "Tempo"));
-    conductor->addEvent(new TempoEvent(0, 0x51, kTempo));
-    take->setConductor(conductor);
-    auto* track = take->addTrack(new midiTrack(take.get(), 1, "Practice take"));
+    auto* track = song->addTrack(new midiTrack(song.get(), 1, trackName));
     track->durationForm = true;
     for (int beat = 0; beat < kBeats; ++beat) {
         auto* note = new NoteOnEvent(beat * kDivision, 0);
         note->key = std::uint8_t(60 + std::abs(beat % 24 - 12));
         note->velocity = 100;
-        note->duration = kDivision - 10;
+        note->duration = held;
         track->addEvent(note);
     }
+    track->endTime = kBeats * kDivision;
+    return song;
+}
+
+// The part's take: each note held, and the pitch wandering around it by a
+// bend every bendTicks, as a hand on the surface wanders.
+std::unique_ptr<midiSong> takeSong(int bendTicks)
+{
+    auto take = songOfNotes("Practice take", kDivision - 10);
+    midiTrack* track = take->tracks.back();
     for (int tick = 0, i = 0; tick < kBeats * kDivision; tick += bendTicks, ++i) {
         auto* bend = new PitchBendEvent(tick, 0);
         bend->bend = 8192 + (i * 37) % 600 - 300;  // within about ±7 cents at 2 semitones
         track->addEvent(bend);
     }
-    track->endTime = kBeats * kDivision;
     track->sort();
     return take;
 }
@@ -142,7 +130,7 @@ int main(int argc, char** argv)
     Session session;
     // Never saved: the report only reads where its dialogs start.
     platform::IniFile settings = platform::IniFile::load("/nonexistent/orvelline.ini");
-    session.takeSong(partSong(), "bench.mid");
+    session.takeSong(songOfNotes("Part", kDivision), "bench.mid");
     std::printf("intonation report on a %d-minute take of %d notes (median of 5; target under 0.5 s)\n", kMinutes,
                 kBeats);
     measure(session, settings, 10, "a bend every 10 ms (57 600 bends)");
